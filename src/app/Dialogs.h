@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// Every message box, question and file dialog of the program goes through this
+// interface, so that tests can answer them (ScriptedDialogs) and the core never
+// includes a widget header.
+class Dialogs
+{
+public:
+    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Buttons { OkCancel, YesNo, YesNoCancel };
+
+    virtual ~Dialogs() = default;
+
+    // Warning box, title "Warning", one OK button.
+    virtual void warning(const QString &text) = 0;
+    // Error box, title "Brivora", one OK button; the text is shown as given.
+    virtual void error(const QString &text) = 0;
+    // Information box with its own title, one OK button.
+    virtual void information(const QString &title, const QString &text) = 0;
+    // Confirmation box, title "Confirm".
+    virtual Answer confirm(const QString &text, Buttons buttons) = 0;
+
+    // File and folder choosers; an empty result means the user cancelled.
+    virtual QString openFileName(const QString &caption, const QString &filter) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &suggestedName,
+                                 const QString &filter) = 0;
+    virtual QString existingFolder(const QString &caption, const QString &startFolder) = 0;
+};

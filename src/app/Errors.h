@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+class Dialogs;
+
+// The one exception type of the program: it carries the text the user is shown.
+class BrivoraError : public std::exception
+{
+public:
+    explicit BrivoraError(QString text);
+    const QString &text() const { return m_text; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_text;
+    QByteArray m_utf8;
+};
+
+// The error box appends a full stop when the text's last character sorts after
+// "." in the character set: after a letter or a digit, not after ")" or "!".
+QString withFullStop(const QString &text);
+
+// Runs one user or timer action; an error ends the action and is shown as the
+// error box captioned "Brivora". Returns false when the action failed.
+bool guarded(Dialogs &dialogs, const std::function<void()> &action);

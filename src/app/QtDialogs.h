@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The program's dialogs: Qt message boxes and file choosers owned by the main window.
+class QtDialogs : public Dialogs
+{
+public:
+    void setOwner(QWidget *owner) { m_owner = owner; }
+
+    void warning(const QString &text) override;
+    void error(const QString &text) override;
+    void information(const QString &title, const QString &text) override;
+    Answer confirm(const QString &text, Buttons buttons) override;
+    QString openFileName(const QString &caption, const QString &filter) override;
+    QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
+    QString existingFolder(const QString &caption, const QString &startFolder) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};

@@ -1,0 +1,6 @@
+# Files of this subsystem: core ones build without widgets.
+list(APPEND BRIVORA_CORE_SOURCES
+    app/Errors.h app/Errors.cpp
+    app/Dialogs.h)
+list(APPEND BRIVORA_GUI_SOURCES
+    app/QtDialogs.h app/QtDialogs.cpp)

@@ -1,0 +1,209 @@
+#include "data/Database.h"
+
+#include "app/Errors.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+// The schema lives in a resource of the static core library; nothing else references
+// it, so it must be registered by hand.
+static void registerSchemaResource()
+{
+    Q_INIT_RESOURCE(schema);
+}
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("brivora-con-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+QString schemaText()
+{
+    registerSchemaResource();
+    QFile schema(QStringLiteral(":/data/schema.sql"));
+    if (!schema.open(QIODevice::ReadOnly))
+        throw BrivoraError(QStringLiteral("The database schema is missing from the program"));
+    return QString::fromUtf8(schema.readAll());
+}
+
+// Splits the schema into statements at the semicolons that end a line.
+QStringList schemaStatements()
+{
+    QStringList statements;
+    QString current;
+    const QStringList lines = schemaText().split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QStringLiteral("--")) || trimmed.isEmpty())
+            continue;
+        current += line + QLatin1Char('\n');
+        if (trimmed.endsWith(QLatin1Char(';'))) {
+            statements << current;
+            current.clear();
+        }
+    }
+    return statements;
+}
+
+void exec(QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        Database::fail(query.lastError());
+}
+
+} // namespace
+
+Database::Database(QString fileName)
+    : m_fileName(std::move(fileName))
+    , m_connectionName(nextConnectionName())
+{
+}
+
+Database::~Database()
+{
+    if (QSqlDatabase::contains(m_connectionName)) {
+        QSqlDatabase::database(m_connectionName, false).close();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+QString Database::filePath() const
+{
+    return QDir::current().absoluteFilePath(m_fileName);
+}
+
+QSqlDatabase Database::connection()
+{
+    if (m_open)
+        return QSqlDatabase::database(m_connectionName, false);
+
+    // SQLite would create a missing file; the program never creates its database.
+    const QString path = filePath();
+    if (!QFileInfo(path).isFile())
+        throw BrivoraError(QStringLiteral("Could not find file '%1'").arg(QDir::toNativeSeparators(path)));
+
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                          ? QSqlDatabase::database(m_connectionName, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        fail(db.lastError());
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !check.next()) {
+        const QSqlError error = check.lastError();
+        db.close();
+        fail(error);
+    }
+    m_open = true;
+    return db;
+}
+
+const TableColumns &Database::columns(const QString &table)
+{
+    const QString key = table.toLower();
+    auto found = m_columns.constFind(key);
+    if (found != m_columns.constEnd())
+        return *found;
+
+    QSqlDatabase db = connection();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table)))
+        fail(query.lastError());
+    static const QRegularExpression sized(QStringLiteral(R"(^VARCHAR\((\d+)\)$)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    TableColumns columns;
+    while (query.next()) {
+        Column column;
+        column.name = query.value(1).toString();
+        const QString type = query.value(2).toString().trimmed();
+        const QRegularExpressionMatch match = sized.match(type);
+        if (match.hasMatch()) {
+            column.kind = Column::Kind::Text;
+            column.size = match.captured(1).toInt();
+        } else if (type.compare(QStringLiteral("DATETIME"), Qt::CaseInsensitive) == 0) {
+            column.kind = Column::Kind::DateTime;
+        } else if (query.value(5).toInt() > 0) {
+            column.kind = Column::Kind::Counter;
+        }
+        columns << column;
+    }
+    if (columns.isEmpty())
+        throw BrivoraError(QStringLiteral("The database has no table '%1'").arg(table));
+    return *m_columns.insert(key, columns);
+}
+
+void Database::transaction(const std::function<void()> &work)
+{
+    QSqlDatabase db = connection();
+    if (m_transactionDepth > 0) {
+        work();
+        return;
+    }
+    if (!db.transaction())
+        fail(db.lastError());
+    ++m_transactionDepth;
+    try {
+        work();
+    } catch (...) {
+        --m_transactionDepth;
+        db.rollback();
+        throw;
+    }
+    --m_transactionDepth;
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        db.rollback();
+        fail(error);
+    }
+}
+
+void Database::fail(const QSqlError &error)
+{
+    static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const QRegularExpressionMatch match = tooLong.match(text);
+    if (match.hasMatch())
+        throw BrivoraError(QStringLiteral("The field %1 takes at most %2 characters")
+                               .arg(match.captured(1), match.captured(2)));
+    throw BrivoraError(text.trimmed());
+}
+
+void Database::create(const QString &filePath)
+{
+    if (QFileInfo::exists(filePath))
+        throw BrivoraError(QStringLiteral("The file '%1' already exists").arg(filePath));
+    const QString name = nextConnectionName();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(filePath);
+        if (!db.open()) {
+            const QSqlError error = db.lastError();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            fail(error);
+        }
+        try {
+            const QStringList statements = schemaStatements();
+            for (const QString &statement : statements)
+                exec(db, statement);
+        } catch (...) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            QFile::remove(filePath);
+            throw;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class QSqlError;
+
+// One column of a table as the data layer needs it.
+struct Column
+{
+    enum class Kind { Counter, Text, Memo, DateTime };
+    QString name;
+    Kind kind = Kind::Memo;
+    int size = 0; // characters, for Text columns
+};
+
+using TableColumns = QVector<Column>;
+
+// The connection "con": the file "Dovrel.mdb" in the working folder, opened on first
+// use, shared with other processes (WAL journal, busy time-out).
+class Database
+{
+public:
+    static constexpr auto FileName = "Dovrel.mdb";
+
+    explicit Database(QString fileName = QString::fromLatin1(FileName));
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens the file on first use; throws BrivoraError when it cannot.
+    QSqlDatabase connection();
+    bool isOpen() const { return m_open; }
+    QString filePath() const;
+
+    const TableColumns &columns(const QString &table);
+
+    // Runs work in one transaction: all of it is stored, or (on an error) none of it.
+    void transaction(const std::function<void()> &work);
+
+    // Turns a database refusal into the user's message: a value too long for its column
+    // names the field and its limit.
+    [[noreturn]] static void fail(const QSqlError &error);
+
+    // Creates a fresh database file from the schema; refuses to overwrite a file.
+    static void create(const QString &filePath);
+
+private:
+    QString m_fileName;
+    QString m_connectionName;
+    bool m_open = false;
+    int m_transactionDepth = 0;
+    QHash<QString, TableColumns> m_columns;
+};

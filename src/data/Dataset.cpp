@@ -1,0 +1,359 @@
+#include "data/Dataset.h"
+
+#include "app/Errors.h"
+#include "data/JetSql.h"
+
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+
+constexpr auto StorageDateFormat = "yyyy-MM-dd HH:mm:ss";
+
+} // namespace
+
+Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
+    : QObject(parent)
+    , m_database(database)
+    , m_name(std::move(name))
+    , m_defaultSql(std::move(defaultSql))
+    , m_sql(m_defaultSql)
+{
+    setObjectName(m_name);
+}
+
+void Dataset::setSql(const QString &sql)
+{
+    if (isOpen())
+        throw BrivoraError(QStringLiteral("Operation is not allowed when the object is open"));
+    m_sql = sql;
+}
+
+void Dataset::open()
+{
+    if (isOpen())
+        return;
+    const JetSql::Select select = JetSql::translate(m_sql);
+    QSqlDatabase db = m_database.connection();
+    const TableColumns &columns = m_database.columns(select.table);
+
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(select.sqlite))
+        Database::fail(query.lastError());
+
+    const int columnCount = static_cast<int>(columns.size());
+    QVector<Row> rows;
+    QVector<qint64> rowIds;
+    while (query.next()) {
+        rowIds << query.value(0).toLongLong();
+        Row row(columnCount);
+        for (int c = 0; c < columnCount; ++c) {
+            const QVariant stored = query.value(c + 1);
+            row[c] = columns[c].kind == Column::Kind::DateTime ? fromStorage(c, stored) : stored;
+        }
+        rows << std::move(row);
+    }
+    if (query.lastError().isValid())
+        Database::fail(query.lastError());
+
+    if (m_table.compare(select.table, Qt::CaseInsensitive) != 0) {
+        m_insertCache.clear();
+        m_table = select.table;
+    }
+    m_fieldNames.clear();
+    m_kinds.clear();
+    m_fieldIndex.clear();
+    for (int c = 0; c < columnCount; ++c) {
+        m_fieldNames << columns[c].name;
+        m_kinds << columns[c].kind;
+        m_fieldIndex.insert(columns[c].name.toLower(), c);
+    }
+    m_rows = std::move(rows);
+    m_rowIds = std::move(rowIds);
+    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_state = State::Browse;
+    Q_EMIT reset();
+    Q_EMIT currentRowChanged(m_current);
+}
+
+void Dataset::close()
+{
+    if (!isOpen())
+        return;
+    m_state = State::Closed;
+    m_rows.clear();
+    m_rowIds.clear();
+    m_current = -1;
+    m_buffer.clear();
+    Q_EMIT reset();
+}
+
+void Dataset::refresh()
+{
+    close();
+    open();
+}
+
+void Dataset::repoint(const QString &sql)
+{
+    close();
+    m_sql = sql;
+    open();
+}
+
+void Dataset::setCurrentRow(int row)
+{
+    requireOpen();
+    if (m_state == State::Edit || m_state == State::Insert)
+        post();
+    const int target = m_rows.isEmpty() ? -1 : std::clamp(row, 0, recordCount());
+    if (target == m_current)
+        return;
+    m_current = target;
+    Q_EMIT currentRowChanged(m_current);
+}
+
+void Dataset::next()
+{
+    requireOpen();
+    if (m_current < recordCount())
+        setCurrentRow(m_current + 1);
+}
+
+int Dataset::fieldIndex(const QString &field) const
+{
+    return m_fieldIndex.value(field.toLower(), -1);
+}
+
+int Dataset::requireField(const QString &field) const
+{
+    requireOpen();
+    const int column = fieldIndex(field);
+    if (column < 0)
+        throw BrivoraError(QStringLiteral("Field '%1' not found").arg(field));
+    return column;
+}
+
+void Dataset::requireOpen() const
+{
+    if (!isOpen())
+        throw BrivoraError(QStringLiteral("Operation is not allowed when the object is closed"));
+}
+
+QVariant Dataset::value(const QString &field) const
+{
+    const int column = requireField(field);
+    if (m_state == State::Edit || m_state == State::Insert)
+        return m_buffer[column];
+    if (eof())
+        return {};
+    return m_rows[m_current][column];
+}
+
+QVariant Dataset::valueAt(int row, int column) const
+{
+    if (row < 0 || row >= recordCount() || column < 0 || column >= m_fieldNames.size())
+        return {};
+    if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
+        return m_buffer[column];
+    return m_rows[row][column];
+}
+
+void Dataset::append()
+{
+    requireOpen();
+    if (m_state == State::Edit || m_state == State::Insert)
+        post();
+    m_buffer = Row(m_fieldNames.size());
+    m_dirty = QVector<bool>(m_fieldNames.size(), false);
+    m_state = State::Insert;
+}
+
+void Dataset::edit()
+{
+    requireOpen();
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    if (eof()) {
+        append();
+        return;
+    }
+    m_buffer = m_rows[m_current];
+    m_dirty = QVector<bool>(m_fieldNames.size(), false);
+    m_state = State::Edit;
+}
+
+void Dataset::setValue(const QString &field, const QVariant &value)
+{
+    const int column = requireField(field);
+    if (m_state != State::Edit && m_state != State::Insert)
+        throw BrivoraError(QStringLiteral("Dataset not in edit or insert mode"));
+    m_buffer[column] = value;
+    m_dirty[column] = true;
+}
+
+QVariant Dataset::toStorage(int column, const QVariant &value) const
+{
+    if (value.isNull() || !value.isValid())
+        return QVariant(QMetaType(QMetaType::QString));
+    if (m_kinds[column] == Column::Kind::DateTime) {
+        const QDateTime moment = value.typeId() == QMetaType::QDate
+                                     ? value.toDate().startOfDay()
+                                     : value.toDateTime();
+        if (!moment.isValid())
+            return QVariant(QMetaType(QMetaType::QString));
+        return moment.toString(QString::fromLatin1(StorageDateFormat));
+    }
+    if (m_kinds[column] == Column::Kind::Counter)
+        return value.toLongLong();
+    return value.toString();
+}
+
+QVariant Dataset::fromStorage(int, const QVariant &value) const
+{
+    if (value.isNull())
+        return QVariant(QMetaType(QMetaType::QDateTime));
+    return QDateTime::fromString(value.toString(), QString::fromLatin1(StorageDateFormat));
+}
+
+QSqlQuery &Dataset::preparedInsert(const QVector<int> &columns)
+{
+    QString key;
+    for (int c : columns)
+        key += QString::number(c) + QLatin1Char(',');
+    auto found = m_insertCache.find(key);
+    if (found != m_insertCache.end())
+        return **found;
+
+    QString sql;
+    if (columns.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table);
+    } else {
+        QStringList names;
+        QStringList marks;
+        for (int c : columns) {
+            names << QLatin1Char('"') + m_fieldNames[c] + QLatin1Char('"');
+            marks << QStringLiteral("?");
+        }
+        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                  .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    }
+    auto query = std::make_shared<QSqlQuery>(m_database.connection());
+    if (!query->prepare(sql))
+        Database::fail(query->lastError());
+    return **m_insertCache.insert(key, query);
+}
+
+void Dataset::post()
+{
+    requireOpen();
+    if (m_state == State::Browse)
+        return;
+
+    QVector<int> columns;
+    for (int c = 0; c < m_dirty.size(); ++c)
+        if (m_dirty[c] && m_kinds[c] != Column::Kind::Counter)
+            columns << c;
+
+    if (m_state == State::Insert) {
+        QSqlQuery &insert = preparedInsert(columns);
+        for (int i = 0; i < columns.size(); ++i)
+            insert.bindValue(i, toStorage(columns[i], m_buffer[columns[i]]));
+        if (!insert.exec())
+            Database::fail(insert.lastError());
+        const qint64 rowId = insert.lastInsertId().toLongLong();
+        insert.finish();
+        Row row(m_fieldNames.size());
+        for (int c : columns)
+            row[c] = m_kinds[c] == Column::Kind::DateTime ? fromStorage(c, toStorage(c, m_buffer[c]))
+                                                          : toStorage(c, m_buffer[c]);
+        for (int c = 0; c < m_kinds.size(); ++c)
+            if (m_kinds[c] == Column::Kind::Counter)
+                row[c] = rowId;
+        m_rows << row;
+        m_rowIds << rowId;
+        m_state = State::Browse;
+        m_buffer.clear();
+        const int inserted = recordCount() - 1;
+        Q_EMIT rowInserted(inserted);
+        m_current = inserted;
+        Q_EMIT currentRowChanged(m_current);
+        return;
+    }
+
+    if (!columns.isEmpty()) {
+        QStringList assignments;
+        for (int c : columns)
+            assignments << QStringLiteral("\"%1\" = ?").arg(m_fieldNames[c]);
+        QSqlQuery update(m_database.connection());
+        if (!update.prepare(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
+                                .arg(m_table, assignments.join(QStringLiteral(", ")))))
+            Database::fail(update.lastError());
+        int i = 0;
+        for (int c : columns)
+            update.bindValue(i++, toStorage(c, m_buffer[c]));
+        update.bindValue(i, m_rowIds[m_current]);
+        if (!update.exec())
+            Database::fail(update.lastError());
+        for (int c : columns)
+            m_rows[m_current][c] = m_kinds[c] == Column::Kind::DateTime
+                                       ? fromStorage(c, toStorage(c, m_buffer[c]))
+                                       : toStorage(c, m_buffer[c]);
+    }
+    m_state = State::Browse;
+    m_buffer.clear();
+    Q_EMIT rowChanged(m_current);
+}
+
+void Dataset::cancel()
+{
+    if (m_state != State::Edit && m_state != State::Insert)
+        return;
+    m_state = State::Browse;
+    m_buffer.clear();
+    if (!eof())
+        Q_EMIT rowChanged(m_current);
+}
+
+void Dataset::remove()
+{
+    requireOpen();
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    if (eof())
+        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+    QSqlQuery erase(m_database.connection());
+    if (!erase.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table)))
+        Database::fail(erase.lastError());
+    erase.bindValue(0, m_rowIds[m_current]);
+    if (!erase.exec())
+        Database::fail(erase.lastError());
+    const int removed = m_current;
+    Q_EMIT rowAboutToBeRemoved(removed);
+    m_rows.removeAt(removed);
+    m_rowIds.removeAt(removed);
+    Q_EMIT rowRemoved(removed);
+    m_current = m_rows.isEmpty() ? -1 : std::min(removed, recordCount() - 1);
+    Q_EMIT currentRowChanged(m_current);
+}
+
+void Dataset::setDisplayHandler(const QString &field, DisplayHandler handler)
+{
+    m_displayHandlers.insert(field.toLower(), std::move(handler));
+}
+
+QString Dataset::displayText(int row, int column) const
+{
+    const QVariant value = valueAt(row, column);
+    auto handler = m_displayHandlers.constFind(m_fieldNames.value(column).toLower());
+    if (handler != m_displayHandlers.constEnd())
+        return (*handler)(value);
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.isNull() ? QString() : QLocale().toString(value.toDateTime(), QLocale::ShortFormat);
+    return value.toString();
+}

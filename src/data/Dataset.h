@@ -1,0 +1,113 @@
+#pragma once
+
+#include "data/Database.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+
+// A query object of the data module: an SQL text (its default, or the last one it
+// was re-pointed to), a snapshot of the rows it returned with an exact count, a
+// current row, and append/edit/post/remove through each row's row id.
+class Dataset : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Closed, Browse, Edit, Insert };
+    using DisplayHandler = std::function<QString(const QVariant &)>;
+
+    Dataset(Database &database, QString name, QString defaultSql, QObject *parent = nullptr);
+
+    const QString &sql() const { return m_sql; }
+    const QString &defaultSql() const { return m_defaultSql; }
+    // Sets the text for the next open; the query object must be closed.
+    void setSql(const QString &sql);
+
+    void open();
+    void close();
+    bool isOpen() const { return m_state != State::Closed; }
+    // Close and open again: the current text runs again, the cursor on the first row.
+    void refresh();
+    // Close, take the new text, open.
+    void repoint(const QString &sql);
+
+    State state() const { return m_state; }
+    const QString &table() const { return m_table; }
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    bool isEmpty() const { return m_rows.isEmpty(); }
+
+    // Walking the rows.
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+    void first() { setCurrentRow(0); }
+    void next();
+    bool eof() const { return m_current < 0 || m_current >= recordCount(); }
+
+    // Fields of the current row (the edit buffer while editing). NULL reads as an
+    // empty text and an invalid date-time.
+    const QStringList &fieldNames() const { return m_fieldNames; }
+    int fieldIndex(const QString &field) const;
+    QVariant value(const QString &field) const;
+    QString text(const QString &field) const { return value(field).toString(); }
+    QDateTime dateTime(const QString &field) const { return value(field).toDateTime(); }
+    QVariant valueAt(int row, int column) const;
+
+    // Changing rows. Edit on an empty result inserts a row.
+    void append();
+    void edit();
+    void setValue(const QString &field, const QVariant &value);
+    void post();
+    void cancel();
+    // Deletes the current row.
+    void remove();
+
+    // What grids show for a field (the raw value as text unless a handler is set).
+    void setDisplayHandler(const QString &field, DisplayHandler handler);
+    QString displayText(int row, int column) const;
+
+    Database &database() const { return m_database; }
+
+Q_SIGNALS:
+    void reset();
+    void rowChanged(int row);
+    void rowInserted(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
+    void currentRowChanged(int row);
+
+private:
+    using Row = QVector<QVariant>;
+
+    void requireOpen() const;
+    int requireField(const QString &field) const;
+    QVariant toStorage(int column, const QVariant &value) const;
+    QVariant fromStorage(int column, const QVariant &value) const;
+    QSqlQuery &preparedInsert(const QVector<int> &columns);
+
+    Database &m_database;
+    QString m_name;
+    QString m_defaultSql;
+    QString m_sql;
+    QString m_table;
+    State m_state = State::Closed;
+
+    QStringList m_fieldNames;
+    QVector<Column::Kind> m_kinds;
+    QHash<QString, int> m_fieldIndex;
+    QVector<Row> m_rows;
+    QVector<qint64> m_rowIds;
+    int m_current = -1;
+
+    Row m_buffer;
+    QVector<bool> m_dirty;
+
+    QHash<QString, DisplayHandler> m_displayHandlers; // by lower-case field name
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_insertCache;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// The statement dialect the program speaks: "select [top <n>] * from <table> ..." with
+// double-quoted text literals, like with "%", is null, is not null and
+// order by <field> desc. JetSql turns it into SQLite and refuses anything else.
+namespace JetSql {
+
+struct Select
+{
+    QString table;   // the table named after "from"
+    QString sqlite;  // the statement for SQLite, the row id first as column "__rowid"
+};
+
+// Throws BrivoraError naming what it cannot translate.
+Select translate(const QString &statement);
+
+// A value spliced into a statement: between double quotes, embedded double quotes
+// doubled, so every value is stored and looked up as typed.
+QString quote(const QString &value);
+
+} // namespace JetSql

@@ -1,0 +1,113 @@
+-- Brivora database: twelve tables. Counters are assigned by the database; "VARCHAR(n)"
+-- columns hold at most n characters; TEXT columns are memos; DATETIME columns hold
+-- local time as 'yyyy-MM-dd HH:mm:ss' text. Text compares and sorts without regard
+-- to letter case.
+PRAGMA journal_mode = WAL;
+
+CREATE TABLE profile (
+    id_profile      INTEGER PRIMARY KEY AUTOINCREMENT,
+    name            VARCHAR(255) COLLATE NOCASE CHECK (length(name) <= 255),
+    nickname        VARCHAR(255) COLLATE NOCASE CHECK (length(nickname) <= 255),
+    mobile_number   VARCHAR(25)  COLLATE NOCASE CHECK (length(mobile_number) <= 25),
+    email           VARCHAR(255) COLLATE NOCASE CHECK (length(email) <= 255),
+    group_name      VARCHAR(100) COLLATE NOCASE CHECK (length(group_name) <= 100),
+    festive         VARCHAR(255) COLLATE NOCASE CHECK (length(festive) <= 255),
+    birthday        VARCHAR(50)  COLLATE NOCASE CHECK (length(birthday) <= 50),
+    maritial_status VARCHAR(8)   COLLATE NOCASE CHECK (length(maritial_status) <= 8),
+    aniversary      VARCHAR(50)  COLLATE NOCASE CHECK (length(aniversary) <= 50),
+    income          VARCHAR(6)   COLLATE NOCASE CHECK (length(income) <= 6),
+    greeting        VARCHAR(100) COLLATE NOCASE CHECK (length(greeting) <= 100),
+    languages       VARCHAR(40)  COLLATE NOCASE CHECK (length(languages) <= 40),
+    notes           TEXT         COLLATE NOCASE,
+    var1            VARCHAR(50)  COLLATE NOCASE CHECK (length(var1) <= 50),
+    var2            VARCHAR(50)  COLLATE NOCASE CHECK (length(var2) <= 50)
+);
+
+CREATE TABLE grouping (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    group_name      VARCHAR(150) COLLATE NOCASE CHECK (length(group_name) <= 150)
+);
+
+CREATE TABLE greeting (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    language        VARCHAR(100) COLLATE NOCASE CHECK (length(language) <= 100),
+    greeting        VARCHAR(255) COLLATE NOCASE CHECK (length(greeting) <= 255)
+);
+
+CREATE TABLE birthday (
+    id                  INTEGER PRIMARY KEY AUTOINCREMENT,
+    auto_broadcast      VARCHAR(6) COLLATE NOCASE CHECK (length(auto_broadcast) <= 6),
+    auto_broadcast_time DATETIME,
+    msg_eng             TEXT COLLATE NOCASE,
+    msg_malay           TEXT COLLATE NOCASE
+);
+
+CREATE TABLE anniversary (
+    id                  INTEGER PRIMARY KEY AUTOINCREMENT,
+    auto_broadcast      VARCHAR(6) COLLATE NOCASE CHECK (length(auto_broadcast) <= 6),
+    auto_broadcast_time DATETIME,
+    msg_eng             TEXT COLLATE NOCASE,
+    msg_malay           TEXT COLLATE NOCASE
+);
+
+CREATE TABLE text_replacement (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    name            VARCHAR(255) COLLATE NOCASE CHECK (length(name) <= 255),
+    nickname        VARCHAR(150) COLLATE NOCASE CHECK (length(nickname) <= 150),
+    geeting         VARCHAR(255) COLLATE NOCASE CHECK (length(geeting) <= 255),
+    var1            VARCHAR(50)  COLLATE NOCASE CHECK (length(var1) <= 50),
+    var2            VARCHAR(50)  COLLATE NOCASE CHECK (length(var2) <= 50)
+);
+
+CREATE TABLE smsc (
+    center_number   VARCHAR(50) COLLATE NOCASE CHECK (length(center_number) <= 50)
+);
+
+CREATE TABLE languages (
+    ID              INTEGER PRIMARY KEY AUTOINCREMENT,
+    lang1           VARCHAR(50) COLLATE NOCASE CHECK (length(lang1) <= 50),
+    lang2           VARCHAR(50) COLLATE NOCASE CHECK (length(lang2) <= 50)
+);
+
+CREATE TABLE project (
+    id                      INTEGER PRIMARY KEY AUTOINCREMENT,
+    project_name            VARCHAR(255) COLLATE NOCASE CHECK (length(project_name) <= 255),
+    project_date            DATETIME,
+    msg_template_eng        TEXT COLLATE NOCASE,
+    msg_template_malay      TEXT COLLATE NOCASE,
+    festive                 VARCHAR(40) COLLATE NOCASE CHECK (length(festive) <= 40),
+    project_broadcast__date DATETIME,
+    schedule                VARCHAR(3) COLLATE NOCASE CHECK (length(schedule) <= 3),
+    date_send               DATETIME
+);
+
+CREATE TABLE project_group (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    project_name    VARCHAR(255) COLLATE NOCASE CHECK (length(project_name) <= 255),
+    group_name      VARCHAR(255) COLLATE NOCASE CHECK (length(group_name) <= 255)
+);
+
+CREATE TABLE project_detail (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    project_name    VARCHAR(255) COLLATE NOCASE CHECK (length(project_name) <= 255),
+    date_send       DATETIME,
+    mobile_number   VARCHAR(255) COLLATE NOCASE CHECK (length(mobile_number) <= 255),
+    name            VARCHAR(255) COLLATE NOCASE CHECK (length(name) <= 255),
+    nickname        VARCHAR(150) COLLATE NOCASE CHECK (length(nickname) <= 150),
+    group_name      VARCHAR(100) COLLATE NOCASE CHECK (length(group_name) <= 100),
+    msg_send        TEXT COLLATE NOCASE,
+    status          VARCHAR(50) COLLATE NOCASE CHECK (length(status) <= 50),
+    festive         VARCHAR(70) COLLATE NOCASE CHECK (length(festive) <= 70)
+);
+
+CREATE TABLE transaction_log (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    project_name    VARCHAR(255) COLLATE NOCASE CHECK (length(project_name) <= 255),
+    date_send       DATETIME,
+    mobile_number   VARCHAR(255) COLLATE NOCASE CHECK (length(mobile_number) <= 255),
+    name            VARCHAR(255) COLLATE NOCASE CHECK (length(name) <= 255),
+    nickname        VARCHAR(150) COLLATE NOCASE CHECK (length(nickname) <= 150),
+    group_name      VARCHAR(100) COLLATE NOCASE CHECK (length(group_name) <= 100),
+    msg_send        TEXT COLLATE NOCASE,
+    status          VARCHAR(50) COLLATE NOCASE CHECK (length(status) <= 50)
+);

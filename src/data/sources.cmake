@@ -1,0 +1,8 @@
+# Files of this subsystem: core ones build without widgets.
+list(APPEND BRIVORA_CORE_SOURCES
+    data/JetSql.h data/JetSql.cpp
+    data/Database.h data/Database.cpp
+    data/Dataset.h data/Dataset.cpp
+    data/DataModule.h data/DataModule.cpp
+    data/DatasetModel.h data/DatasetModel.cpp)
+list(APPEND BRIVORA_GUI_SOURCES)

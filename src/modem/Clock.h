@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDateTime>
+#include <QtGlobal>
+
+// Every wait and every reading of the current time goes through the clock.
+// The program runs it at scale 1; tests shrink the waits (scale 0.001 runs a
+// broadcast with its real waits in milliseconds) and fix the time of day.
+class Clock
+{
+public:
+    QDateTime now() const;
+    void setFixedNow(const QDateTime &now) { m_fixedNow = now; }
+
+    double scale() const { return m_scale; }
+    void setScale(double scale) { m_scale = scale; }
+    // A program interval in milliseconds, as the clock runs it.
+    int scaled(int milliseconds) const;
+
+    // Blocking wait: nothing of the user-interface thread is processed.
+    void sleep(int milliseconds) const;
+    // Pumping wait: events (clicks, timers, received characters) are processed until
+    // the time has passed.
+    void Delay(int milliseconds) const;
+
+    // Milliseconds between two readings of a 32-bit tick counter, right across its wrap.
+    static quint32 ticksBetween(quint32 start, quint32 end) { return end - start; }
+
+private:
+    static quint32 tickCount();
+
+    double m_scale = 1.0;
+    QDateTime m_fixedNow;
+};

@@ -1,0 +1,1 @@
+# Files of this subsystem: core ones build without widgets.

@@ -1,0 +1,52 @@
+#include "support/ScriptedDialogs.h"
+
+void ScriptedDialogs::warning(const QString &text)
+{
+    m_shown << Shown{QStringLiteral("warning"), QStringLiteral("Warning"), text};
+}
+
+void ScriptedDialogs::error(const QString &text)
+{
+    m_shown << Shown{QStringLiteral("error"), QStringLiteral("Brivora"), text};
+}
+
+void ScriptedDialogs::information(const QString &title, const QString &text)
+{
+    m_shown << Shown{QStringLiteral("information"), title, text};
+}
+
+Dialogs::Answer ScriptedDialogs::confirm(const QString &text, Buttons buttons)
+{
+    m_shown << Shown{QStringLiteral("confirm"), QStringLiteral("Confirm"), text};
+    if (!m_answers.isEmpty())
+        return m_answers.dequeue();
+    // Unscripted questions are declined, so a test never acts on an answer it did not give.
+    return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
+}
+
+QString ScriptedDialogs::openFileName(const QString &caption, const QString &)
+{
+    m_shown << Shown{QStringLiteral("open"), caption, {}};
+    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
+}
+
+QString ScriptedDialogs::saveFileName(const QString &caption, const QString &, const QString &)
+{
+    m_shown << Shown{QStringLiteral("save"), caption, {}};
+    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
+}
+
+QString ScriptedDialogs::existingFolder(const QString &caption, const QString &)
+{
+    m_shown << Shown{QStringLiteral("folder"), caption, {}};
+    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
+}
+
+QStringList ScriptedDialogs::texts(const QString &kind) const
+{
+    QStringList result;
+    for (const Shown &box : m_shown)
+        if (box.kind == kind)
+            result << box.text;
+    return result;
+}
