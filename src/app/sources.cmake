@@ -3,4 +3,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     app/Errors.h app/Errors.cpp
     app/Dialogs.h)
 list(APPEND BRIVORA_GUI_SOURCES
-    app/QtDialogs.h app/QtDialogs.cpp)
+    app/QtDialogs.h app/QtDialogs.cpp
+    app/DatasetGrid.h app/DatasetGrid.cpp
+    app/DatasetNavigator.h app/DatasetNavigator.cpp
+    app/SplashWindow.h app/SplashWindow.cpp
+    app/MainWindow.h app/MainWindow.cpp)

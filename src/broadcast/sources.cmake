@@ -1,4 +1,7 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
     broadcast/RunState.h)
-list(APPEND BRIVORA_GUI_SOURCES)
+list(APPEND BRIVORA_GUI_SOURCES
+    broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
+    broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp
+    broadcast/QueueTab.h broadcast/QueueTab.cpp)

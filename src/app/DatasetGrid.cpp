@@ -1,0 +1,58 @@
+#include "app/DatasetGrid.h"
+
+#include "app/Errors.h"
+#include "data/Dataset.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs,
+                         QWidget *parent)
+    : QTableView(parent)
+    , m_model(new DatasetModel(dataset, std::move(columns), dialogs, this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setHighlightSections(false);
+
+    connect(&dataset, &Dataset::currentRowChanged, this, &DatasetGrid::followDataset);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { followDataset(this->dataset().currentRow()); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, &dialogs](const QModelIndex &current) {
+                if (m_syncing || !current.isValid())
+                    return;
+                guarded(dialogs, [&] { this->dataset().setCurrentRow(current.row()); });
+            });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        Q_EMIT cellClicked(index.row());
+    });
+}
+
+void DatasetGrid::setEditable(bool editable)
+{
+    m_model->setEditable(editable);
+    setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                   | QAbstractItemView::AnyKeyPressed
+                             : QAbstractItemView::NoEditTriggers);
+}
+
+void DatasetGrid::keyReleaseEvent(QKeyEvent *event)
+{
+    QTableView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        Q_EMIT keyReleased(event->key());
+}
+
+void DatasetGrid::followDataset(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    m_syncing = true;
+    const QModelIndex target = m_model->index(row, std::max(0, currentIndex().column()));
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_syncing = false;
+}

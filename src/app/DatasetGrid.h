@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/DatasetModel.h"
+
+#include <QTableView>
+
+class Dataset;
+class Dialogs;
+
+// A grid bound to a query object: the selected row follows the query object's current
+// row and the other way round, so handlers read the selected row from the query object.
+class DatasetGrid : public QTableView
+{
+    Q_OBJECT
+
+public:
+    DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs,
+                QWidget *parent = nullptr);
+
+    Dataset &dataset() const { return m_model->dataset(); }
+    DatasetModel *datasetModel() const { return m_model; }
+    void setEditable(bool editable);
+
+Q_SIGNALS:
+    // A click on a cell, after the query object moved to its row.
+    void cellClicked(int row);
+    // A key released while the grid has the focus, after the row moved.
+    void keyReleased(int key);
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    void followDataset(int row);
+
+    DatasetModel *m_model;
+    bool m_syncing = false;
+};

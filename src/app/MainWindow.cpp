@@ -1,0 +1,206 @@
+#include "app/MainWindow.h"
+
+#include "app/Dialogs.h"
+#include "app/Errors.h"
+#include "broadcast/AnnouncementTab.h"
+#include "broadcast/QueueTab.h"
+#include "broadcast/ScheduleTab.h"
+#include "contacts/ProfileTab.h"
+#include "modem/Clock.h"
+#include "prefs/PreferenceTab.h"
+#include "reports/ReportsTab.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr auto SupportSite = "https://www.brivora.com/support";
+constexpr auto HelpFile = "brivora-1.chm";
+
+QLabel *link(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(QStringLiteral("<a href=\"#\" style=\"color:blue\">%1</a>").arg(text.toHtmlEscaped()), parent);
+    label->setObjectName(name);
+    label->setCursor(Qt::PointingHandCursor);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    return label;
+}
+
+QTime timeOf(const QDateTime &moment)
+{
+    // An empty date/time reads as zero: midnight.
+    return moment.isValid() ? moment.time() : QTime(0, 0);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
+    : QWidget(parent)
+    , PageControl1(new QTabWidget(this))
+    , m_dialogs(dialogs)
+    , m_clock(clock)
+{
+    setObjectName(QStringLiteral("f_main"));
+    setWindowTitle(QString::fromLatin1(Caption));
+    setFixedSize(947, 570);
+
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    profileTab = new ProfileTab(m_dm, m_dialogs);
+    announcementTab = new AnnouncementTab(m_dm, m_dialogs);
+    scheduleTab = new ScheduleTab(m_dm, m_dialogs);
+    queueTab = new QueueTab(m_dm, m_dialogs);
+    reportsTab = new ReportsTab;
+    transactionLogTab = new TransactionLogTab;
+    preferenceTab = new PreferenceTab(m_dm, m_dialogs);
+    PageControl1->addTab(profileTab, QStringLiteral("Profile"));
+    PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));
+    PageControl1->addTab(scheduleTab, QStringLiteral("Broadcast Schedule List"));
+    PageControl1->addTab(queueTab, QStringLiteral("Broadcast Queue List (Fail Send)"));
+    PageControl1->addTab(reportsTab, QStringLiteral("Reports"));
+    PageControl1->addTab(transactionLogTab, QStringLiteral("Transaction Log"));
+    PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
+    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(buildHeader());
+    layout->addWidget(PageControl1, 1);
+
+    // FormCreate
+    PageControl1->setCurrentWidget(profileTab);
+    enableCurrentSheetOnly(PageControl1->currentIndex());
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(m_clock.scaled(60000));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    Timer2.setInterval(m_clock.scaled(1000));
+    connect(&Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
+    Timer2.start();
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget *MainWindow::buildHeader()
+{
+    auto *header = new QWidget(this);
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(8, 0, 8, 0);
+    auto *status = new QLabel(QStringLiteral("Phone Status :"), header);
+    status->setObjectName(QStringLiteral("Label29"));
+    QFont bold = status->font();
+    bold.setBold(true);
+    status->setFont(bold);
+    row->addWidget(status);
+    m_headerLightSlot = new QHBoxLayout;
+    row->addLayout(m_headerLightSlot);
+    row->addStretch();
+
+    QLabel *support = link(QStringLiteral("suiURLLabel1"), QStringLiteral("Brivora Online support"), header);
+    connect(support, &QLabel::linkActivated, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(SupportSite))); });
+    QLabel *help = link(QStringLiteral("suiURLLabel2"), QStringLiteral("Built-in Help"), header);
+    connect(help, &QLabel::linkActivated, this, [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(HelpFile))));
+    });
+    row->addWidget(support);
+    row->addSpacing(16);
+    row->addWidget(help);
+    return header;
+}
+
+void MainWindow::enableCurrentSheetOnly(int index)
+{
+    for (int i = 0; i < PageControl1->count(); ++i)
+        PageControl1->widget(i)->setEnabled(i == index);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void MainWindow::Timer2Timer()
+{
+    Timer2.stop();
+    if (!isVisible())
+        show();
+}
+
+void MainWindow::FormShow()
+{
+    guarded(m_dialogs, [this] { loadSettings(); });
+    if (m_splash)
+        m_splash->close();
+}
+
+void MainWindow::loadSettings()
+{
+    PageControl1->setCurrentWidget(profileTab);
+    m_dm.q_profile.refresh();
+    profileTab->setRecordCount(m_dm.q_profile.recordCount());
+    for (Dataset *settings : {&m_dm.q_prj, &m_dm.q_group, &m_dm.q_greeting, &m_dm.q_text_replacement,
+                              &m_dm.q_anniversary, &m_dm.q_birthday})
+        settings->refresh();
+    profileTab->Edit1->setFocus();
+    profileTab->resetDates();
+
+    PreferenceTab &prefs = *preferenceTab;
+    const Dataset &tokens = m_dm.q_text_replacement;
+    prefs.Edit6->setText(tokens.text(QStringLiteral("name")));
+    prefs.Edit7->setText(tokens.text(QStringLiteral("nickname")));
+    prefs.Edit8->setText(tokens.text(QStringLiteral("geeting")));
+
+    const Dataset &birthday = m_dm.q_birthday;
+    const Dataset &anniversary = m_dm.q_anniversary;
+    prefs.CheckBox1->setChecked(birthday.text(QStringLiteral("auto_broadcast")) == QStringLiteral("YES"));
+    prefs.CheckBox2->setChecked(anniversary.text(QStringLiteral("auto_broadcast")) == QStringLiteral("YES"));
+    prefs.DateTimePicker3->setTime(timeOf(birthday.dateTime(QStringLiteral("auto_broadcast_time"))));
+    prefs.DateTimePicker4->setTime(timeOf(anniversary.dateTime(QStringLiteral("auto_broadcast_time"))));
+    prefs.Memo1->setPlainText(birthday.text(QStringLiteral("msg_eng")));
+    prefs.Memo3->setPlainText(birthday.text(QStringLiteral("msg_malay")));
+    prefs.Memo2->setPlainText(anniversary.text(QStringLiteral("msg_eng")));
+    prefs.Memo4->setPlainText(anniversary.text(QStringLiteral("msg_malay")));
+
+    m_dm.q_smsc.refresh();
+    prefs.suiEdit1->setText(m_dm.q_smsc.text(QStringLiteral("center_number")));
+
+    m_dm.q_group.first();
+    prefs.suiEdit2->setText(tokens.text(QStringLiteral("var1")));
+    prefs.suiEdit3->setText(tokens.text(QStringLiteral("var2")));
+    announcementTab->fillTargetGroups();
+
+    m_dm.q_prj_schedule.repoint(QStringLiteral("select * from project where project_broadcast__date is not null"));
+    m_dm.q_pd_que.refresh();
+    announcementTab->DateTimePicker5->setDate(m_clock.now().date());
+
+    m_dm.q_languages.refresh();
+    const QString firstLanguage = m_dm.q_languages.text(QStringLiteral("lang1"));
+    const QString secondLanguage = m_dm.q_languages.text(QStringLiteral("lang2"));
+    prefs.suiEdit6->setText(firstLanguage);
+    prefs.suiEdit7->setText(secondLanguage);
+    captionTemplates(firstLanguage, secondLanguage);
+}
+
+void MainWindow::captionTemplates(const QString &firstLanguage, const QString &secondLanguage)
+{
+    const QString first = QStringLiteral("Message (%1)").arg(firstLanguage);
+    const QString second = QStringLiteral("Message (%1)").arg(secondLanguage);
+    for (QLabel *label : {preferenceTab->Label8, preferenceTab->Label9, announcementTab->Label23})
+        label->setText(first);
+    for (QLabel *label : {preferenceTab->Label12, preferenceTab->Label13, announcementTab->Label22})
+        label->setText(second);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "broadcast/RunState.h"
+#include "data/DataModule.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class AnnouncementTab;
+class Clock;
+class Dialogs;
+class PreferenceTab;
+class ProfileTab;
+class QueueTab;
+class QHBoxLayout;
+class QLabel;
+class QTabWidget;
+class ReportsTab;
+class ScheduleTab;
+class TransactionLogTab;
+
+// "f_main": the frame that owns the data module, the tabs, the timers and the run
+// state. Every showing reloads the tabs from the database (FormShow).
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
+
+    MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    DataModule &dm() { return m_dm; }
+    RunState &runState() { return m_runState; }
+    Dialogs &dialogs() { return m_dialogs; }
+    Clock &clock() { return m_clock; }
+
+    // Set by the program so that the first showing closes the splash window.
+    void setSplash(QWidget *splash) { m_splash = splash; }
+
+    // Loads every tab from the database; an error ends the loading at its step.
+    void FormShow();
+    void Timer2Timer();
+
+    QTabWidget *PageControl1;
+    ProfileTab *profileTab;
+    AnnouncementTab *announcementTab;
+    ScheduleTab *scheduleTab;
+    QueueTab *queueTab;
+    ReportsTab *reportsTab;
+    TransactionLogTab *transactionLogTab;
+    PreferenceTab *preferenceTab;
+    QTimer Timer1;
+    QTimer Timer2;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildHeader();
+    void enableCurrentSheetOnly(int index);
+    void loadSettings();
+    void captionTemplates(const QString &firstLanguage, const QString &secondLanguage);
+
+    Dialogs &m_dialogs;
+    Clock &m_clock;
+    DataModule m_dm;
+    RunState m_runState;
+    QWidget *m_splash = nullptr;
+    QHBoxLayout *m_headerLightSlot = nullptr;
+};

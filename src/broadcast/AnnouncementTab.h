@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class DataModule;
+class Dialogs;
+
+// The "SMS Anouncement & Broadcast" tab: the project composer, its schedule option
+// and the day's birthday and anniversary greetings.
+class AnnouncementTab : public QWidget
+{
+    Q_OBJECT
+
+public:
+    AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    // Empties the target list and refills it, unticked, from the rows of q_group.
+    void fillTargetGroups();
+
+    QListWidget *CheckListBox1;
+    QLabel *Label22;
+    QPlainTextEdit *RichEdit2;
+    QLabel *Label23;
+    QPlainTextEdit *RichEdit3;
+    QDateEdit *DateTimePicker5;
+
+private:
+    DataModule &m_dm;
+    Dialogs &m_dialogs;
+};

@@ -1,0 +1,21 @@
+#include "broadcast/ScheduleTab.h"
+
+#include "app/DatasetGrid.h"
+#include "data/DataModule.h"
+
+#include <QGroupBox>
+#include <QVBoxLayout>
+
+ScheduleTab::ScheduleTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent)
+    , suiDBGrid1(new DatasetGrid(dm.q_prj_schedule,
+                                 {{QStringLiteral("project_name"), QStringLiteral("Project")},
+                                  {QStringLiteral("project_broadcast__date"), QStringLiteral("Schedule")}},
+                                 dialogs))
+{
+    setObjectName(QStringLiteral("TabSheet5"));
+    suiDBGrid1->setObjectName(QStringLiteral("suiDBGrid1"));
+    auto *box = new QGroupBox(QStringLiteral("List of Broadcast project"));
+    (new QVBoxLayout(box))->addWidget(suiDBGrid1);
+    (new QVBoxLayout(this))->addWidget(box);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+// The GSM 03.38 default alphabet. Characters of the basic table take one septet;
+// those of the extension table go out as the escape septet followed by their code,
+// so they take two.
+
+// Septets one character takes once translated. A character the alphabet lacks counts
+// as one: measuring never fails, and the encoder refuses such a text anyway.
+int gsmSeptetWidth(QChar character);
+int gsmSeptetCount(const QString &text);
+
+// The septet codes (0 to 127) that carry the text; throws BrivoraError with
+// "Input string contains 8-bit data!" for a character the alphabet lacks.
+QByteArray toGsmSeptets(const QString &text);
+
+// The text that septet codes stand for; throws BrivoraError for a code above 127,
+// an escape at the end or an escape before a code the extension table lacks.
+QString fromGsmSeptets(const QByteArray &septets);
