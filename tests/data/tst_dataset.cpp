@@ -1,0 +1,371 @@
+#include "app/Errors.h"
+#include "data/DataModule.h"
+#include "data/DatasetModel.h"
+#include "data/JetSql.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestWorkspace.h"
+
+#include <QTest>
+
+class TestDataset : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void schemaHasEveryTableFieldAndSize();
+    void refreshSeesRowsWrittenElsewhere();
+    void repointedTextIsWhatAnotherScreenRefreshes();
+    void appendFillsCounterAndWalkCountsExactly();
+    void editChangesCurrentRowOnly();
+    void editOnEmptyResultInsertsRow();
+    void removeDeletesCurrentRow();
+    void dialectFeatures();
+    void textComparisonIgnoresCase();
+    void incomeSortsAsText();
+    void overLongValueIsRefusedNamingField();
+    void doubleQuotesAreStoredAndFoundAsTyped();
+    void messagesShowFirstFiftyCharactersInGrids();
+    void statementsOutsideTheDialectAreRefused();
+    void missingDatabaseFileIsReported();
+    void transactionStoresAllOrNothing();
+};
+
+void TestDataset::schemaHasEveryTableFieldAndSize()
+{
+    TestWorkspace ws;
+    // table: field:size ("c" counter, "m" memo, "d" date/time)
+    const QStringList expected{
+        QStringLiteral("profile: id_profile:c name:255 nickname:255 mobile_number:25 email:255 group_name:100 "
+                       "festive:255 birthday:50 maritial_status:8 aniversary:50 income:6 greeting:100 "
+                       "languages:40 notes:m var1:50 var2:50"),
+        QStringLiteral("grouping: id:c group_name:150"),
+        QStringLiteral("greeting: id:c language:100 greeting:255"),
+        QStringLiteral("birthday: id:c auto_broadcast:6 auto_broadcast_time:d msg_eng:m msg_malay:m"),
+        QStringLiteral("anniversary: id:c auto_broadcast:6 auto_broadcast_time:d msg_eng:m msg_malay:m"),
+        QStringLiteral("text_replacement: id:c name:255 nickname:150 geeting:255 var1:50 var2:50"),
+        QStringLiteral("smsc: center_number:50"),
+        QStringLiteral("languages: ID:c lang1:50 lang2:50"),
+        QStringLiteral("project: id:c project_name:255 project_date:d msg_template_eng:m msg_template_malay:m "
+                       "festive:40 project_broadcast__date:d schedule:3 date_send:d"),
+        QStringLiteral("project_group: id:c project_name:255 group_name:255"),
+        QStringLiteral("project_detail: id:c project_name:255 date_send:d mobile_number:255 name:255 nickname:150 "
+                       "group_name:100 msg_send:m status:50 festive:70"),
+        QStringLiteral("transaction_log: id:c project_name:255 date_send:d mobile_number:255 name:255 "
+                       "nickname:150 group_name:100 msg_send:m status:50"),
+    };
+    Database db;
+    QStringList actual;
+    for (const QString &line : expected) {
+        const QString table = line.section(QLatin1Char(':'), 0, 0);
+        QString described = table + QLatin1Char(':');
+        for (const Column &column : db.columns(table)) {
+            QString kind;
+            switch (column.kind) {
+            case Column::Kind::Counter: kind = QStringLiteral("c"); break;
+            case Column::Kind::Memo: kind = QStringLiteral("m"); break;
+            case Column::Kind::DateTime: kind = QStringLiteral("d"); break;
+            case Column::Kind::Text: kind = QString::number(column.size); break;
+            }
+            described += QLatin1Char(' ') + column.name + QLatin1Char(':') + kind;
+        }
+        actual << described;
+    }
+    QCOMPARE(actual, expected);
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
+             QStringLiteral("12"));
+    QCOMPARE(ws.value(QStringLiteral("pragma journal_mode")), QStringLiteral("wal"));
+}
+
+void TestDataset::refreshSeesRowsWrittenElsewhere()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    QVERIFY(!dm.con.isOpen());
+    dm.q_group.open();
+    QVERIFY(dm.con.isOpen());
+    QCOMPARE(dm.q_group.recordCount(), 0);
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('STAFF'), ('VIP')"));
+    QCOMPARE(dm.q_group.recordCount(), 0); // a snapshot until refreshed
+    dm.q_group.next();
+    dm.q_group.refresh();
+    QCOMPARE(dm.q_group.recordCount(), 2);
+    QCOMPARE(dm.q_group.currentRow(), 0);
+    QCOMPARE(dm.q_group.text(QStringLiteral("group_name")), QStringLiteral("STAFF"));
+}
+
+void TestDataset::repointedTextIsWhatAnotherScreenRefreshes()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into transaction_log(status, date_send) values "
+                           "('SEND','2026-01-01 10:00:00'), ('FAIL','2026-01-03 10:00:00'), ('SEND','2026-01-02 10:00:00')"));
+    DataModule dm;
+    QCOMPARE(dm.q_transaction_log.sql(), QStringLiteral("select * from transaction_log;"));
+    dm.q_transaction_log.repoint(QStringLiteral("select top 2 * from transaction_log order by date_send desc"));
+    QCOMPARE(dm.q_transaction_log.recordCount(), 2);
+
+    // Another screen refreshes the same query object and appends through it.
+    dm.q_transaction_log.refresh();
+    QCOMPARE(dm.q_transaction_log.recordCount(), 2);
+    QCOMPARE(dm.q_transaction_log.text(QStringLiteral("status")), QStringLiteral("FAIL"));
+    dm.q_transaction_log.append();
+    dm.q_transaction_log.setValue(QStringLiteral("status"), QStringLiteral("SEND"));
+    dm.q_transaction_log.post();
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("4"));
+}
+
+void TestDataset::appendFillsCounterAndWalkCountsExactly()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_prj_dtl_any.open();
+    const QDateTime sent(QDate(2026, 12, 8), QTime(9, 30, 15));
+    for (int i = 0; i < 3; ++i) {
+        dm.q_prj_dtl_any.append();
+        dm.q_prj_dtl_any.setValue(QStringLiteral("name"), QStringLiteral("Contact %1").arg(i));
+        dm.q_prj_dtl_any.setValue(QStringLiteral("date_send"), sent);
+        dm.q_prj_dtl_any.post();
+        QCOMPARE(dm.q_prj_dtl_any.value(QStringLiteral("id")).toInt(), i + 1);
+    }
+    QCOMPARE(ws.value(QStringLiteral("select date_send from project_detail where id = 2")),
+             QStringLiteral("2026-12-08 09:30:15"));
+
+    dm.q_prj_dtl_any.refresh();
+    QCOMPARE(dm.q_prj_dtl_any.recordCount(), 3);
+    QStringList names;
+    for (dm.q_prj_dtl_any.first(); !dm.q_prj_dtl_any.eof(); dm.q_prj_dtl_any.next())
+        names << dm.q_prj_dtl_any.text(QStringLiteral("name"));
+    QCOMPARE(names, (QStringList{QStringLiteral("Contact 0"), QStringLiteral("Contact 1"), QStringLiteral("Contact 2")}));
+    dm.q_prj_dtl_any.first();
+    QCOMPARE(dm.q_prj_dtl_any.dateTime(QStringLiteral("date_send")), sent);
+    QVERIFY(dm.q_prj_dtl_any.text(QStringLiteral("status")).isEmpty()); // NULL reads as ""
+}
+
+void TestDataset::editChangesCurrentRowOnly()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into profile(name, income) values ('A', '1'), ('B', '2')"));
+    DataModule dm;
+    dm.q_profile.open();
+    dm.q_profile.next();
+    dm.q_profile.edit();
+    dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("300"));
+    QCOMPARE(dm.q_profile.text(QStringLiteral("income")), QStringLiteral("300")); // the edit buffer
+    dm.q_profile.post();
+    QCOMPARE(ws.rows(QStringLiteral("select name, income from profile order by name")),
+             (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QStringLiteral("300")}}));
+
+    dm.q_profile.edit();
+    dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("999"));
+    dm.q_profile.cancel();
+    QCOMPARE(dm.q_profile.text(QStringLiteral("income")), QStringLiteral("300"));
+}
+
+void TestDataset::editOnEmptyResultInsertsRow()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_smsc.refresh();
+    QVERIFY(dm.q_smsc.eof());
+    QVERIFY(dm.q_smsc.text(QStringLiteral("center_number")).isEmpty());
+    dm.q_smsc.edit();
+    dm.q_smsc.setValue(QStringLiteral("center_number"), QStringLiteral("+60123456789"));
+    dm.q_smsc.post();
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from smsc")), QStringLiteral("1"));
+
+    // The next save edits that first row; a second row is never touched.
+    ws.exec(QStringLiteral("insert into smsc values ('second')"));
+    dm.q_smsc.refresh();
+    dm.q_smsc.edit();
+    dm.q_smsc.setValue(QStringLiteral("center_number"), QStringLiteral("+6011"));
+    dm.q_smsc.post();
+    QCOMPARE(ws.rows(QStringLiteral("select center_number from smsc order by rowid")),
+             (QList<QStringList>{{QStringLiteral("+6011")}, {QStringLiteral("second")}}));
+}
+
+void TestDataset::removeDeletesCurrentRow()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('A'), ('B'), ('C')"));
+    DataModule dm;
+    dm.q_group.open();
+    dm.q_group.next();
+    dm.q_group.remove();
+    QCOMPARE(dm.q_group.recordCount(), 2);
+    QCOMPARE(dm.q_group.text(QStringLiteral("group_name")), QStringLiteral("C"));
+    QCOMPARE(ws.value(QStringLiteral("select group_concat(group_name) from grouping")), QStringLiteral("A,C"));
+}
+
+void TestDataset::dialectFeatures()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into profile(name, birthday, maritial_status, aniversary) values "
+                           "('Ali', '08/12/1980', 'MARRIED', '08/12/2005'), ('Bob', '09/12/1970', 'SINGLE', null), "
+                           "('Cat', '08/12/1999', 'SINGLE', null), ('Dan', null, null, null)"));
+    DataModule dm;
+    auto names = [&](Dataset &query, const QString &sql) {
+        query.repoint(sql);
+        QStringList result;
+        for (query.first(); !query.eof(); query.next())
+            result << query.text(QStringLiteral("name"));
+        return result.join(QLatin1Char(','));
+    };
+    QCOMPARE(names(dm.q_prof_birthday, QStringLiteral("select * from profile where birthday like \"08/12/%\"")),
+             QStringLiteral("Ali,Cat"));
+    QCOMPARE(names(dm.q_prof_anniversary,
+                   QStringLiteral("select * from profile where aniversary like \"08/12/%\" and maritial_status = \"MARRIED\"")),
+             QStringLiteral("Ali"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where birthday is null")), QStringLiteral("Dan"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where aniversary is not null")), QStringLiteral("Ali"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select top 2 * from profile order by name desc")), QStringLiteral("Dan,Cat"));
+    QCOMPARE(names(dm.rpt_prof, dm.rpt_prof.defaultSql()), QStringLiteral("Ali,Bob,Cat,Dan"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where name = 'Bob';")), QStringLiteral("Bob"));
+}
+
+void TestDataset::textComparisonIgnoresCase()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into project_detail(project_name, status) values ('Raya', 'FAIL'), ('RAYA', 'fail'), ('x', 'SEND')"));
+    DataModule dm;
+    dm.q_prj_dtl.repoint(QStringLiteral("select * from project_detail where project_name = \"raya\""));
+    QCOMPARE(dm.q_prj_dtl.recordCount(), 2);
+    dm.q_pd_que.open(); // status="FAIL" matches "fail" too, as the users' old files expect
+    QCOMPARE(dm.q_pd_que.recordCount(), 2);
+    dm.q_prj_dtl.repoint(QStringLiteral("select * from project_detail where project_name like \"R%\""));
+    QCOMPARE(dm.q_prj_dtl.recordCount(), 2);
+}
+
+void TestDataset::incomeSortsAsText()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into profile(name, income) values ('a', '1200'), ('b', '900')"));
+    DataModule dm;
+    dm.rpt_prof.repoint(QStringLiteral("select * from profile order by income desc"));
+    QCOMPARE(dm.rpt_prof.text(QStringLiteral("income")), QStringLiteral("900"));
+}
+
+void TestDataset::overLongValueIsRefusedNamingField()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_profile.open();
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("name"), QStringLiteral("Ali"));
+    dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("1234567"));
+    try {
+        dm.q_profile.post();
+        QFAIL("an income of 7 characters was stored");
+    } catch (const BrivoraError &error) {
+        QCOMPARE(error.text(), QStringLiteral("The field income takes at most 6 characters"));
+    }
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from profile")), QStringLiteral("0"));
+    dm.q_profile.cancel();
+    QCOMPARE(dm.q_profile.recordCount(), 0);
+
+    // Exactly the limit is fine, counted in characters, not bytes.
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("é12345"));
+    dm.q_profile.post();
+    QCOMPARE(ws.value(QStringLiteral("select income from profile")), QStringLiteral("é12345"));
+}
+
+void TestDataset::doubleQuotesAreStoredAndFoundAsTyped()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    const QString number = QStringLiteral("+60\"12\" or \"\"=\"");
+    dm.q_profile.open();
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("mobile_number"), number);
+    dm.q_profile.post();
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("mobile_number"), QStringLiteral("+6011"));
+    dm.q_profile.post();
+
+    dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ") + JetSql::quote(number));
+    QCOMPARE(dm.q_prof.recordCount(), 1);
+    QCOMPARE(dm.q_prof.text(QStringLiteral("mobile_number")), number);
+    dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ") + JetSql::quote(QStringLiteral("it's")));
+    QCOMPARE(dm.q_prof.recordCount(), 0);
+}
+
+void TestDataset::messagesShowFirstFiftyCharactersInGrids()
+{
+    TestWorkspace ws;
+    const QString fifty(50, QLatin1Char('a'));
+    const QString fiftyOne = fifty + QLatin1Char('b');
+    ws.exec(QStringLiteral("insert into project_detail(msg_send, status) values ('%1', 'FAIL'), ('%2', 'FAIL')").arg(fifty, fiftyOne));
+    DataModule dm;
+    ScriptedDialogs dialogs;
+    for (Dataset *shortened : {&dm.q_prj_dtl, &dm.q_prj_dtl_schedule, &dm.q_pd_que}) {
+        shortened->open();
+        DatasetModel model(*shortened, {{QStringLiteral("msg_send"), QStringLiteral("SMS Message")}}, dialogs);
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown << model.index(row, 0).data().toString();
+        shown.sort();
+        QCOMPARE(shown, (QStringList{fifty, fifty}));
+        shortened->first();
+        QVERIFY(shortened->text(QStringLiteral("msg_send")).size() >= 50); // the stored text is whole
+    }
+    dm.q_prj_dtl_any.open();
+    DatasetModel whole(dm.q_prj_dtl_any, {{QStringLiteral("msg_send"), QStringLiteral("SMS Message")}}, dialogs);
+    QCOMPARE(whole.index(1, 0).data().toString(), fiftyOne);
+}
+
+void TestDataset::statementsOutsideTheDialectAreRefused()
+{
+    for (const char *statement : {"delete from profile", "select name from profile",
+                                  "select * from profile; drop table profile",
+                                  "select * from profile where name = \"unterminated",
+                                  "select * from profile where id in (select id from grouping)"}) {
+        try {
+            JetSql::translate(QString::fromLatin1(statement));
+            QFAIL(statement);
+        } catch (const BrivoraError &error) {
+            QVERIFY2(error.text().startsWith(QStringLiteral("Statement not understood")), qPrintable(error.text()));
+        }
+    }
+    QCOMPARE(JetSql::translate(QStringLiteral("select top 10 * from transaction_log order by date_send desc")).sqlite,
+             QStringLiteral("SELECT rowid AS __rowid, * FROM transaction_log order by date_send desc LIMIT 10"));
+    QCOMPARE(JetSql::translate(QStringLiteral("select * from p where a=\"it's \"\"x\"\"\";  ")).sqlite,
+             QStringLiteral("SELECT rowid AS __rowid, * FROM p where a='it''s \"x\"'"));
+}
+
+void TestDataset::missingDatabaseFileIsReported()
+{
+    TestWorkspace ws(false);
+    DataModule dm;
+    try {
+        dm.q_profile.open();
+        QFAIL("opened a missing database");
+    } catch (const BrivoraError &error) {
+        QVERIFY2(error.text().startsWith(QStringLiteral("Could not find file '")), qPrintable(error.text()));
+        QVERIFY(error.text().endsWith(QStringLiteral("Dovrel.mdb'")));
+    }
+    QVERIFY(!QFile::exists(ws.databasePath())); // never created behind the user's back
+}
+
+void TestDataset::transactionStoresAllOrNothing()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_project_group.open();
+    try {
+        dm.con.transaction([&] {
+            dm.q_project_group.append();
+            dm.q_project_group.setValue(QStringLiteral("group_name"), QStringLiteral("A"));
+            dm.q_project_group.post();
+            throw BrivoraError(QStringLiteral("stop"));
+        });
+    } catch (const BrivoraError &) {
+    }
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from project_group")), QStringLiteral("0"));
+    dm.con.transaction([&] {
+        dm.q_project_group.append();
+        dm.q_project_group.post();
+    });
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from project_group")), QStringLiteral("1"));
+}
+
+QTEST_GUILESS_MAIN(TestDataset)
+#include "tst_dataset.moc"
