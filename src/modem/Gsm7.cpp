@@ -52,6 +52,8 @@ constexpr std::array<ExtensionEntry, 10> ExtensionTable = {{
 
 std::optional<char> basicCode(QChar character)
 {
+    if (character.unicode() == NoCharacter)
+        return std::nullopt;
     const auto found = std::find(BasicTable.begin(), BasicTable.end(), character.unicode());
     if (found == BasicTable.end())
         return std::nullopt;
@@ -67,7 +69,7 @@ const ExtensionEntry *extensionEntry(QChar character)
 
 BrivoraError undecodable(const QString &what)
 {
-    return BrivoraError(QStringLiteral("Malformed PDU: %1").arg(what));
+    return BrivoraError(QStringLiteral("Invalid GSM 7-bit text: %1").arg(what));
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
+    modem/Gsm7.h modem/Gsm7.cpp
+    modem/Pdu.h modem/Pdu.cpp
     modem/Clock.h modem/Clock.cpp)
 list(APPEND BRIVORA_GUI_SOURCES)

@@ -1,0 +1,216 @@
+#include "app/Errors.h"
+#include "modem/Gsm7.h"
+#include "modem/Pdu.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QString Destination = QStringLiteral("19876543210");
+// Everything of a PDU without centre number up to and including the validity period.
+const QString HeaderWithoutCentre = QStringLiteral("0011000B919178563412F00000AA");
+
+QString refusal(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const BrivoraError &error) {
+        return error.text();
+    }
+    return QStringLiteral("<accepted>");
+}
+
+QString userDataField(const QString &text)
+{
+    const QString pdu = encodeSubmitPdu(QString(), Destination, text);
+    if (!pdu.startsWith(HeaderWithoutCentre))
+        qFatal("unexpected PDU head: %s", qPrintable(pdu));
+    return pdu.mid(HeaderWithoutCentre.size());
+}
+
+} // namespace
+
+class TestPdu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void workedExample_data()
+    {
+        QTest::addColumn<QString>("centre");
+        QTest::addColumn<QString>("pdu");
+        QTest::addColumn<int>("length");
+        QTest::newRow("with centre") << QStringLiteral("+12345678901")
+                                     << QStringLiteral("07912143658709F111000B919178563412F00000AA0361F118") << 17;
+        QTest::newRow("without centre") << QString() << QStringLiteral("0011000B919178563412F00000AA0361F118") << 17;
+    }
+    void workedExample()
+    {
+        QFETCH(QString, centre);
+        QFETCH(QString, pdu);
+        QFETCH(int, length);
+        QCOMPARE(encodeSubmitPdu(centre, Destination, QStringLiteral("abc")), pdu);
+        QCOMPARE(commandLength(pdu), length);
+    }
+
+    void userData_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("ten letters") << QStringLiteral("hellohello") << QStringLiteral("0AE8329BFD4697D9EC37");
+        QTest::newRow("eighth fills the seventh octet") << QStringLiteral("abcdefgh") << QStringLiteral("0861F1985C369FD1");
+        QTest::newRow("empty") << QString() << QStringLiteral("00");
+        QTest::newRow("basic table beyond ASCII") << QStringLiteral("@$_\u00A3\u00E9") << QStringLiteral("050041245000");
+        QTest::newRow("line breaks") << QStringLiteral("A\r\nB") << QStringLiteral("04C1864208");
+        QTest::newRow("escapes count two") << QStringLiteral("\u20AC[]") << QStringLiteral("069BF286B7F101");
+    }
+    void userData()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(userDataField(text), field);
+    }
+
+    void lengthCountsSeptets()
+    {
+        const QString full = userDataField(QString(160, QLatin1Char('a')));
+        QCOMPARE(full.left(2), QStringLiteral("A0"));
+        QCOMPARE(full.size() - 2, 2 * 140);
+        QCOMPARE(userDataField(QString(158, QLatin1Char('a')) + QChar(0x20AC)).left(2), QStringLiteral("A0"));
+
+        const QString tooLong = QStringLiteral("Input string greater than 160 characters!");
+        QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(161, QLatin1Char('a'))); }), tooLong);
+        QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(159, QLatin1Char('a')) + QChar(0x20AC)); }),
+                 tooLong);
+        // The length is judged first, as before any character is looked at.
+        QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(161, QChar(0x0105))); }), tooLong);
+    }
+
+    void refusesCharactersOutsideAlphabet_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("grave accent") << QStringLiteral("a`b");
+        QTest::newRow("tab") << QStringLiteral("a\tb");
+        QTest::newRow("letter of another alphabet") << QStringLiteral("\u0105");
+        QTest::newRow("emoji") << QStringLiteral("ok \U0001F600");
+    }
+    void refusesCharactersOutsideAlphabet()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(refusal([&] { encodeSubmitPdu(QString(), Destination, text); }),
+                 QStringLiteral("Input string contains 8-bit data!"));
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("centre");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("head");
+        QTest::newRow("leading plus dropped") << QString() << QStringLiteral("+19876543210")
+                                              << QStringLiteral("0011000B919178563412F0");
+        QTest::newRow("inner plus copied") << QString() << QStringLiteral("19+87") << QStringLiteral("0011000591918+F7");
+        QTest::newRow("only one plus dropped") << QStringLiteral("++123") << QStringLiteral("1")
+                                               << QStringLiteral("03911+3211000191F1");
+        QTest::newRow("lone plus is no centre") << QStringLiteral("+") << QStringLiteral("1")
+                                                << QStringLiteral("0011000191F1");
+        QTest::newRow("even centre") << QStringLiteral("1234") << QStringLiteral("1")
+                                     << QStringLiteral("0391214311000191F1");
+        QTest::newRow("odd centre") << QStringLiteral("12345") << QStringLiteral("1")
+                                    << QStringLiteral("04912143F511000191F1");
+        QTest::newRow("16-digit centre") << QStringLiteral("1234567890123456") << QStringLiteral("1")
+                                         << QStringLiteral("0991214365870921436511000191F1");
+        QTest::newRow("18-digit centre, decimal length") << QStringLiteral("123456789012345678") << QStringLiteral("1")
+                                                         << QStringLiteral("109121436587092143658711000191F1");
+    }
+    void numbers()
+    {
+        QFETCH(QString, centre);
+        QFETCH(QString, destination);
+        QFETCH(QString, head);
+        const QString pdu = encodeSubmitPdu(centre, destination, QStringLiteral("abc"));
+        QCOMPARE(pdu.left(head.size()), head);
+        // Whatever the centre, AT+CMGS announces the octets after it.
+        const QString bare = encodeSubmitPdu(QString(), destination, QStringLiteral("abc"));
+        QCOMPARE(commandLength(pdu), (bare.size() - 2) / 2);
+    }
+
+    void septetCount()
+    {
+        QCOMPARE(gsmSeptetCount(QString()), 0);
+        QCOMPARE(gsmSeptetCount(QStringLiteral("a\u00A3{")), 4);
+        QCOMPARE(gsmSeptetCount(QStringLiteral("\f\\^|~\u20AC")), 12);
+        // Unknown characters are measured, not refused: the encoder refuses them.
+        QCOMPARE(gsmSeptetCount(QStringLiteral("`")), 1);
+    }
+
+    void decoderRoundTrips_data()
+    {
+        QTest::addColumn<QString>("centre");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("worked example") << QStringLiteral("12345678901") << Destination << QStringLiteral("abc");
+        QTest::newRow("no centre, even numbers") << QString() << QStringLiteral("601234567890") << QStringLiteral("Hi");
+        QTest::newRow("18-digit centre") << QStringLiteral("123456789012345678") << QStringLiteral("6012345")
+                                         << QStringLiteral("x");
+        QTest::newRow("whole alphabet") << QStringLiteral("601") << QStringLiteral("60")
+                                        << QStringLiteral("@\u00A3$\u00A5\u00E8\u00E9\u00F9\u00EC\u00F2\u00C7\n\u00D8\u00F8\r"
+                                                          "\u00C5\u00E5\u0394_\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3"
+                                                          "\u0398\u039E\u00C6\u00E6\u00DF\u00C9 !\"#\u00A4%&'()*+,-./09:;<=>?"
+                                                          "\u00A1AZ\u00C4\u00D6\u00D1\u00DC\u00A7\u00BFaz\u00E4\u00F6\u00F1"
+                                                          "\u00FC\u00E0\f^{}\\[~]|\u20AC");
+        QTest::newRow("160 septets ending in an escape") << QString() << Destination
+                                                         << QString(158, QLatin1Char('z')) + QLatin1Char('}');
+        QTest::newRow("empty text") << QString() << Destination << QString();
+    }
+    void decoderRoundTrips()
+    {
+        QFETCH(QString, centre);
+        QFETCH(QString, destination);
+        QFETCH(QString, text);
+        const SubmitPdu decoded = decodeSubmitPdu(encodeSubmitPdu(QLatin1Char('+') + centre, destination, text));
+        QCOMPARE(decoded.centreNumber, centre);
+        QCOMPARE(decoded.destination, destination);
+        QCOMPARE(decoded.text, text);
+    }
+
+    void decoderRefusesMalformed_data()
+    {
+        QTest::addColumn<QString>("pdu");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("cut inside the destination") << QStringLiteral("0011000B919178");
+        QTest::newRow("not a submit") << QStringLiteral("0004000B919178563412F00000AA0361F118");
+        QTest::newRow("not 7-bit") << QStringLiteral("0011000B919178563412F00008AA0361F118");
+        QTest::newRow("user data short") << QStringLiteral("0011000B919178563412F00000AA0461F118");
+        QTest::newRow("user data long") << QStringLiteral("0011000B919178563412F00000AA0261F118");
+        QTest::newRow("user data not hex") << QStringLiteral("0011000B919178563412F00000AA0361FX18");
+        QTest::newRow("escape at the end") << QStringLiteral("0011000B919178563412F00000AA011B");
+        QTest::newRow("escape before unknown code") << QStringLiteral("0011000B919178563412F00000AA021B00");
+    }
+    void decoderRefusesMalformed()
+    {
+        QFETCH(QString, pdu);
+        QVERIFY(refusal([&] { decodeSubmitPdu(pdu); }) != QStringLiteral("<accepted>"));
+    }
+
+    void commandLineTool()
+    {
+        const QString program = qEnvironmentVariable("BRIVORA_TOOLS") + QStringLiteral("/brivora-pdu");
+        QProcess tool;
+        tool.start(program, {QStringLiteral("+12345678901"), Destination, QStringLiteral("abc")});
+        QVERIFY2(tool.waitForFinished(), qPrintable(program));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()),
+                 QStringLiteral("07912143658709F111000B919178563412F00000AA0361F118\n17\n"));
+
+        tool.start(program, {QString(), Destination, QString(161, QLatin1Char('a'))});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(tool.readAllStandardOutput().isEmpty());
+        QVERIFY(tool.readAllStandardError().contains("Input string greater than 160 characters!"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdu)
+#include "tst_pdu.moc"
