@@ -79,7 +79,7 @@ int gsmSeptetWidth(QChar character)
     return extensionEntry(character) ? 2 : 1;
 }
 
-int gsmSeptetCount(const QString &text)
+int gsmSeptetCount(QStringView text)
 {
     int count = 0;
     for (const QChar character : text)

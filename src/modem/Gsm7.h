@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <QStringView>
 
 // The GSM 03.38 default alphabet. Characters of the basic table take one septet;
 // those of the extension table go out as the escape septet followed by their code,
@@ -11,7 +12,7 @@
 // Septets one character takes once translated. A character the alphabet lacks counts
 // as one: measuring never fails, and the encoder refuses such a text anyway.
 int gsmSeptetWidth(QChar character);
-int gsmSeptetCount(const QString &text);
+int gsmSeptetCount(QStringView text);
 
 // The septet codes (0 to 127) that carry the text; throws BrivoraError with
 // "Input string contains 8-bit data!" for a character the alphabet lacks.
