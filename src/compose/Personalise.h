@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class Dataset;
+
+// The personal text for one contact: the Malay template when the contact's `languages`
+// is exactly "MALAY", the English one otherwise, with the greeting, nickname and name
+// tokens of the first `text_replacement` row replaced in that order by the contact's
+// values. The token row is read afresh (tokens is refreshed), so a token changed in
+// the preferences applies from the next call on; an empty table replaces nothing.
+QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
+                    Dataset &tokens);
+
+// Every occurrence of token, in any letter case, replaced by value, left to right and
+// without overlaps; the inserted values are not searched again. An empty token
+// changes nothing.
+QString replaceToken(const QString &text, const QString &token, const QString &value);
