@@ -2,6 +2,8 @@
 
 #include "app/Dialogs.h"
 #include "app/Errors.h"
+#include "app/ProgressWindow.h"
+#include "app/TrayIcon.h"
 #include "broadcast/AnnouncementTab.h"
 #include "broadcast/QueueTab.h"
 #include "broadcast/ScheduleTab.h"
@@ -88,6 +90,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     Timer2.setInterval(m_clock.scaled(1000));
     connect(&Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
     Timer2.start();
+
+    CiaTray1 = new TrayIcon(*this);
+    m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
+    m_runState.setDisplay(m_frmWait.get());
 }
 
 MainWindow::~MainWindow() = default;

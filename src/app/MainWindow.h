@@ -6,10 +6,13 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class AnnouncementTab;
 class Clock;
 class Dialogs;
 class PreferenceTab;
+class ProgressWindow;
 class ProfileTab;
 class QueueTab;
 class QHBoxLayout;
@@ -18,6 +21,7 @@ class QTabWidget;
 class ReportsTab;
 class ScheduleTab;
 class TransactionLogTab;
+class TrayIcon;
 
 // "f_main": the frame that owns the data module, the tabs, the timers and the run
 // state. Every showing reloads the tabs from the database (FormShow).
@@ -53,6 +57,11 @@ public:
     PreferenceTab *preferenceTab;
     QTimer Timer1;
     QTimer Timer2;
+    // Closing the window only hides it; the tray icon brings it back or ends the program.
+    TrayIcon *CiaTray1;
+    // Shown by the senders through the run state; a window of its own, so that it
+    // appears while this one is hidden.
+    ProgressWindow &frm_wait() { return *m_frmWait; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -67,6 +76,7 @@ private:
     Clock &m_clock;
     DataModule m_dm;
     RunState m_runState;
+    std::unique_ptr<ProgressWindow> m_frmWait;
     QWidget *m_splash = nullptr;
     QHBoxLayout *m_headerLightSlot = nullptr;
 };

@@ -7,4 +7,6 @@ list(APPEND BRIVORA_GUI_SOURCES
     app/DatasetGrid.h app/DatasetGrid.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp
     app/SplashWindow.h app/SplashWindow.cpp
+    app/TrayIcon.h app/TrayIcon.cpp
+    app/ProgressWindow.h app/ProgressWindow.cpp
     app/MainWindow.h app/MainWindow.cpp)
