@@ -128,7 +128,7 @@ QString encodeSubmitPdu(const QString &centreNumber, const QString &destination,
 
 QByteArray packUserData(const QString &text)
 {
-    // The length is checked before the characters, as the phone counts septets.
+    // A text too long is refused for its length, whatever characters it holds.
     if (gsmSeptetCount(text) > MaxSeptets)
         throw BrivoraError(QStringLiteral("Input string greater than 160 characters!"));
     const QByteArray septets = toGsmSeptets(text);
