@@ -2,5 +2,7 @@
 list(APPEND BRIVORA_CORE_SOURCES
     modem/Gsm7.h modem/Gsm7.cpp
     modem/Pdu.h modem/Pdu.cpp
-    modem/Clock.h modem/Clock.cpp)
+    modem/Clock.h modem/Clock.cpp
+    modem/SerialLink.h modem/SerialLink.cpp
+    modem/ModemSimulator.h modem/ModemSimulator.cpp)
 list(APPEND BRIVORA_GUI_SOURCES)

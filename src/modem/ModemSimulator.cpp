@@ -1,0 +1,283 @@
+#include "modem/ModemSimulator.h"
+
+#include "app/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char CtrlZ = 26;
+constexpr char Escape = 27;
+
+qint64 ruleKey(ModemSimulator::Input input, int occurrence)
+{
+    return (static_cast<qint64>(input) << 32) | static_cast<quint32>(occurrence);
+}
+
+bool startsWithCommand(const QByteArray &line, const char *command)
+{
+    return line.toUpper().startsWith(command);
+}
+
+} // namespace
+
+ModemSimulator::ModemSimulator(QObject *parent)
+    : QObject(parent)
+    , m_outputTimer(new QTimer(this))
+{
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+        throw BrivoraError(QStringLiteral("No pseudo-terminal for the modem: %1")
+                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    m_devicePath = QFile::decodeName(name);
+
+    // The simulator keeps the slave open itself: when the last opener closes it the
+    // master would read end-of-file without pause. Raw, so nothing written to the
+    // master is echoed or translated before the port opens and sets its own mode.
+    termios mode{};
+    ::tcgetattr(m_slave, &mode);
+    ::cfmakeraw(&mode);
+    ::tcsetattr(m_slave, TCSANOW, &mode);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+
+    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &ModemSimulator::readInput);
+    m_outputTimer->setSingleShot(true);
+    connect(m_outputTimer, &QTimer::timeout, this, &ModemSimulator::flushOutput);
+}
+
+ModemSimulator::~ModemSimulator()
+{
+    unpublish();
+    delete m_notifier;
+    ::close(m_master);
+    ::close(m_slave);
+}
+
+void ModemSimulator::answerWith(Input input, const QByteArray &answer, int occurrence)
+{
+    m_rules.insert(ruleKey(input, occurrence), answer);
+}
+
+void ModemSimulator::setSplit(int at, int pauseMilliseconds)
+{
+    m_splitAt = at;
+    m_splitPause = pauseMilliseconds;
+}
+
+void ModemSimulator::send(const QByteArray &bytes)
+{
+    writeNow(bytes);
+}
+
+void ModemSimulator::clearRecord()
+{
+    m_receivedBytes.clear();
+    m_sentBytes.clear();
+    m_inputs.clear();
+    m_pdus.clear();
+}
+
+void ModemSimulator::readInput()
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+        if (got > 0) {
+            m_receivedBytes.append(buffer, got);
+            m_pending.append(buffer, got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    parse();
+}
+
+void ModemSimulator::parse()
+{
+    for (;;) {
+        if (m_awaitingPdu) {
+            const qsizetype end = m_pending.indexOf(CtrlZ);
+            const qsizetype cancel = m_pending.indexOf(Escape);
+            if (cancel >= 0 && (end < 0 || cancel < end)) {
+                // Escape abandons the message, silently, as on a phone.
+                m_pending.remove(0, cancel + 1);
+                m_awaitingPdu = false;
+                continue;
+            }
+            if (end < 0)
+                return;
+            const QByteArray hex = m_pending.left(end).trimmed();
+            m_pending.remove(0, end + 1);
+            m_awaitingPdu = false;
+            handlePdu(hex);
+            continue;
+        }
+        qsizetype end = -1;
+        for (qsizetype i = 0; i < m_pending.size() && end < 0; ++i)
+            if (m_pending.at(i) == '\r' || m_pending.at(i) == '\n' || m_pending.at(i) == CtrlZ)
+                end = i;
+        if (end < 0)
+            return;
+        const QByteArray line = m_pending.left(end).trimmed();
+        m_pending.remove(0, end + 1);
+        if (line.isEmpty())
+            continue;
+        m_inputs << QString::fromLatin1(line);
+        Q_EMIT inputReceived(m_inputs.constLast());
+        // Only command lines are answered; stray text (a PDU nobody asked for) is not.
+        if (startsWithCommand(line, "AT"))
+            handleCommand(line);
+    }
+}
+
+void ModemSimulator::handleCommand(const QByteArray &line)
+{
+    if (m_echo)
+        answer(line + "\r\n", false);
+    QByteArray reply = QByteArrayLiteral("OK\r\n");
+    if (startsWithCommand(line, "AT+CMGF=")) {
+        scripted(Input::ModeCommand, ++m_counts[int(Input::ModeCommand)], &reply);
+    } else if (startsWithCommand(line, "AT+CMGS=")) {
+        m_announcedLength = line.mid(8).trimmed().toInt();
+        reply = QByteArrayLiteral("> ");
+        scripted(Input::LengthCommand, ++m_counts[int(Input::LengthCommand)], &reply);
+        // Silence still takes the message; an answer other than the prompt refuses it.
+        m_awaitingPdu = reply.isEmpty() || reply.startsWith('>');
+    }
+    answer(reply);
+}
+
+void ModemSimulator::handlePdu(const QByteArray &hex)
+{
+    ReceivedPdu pdu;
+    pdu.hex = QString::fromLatin1(hex);
+    pdu.announcedLength = m_announcedLength;
+    try {
+        pdu.message = decodeSubmitPdu(pdu.hex);
+        pdu.decoded = true;
+    } catch (const BrivoraError &) {
+        pdu.decoded = false;
+    }
+    m_pdus << pdu;
+    m_inputs << pdu.hex;
+    Q_EMIT inputReceived(pdu.hex);
+
+    QByteArray reply;
+    if (!scripted(Input::Pdu, ++m_counts[int(Input::Pdu)], &reply)) {
+        if (pdu.decoded && commandLength(pdu.hex) == pdu.announcedLength) {
+            reply = "+CMGS: " + QByteArray::number(m_nextReference) + "\r\nOK\r\n";
+            m_nextReference = m_nextReference % 255 + 1;
+        } else {
+            reply = QByteArrayLiteral("+CMS ERROR: 304\r\n");
+        }
+    }
+    answer(reply);
+}
+
+bool ModemSimulator::scripted(Input input, int count, QByteArray *answer) const
+{
+    auto rule = m_rules.constFind(ruleKey(input, count));
+    if (rule == m_rules.cend())
+        rule = m_rules.constFind(ruleKey(input, 0));
+    if (rule == m_rules.cend())
+        return false;
+    *answer = rule->isEmpty() ? QByteArray() : *rule + "\r\n";
+    return true;
+}
+
+void ModemSimulator::answer(const QByteArray &bytes, bool splittable)
+{
+    if (m_silent || bytes.isEmpty())
+        return;
+    if (splittable && m_splitAt > 0 && bytes.size() > m_splitAt) {
+        m_output << Chunk{m_delay, bytes.left(m_splitAt)} << Chunk{m_splitPause, bytes.mid(m_splitAt)};
+    } else {
+        m_output << Chunk{m_delay, bytes};
+    }
+    if (!m_outputTimer->isActive())
+        flushOutput();
+}
+
+void ModemSimulator::flushOutput()
+{
+    while (!m_output.isEmpty()) {
+        Chunk &next = m_output.first();
+        if (next.waitMilliseconds > 0) {
+            m_outputTimer->start(next.waitMilliseconds);
+            next.waitMilliseconds = 0;
+            return;
+        }
+        writeNow(next.bytes);
+        m_output.removeFirst();
+    }
+}
+
+void ModemSimulator::writeNow(const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t done = ::write(m_master, bytes.constData() + written,
+                                     static_cast<size_t>(bytes.size() - written));
+        if (done > 0)
+            written += done;
+        else if (done < 0 && errno != EINTR)
+            break; // the port's queue is full: the rest is lost, as on a real line
+    }
+    m_sentBytes.append(bytes.left(written));
+}
+
+QString ModemSimulator::portFilePath()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(QFile::decodeName(runtime)).isDir())
+        return QDir(QFile::decodeName(runtime)).filePath(QStringLiteral("brivora-modemsim.port"));
+    return QStringLiteral("/tmp/brivora-modemsim-%1.port").arg(::getuid());
+}
+
+QString ModemSimulator::publishedDevice()
+{
+    QFile file(portFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString device = QFile::decodeName(file.readLine().trimmed());
+    return !device.isEmpty() && QFileInfo::exists(device) ? device : QString();
+}
+
+bool ModemSimulator::publish()
+{
+    QSaveFile file(portFilePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QFile::encodeName(m_devicePath) + '\n');
+    m_published = file.commit();
+    return m_published;
+}
+
+void ModemSimulator::unpublish()
+{
+    if (!m_published)
+        return;
+    m_published = false;
+    QFile file(portFilePath());
+    if (file.open(QIODevice::ReadOnly) && QFile::decodeName(file.readLine().trimmed()) == m_devicePath) {
+        file.close();
+        file.remove();
+    }
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "modem/Pdu.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class QSocketNotifier;
+class QTimer;
+
+// A GSM modem on a pseudo-terminal, for tests and for trials without a phone.
+// Open devicePath() as a serial port and talk to it in PDU mode:
+//   "AT+CMGF=0"               -> "OK"
+//   "AT+CMGS=<n>"             -> "> " (then the PDU, ended by Ctrl-Z, is awaited)
+//   <PDU hex> Ctrl-Z          -> "+CMGS: <ref>" "OK"
+//   any other "AT..." line    -> "OK"
+// Answers end with CR LF, except the prompt. A PDU whose length differs from the one
+// announced, or that cannot be decoded, is answered "+CMS ERROR: 304" as a phone would.
+// Input that is neither a command nor an awaited PDU is recorded and ignored.
+//
+// It runs on the event loop of the thread that made it (no threads of its own):
+// input is read, and answered, when that loop processes events, and delays and
+// pauses are timers, never sleeps.
+class ModemSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What a scripted answer replaces the normal answer of.
+    enum class Input { ModeCommand, LengthCommand, Pdu };
+
+    struct ReceivedPdu
+    {
+        QString hex;             // as written by the sender, without Ctrl-Z
+        int announcedLength = 0; // the <n> of the AT+CMGS before it
+        bool decoded = false;    // false: message is empty and the PDU was refused
+        SubmitPdu message;
+    };
+
+    // Opens the pseudo-terminal; throws BrivoraError when the system refuses one.
+    explicit ModemSimulator(QObject *parent = nullptr);
+    ~ModemSimulator() override;
+
+    // The device to open as serial port, such as "/dev/pts/3".
+    QString devicePath() const { return m_devicePath; }
+
+    // Scripting. answer is written instead of the normal answer (CR LF is added; an
+    // empty answer means no answer at all) to the occurrence-th such input counted
+    // from 1 since the simulator started, or to every one when occurrence is 0.
+    // A rule for one occurrence wins over a rule for every one.
+    // An answer to AT+CMGS other than the prompt leaves the modem in command mode, as
+    // an error does on a phone: the PDU that follows is then ignored.
+    void answerWith(Input input, const QByteArray &answer, int occurrence = 0);
+    void clearAnswers() { m_rules.clear(); }
+    // Nothing at all is answered while silent; input is still recorded.
+    void setSilent(bool silent) { m_silent = silent; }
+    // Each command line is echoed (with CR LF) before its answer.
+    void setEcho(bool echo) { m_echo = echo; }
+    // Each answer is written this many milliseconds after its input was read or, when
+    // answers queue up, after the answer before it: a slow modem.
+    void setDelay(int milliseconds) { m_delay = milliseconds; }
+    // Each answer longer than `at` bytes is written in two pieces, the second
+    // pauseMilliseconds after the first: "ERROR" with at = 3 arrives as "ERR", "OR".
+    void setSplit(int at, int pauseMilliseconds);
+    // Writes bytes to the port at once, as if the modem had sent them on its own.
+    void send(const QByteArray &bytes);
+
+    // What was received: the raw bytes, every command line and PDU in order (without
+    // line ends or Ctrl-Z), and every PDU with its decoded content.
+    const QByteArray &receivedBytes() const { return m_receivedBytes; }
+    const QStringList &inputs() const { return m_inputs; }
+    const QList<ReceivedPdu> &pdus() const { return m_pdus; }
+    // Everything written to the port so far.
+    const QByteArray &sentBytes() const { return m_sentBytes; }
+    // True when no answer waits for its delay or pause.
+    bool isIdle() const { return m_output.isEmpty(); }
+    void clearRecord();
+
+    // The file through which a running simulator tells the port setup its device:
+    // $XDG_RUNTIME_DIR/brivora-modemsim.port, or /tmp/brivora-modemsim-<uid>.port.
+    static QString portFilePath();
+    // The device named in that file, when the file exists and names a device that
+    // exists; otherwise empty.
+    static QString publishedDevice();
+    // Writes devicePath() to the port file; unpublish() removes it again (also done
+    // by the destructor) if it still names this simulator's device.
+    bool publish();
+    void unpublish();
+
+Q_SIGNALS:
+    // A command line or a PDU was read (in the form inputs() keeps).
+    void inputReceived(const QString &input);
+
+private:
+    struct Chunk
+    {
+        int waitMilliseconds;
+        QByteArray bytes;
+    };
+
+    void readInput();
+    void parse();
+    void handleCommand(const QByteArray &line);
+    void handlePdu(const QByteArray &hex);
+    // The scripted answer for the count-th input of its kind, if one was scripted.
+    bool scripted(Input input, int count, QByteArray *answer) const;
+    void answer(const QByteArray &bytes, bool splittable = true);
+    void flushOutput();
+    void writeNow(const QByteArray &bytes);
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_devicePath;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer *m_outputTimer = nullptr;
+    bool m_published = false;
+
+    QHash<qint64, QByteArray> m_rules; // key: input kind and occurrence
+    bool m_silent = false;
+    bool m_echo = false;
+    int m_delay = 0;
+    int m_splitAt = 0;
+    int m_splitPause = 0;
+
+    QByteArray m_pending;         // received, not yet parsed
+    bool m_awaitingPdu = false;
+    int m_announcedLength = 0;
+    QHash<int, int> m_counts;     // inputs seen, per kind
+    int m_nextReference = 1;
+    QList<Chunk> m_output;
+
+    QByteArray m_receivedBytes;
+    QByteArray m_sentBytes;
+    QStringList m_inputs;
+    QList<ReceivedPdu> m_pdus;
+};

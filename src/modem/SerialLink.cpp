@@ -1,0 +1,235 @@
+#include "modem/SerialLink.h"
+
+#include "modem/ModemSimulator.h"
+
+#include <QFile>
+#include <QSerialPortInfo>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+const auto OpenFailed = QStringLiteral("Unable to open com port");
+const auto SettingsRefused = QStringLiteral("SetCommState function failed");
+const auto WriteFailed = QStringLiteral("WriteFile function failed");
+const auto ReadFailed = QStringLiteral("ReadFile function failed");
+const auto CountFailed = QStringLiteral("ClearCommError function failed");
+const auto PurgeFailed = QStringLiteral("PurgeComm function failed");
+
+QString systemLocation(const QString &portName)
+{
+    // QSerialPort's own rule: a path is used as it is, a bare name lives in /dev.
+    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+}
+
+// The errno behind the port's last error. QSerialPort keeps the failed system call's
+// error only as its text (qt_error_string(errno)) and a coarse kind, so the number is
+// found again from the text. Texts of Qt's own making have no number; for them:
+//   DeviceNotFoundError        ENOENT  2
+//   PermissionError            EBUSY  16 when we may read and write the device, so the
+//                                        refusal is the lock file of another opener;
+//                              EACCES 13 otherwise
+//   OpenError (already open)   EBUSY  16
+//   UnsupportedOperationError  EINVAL 22
+//   TimeoutError               ETIMEDOUT 110
+//   NotOpenError               EBADF   9
+//   Read, Write, Resource and any other error: EIO 5
+int systemErrorNumber(const QSerialPort &port, const QString &location)
+{
+    const QString text = port.errorString();
+    for (int number = 1; number < 134; ++number)
+        if (qt_error_string(number) == text)
+            return number;
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return ENOENT;
+    case QSerialPort::PermissionError:
+        return ::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0 ? EBUSY : EACCES;
+    case QSerialPort::OpenError:
+        return EBUSY;
+    case QSerialPort::UnsupportedOperationError:
+        return EINVAL;
+    case QSerialPort::TimeoutError:
+        return ETIMEDOUT;
+    case QSerialPort::NotOpenError:
+        return EBADF;
+    default:
+        return EIO;
+    }
+}
+
+} // namespace
+
+SerialError::SerialError(const QString &message, int errorCode)
+    : BrivoraError(QStringLiteral("%1 (win error code: %2)").arg(message).arg(errorCode))
+    , m_errorCode(errorCode)
+{
+}
+
+SerialLink::SerialLink(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::scheduleDelivery);
+}
+
+SerialLink::~SerialLink()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool SerialLink::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void SerialLink::open()
+{
+    if (m_port.isOpen())
+        return;
+    const QString location = systemLocation(m_settings.portName);
+    // An empty name would make QSerialPort try the folder /dev itself.
+    if (m_settings.portName.isEmpty())
+        throw SerialError(OpenFailed, ENOENT);
+    m_port.setPortName(location);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const int code = systemErrorNumber(m_port, location);
+        m_port.clearError();
+        throw SerialError(OpenFailed, code);
+    }
+
+    const bool applied = m_port.setBaudRate(m_settings.baudRate)
+                         && m_port.setDataBits(m_settings.dataBits)
+                         && m_port.setParity(m_settings.parity)
+                         && m_port.setStopBits(m_settings.stopBits)
+                         && m_port.setFlowControl(m_settings.flowControl);
+    if (!applied) {
+        const int code = systemErrorNumber(m_port, location);
+        m_port.close();
+        m_port.clearError();
+        throw SerialError(SettingsRefused, code);
+    }
+    // DTR stays off, and RTS too unless the handshake owns it. Pseudo-terminals and some
+    // adapters have no modem lines and refuse with ENOTTY: the link works without them.
+    if (!m_port.setDataTerminalReady(false))
+        m_port.clearError();
+    if (m_settings.flowControl != QSerialPort::HardwareControl && !m_port.setRequestToSend(false))
+        m_port.clearError();
+
+    Q_EMIT openChanged(true);
+    // Bytes that were queued before the port opened are announced like any others.
+    if (m_port.bytesAvailable() > 0)
+        scheduleDelivery();
+}
+
+void SerialLink::close()
+{
+    if (!m_port.isOpen())
+        return;
+    const bool purged = m_port.clear(QSerialPort::AllDirections);
+    const int code = purged ? 0 : systemErrorNumber(m_port, m_port.portName());
+    m_port.close();
+    m_port.clearError();
+    Q_EMIT openChanged(false);
+    // The port is closed all the same, so the next attempt to open it can succeed.
+    if (!purged)
+        throw SerialError(PurgeFailed, code);
+}
+
+void SerialLink::write(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        throw SerialError(WriteFailed, EBADF);
+    if (bytes.isEmpty())
+        return;
+    if (m_port.write(bytes) < 0)
+        fail(WriteFailed);
+    const int timeout = 100 * static_cast<int>(bytes.size()) + 1000;
+    while (m_port.bytesToWrite() > 0) {
+        if (m_port.waitForBytesWritten(timeout))
+            continue;
+        if (m_port.error() != QSerialPort::TimeoutError)
+            fail(WriteFailed);
+        // Held up by flow control past the time-out: what has not left is dropped
+        // and the write counts as done, as with a serial driver's write time-out.
+        m_port.clearError();
+        m_port.clear(QSerialPort::Output);
+        break;
+    }
+}
+
+QByteArray SerialLink::read(int count)
+{
+    if (count <= 0)
+        return {};
+    if (!m_port.isOpen())
+        throw SerialError(ReadFailed, EBADF);
+    QByteArray bytes(count, Qt::Uninitialized);
+    const qint64 got = m_port.read(bytes.data(), count);
+    if (got < 0)
+        fail(ReadFailed);
+    bytes.truncate(static_cast<int>(got));
+    return bytes;
+}
+
+int SerialLink::bytesWaiting() const
+{
+    if (!m_port.isOpen())
+        throw SerialError(CountFailed, EBADF);
+    return static_cast<int>(m_port.bytesAvailable());
+}
+
+QStringList SerialLink::availablePortNames()
+{
+    QStringList names;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &port : ports)
+        names << port.portName();
+    const QString simulator = ModemSimulator::publishedDevice();
+    if (!simulator.isEmpty() && !names.contains(simulator))
+        names << simulator;
+    names.sort();
+    return names;
+}
+
+void SerialLink::scheduleDelivery()
+{
+    // readyRead can also be emitted inside a write (QSerialPort reads while it waits
+    // for the bytes to leave); the announcement always waits for the event loop.
+    if (m_deliveryScheduled)
+        return;
+    m_deliveryScheduled = true;
+    QMetaObject::invokeMethod(this, &SerialLink::deliver, Qt::QueuedConnection);
+}
+
+void SerialLink::deliver()
+{
+    m_deliveryScheduled = false;
+    if (!m_port.isOpen())
+        return;
+    const int count = static_cast<int>(m_port.bytesAvailable());
+    if (count <= 0)
+        return;
+    // An exception must not unwind through Qt's event dispatch.
+    try {
+        Q_EMIT received(count);
+    } catch (const BrivoraError &error) {
+        Q_EMIT receiveFailed(error.text());
+    } catch (const std::exception &error) {
+        Q_EMIT receiveFailed(QString::fromUtf8(error.what()));
+    }
+}
+
+void SerialLink::fail(const QString &message) const
+{
+    throw SerialError(message, systemErrorNumber(m_port, systemLocation(m_settings.portName)));
+}
+
+void configureAndOpen(SerialLink &link, const PortSetupPrompt &prompt)
+{
+    link.close();
+    if (const std::optional<SerialSettings> chosen = prompt(link.settings()))
+        link.setSettings(*chosen);
+    link.open();
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/Errors.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Line settings of the modem's port. A new link starts with the values below; the
+// name "COM" is no device, so the port cannot open until the user picks one.
+struct SerialSettings
+{
+    QString portName = QStringLiteral("COM");
+    qint32 baudRate = 9600;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
+
+    bool operator==(const SerialSettings &) const = default;
+};
+
+// A port failure. The text is what the user is shown, for example
+// "WriteFile function failed (win error code: 9)"; the number is the system's errno.
+class SerialError : public BrivoraError
+{
+public:
+    SerialError(const QString &message, int errorCode);
+    int errorCode() const { return m_errorCode; }
+
+private:
+    int m_errorCode;
+};
+
+// The modem's serial port (`ComPort1`).
+//
+// Received bytes are announced by received(byteCount) from the event loop only:
+// bytes that arrive while the thread is busy (a blocking sleep, a handler, a write)
+// stay queued and are announced all together, in one call, the next time events are
+// processed. A handler that leaves bytes unread sees them again, with any new ones,
+// in the count of the next announcement.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialLink(QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    const SerialSettings &settings() const { return m_settings; }
+    // Takes effect at the next open.
+    void setSettings(const SerialSettings &settings) { m_settings = settings; }
+
+    // Opens the device named by the settings, exclusively, and applies the line
+    // settings; on failure the port stays closed. Opening an open port does nothing.
+    void open();
+    // Discards pending input and output and closes. Closing a closed port does nothing.
+    void close();
+    bool isOpen() const;
+
+    // Writes all bytes and returns once they have left (or the write time-out, 100 ms
+    // per byte plus one second, has passed: the rest is dropped, as a serial driver
+    // does). An empty string writes nothing.
+    void write(const QByteArray &bytes);
+    // Up to count of the bytes already received, without waiting.
+    QByteArray read(int count);
+    // The number of received bytes waiting to be read.
+    int bytesWaiting() const;
+
+    // The machine's serial ports and the test modem's device when one is running,
+    // sorted by name.
+    static QStringList availablePortNames();
+
+Q_SIGNALS:
+    void openChanged(bool open);
+    // byteCount bytes are waiting; a handler reads them with read().
+    void received(int byteCount);
+    // A handler of received() threw: its text. Delivery goes on with the next bytes.
+    void receiveFailed(const QString &text);
+
+private:
+    void scheduleDelivery();
+    void deliver();
+    [[noreturn]] void fail(const QString &message) const;
+
+    QSerialPort m_port;
+    SerialSettings m_settings;
+    bool m_deliveryScheduled = false;
+};
+
+// The port setup as the user runs it from the status light (`ComLed1Click`): close the
+// port if it is open, ask for new settings (std::nullopt when the user cancels), apply
+// them when given, and open the port in either case. Errors are thrown to the caller.
+using PortSetupPrompt = std::function<std::optional<SerialSettings>(const SerialSettings &current)>;
+void configureAndOpen(SerialLink &link, const PortSetupPrompt &prompt);
