@@ -5,4 +5,6 @@ list(APPEND BRIVORA_CORE_SOURCES
     modem/Clock.h modem/Clock.cpp
     modem/SerialLink.h modem/SerialLink.cpp
     modem/ModemSimulator.h modem/ModemSimulator.cpp)
-list(APPEND BRIVORA_GUI_SOURCES)
+list(APPEND BRIVORA_GUI_SOURCES
+    modem/PortSetupDialog.h modem/PortSetupDialog.cpp
+    modem/ComLed.h modem/ComLed.cpp)

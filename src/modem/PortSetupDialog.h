@@ -1,0 +1,39 @@
+#pragma once
+
+#include "modem/SerialLink.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFormLayout;
+
+// The port's "Setup" dialog: six lists, each starting on the port's current value
+// (or on nothing, when the value is not in the list), and "OK" / "Cancel".
+class PortSetupDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    PortSetupDialog(const SerialSettings &current, const QStringList &portNames, QWidget *parent = nullptr);
+
+    // The settings the dialog started with, with the six choices applied: an unselected
+    // "Port" gives an empty name, "Custom" baud rate is 9600 and "Custom" flow control
+    // keeps the flow control as it was.
+    SerialSettings settings() const;
+
+    // Shows the dialog modally, centred on the screen, with the machine's port list;
+    // the chosen settings, or std::nullopt when the user cancelled.
+    static std::optional<SerialSettings> ask(const SerialSettings &current, QWidget *parent);
+
+private:
+    QComboBox *addList(const QString &label, const QString &name, const QStringList &items);
+
+    SerialSettings m_current;
+    QComboBox *m_port = nullptr;
+    QComboBox *m_baudRate = nullptr;
+    QComboBox *m_dataBits = nullptr;
+    QComboBox *m_stopBits = nullptr;
+    QComboBox *m_parity = nullptr;
+    QComboBox *m_flowControl = nullptr;
+    QFormLayout *m_form = nullptr;
+};
