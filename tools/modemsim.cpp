@@ -1,0 +1,103 @@
+// brivora-modemsim: a GSM modem on a pseudo-terminal, for trying the program without a
+// phone. Prints the device to choose as "Port" (the setup dialog lists it while this
+// runs) and every command and message it receives; runs until interrupted.
+#include "app/Errors.h"
+#include "modem/ModemSimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A GSM modem on a pseudo-terminal."));
+    parser.addHelpOption();
+    const QCommandLineOption errorEvery(QStringLiteral("error-every"),
+                                        QStringLiteral("Answer every <n>th message with ERROR."),
+                                        QStringLiteral("n"));
+    const QCommandLineOption cmsError(QStringLiteral("cms-error"),
+                                      QStringLiteral("Answer every message with +CMS ERROR: <code>."),
+                                      QStringLiteral("code"));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Answer <ms> milliseconds after each input."),
+                                   QStringLiteral("ms"));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Never answer."));
+    const QCommandLineOption echo(QStringLiteral("echo"), QStringLiteral("Echo command lines."));
+    parser.addOptions({errorEvery, cmsError, delay, silent, echo});
+    parser.process(app);
+
+    try {
+        ModemSimulator modem;
+        if (parser.isSet(cmsError))
+            modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: " + parser.value(cmsError).toLatin1());
+        if (parser.isSet(errorEvery)) {
+            const int every = parser.value(errorEvery).toInt();
+            if (every <= 0) {
+                err << "brivora-modemsim: --error-every needs a number above 0\n";
+                return 2;
+            }
+            // Occurrences are scripted ahead, far beyond any trial by hand.
+            for (int n = every; n <= 100000; n += every)
+                modem.answerWith(ModemSimulator::Input::Pdu, "ERROR", n);
+        }
+        modem.setDelay(parser.value(delay).toInt());
+        modem.setSilent(parser.isSet(silent));
+        modem.setEcho(parser.isSet(echo));
+
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+            err << "brivora-modemsim: no socket pair for signals\n";
+            return 1;
+        }
+        QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(&stop, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGHUP, onSignal);
+
+        qsizetype shownPdus = 0;
+        QObject::connect(&modem, &ModemSimulator::inputReceived, &app, [&](const QString &input) {
+            out << "<- " << input << Qt::endl;
+            if (modem.pdus().size() == shownPdus)
+                return;
+            shownPdus = modem.pdus().size();
+            const ModemSimulator::ReceivedPdu &pdu = modem.pdus().constLast();
+            if (pdu.decoded)
+                out << "   to " << pdu.message.destination << " via " << pdu.message.centreNumber << ": "
+                    << pdu.message.text << Qt::endl;
+            else
+                out << "   refused: not a PDU the program builds" << Qt::endl;
+        });
+
+        if (!modem.publish())
+            err << "brivora-modemsim: cannot write " << ModemSimulator::portFilePath() << '\n';
+        out << modem.devicePath() << Qt::endl;
+        const int result = QCoreApplication::exec();
+        modem.unpublish();
+        return result;
+    } catch (const BrivoraError &error) {
+        err << "brivora-modemsim: " << error.text() << '\n';
+        return 1;
+    }
+}
