@@ -1,0 +1,50 @@
+#include "support/TestModem.h"
+
+#include <QTest>
+
+SerialSettings TestModem::settings() const
+{
+    SerialSettings settings;
+    settings.portName = devicePath();
+    return settings;
+}
+
+void TestModem::plugInto(SerialLink &link) const
+{
+    link.setSettings(settings());
+    link.open();
+}
+
+bool TestModem::waitForPdus(int count, int timeoutMilliseconds) const
+{
+    return QTest::qWaitFor([&] { return pdus().size() >= count; }, timeoutMilliseconds);
+}
+
+bool TestModem::waitForInputs(int count, int timeoutMilliseconds) const
+{
+    return QTest::qWaitFor([&] { return inputs().size() >= count; }, timeoutMilliseconds);
+}
+
+bool TestModem::waitUntilIdle(int timeoutMilliseconds) const
+{
+    return QTest::qWaitFor([&] { return isIdle(); }, timeoutMilliseconds);
+}
+
+QStringList TestModem::texts() const
+{
+    QStringList result;
+    for (const ReceivedPdu &pdu : pdus())
+        result << pdu.message.text;
+    return result;
+}
+
+ReceivedChunks::ReceivedChunks(SerialLink &link)
+    : m_link(link)
+{
+    connect(&link, &SerialLink::received, this, [this](int count) { m_chunks << m_link.read(count); });
+}
+
+bool ReceivedChunks::waitForBytes(int bytes, int timeoutMilliseconds) const
+{
+    return QTest::qWaitFor([&] { return all().size() >= bytes; }, timeoutMilliseconds);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "modem/ModemSimulator.h"
+#include "modem/SerialLink.h"
+
+// The GSM modem of the tests: a ModemSimulator on a pseudo-terminal, answering from
+// the test's own event loop, with helpers to plug a SerialLink into it and to wait
+// for what it receives.
+//
+//   TestModem modem;
+//   modem.answerWith(TestModem::Input::Pdu, "+CMS ERROR: 500", 2); // fail the 2nd PDU
+//   modem.plugInto(link);                                          // link opens the modem
+//   ... send ...
+//   QVERIFY(modem.waitForPdus(2));
+//   QCOMPARE(modem.pdus().at(0).message.text, QStringLiteral("Hello"));
+class TestModem : public ModemSimulator
+{
+    Q_OBJECT
+
+public:
+    using ModemSimulator::ModemSimulator;
+
+    // The start settings of a link, naming this modem's device.
+    SerialSettings settings() const;
+    // Points the link at this modem and opens it.
+    void plugInto(SerialLink &link) const;
+
+    // Process events until so many PDUs (or inputs) have been received, or the time
+    // is up; false when it is up.
+    bool waitForPdus(int count, int timeoutMilliseconds = 5000) const;
+    bool waitForInputs(int count, int timeoutMilliseconds = 5000) const;
+    // Process events until every delayed or paused answer has been written.
+    bool waitUntilIdle(int timeoutMilliseconds = 5000) const;
+
+    // The texts of the PDUs received so far, decoded.
+    QStringList texts() const;
+};
+
+// A receive handler for tests: reads and keeps each chunk a link announces.
+class ReceivedChunks : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReceivedChunks(SerialLink &link);
+
+    const QList<QByteArray> &chunks() const { return m_chunks; }
+    QByteArray all() const { return m_chunks.join(); }
+    // Process events until the chunks hold `bytes` bytes in all; false when time is up.
+    bool waitForBytes(int bytes, int timeoutMilliseconds = 5000) const;
+
+private:
+    SerialLink &m_link;
+    QList<QByteArray> m_chunks;
+};
