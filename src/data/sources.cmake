@@ -4,5 +4,6 @@ list(APPEND BRIVORA_CORE_SOURCES
     data/Database.h data/Database.cpp
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp
-    data/DatasetModel.h data/DatasetModel.cpp)
+    data/DatasetModel.h data/DatasetModel.cpp
+    data/Backup.h data/Backup.cpp)
 list(APPEND BRIVORA_GUI_SOURCES)
