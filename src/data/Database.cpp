@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <sqlite3.h>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -169,8 +172,13 @@ void Database::transaction(const std::function<void()> &work)
 
 void Database::fail(const QSqlError &error)
 {
+    fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+}
+
+void Database::fail(const QString &databaseText)
+{
     static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const QString &text = databaseText;
     const QRegularExpressionMatch match = tooLong.match(text);
     if (match.hasMatch())
         throw BrivoraError(QStringLiteral("The field %1 takes at most %2 characters")
@@ -206,4 +214,53 @@ void Database::create(const QString &filePath)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+Database::Statement::Statement(const QSqlDatabase &db, const QString &sql)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data())
+        throw BrivoraError(QStringLiteral("The database connection is not SQLite"));
+    m_handle = *static_cast<sqlite3 *const *>(handle.data());
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr) != SQLITE_OK)
+        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+}
+
+Database::Statement::~Statement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+bool Database::Statement::step()
+{
+    switch (sqlite3_step(m_statement)) {
+    case SQLITE_ROW:
+        return true;
+    case SQLITE_DONE:
+        return false;
+    default:
+        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+    }
+}
+
+qint64 Database::Statement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QVariant Database::Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    default: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
+    }
+    }
 }

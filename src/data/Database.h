@@ -3,11 +3,14 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 
 #include <functional>
 
 class QSqlError;
+struct sqlite3;
+struct sqlite3_stmt;
 
 // One column of a table as the data layer needs it.
 struct Column
@@ -45,6 +48,25 @@ public:
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.
     [[noreturn]] static void fail(const QSqlError &error);
+    [[noreturn]] static void fail(const QString &databaseText);
+
+    // A SELECT run directly on the connection's SQLite handle, row by row.
+    class Statement
+    {
+    public:
+        Statement(const QSqlDatabase &db, const QString &sql);
+        ~Statement();
+        Statement(const Statement &) = delete;
+        Statement &operator=(const Statement &) = delete;
+        // Moves to the next row; false at the end.
+        bool step();
+        qint64 integer(int column) const;
+        QVariant value(int column) const;
+
+    private:
+        sqlite3 *m_handle = nullptr;
+        sqlite3_stmt *m_statement = nullptr;
+    };
 
     // Creates a fresh database file from the schema; refuses to overwrite a file.
     static void create(const QString &filePath);

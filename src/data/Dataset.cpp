@@ -38,25 +38,21 @@ void Dataset::open()
     QSqlDatabase db = m_database.connection();
     const TableColumns &columns = m_database.columns(select.table);
 
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(select.sqlite))
-        Database::fail(query.lastError());
-
     const int columnCount = static_cast<int>(columns.size());
     QVector<Row> rows;
     QVector<qint64> rowIds;
-    while (query.next()) {
-        rowIds << query.value(0).toLongLong();
+    // Whole results are read straight from SQLite: a grid over a hundred thousand profiles
+    // reopens in a fraction of the time the generic result interface takes.
+    Database::Statement statement(db, select.sqlite);
+    while (statement.step()) {
+        rowIds << statement.integer(0);
         Row row(columnCount);
         for (int c = 0; c < columnCount; ++c) {
-            const QVariant stored = query.value(c + 1);
+            const QVariant stored = statement.value(c + 1);
             row[c] = columns[c].kind == Column::Kind::DateTime ? fromStorage(c, stored) : stored;
         }
         rows << std::move(row);
     }
-    if (query.lastError().isValid())
-        Database::fail(query.lastError());
 
     if (m_table.compare(select.table, Qt::CaseInsensitive) != 0) {
         m_insertCache.clear();

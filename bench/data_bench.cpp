@@ -1,0 +1,156 @@
+// Prints the data layer's speed on a database of 100 000 profiles, each figure beside the
+// same work done by the sqlite3 shell on the same file in the same run.
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "data/DataModule.h"
+#include "modem/Clock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+class SilentDialogs : public Dialogs
+{
+public:
+    void warning(const QString &text) override { fail(text); }
+    void error(const QString &text) override { fail(text); }
+    void information(const QString &, const QString &) override {}
+    Answer confirm(const QString &, Buttons) override { return Answer::No; }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString existingFolder(const QString &, const QString &) override { return {}; }
+
+private:
+    static void fail(const QString &text)
+    {
+        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+};
+
+double shellSeconds(const QString &database, const QString &script)
+{
+    QProcess shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.setStandardOutputFile(QProcess::nullDevice());
+    shell.start(QStringLiteral("sqlite3"), {database});
+    shell.write(script.toUtf8());
+    shell.closeWriteChannel();
+    if (!shell.waitForFinished(-1) || shell.exitCode() != 0) {
+        std::fprintf(stderr, "sqlite3 failed: %s\n", shell.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+template<typename Work>
+double bestOf(int runs, Work work)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+void fillProfiles(DataModule &dm, int count)
+{
+    QSqlQuery insert(dm.con.connection());
+    insert.prepare(QStringLiteral("INSERT INTO profile (name, nickname, mobile_number, email, group_name, festive, "
+                                  "birthday, maritial_status, income, greeting, languages, notes) "
+                                  "VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
+    dm.con.transaction([&] {
+        for (int i = 0; i < count; ++i) {
+            insert.bindValue(0, QStringLiteral("Contact number %1").arg(i));
+            insert.bindValue(1, QStringLiteral("Nick%1").arg(i));
+            insert.bindValue(2, QStringLiteral("6012%1").arg(i, 7, 10, QLatin1Char('0')));
+            insert.bindValue(3, QStringLiteral("contact%1@example.com").arg(i));
+            insert.bindValue(4, QStringLiteral("GROUP %1").arg(i % 20));
+            insert.bindValue(5, QStringLiteral("ISLAM"));
+            insert.bindValue(6, QStringLiteral("%1/%2/1980").arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i % 12 + 1, 2, 10, QLatin1Char('0')));
+            insert.bindValue(7, QStringLiteral("SINGLE"));
+            insert.bindValue(8, QString::number(1000 + i % 5000));
+            insert.bindValue(9, QStringLiteral("Encik"));
+            insert.bindValue(10, i % 2 ? QStringLiteral("MALAY") : QStringLiteral("ENGLISH"));
+            insert.bindValue(11, QStringLiteral("No. %1, Jalan Satu\nKuala Lumpur").arg(i));
+            insert.exec();
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int Profiles = 100000;
+    constexpr int Details = 100000;
+
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("Dovrel.mdb"));
+    Database::create(file);
+
+    SilentDialogs dialogs;
+    Clock clock;
+    std::printf("Brivora data layer, %d profiles\n", Profiles);
+    {
+        DataModule dm;
+        fillProfiles(dm, Profiles);
+
+        int count = 0;
+        const double reopen = bestOf(5, [&] {
+            dm.q_profile.refresh();
+            count = dm.q_profile.recordCount();
+        });
+        const double shellSelect = bestOf(5, [&] { shellSeconds(file, QStringLiteral("select * from profile;\n")); });
+        std::printf("reopen q_profile (%d rows): %.1f ms; sqlite3 shell select: %.1f ms; ratio %.2f (target <= 3)\n",
+                    count, reopen * 1000, shellSelect * 1000, reopen / shellSelect);
+
+        dm.q_prj_dtl_any.open();
+        QElapsedTimer timer;
+        timer.start();
+        dm.con.transaction([&] {
+            for (int i = 0; i < Details; ++i) {
+                dm.q_prj_dtl_any.append();
+                dm.q_prj_dtl_any.setValue(QStringLiteral("project_name"), QStringLiteral("RAYA"));
+                dm.q_prj_dtl_any.setValue(QStringLiteral("mobile_number"), QStringLiteral("60123456789"));
+                dm.q_prj_dtl_any.setValue(QStringLiteral("name"), QStringLiteral("Contact"));
+                dm.q_prj_dtl_any.setValue(QStringLiteral("msg_send"), QStringLiteral("Selamat Hari Raya, Encik Contact"));
+                dm.q_prj_dtl_any.post();
+            }
+        });
+        const double appendSeconds = timer.nsecsElapsed() / 1e9;
+        QString script = QStringLiteral("BEGIN;\n");
+        for (int i = 0; i < Details; ++i)
+            script += QStringLiteral("INSERT INTO project_detail (project_name, mobile_number, name, msg_send) VALUES "
+                                     "('RAYA','60123456789','Contact','Selamat Hari Raya, Encik Contact');\n");
+        script += QStringLiteral("COMMIT;\n");
+        const double shellAppend = shellSeconds(file, script);
+        std::printf("append %d project_detail rows in one transaction: %.0f rows/s; sqlite3 shell: %.0f rows/s "
+                    "(target >= 100000 rows/s)\n",
+                    Details, Details / appendSeconds, Details / shellAppend);
+    }
+    {
+        MainWindow window(dialogs, clock);
+        const double formShow = bestOf(3, [&] { window.FormShow(); });
+        const double shellSelect = shellSeconds(file, QStringLiteral("select * from profile;\n"));
+        std::printf("FormShow with %d profiles: %.1f ms (target < 1000 ms); sqlite3 shell select of the profiles: %.1f ms\n",
+                    Profiles, formShow * 1000, shellSelect * 1000);
+    }
+    return 0;
+}
