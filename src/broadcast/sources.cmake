@@ -1,6 +1,8 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
-    broadcast/RunState.h)
+    broadcast/RunState.h
+    broadcast/MessageRecord.h broadcast/MessageRecord.cpp
+    broadcast/IndividualSms.h broadcast/IndividualSms.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
     broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp

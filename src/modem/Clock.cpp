@@ -20,6 +20,8 @@ int Clock::scaled(int milliseconds) const
 
 void Clock::sleep(int milliseconds) const
 {
+    if (m_waitListener)
+        m_waitListener(milliseconds, false);
     const int wait = scaled(milliseconds);
     if (wait > 0)
         QThread::msleep(static_cast<unsigned long>(wait));
@@ -27,6 +29,8 @@ void Clock::sleep(int milliseconds) const
 
 void Clock::Delay(int milliseconds) const
 {
+    if (m_waitListener)
+        m_waitListener(milliseconds, true);
     const quint32 wait = static_cast<quint32>(std::max(0, scaled(milliseconds)));
     const quint32 start = tickCount();
     for (;;) {

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QtGlobal>
 
+#include <functional>
+
 // Every wait and every reading of the current time goes through the clock.
 // The program runs it at scale 1; tests shrink the waits (scale 0.001 runs a
 // broadcast with its real waits in milliseconds) and fix the time of day.
@@ -23,6 +25,10 @@ public:
     // the time has passed.
     void Delay(int milliseconds) const;
 
+    // Told of every wait before it starts (tests check the order of writes and waits).
+    using WaitListener = std::function<void(int milliseconds, bool pumping)>;
+    void setWaitListener(WaitListener listener) { m_waitListener = std::move(listener); }
+
     // Milliseconds between two readings of a 32-bit tick counter, right across its wrap.
     static quint32 ticksBetween(quint32 start, quint32 end) { return end - start; }
 
@@ -31,4 +37,5 @@ private:
 
     double m_scale = 1.0;
     QDateTime m_fixedNow;
+    WaitListener m_waitListener;
 };

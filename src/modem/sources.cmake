@@ -4,7 +4,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     modem/Pdu.h modem/Pdu.cpp
     modem/Clock.h modem/Clock.cpp
     modem/SerialLink.h modem/SerialLink.cpp
-    modem/ModemSimulator.h modem/ModemSimulator.cpp)
+    modem/ModemSimulator.h modem/ModemSimulator.cpp
+    modem/AtExchange.h modem/AtExchange.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     modem/PortSetupDialog.h modem/PortSetupDialog.cpp
     modem/ComLed.h modem/ComLed.cpp)
