@@ -9,6 +9,8 @@
 #include "broadcast/ScheduleTab.h"
 #include "contacts/ProfileTab.h"
 #include "modem/Clock.h"
+#include "modem/ComLed.h"
+#include "modem/PortSetupDialog.h"
 #include "prefs/PreferenceTab.h"
 #include "reports/ReportsTab.h"
 
@@ -52,6 +54,9 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , PageControl1(new QTabWidget(this))
     , m_dialogs(dialogs)
     , m_clock(clock)
+    , m_exchange(m_comPort, m_clock, m_dm, m_runState, m_dialogs)
+    , m_individualSms(m_exchange, m_dm, m_runState, m_clock, m_dialogs, [this] { return preferenceTab->centreNumber(); })
+    , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
 {
     setObjectName(QStringLiteral("f_main"));
     setWindowTitle(QString::fromLatin1(Caption));
@@ -109,8 +114,11 @@ QWidget *MainWindow::buildHeader()
     bold.setBold(true);
     status->setFont(bold);
     row->addWidget(status);
-    m_headerLightSlot = new QHBoxLayout;
-    row->addLayout(m_headerLightSlot);
+    ComLed1 = new ComLed(header);
+    ComLed1->setObjectName(QStringLiteral("ComLed1"));
+    connect(&m_comPort, &SerialLink::openChanged, ComLed1, &ComLed::setLit);
+    connect(ComLed1, &ComLed::clicked, this, &MainWindow::ComLed1Click);
+    row->addWidget(ComLed1);
     row->addStretch();
 
     QLabel *support = link(QStringLiteral("suiURLLabel1"), QStringLiteral("Brivora Online support"), header);
@@ -124,6 +132,11 @@ QWidget *MainWindow::buildHeader()
     row->addSpacing(16);
     row->addWidget(help);
     return header;
+}
+
+void MainWindow::ComLed1Click()
+{
+    guarded(m_dialogs, [this] { configureAndOpen(m_comPort, m_portSetupPrompt); });
 }
 
 void MainWindow::enableCurrentSheetOnly(int index)

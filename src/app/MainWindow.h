@@ -1,7 +1,10 @@
 #pragma once
 
+#include "broadcast/IndividualSms.h"
 #include "broadcast/RunState.h"
 #include "data/DataModule.h"
+#include "modem/AtExchange.h"
+#include "modem/SerialLink.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -9,13 +12,13 @@
 #include <memory>
 
 class AnnouncementTab;
+class ComLed;
 class Clock;
 class Dialogs;
 class PreferenceTab;
 class ProgressWindow;
 class ProfileTab;
 class QueueTab;
-class QHBoxLayout;
 class QLabel;
 class QTabWidget;
 class ReportsTab;
@@ -40,6 +43,14 @@ public:
     Dialogs &dialogs() { return m_dialogs; }
     Clock &clock() { return m_clock; }
 
+    SerialLink &ComPort1() { return m_comPort; }
+    AtExchange &exchange() { return m_exchange; }
+    IndividualSms &individualSms() { return m_individualSms; }
+    // How the port setup asks the user; tests answer it without a modal dialog.
+    void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
+    // A click on the status light: close the port, ask for settings, open it again.
+    void ComLed1Click();
+
     // Set by the program so that the first showing closes the splash window.
     void setSplash(QWidget *splash) { m_splash = splash; }
 
@@ -55,6 +66,7 @@ public:
     ReportsTab *reportsTab;
     TransactionLogTab *transactionLogTab;
     PreferenceTab *preferenceTab;
+    ComLed *ComLed1;
     QTimer Timer1;
     QTimer Timer2;
     // Closing the window only hides it; the tray icon brings it back or ends the program.
@@ -76,7 +88,10 @@ private:
     Clock &m_clock;
     DataModule m_dm;
     RunState m_runState;
+    SerialLink m_comPort;
+    AtExchange m_exchange;
+    IndividualSms m_individualSms;
+    PortSetupPrompt m_portSetupPrompt;
     std::unique_ptr<ProgressWindow> m_frmWait;
     QWidget *m_splash = nullptr;
-    QHBoxLayout *m_headerLightSlot = nullptr;
 };
