@@ -56,7 +56,9 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
-    counters->setColumnStretch(2, 1);
+    // The values take the rest of the width: they change while the layout has no
+    // chance to follow (the hold on showing blocks every event).
+    counters->setColumnStretch(1, 1);
     const QList<QPair<QLabel *, QLabel *>> rows{{Label2, Label3}, {Label5, Label4}, {Label6, Label7}};
     for (int row = 0; row < rows.size(); ++row) {
         counters->addWidget(rows[row].first, row, 0, Qt::AlignRight);
@@ -126,7 +128,7 @@ void ProgressWindow::showEvent(QShowEvent *event)
 
 void ProgressWindow::FormShow()
 {
-    move(m_owner.frameGeometry().center() - rect().center());
+    move(m_owner.frameGeometry().center() - (frameGeometry().center() - pos()));
     Label3->setText(QString::number(m_state.progressTotal));
     Label4->setText(estimateText(m_state.progressTotal));
     Label7->setText(QString::number(m_state.progressCurrent));

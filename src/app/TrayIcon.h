@@ -43,5 +43,6 @@ private:
 
     QWidget &m_window;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
+    // Set by "Exit": the window must then close for good, or the ending is refused.
     bool m_exiting = false;
 };
