@@ -1,16 +1,31 @@
 #include "prefs/PreferenceTab.h"
 
+#include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
+#include "app/Dialogs.h"
+#include "app/Errors.h"
+#include "data/Backup.h"
 #include "data/DataModule.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFileSystemModel>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QValidator>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -21,10 +36,52 @@ Widget *named(Widget *widget, const char *name)
     return widget;
 }
 
+// Letters typed, pasted or set come out in upper case.
+class UpperCase : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// An editable list that refills its items each time it drops down.
+class DropDownComboBox : public QComboBox
+{
+public:
+    std::function<void()> dropDown;
+
+    void showPopup() override
+    {
+        dropDown();
+        QComboBox::showPopup();
+    }
+};
+
+QString yesNo(const QCheckBox *check)
+{
+    return check->isChecked() ? QStringLiteral("YES") : QStringLiteral("NO");
+}
+
+QPushButton *arrowButton(const char *name)
+{
+    auto *button = named(new QPushButton(QStringLiteral(">")), name);
+    button->setFixedWidth(28);
+    return button;
+}
+
 } // namespace
 
 PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent)
+    , Edit5(named(new QLineEdit, "Edit5"))
+    , BitBtn3(arrowButton("BitBtn3"))
+    , DBGrid5(named(new DatasetGrid(dm.q_group, {{QStringLiteral("group_name"), QStringLiteral("GROUP")}}, dialogs),
+                    "DBGrid5"))
+    , DBNavigator2(named(new DatasetNavigator(dm.q_group, dialogs, DatasetNavigator::Delete), "DBNavigator2"))
     , CheckBox1(named(new QCheckBox(QStringLiteral("Auto Broadcast at")), "CheckBox1"))
     , DateTimePicker3(named(new QDateTimeEdit, "DateTimePicker3"))
     , Label8(named(new QLabel(QStringLiteral("Message (English)")), "Label8"))
@@ -42,54 +99,367 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     , Edit8(named(new QLineEdit, "Edit8"))
     , suiEdit2(named(new QLineEdit, "suiEdit2"))
     , suiEdit3(named(new QLineEdit, "suiEdit3"))
+    , Edit9(named(new QLineEdit, "Edit9"))
+    , ComboBox4(named(new DropDownComboBox, "ComboBox4"))
+    , BitBtn5(arrowButton("BitBtn5"))
+    , DBGrid2(named(new DatasetGrid(dm.q_greeting,
+                                    {{QStringLiteral("language"), QStringLiteral("LANGUAGE")},
+                                     {QStringLiteral("greeting"), QStringLiteral("GREETING")}},
+                                    dialogs),
+                    "DBGrid2"))
+    , DBNavigator3(named(new DatasetNavigator(dm.q_greeting, dialogs, DatasetNavigator::Delete), "DBNavigator3"))
+    , ShellTreeView1(named(new QTreeView, "ShellTreeView1"))
+    , BitBtn7(named(new QPushButton(QStringLiteral("Backup")), "BitBtn7"))
     , suiEdit1(named(new QLineEdit, "suiEdit1"))
     , suiEdit6(named(new QLineEdit, "suiEdit6"))
     , suiEdit7(named(new QLineEdit, "suiEdit7"))
     , m_dm(dm)
     , m_dialogs(dialogs)
+    , m_folders(new QFileSystemModel(this))
 {
     setObjectName(QStringLiteral("TabSheet4"));
+
+    auto *upperCase = new UpperCase(this);
+    for (QLineEdit *box : {Edit5, suiEdit6, suiEdit7})
+        box->setValidator(upperCase);
     for (QDateTimeEdit *picker : {DateTimePicker3, DateTimePicker4})
         picker->setDisplayFormat(QStringLiteral("hh:mm AP"));
-
-    auto *grid = new QGridLayout(this);
-    auto greetingBox = [](const char *caption, QCheckBox *check, QDateTimeEdit *time, QLabel *firstLabel,
-                          QPlainTextEdit *first, QLabel *secondLabel, QPlainTextEdit *second) {
-        auto *box = new QGroupBox(QString::fromLatin1(caption));
-        auto *layout = new QVBoxLayout(box);
-        auto *top = new QHBoxLayout;
-        top->addWidget(check);
-        top->addWidget(time);
-        layout->addLayout(top);
-        layout->addWidget(firstLabel);
-        layout->addWidget(first);
-        layout->addWidget(secondLabel);
-        layout->addWidget(second);
-        return box;
+    // Tab leaves a template box (and so stores it) rather than typing a tab into it.
+    for (QPlainTextEdit *memo : {Memo1, Memo3, Memo2, Memo4})
+        memo->setTabChangesFocus(true);
+    ComboBox4->setEditable(true);
+    ComboBox4->addItems({QStringLiteral("ENGLISH"), QStringLiteral("MALAY")});
+    ComboBox4->setCurrentIndex(1);
+    static_cast<DropDownComboBox *>(ComboBox4)->dropDown = [this] {
+        guarded(m_dialogs, [this] { ComboBox4DropDown(); });
     };
-    grid->addWidget(greetingBox(" Birthday ", CheckBox1, DateTimePicker3, Label8, Memo1, Label12, Memo3), 0, 0);
-    grid->addWidget(greetingBox("Anniversary  ", CheckBox2, DateTimePicker4, Label9, Memo2, Label13, Memo4), 0, 1);
 
-    auto *tokens = new QGroupBox(QStringLiteral("Text variable to replace with "));
-    auto *tokenForm = new QFormLayout(tokens);
-    tokenForm->addRow(QStringLiteral("Name, using variable"), Edit6);
-    tokenForm->addRow(QStringLiteral("Nickname, using variable"), Edit7);
-    tokenForm->addRow(QStringLiteral("Greeting, using variable"), Edit8);
-    tokenForm->addRow(QStringLiteral("Variable1, using variable"), suiEdit2);
-    tokenForm->addRow(QStringLiteral("Variable2, using variable"), suiEdit3);
-    grid->addWidget(tokens, 0, 2);
+    auto *columns = new QHBoxLayout(this);
+    columns->setContentsMargins(6, 6, 6, 6);
+    auto *left = new QVBoxLayout;
+    left->addWidget(buildGrouping(), 1);
+    left->addWidget(buildBackup(), 1);
+    auto *middle = new QVBoxLayout;
+    middle->addWidget(buildGreetingSettings(QStringLiteral(" Birthday "), CheckBox1, DateTimePicker3, Label8, Memo1,
+                                            Label12, Memo3));
+    middle->addWidget(buildGreetingSettings(QStringLiteral("Anniversary  "), CheckBox2, DateTimePicker4, Label9, Memo2,
+                                            Label13, Memo4));
+    auto *right = new QVBoxLayout;
+    right->addWidget(buildTokens());
+    right->addWidget(buildGreetingWords(), 1);
+    auto *numbers = new QHBoxLayout;
+    numbers->addWidget(buildSmsc(), 1);
+    numbers->addWidget(buildLanguages(), 1);
+    right->addLayout(numbers);
+    columns->addLayout(left, 3);
+    columns->addLayout(middle, 4);
+    columns->addLayout(right, 4);
 
-    auto *smsc = new QGroupBox(QStringLiteral(" Message Center Number  (SMSC) "));
-    (new QVBoxLayout(smsc))->addWidget(suiEdit1);
-    grid->addWidget(smsc, 1, 0);
-    auto *languages = new QGroupBox(QStringLiteral("2 Languages prefered "));
-    auto *languageRow = new QHBoxLayout(languages);
-    languageRow->addWidget(suiEdit6);
-    languageRow->addWidget(suiEdit7);
-    grid->addWidget(languages, 1, 1);
+    onClick(BitBtn3, &PreferenceTab::suitempBitBtn3Click);
+    onClick(BitBtn5, &PreferenceTab::suitempBitBtn5Click);
+    onClick(BitBtn7, &PreferenceTab::suitempBitBtn7Click);
+
+    onExit(CheckBox1, &PreferenceTab::suitempCheckBox1Exit);
+    onExit(CheckBox2, &PreferenceTab::suitempCheckBox2Exit);
+    onExit(DateTimePicker3, &PreferenceTab::DateTimePicker3Exit);
+    onExit(DateTimePicker4, &PreferenceTab::DateTimePicker4Exit);
+    onExit(Memo1, &PreferenceTab::suitempMemo1Exit);
+    onExit(Memo3, &PreferenceTab::suitempMemo3Exit);
+    onExit(Memo2, &PreferenceTab::suitempMemo2Exit);
+    onExit(Memo4, &PreferenceTab::suitempMemo4Exit);
+    onExit(Edit6, &PreferenceTab::suitempEdit6Exit);
+    onExit(Edit7, &PreferenceTab::suitempEdit7Exit);
+    onExit(Edit8, &PreferenceTab::suitempEdit8Exit);
+    onExit(suiEdit2, &PreferenceTab::suiEdit2Exit);
+    onExit(suiEdit3, &PreferenceTab::suiEdit3Exit);
+    onExit(suiEdit1, &PreferenceTab::suiEdit1Exit);
+    onExit(suiEdit6, &PreferenceTab::suiEdit6Exit);
+    onExit(suiEdit7, &PreferenceTab::suiEdit7Exit);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &PreferenceTab::focusMoved);
+}
+
+PreferenceTab::~PreferenceTab()
+{
+    // Destroying the controls moves the focus; by then there is nothing left to store.
+    disconnect(m_focusWatch);
+}
+
+QWidget *PreferenceTab::buildGrouping()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Grouping "));
+    auto *layout = new QVBoxLayout(box);
+    auto *entry = new QHBoxLayout;
+    entry->addWidget(Edit5);
+    entry->addWidget(BitBtn3);
+    layout->addLayout(entry);
+    layout->addWidget(DBGrid5, 1);
+    layout->addWidget(DBNavigator2);
+    DBGrid5->horizontalHeader()->setStretchLastSection(true);
+    return box;
+}
+
+QWidget *PreferenceTab::buildGreetingSettings(const QString &caption, QCheckBox *check, QDateTimeEdit *time,
+                                              QLabel *firstLabel, QPlainTextEdit *first, QLabel *secondLabel,
+                                              QPlainTextEdit *second)
+{
+    auto *box = new QGroupBox(caption);
+    auto *layout = new QVBoxLayout(box);
+    auto *top = new QHBoxLayout;
+    top->addWidget(check);
+    top->addWidget(time);
+    top->addStretch();
+    layout->addLayout(top);
+    layout->addWidget(firstLabel);
+    layout->addWidget(first);
+    layout->addWidget(secondLabel);
+    layout->addWidget(second);
+    return box;
+}
+
+QWidget *PreferenceTab::buildTokens()
+{
+    auto *box = new QGroupBox(QStringLiteral("Text variable to replace with "));
+    auto *form = new QFormLayout(box);
+    form->setVerticalSpacing(3);
+    form->addRow(QStringLiteral("Name, using variable"), Edit6);
+    form->addRow(QStringLiteral("Nickname, using variable"), Edit7);
+    form->addRow(QStringLiteral("Greeting, using variable"), Edit8);
+    form->addRow(QStringLiteral("Variable1, using variable"), suiEdit2);
+    form->addRow(QStringLiteral("Variable2, using variable"), suiEdit3);
+    return box;
+}
+
+QWidget *PreferenceTab::buildGreetingWords()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Greeting "));
+    auto *layout = new QVBoxLayout(box);
+    auto *entry = new QHBoxLayout;
+    entry->addWidget(Edit9, 3);
+    entry->addWidget(ComboBox4, 2);
+    entry->addWidget(BitBtn5);
+    layout->addLayout(entry);
+    layout->addWidget(DBGrid2, 1);
+    layout->addWidget(DBNavigator3);
+    DBGrid2->horizontalHeader()->setStretchLastSection(true);
+    return box;
+}
+
+QWidget *PreferenceTab::buildBackup()
+{
+    auto *box = new QGroupBox(QStringLiteral("Backup Database "));
+    auto *layout = new QVBoxLayout(box);
+    m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
+    m_folders->setRootPath(QDir::rootPath());
+    ShellTreeView1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
+        ShellTreeView1->hideColumn(column);
+    ShellTreeView1->setHeaderHidden(true);
+    ShellTreeView1->expand(m_folders->index(QDir::rootPath()));
+    // A right click picks the folder as well.
+    ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ShellTreeView1, &QTreeView::customContextMenuRequested, this, [this](const QPoint &position) {
+        const QModelIndex index = ShellTreeView1->indexAt(position);
+        if (index.isValid())
+            ShellTreeView1->setCurrentIndex(index);
+    });
+    layout->addWidget(ShellTreeView1, 1);
+    layout->addWidget(BitBtn7, 0, Qt::AlignRight);
+    return box;
+}
+
+QWidget *PreferenceTab::buildSmsc()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Message Center Number  (SMSC) "));
+    (new QVBoxLayout(box))->addWidget(suiEdit1);
+    return box;
+}
+
+QWidget *PreferenceTab::buildLanguages()
+{
+    auto *box = new QGroupBox(QStringLiteral("2 Languages prefered "));
+    auto *row = new QHBoxLayout(box);
+    row->addWidget(suiEdit6);
+    row->addWidget(suiEdit7);
+    return box;
+}
+
+void PreferenceTab::onClick(QPushButton *button, Handler handler)
+{
+    connect(button, &QPushButton::clicked, this, [this, handler] { guarded(m_dialogs, [&] { (this->*handler)(); }); });
+}
+
+void PreferenceTab::onExit(QWidget *control, Handler handler)
+{
+    m_exitHandlers.insert(control, handler);
+}
+
+void PreferenceTab::focusMoved(QWidget *old, QWidget *now)
+{
+    // Leaving a control means moving to another one of the same window: a window losing
+    // its activation or a popup menu opening is not a leave.
+    if (old && now && old->window() == now->window())
+        leave(old);
+}
+
+void PreferenceTab::storeFocusedSetting()
+{
+    leave(window()->focusWidget());
+}
+
+void PreferenceTab::leave(QWidget *focused)
+{
+    // The focus may sit on a part of the control, such as the text field of a time picker.
+    for (QWidget *widget = focused; widget && widget != this; widget = widget->parentWidget()) {
+        const auto handler = m_exitHandlers.constFind(widget);
+        if (handler != m_exitHandlers.constEnd()) {
+            guarded(m_dialogs, [&] { (this->*(*handler))(); });
+            return;
+        }
+    }
 }
 
 QString PreferenceTab::centreNumber() const
 {
     return suiEdit1->text();
+}
+
+QString PreferenceTab::selectedFolder() const
+{
+    const QModelIndex index = ShellTreeView1->currentIndex();
+    return index.isValid() ? m_folders->filePath(index) : QString();
+}
+
+void PreferenceTab::storeSetting(Dataset &settings, const QString &field, const QVariant &value)
+{
+    settings.refresh();
+    settings.edit();
+    settings.setValue(field, value);
+    settings.post();
+}
+
+void PreferenceTab::suitempCheckBox1Exit()
+{
+    storeSetting(m_dm.q_birthday, QStringLiteral("auto_broadcast"), yesNo(CheckBox1));
+}
+
+void PreferenceTab::suitempCheckBox2Exit()
+{
+    storeSetting(m_dm.q_anniversary, QStringLiteral("auto_broadcast"), yesNo(CheckBox2));
+}
+
+void PreferenceTab::DateTimePicker3Exit()
+{
+    storeSetting(m_dm.q_birthday, QStringLiteral("auto_broadcast_time"), DateTimePicker3->dateTime());
+}
+
+void PreferenceTab::DateTimePicker4Exit()
+{
+    storeSetting(m_dm.q_anniversary, QStringLiteral("auto_broadcast_time"), DateTimePicker4->dateTime());
+}
+
+void PreferenceTab::suitempMemo1Exit()
+{
+    storeSetting(m_dm.q_birthday, QStringLiteral("msg_eng"), Memo1->toPlainText());
+}
+
+void PreferenceTab::suitempMemo3Exit()
+{
+    storeSetting(m_dm.q_birthday, QStringLiteral("msg_malay"), Memo3->toPlainText());
+}
+
+void PreferenceTab::suitempMemo2Exit()
+{
+    storeSetting(m_dm.q_anniversary, QStringLiteral("msg_eng"), Memo2->toPlainText());
+}
+
+void PreferenceTab::suitempMemo4Exit()
+{
+    storeSetting(m_dm.q_anniversary, QStringLiteral("msg_malay"), Memo4->toPlainText());
+}
+
+void PreferenceTab::suitempEdit6Exit()
+{
+    storeSetting(m_dm.q_text_replacement, QStringLiteral("name"), Edit6->text());
+}
+
+void PreferenceTab::suitempEdit7Exit()
+{
+    storeSetting(m_dm.q_text_replacement, QStringLiteral("nickname"), Edit7->text());
+}
+
+void PreferenceTab::suitempEdit8Exit()
+{
+    storeSetting(m_dm.q_text_replacement, QStringLiteral("geeting"), Edit8->text());
+}
+
+void PreferenceTab::suiEdit2Exit()
+{
+    storeSetting(m_dm.q_text_replacement, QStringLiteral("var1"), suiEdit2->text());
+}
+
+void PreferenceTab::suiEdit3Exit()
+{
+    storeSetting(m_dm.q_text_replacement, QStringLiteral("var2"), suiEdit3->text());
+}
+
+void PreferenceTab::suiEdit1Exit()
+{
+    storeSetting(m_dm.q_smsc, QStringLiteral("center_number"), suiEdit1->text());
+}
+
+void PreferenceTab::suiEdit6Exit()
+{
+    storeSetting(m_dm.q_languages, QStringLiteral("lang1"), suiEdit6->text());
+}
+
+void PreferenceTab::suiEdit7Exit()
+{
+    storeSetting(m_dm.q_languages, QStringLiteral("lang2"), suiEdit7->text());
+}
+
+void PreferenceTab::addListRow(QLineEdit *box, const QString &emptyWarning, Dataset &list,
+                               const QList<std::pair<QString, QString>> &fields)
+{
+    if (box->text().isEmpty()) {
+        m_dialogs.warning(emptyWarning);
+    } else {
+        list.refresh();
+        list.append();
+        for (const auto &[field, value] : fields)
+            list.setValue(field, value);
+        list.post();
+    }
+    box->clear();
+    box->setFocus();
+}
+
+void PreferenceTab::suitempBitBtn3Click()
+{
+    addListRow(Edit5, QStringLiteral("Mandatory field was empty"), m_dm.q_group,
+               {{QStringLiteral("group_name"), Edit5->text()}});
+}
+
+void PreferenceTab::suitempBitBtn5Click()
+{
+    addListRow(Edit9, QStringLiteral("Mandatory fields was empty"), m_dm.q_greeting,
+               {{QStringLiteral("greeting"), Edit9->text()}, {QStringLiteral("language"), ComboBox4->currentText()}});
+}
+
+void PreferenceTab::ComboBox4DropDown()
+{
+    Dataset &languages = m_dm.q_languages;
+    languages.refresh();
+    // Refilling the list must not take away the language the user typed or picked.
+    const QString text = ComboBox4->currentText();
+    ComboBox4->clear();
+    ComboBox4->addItems({languages.text(QStringLiteral("lang1")), languages.text(QStringLiteral("lang2"))});
+    ComboBox4->setCurrentIndex(ComboBox4->findText(text));
+    ComboBox4->setEditText(text);
+}
+
+void PreferenceTab::suitempBitBtn7Click()
+{
+    Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
+                   m_clock->now().date());
+    m_dialogs.information(QStringLiteral("Backup successful"), QStringLiteral("Your data has been sucessfully backed up."));
 }

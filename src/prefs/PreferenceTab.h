@@ -1,27 +1,57 @@
 #pragma once
 
+#include "modem/Clock.h"
+
+#include <QHash>
 #include <QWidget>
 
+#include <utility>
+
+class DataModule;
+class Dataset;
+class DatasetGrid;
+class DatasetNavigator;
+class Dialogs;
 class QCheckBox;
+class QComboBox;
 class QDateTimeEdit;
+class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class DataModule;
-class Dialogs;
+class QPushButton;
+class QTreeView;
 
 // The "Preference" tab: groups, greetings, template tokens, the birthday and
 // anniversary settings, the message centre number, the two languages and the backup.
+// Its controls are the working copy of the settings: each one is stored in its
+// settings row when the user leaves it.
 class PreferenceTab : public QWidget
 {
     Q_OBJECT
 
 public:
     PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+    ~PreferenceTab() override;
 
     // The message centre number the senders use: the box as it stands, stored or not.
     QString centreNumber() const;
 
+    // The clock whose date names the backups; the tab's own real-time clock until set.
+    void setClock(const Clock &clock) { m_clock = &clock; }
+
+    // Stores the setting whose control has the focus, as leaving it would. The window
+    // calls this when it hides, so that a value typed just before is not lost.
+    void storeFocusedSetting();
+
+    // The folder selected in the backup tree, or empty when none is.
+    QString selectedFolder() const;
+
+    // " Grouping "
+    QLineEdit *Edit5;
+    QPushButton *BitBtn3;
+    DatasetGrid *DBGrid5;
+    DatasetNavigator *DBNavigator2;
     // " Birthday " and "Anniversary  "
     QCheckBox *CheckBox1;
     QDateTimeEdit *DateTimePicker3;
@@ -41,12 +71,74 @@ public:
     QLineEdit *Edit8;
     QLineEdit *suiEdit2;
     QLineEdit *suiEdit3;
+    // " Greeting "
+    QLineEdit *Edit9;
+    QComboBox *ComboBox4;
+    QPushButton *BitBtn5;
+    DatasetGrid *DBGrid2;
+    DatasetNavigator *DBNavigator3;
+    // "Backup Database "
+    QTreeView *ShellTreeView1;
+    QPushButton *BitBtn7;
     // " Message Center Number  (SMSC) " and "2 Languages prefered "
     QLineEdit *suiEdit1;
     QLineEdit *suiEdit6;
     QLineEdit *suiEdit7;
 
+    // The handlers throw BrivoraError; the tab runs them guarded when its controls fire.
+public Q_SLOTS:
+    void suitempCheckBox1Exit();
+    void suitempCheckBox2Exit();
+    void DateTimePicker3Exit();
+    void DateTimePicker4Exit();
+    void suitempMemo1Exit();
+    void suitempMemo3Exit();
+    void suitempMemo2Exit();
+    void suitempMemo4Exit();
+    void suitempEdit6Exit();
+    void suitempEdit7Exit();
+    void suitempEdit8Exit();
+    void suiEdit2Exit();
+    void suiEdit3Exit();
+    void suiEdit1Exit();
+    void suiEdit6Exit();
+    void suiEdit7Exit();
+
+    void suitempBitBtn3Click();
+    void suitempBitBtn5Click();
+    void ComboBox4DropDown();
+    void suitempBitBtn7Click();
+
 private:
+    using Handler = void (PreferenceTab::*)();
+
+    QWidget *buildGrouping();
+    QWidget *buildGreetingSettings(const QString &caption, QCheckBox *check, QDateTimeEdit *time,
+                                   QLabel *firstLabel, QPlainTextEdit *first, QLabel *secondLabel,
+                                   QPlainTextEdit *second);
+    QWidget *buildTokens();
+    QWidget *buildGreetingWords();
+    QWidget *buildBackup();
+    QWidget *buildSmsc();
+    QWidget *buildLanguages();
+    void onClick(QPushButton *button, Handler handler);
+    void onExit(QWidget *control, Handler handler);
+    void focusMoved(QWidget *old, QWidget *now);
+    void leave(QWidget *focused);
+
+    // One settings row: refresh, edit the first row (inserting it into an empty table),
+    // set the field, post.
+    void storeSetting(Dataset &settings, const QString &field, const QVariant &value);
+    // Adds a row to a list from the text of a box that must not be empty; either way
+    // the box is emptied and takes the focus for the next entry.
+    void addListRow(QLineEdit *box, const QString &emptyWarning, Dataset &list,
+                    const QList<std::pair<QString, QString>> &fields);
+
     DataModule &m_dm;
     Dialogs &m_dialogs;
+    Clock m_ownClock;
+    const Clock *m_clock = &m_ownClock;
+    QFileSystemModel *m_folders;
+    QHash<QWidget *, Handler> m_exitHandlers;
+    QMetaObject::Connection m_focusWatch;
 };

@@ -1,0 +1,393 @@
+#include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
+#include "data/DataModule.h"
+#include "modem/Clock.h"
+#include "prefs/PreferenceTab.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestWorkspace.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+// The tab on a fresh database, shown as an active window so that focus moves for real.
+struct Fixture
+{
+    Fixture()
+    {
+        dm.q_group.open();
+        dm.q_greeting.open();
+        tab.resize(941, 495);
+        tab.show();
+        tab.activateWindow();
+    }
+
+    bool ready() { return QTest::qWaitForWindowActive(&tab); }
+
+    // Focus into the control, then on to a box that is no setting: the control is left.
+    void leave(QWidget *control)
+    {
+        control->setFocus();
+        QApplication::processEvents();
+        tab.Edit9->setFocus();
+        QApplication::processEvents();
+    }
+
+    QString stored(const QString &table, const QString &field) const
+    {
+        return ws.value(QStringLiteral("select %1 from %2 order by rowid").arg(field, table));
+    }
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    DataModule dm;
+    PreferenceTab tab{dm, dialogs};
+};
+
+QStringList column(const TestWorkspace &ws, const QString &statement)
+{
+    QStringList values;
+    const QList<QStringList> rows = ws.rows(statement);
+    for (const QStringList &row : rows)
+        values << row.join(QLatin1Char('|'));
+    return values;
+}
+
+} // namespace
+
+class TestPreferenceTab : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everySettingIsStoredOnLeavingItsControl();
+    void onlyTheFirstRowOfASettingsTableIsWritten();
+    void focusedSettingIsStoredWhenTheWindowAsks();
+    void refusedValueIsReportedAndKeptInTheBox();
+    void emptyBoxesAreRefusedAndTakeTheFocusBack();
+    void groupsAreUpperCaseAndMayRepeat();
+    void greetingsTakeTheLanguageListsText();
+    void languageListOffersTheTwoStoredLanguages();
+    void deleteButtonsAskFirst();
+    void backupIntoTheFolderSelectedInTheTree();
+    void failedBackupSaysWhyAndReportsNoSuccess();
+};
+
+void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    PreferenceTab &tab = f.tab;
+
+    struct Case
+    {
+        QWidget *control;
+        QString table;
+        QString field;
+        QString expected;
+    };
+    tab.CheckBox1->setChecked(true);
+    tab.CheckBox2->setChecked(false);
+    tab.DateTimePicker3->setDateTime(QDateTime(QDate(2000, 1, 1), QTime(8, 30)));
+    tab.DateTimePicker4->setDateTime(QDateTime(QDate(2001, 2, 3), QTime(21, 5)));
+    tab.Memo1->setPlainText(QStringLiteral("Happy birthday\n<NAME>"));
+    tab.Memo3->setPlainText(QStringLiteral("Selamat hari jadi\n\nDari kami"));
+    tab.Memo2->setPlainText(QStringLiteral("Happy anniversary"));
+    tab.Memo4->setPlainText(QStringLiteral("Ulang tahun\nperkahwinan"));
+    tab.Edit6->setText(QStringLiteral("<N>"));
+    tab.Edit7->setText(QStringLiteral("<K>"));
+    tab.Edit8->setText(QStringLiteral("<G>"));
+    tab.suiEdit2->setText(QStringLiteral("<1>"));
+    tab.suiEdit3->setText(QStringLiteral(" <2> "));
+    tab.suiEdit1->setText(QStringLiteral("+60 12-345 6789"));
+    QTest::keyClicks(tab.suiEdit6, QStringLiteral("english"));
+    QTest::keyClicks(tab.suiEdit7, QStringLiteral("Bahasa"));
+
+    const QList<Case> cases{
+        {tab.CheckBox1, "birthday", "auto_broadcast", "YES"},
+        {tab.CheckBox2, "anniversary", "auto_broadcast", "NO"},
+        {tab.DateTimePicker3, "birthday", "auto_broadcast_time", "2000-01-01 08:30:00"},
+        {tab.DateTimePicker4, "anniversary", "auto_broadcast_time", "2001-02-03 21:05:00"},
+        {tab.Memo1, "birthday", "msg_eng", "Happy birthday\n<NAME>"},
+        {tab.Memo3, "birthday", "msg_malay", "Selamat hari jadi\n\nDari kami"},
+        {tab.Memo2, "anniversary", "msg_eng", "Happy anniversary"},
+        {tab.Memo4, "anniversary", "msg_malay", "Ulang tahun\nperkahwinan"},
+        {tab.Edit6, "text_replacement", "name", "<N>"},
+        {tab.Edit7, "text_replacement", "nickname", "<K>"},
+        {tab.Edit8, "text_replacement", "geeting", "<G>"},
+        {tab.suiEdit2, "text_replacement", "var1", "<1>"},
+        {tab.suiEdit3, "text_replacement", "var2", " <2> "},
+        {tab.suiEdit1, "smsc", "center_number", "+60 12-345 6789"},
+        {tab.suiEdit6, "languages", "lang1", "ENGLISH"},
+        {tab.suiEdit7, "languages", "lang2", "BAHASA"},
+    };
+    for (const Case &c : cases) {
+        f.leave(c.control);
+        QVERIFY2(f.stored(c.table, c.field) == c.expected, qPrintable(c.control->objectName()));
+    }
+    // The first save into each empty table made its one row; the others changed it.
+    for (const char *table : {"birthday", "anniversary", "text_replacement", "smsc", "languages"})
+        QCOMPARE(f.ws.value(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), QStringLiteral("1"));
+    QCOMPARE(f.stored(QStringLiteral("birthday"), QStringLiteral("msg_eng")), QStringLiteral("Happy birthday\n<NAME>"));
+
+    // Leaving stores again, changed or not; an emptied box stores an empty text.
+    tab.Edit7->clear();
+    f.leave(tab.Edit7);
+    QCOMPARE(f.stored(QStringLiteral("text_replacement"), QStringLiteral("nickname")), QString());
+    f.ws.exec(QStringLiteral("update smsc set center_number = 'elsewhere'"));
+    f.leave(tab.suiEdit1);
+    QCOMPARE(f.stored(QStringLiteral("smsc"), QStringLiteral("center_number")), QStringLiteral("+60 12-345 6789"));
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::onlyTheFirstRowOfASettingsTableIsWritten()
+{
+    Fixture f;
+    f.ws.exec(QStringLiteral("insert into birthday(auto_broadcast, msg_eng) values ('YES', 'first'), ('YES', 'second')"));
+    f.ws.exec(QStringLiteral("insert into languages(lang1, lang2) values ('A', 'B'), ('C', 'D')"));
+    f.ws.exec(QStringLiteral("insert into smsc values ('111'), ('222')"));
+    QVERIFY(f.ready());
+
+    f.tab.CheckBox1->setChecked(false);
+    f.leave(f.tab.CheckBox1);
+    QTest::keyClicks(f.tab.suiEdit7, QStringLiteral("iban"));
+    f.leave(f.tab.suiEdit7);
+    f.tab.suiEdit1->setText(QStringLiteral("333"));
+    f.leave(f.tab.suiEdit1);
+
+    QCOMPARE(column(f.ws, QStringLiteral("select auto_broadcast, msg_eng from birthday order by id")),
+             (QStringList{"NO|first", "YES|second"}));
+    QCOMPARE(column(f.ws, QStringLiteral("select lang1, lang2 from languages order by ID")),
+             (QStringList{"A|IBAN", "C|D"}));
+    QCOMPARE(column(f.ws, QStringLiteral("select center_number from smsc order by rowid")),
+             (QStringList{"333", "222"}));
+}
+
+void TestPreferenceTab::focusedSettingIsStoredWhenTheWindowAsks()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    f.tab.Memo4->setFocus();
+    QTest::keyClicks(f.tab.Memo4, QStringLiteral("typed, never left"));
+    f.tab.storeFocusedSetting();
+    QCOMPARE(f.stored(QStringLiteral("anniversary"), QStringLiteral("msg_malay")), QStringLiteral("typed, never left"));
+
+    // The time picker's focus sits on its text field, a part of the control.
+    f.tab.DateTimePicker4->setFocus();
+    f.tab.DateTimePicker4->setTime(QTime(7, 45));
+    f.tab.storeFocusedSetting();
+    QCOMPARE(f.stored(QStringLiteral("anniversary"), QStringLiteral("auto_broadcast_time")).right(8),
+             QStringLiteral("07:45:00"));
+
+    // A box that is no setting stores nothing.
+    f.tab.Edit5->setFocus();
+    QTest::keyClicks(f.tab.Edit5, QStringLiteral("vip"));
+    f.tab.storeFocusedSetting();
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from anniversary")), QStringLiteral("1"));
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::refusedValueIsReportedAndKeptInTheBox()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    const QString tooLong(51, QLatin1Char('9'));
+    f.tab.suiEdit1->setText(tooLong);
+    f.leave(f.tab.suiEdit1);
+    QCOMPARE(f.dialogs.errors(), QStringList{QStringLiteral("The field center_number takes at most 50 characters.")});
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from smsc")), QStringLiteral("0"));
+    QCOMPARE(f.tab.suiEdit1->text(), tooLong);
+
+    // Put right, it is stored the next time the box is left.
+    f.tab.suiEdit1->setText(tooLong.left(50));
+    f.leave(f.tab.suiEdit1);
+    QCOMPARE(f.stored(QStringLiteral("smsc"), QStringLiteral("center_number")), tooLong.left(50));
+}
+
+void TestPreferenceTab::emptyBoxesAreRefusedAndTakeTheFocusBack()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    f.tab.suiEdit1->setFocus();
+    QTest::mouseClick(f.tab.BitBtn3, Qt::LeftButton);
+    QCOMPARE(f.dialogs.warnings(), QStringList{QStringLiteral("Mandatory field was empty")});
+    QCOMPARE(QApplication::focusWidget(), f.tab.Edit5);
+
+    f.dialogs.clear();
+    f.tab.ComboBox4->setEditText(QStringLiteral("ENGLISH"));
+    QTest::mouseClick(f.tab.BitBtn5, Qt::LeftButton);
+    QCOMPARE(f.dialogs.warnings(), QStringList{QStringLiteral("Mandatory fields was empty")});
+    QCOMPARE(QApplication::focusWidget(), f.tab.Edit9);
+    QCOMPARE(f.tab.ComboBox4->currentText(), QStringLiteral("ENGLISH"));
+
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from greeting")), QStringLiteral("0"));
+}
+
+void TestPreferenceTab::groupsAreUpperCaseAndMayRepeat()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    for (const QString &typed : {QStringLiteral("staff"), QStringLiteral("Staff"), QStringLiteral("  ")}) {
+        QTest::keyClicks(f.tab.Edit5, typed);
+        QCOMPARE(f.tab.Edit5->text(), typed.toUpper());
+        QTest::mouseClick(f.tab.BitBtn3, Qt::LeftButton);
+        QCOMPARE(f.tab.Edit5->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), f.tab.Edit5);
+    }
+    QCOMPARE(column(f.ws, QStringLiteral("select group_name from grouping order by id")),
+             (QStringList{"STAFF", "STAFF", "  "}));
+    QCOMPARE(f.tab.DBGrid5->model()->rowCount(), 3);
+    QCOMPARE(f.tab.DBGrid5->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("GROUP"));
+    QCOMPARE(f.tab.DBGrid5->model()->columnCount(), 1);
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::greetingsTakeTheLanguageListsText()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    QCOMPARE(f.tab.ComboBox4->currentText(), QStringLiteral("MALAY"));
+    QTest::keyClicks(f.tab.Edit9, QStringLiteral("Encik"));
+    QTest::mouseClick(f.tab.BitBtn5, Qt::LeftButton);
+    f.tab.ComboBox4->setEditText(QStringLiteral("Iban"));
+    QTest::keyClicks(f.tab.Edit9, QStringLiteral("Dear \"friend\""));
+    QTest::mouseClick(f.tab.BitBtn5, Qt::LeftButton);
+
+    QCOMPARE(column(f.ws, QStringLiteral("select language, greeting from greeting order by id")),
+             (QStringList{"MALAY|Encik", "Iban|Dear \"friend\""}));
+    QCOMPARE(f.tab.Edit9->text(), QString());
+    QCOMPARE(f.tab.ComboBox4->currentText(), QStringLiteral("Iban"));
+    QAbstractItemModel *grid = f.tab.DBGrid2->model();
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("LANGUAGE"));
+    QCOMPARE(grid->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("GREETING"));
+    QCOMPARE(grid->index(1, 1).data().toString(), QStringLiteral("Dear \"friend\""));
+}
+
+void TestPreferenceTab::languageListOffersTheTwoStoredLanguages()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    QComboBox *list = f.tab.ComboBox4;
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->itemText(0), QStringLiteral("ENGLISH"));
+    QCOMPARE(list->itemText(1), QStringLiteral("MALAY"));
+
+    // No languages row yet: two empty items, and the text stays.
+    list->showPopup();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->itemText(0), QString());
+    QCOMPARE(list->itemText(1), QString());
+    QCOMPARE(list->currentText(), QStringLiteral("MALAY"));
+    list->hidePopup();
+
+    // Each drop-down reads the table again.
+    f.ws.exec(QStringLiteral("insert into languages(lang1, lang2) values ('ENGLISH', 'IBAN')"));
+    list->showPopup();
+    QCOMPARE(list->itemText(0), QStringLiteral("ENGLISH"));
+    QCOMPARE(list->itemText(1), QStringLiteral("IBAN"));
+    QCOMPARE(list->currentText(), QStringLiteral("MALAY"));
+    list->hidePopup();
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::deleteButtonsAskFirst()
+{
+    Fixture f;
+    f.ws.exec(QStringLiteral("insert into grouping(group_name) values ('STAFF'), ('VIP')"));
+    f.ws.exec(QStringLiteral("insert into greeting(language, greeting) values ('MALAY', 'Encik')"));
+    f.dm.q_group.refresh();
+    f.dm.q_greeting.refresh();
+    QVERIFY(f.ready());
+
+    const QList<QToolButton *> buttons = f.tab.DBNavigator2->findChildren<QToolButton *>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(f.tab.DBNavigator3->findChildren<QToolButton *>().size(), 1);
+    QToolButton *removeGroup = buttons.first();
+
+    f.tab.DBGrid5->selectRow(1);
+    QTest::mouseClick(removeGroup, Qt::LeftButton); // unanswered: Cancel
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("2"));
+    f.dialogs.answer(Dialogs::Answer::Ok);
+    QTest::mouseClick(removeGroup, Qt::LeftButton);
+    QCOMPARE(column(f.ws, QStringLiteral("select group_name from grouping")), QStringList{QStringLiteral("STAFF")});
+
+    f.dialogs.answer(Dialogs::Answer::Ok);
+    QTest::mouseClick(f.tab.DBNavigator3->findChild<QToolButton *>(), Qt::LeftButton);
+    QCOMPARE(f.ws.value(QStringLiteral("select count(*) from greeting")), QStringLiteral("0"));
+    QCOMPARE(f.dialogs.texts(QStringLiteral("confirm")),
+             (QStringList{"Delete record?", "Delete record?", "Delete record?"}));
+}
+
+void TestPreferenceTab::backupIntoTheFolderSelectedInTheTree()
+{
+    Fixture f;
+    Clock clock;
+    clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(17, 0)));
+    f.tab.setClock(clock);
+    f.ws.exec(QStringLiteral("insert into profile(name) values ('Aminah')"));
+    QTemporaryDir target;
+    QVERIFY(f.ready());
+
+    // A right click on a folder selects it.
+    auto *folders = qobject_cast<QFileSystemModel *>(f.tab.ShellTreeView1->model());
+    QVERIFY(folders);
+    const QModelIndex folder = folders->index(target.path());
+    f.tab.ShellTreeView1->scrollTo(folder);
+    QTRY_VERIFY(f.tab.ShellTreeView1->visualRect(folder).isValid());
+    QTest::mouseClick(f.tab.ShellTreeView1->viewport(), Qt::RightButton, {},
+                      f.tab.ShellTreeView1->visualRect(folder).center());
+    QCOMPARE(f.tab.selectedFolder(), target.path());
+
+    QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
+    QCOMPARE(f.dialogs.errors(), QStringList());
+    QCOMPARE(f.dialogs.shown().size(), 1);
+    QCOMPARE(f.dialogs.shown().first().kind, QStringLiteral("information"));
+    QCOMPARE(f.dialogs.shown().first().title, QStringLiteral("Backup successful"));
+    QCOMPARE(f.dialogs.shown().first().text, QStringLiteral("Your data has been sucessfully backed up."));
+    // The day/month/year format of the test's locale, "/" turned into "_".
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{QStringLiteral("08_12_2026Dovrel.mdb")});
+}
+
+void TestPreferenceTab::failedBackupSaysWhyAndReportsNoSuccess()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
+    QCOMPARE(f.dialogs.errors(), QStringList{QStringLiteral("Choose the folder to back up into in the folder tree.")});
+
+    f.dialogs.clear();
+    auto *folders = qobject_cast<QFileSystemModel *>(f.tab.ShellTreeView1->model());
+    f.tab.ShellTreeView1->setCurrentIndex(folders->index(QStringLiteral("/proc")));
+    QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
+    QCOMPARE(f.dialogs.shown().size(), 1);
+    QVERIFY(f.dialogs.errors().value(0).startsWith(QStringLiteral("Cannot write into the folder '/proc': ")));
+}
+
+int main(int argc, char *argv[])
+{
+    // Backups are named in the system's short date format: day/month/year here.
+    qputenv("LC_ALL", "en_GB.UTF-8");
+    QApplication app(argc, argv);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+    TestPreferenceTab test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_preferencetab.moc"
