@@ -192,7 +192,7 @@ void Dataset::setValue(const QString &field, const QVariant &value)
 
 QVariant Dataset::toStorage(int column, const QVariant &value) const
 {
-    if (value.isNull() || !value.isValid())
+    if (!value.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     if (m_kinds[column] == Column::Kind::DateTime) {
         const QDateTime moment = value.typeId() == QMetaType::QDate
@@ -204,7 +204,9 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
     }
     if (m_kinds[column] == Column::Kind::Counter)
         return value.toLongLong();
-    return value.toString();
+    // An empty box stores an empty text, not NULL, so it is found by = "" as typed.
+    const QString text = value.toString();
+    return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
 QVariant Dataset::fromStorage(int, const QVariant &value) const

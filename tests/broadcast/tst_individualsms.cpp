@@ -1,0 +1,229 @@
+#include "broadcast/IndividualSms.h"
+#include "broadcast/RunState.h"
+#include "data/DataModule.h"
+#include "modem/AtExchange.h"
+#include "modem/Clock.h"
+#include "modem/SerialLink.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestModem.h"
+#include "support/TestWorkspace.h"
+
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class RecordingDisplay : public ProgressDisplay
+{
+public:
+    explicit RecordingDisplay(RunState &state) : m_state(state) {}
+    void showProgress(bool) override { shown << QStringLiteral("%1/%2").arg(m_state.progressCurrent).arg(m_state.progressTotal); }
+    void updateProgress() override {}
+    void showPause(int) override {}
+    void endPause() override {}
+    QStringList shown;
+
+private:
+    RunState &m_state;
+};
+
+struct Bench
+{
+    Bench()
+        : display(runState)
+        , exchange(link, clock, dm, runState, dialogs)
+        , sms(exchange, dm, runState, clock, dialogs, [] { return QStringLiteral("+60120000000"); })
+    {
+        clock.setScale(0.01);
+        clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(11, 45)));
+        runState.setDisplay(&display);
+        modem.plugInto(link);
+    }
+
+    void addProfiles()
+    {
+        ws.exec(QStringLiteral("insert into profile(name, nickname, mobile_number, group_name) values "
+                               "('Ali bin Abu', 'Ali', '60123456789', 'STAFF'), ('Siti', 'Ti', '60198765432', 'VIP')"));
+        dm.q_profile.refresh();
+    }
+
+    QList<QStringList> details() const
+    {
+        return ws.rows(QStringLiteral("select project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
+                                      "status, festive from project_detail order by id"));
+    }
+    QList<QStringList> log() const
+    {
+        return ws.rows(QStringLiteral("select project_name, mobile_number, name, msg_send, status from transaction_log order by id"));
+    }
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    Clock clock;
+    DataModule dm;
+    RunState runState;
+    RecordingDisplay display;
+    SerialLink link;
+    TestModem modem;
+    AtExchange exchange;
+    IndividualSms sms;
+};
+
+// A text of words that needs two SMS.
+QString twoPartText()
+{
+    QStringList words;
+    for (int i = 0; i < 40; ++i)
+        words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
+    return words.join(QLatin1Char(' ')); // 279 characters
+}
+
+} // namespace
+
+class TestIndividualSms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shortMessageGoesOutAsOneSms();
+    void longMessageGoesOutPartByPart();
+    void emptyMessageSendsEmptySms();
+    void emptyProfileListStillWritesTheSms();
+    void closedPortStopsBeforeAnythingIsRecorded();
+    void errorAnswerMarksThePartJustSent_data();
+    void errorAnswerMarksThePartJustSent();
+    void secondSendIsRefusedWhileOneRuns();
+};
+
+void TestIndividualSms::shortMessageGoesOutAsOneSms()
+{
+    Bench bench;
+    bench.addProfiles();
+    bench.dm.q_profile.next(); // the profile selected in the list
+    bench.sms.send(QStringLiteral("Hello <name>"));
+
+    QVERIFY(bench.modem.waitForPdus(1));
+    const SubmitPdu pdu = bench.modem.pdus().first().message;
+    QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
+    QCOMPARE(pdu.centreNumber, QStringLiteral("60120000000"));
+    QCOMPARE(pdu.text, QStringLiteral("Hello <name> ")); // as typed, not personalised
+    QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "60198765432", "Siti", "Ti", "VIP",
+                                                   "Hello <name> ", "SEND", "<null>"}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{"INDIVIDUAL", "60198765432", "Siti", "Hello <name> ", "SEND"}}));
+    QCOMPARE(bench.display.shown, QStringList{QStringLiteral("1/1")});
+    QCOMPARE(bench.runState.progressCurrent, 0);
+    QCOMPARE(bench.runState.currentDetailId, QStringLiteral("1"));
+    QVERIFY(!bench.runState.isSending());
+}
+
+void TestIndividualSms::longMessageGoesOutPartByPart()
+{
+    Bench bench;
+    bench.addProfiles();
+    const QString text = twoPartText();
+    bench.sms.send(text);
+    QVERIFY(bench.modem.waitForPdus(2));
+    const QStringList texts = bench.modem.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts.at(0).size() <= 160);
+    QCOMPARE(texts.join(QString()), text + QLatin1Char(' '));
+    const QList<QStringList> details = bench.details();
+    QCOMPARE(details.size(), 2);
+    QCOMPARE(details.at(0).at(6), texts.at(0));
+    QCOMPARE(details.at(1).at(6), texts.at(1));
+    const QList<QStringList> log = bench.log();
+    QCOMPARE(log.size(), 2);
+    QCOMPARE(log.at(1).at(3), texts.at(1));
+    QCOMPARE(bench.runState.currentDetailId, QStringLiteral("2"));
+
+    // A message of more than two SMS goes out whole, never as an empty or refused part.
+    bench.sms.send(text + QLatin1Char(' ') + text);
+    QVERIFY(bench.modem.waitForPdus(6));
+    QCOMPARE(bench.modem.texts().mid(2).join(QString()), text + QLatin1Char(' ') + text + QLatin1Char(' '));
+    QVERIFY(bench.dialogs.shown().isEmpty());
+}
+
+void TestIndividualSms::emptyMessageSendsEmptySms()
+{
+    Bench bench;
+    bench.addProfiles();
+    bench.sms.send(QString());
+    QVERIFY(bench.modem.waitForPdus(1));
+    QCOMPARE(bench.modem.pdus().first().hex.right(2), QStringLiteral("00")); // user data length 0
+    QCOMPARE(bench.details().size(), 1);
+    QCOMPARE(bench.details().first().at(6), QString());
+}
+
+void TestIndividualSms::emptyProfileListStillWritesTheSms()
+{
+    Bench bench;
+    bench.dm.q_profile.open();
+    bench.sms.send(QStringLiteral("hi"));
+    QVERIFY(bench.modem.waitForPdus(1));
+    QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "", "", "", "", "hi ", "SEND", "<null>"}}));
+}
+
+void TestIndividualSms::closedPortStopsBeforeAnythingIsRecorded()
+{
+    Bench bench;
+    bench.addProfiles();
+    bench.link.close();
+    try {
+        bench.sms.send(QStringLiteral("hi"));
+        QFAIL("sent through a closed port");
+    } catch (const BrivoraError &error) {
+        QVERIFY(error.text().startsWith(QStringLiteral("WriteFile function failed (win error code: ")));
+    }
+    QVERIFY(bench.details().isEmpty());
+    QVERIFY(bench.log().isEmpty());
+    QCOMPARE(bench.runState.progressCurrent, 1); // the progress window stays open
+    QVERIFY(!bench.runState.isSending());
+}
+
+void TestIndividualSms::errorAnswerMarksThePartJustSent_data()
+{
+    QTest::addColumn<int>("failingPdu");
+    QTest::newRow("first part") << 1;
+    QTest::newRow("second part") << 2;
+}
+
+void TestIndividualSms::errorAnswerMarksThePartJustSent()
+{
+    QFETCH(int, failingPdu);
+    Bench bench;
+    bench.addProfiles();
+    bench.modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", failingPdu);
+    bench.sms.send(twoPartText());
+    QVERIFY(bench.modem.waitUntilIdle());
+    bench.clock.Delay(5000);
+    const QList<QStringList> details = bench.details();
+    QCOMPARE(details.size(), 2);
+    QCOMPARE(details.at(failingPdu - 1).at(7), QStringLiteral("FAIL"));
+    QCOMPARE(details.at(2 - failingPdu).at(7), QStringLiteral("SEND"));
+    const QList<QStringList> log = bench.log();
+    QCOMPARE(log.size(), 3);
+    QCOMPARE(log.count({"INDIVIDUAL", "60123456789", "Ali bin Abu", details.at(failingPdu - 1).at(6), "FAIL"}), 1);
+}
+
+void TestIndividualSms::secondSendIsRefusedWhileOneRuns()
+{
+    Bench bench;
+    bench.addProfiles();
+    // A click during the pumping wait of the first part.
+    QTimer::singleShot(0, [&] { bench.sms.send(QStringLiteral("interleaved")); });
+    bench.sms.send(twoPartText());
+    QVERIFY(bench.modem.waitForPdus(2));
+    bench.clock.Delay(5000);
+    QCOMPARE(bench.dialogs.warnings(),
+             QStringList{QStringLiteral("A broadcast is already running. Please wait until it has finished.")});
+    QCOMPARE(bench.modem.pdus().size(), 2);
+    QVERIFY(!bench.modem.texts().join(QString()).contains(QStringLiteral("interleaved")));
+    QCOMPARE(bench.details().size(), 2);
+
+    // Once the first has finished, sending works again.
+    bench.sms.send(QStringLiteral("next"));
+    QVERIFY(bench.modem.waitForPdus(3));
+}
+
+QTEST_GUILESS_MAIN(TestIndividualSms)
+#include "tst_individualsms.moc"
