@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QHideEvent>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QUrl>
@@ -70,6 +71,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     reportsTab = new ReportsTab;
     transactionLogTab = new TransactionLogTab;
     preferenceTab = new PreferenceTab(m_dm, m_dialogs);
+    preferenceTab->setClock(m_clock);
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));
     PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));
     PageControl1->addTab(scheduleTab, QStringLiteral("Broadcast Schedule List"));
@@ -150,6 +152,14 @@ void MainWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    // Going to the tray counts as leaving the control being edited: nothing typed is lost.
+    if (!event->spontaneous())
+        preferenceTab->storeFocusedSetting();
+    QWidget::hideEvent(event);
 }
 
 void MainWindow::Timer2Timer()
