@@ -25,7 +25,9 @@ QString systemLocation(const QString &portName)
 
 // The errno behind the port's last error. QSerialPort keeps the failed system call's
 // error only as its text (qt_error_string(errno)) and a coarse kind, so the number is
-// found again from the text. Texts of Qt's own making have no number; for them:
+// found again from the text, except after a read error: a read that meets the end of
+// a hung-up device leaves an older errno in the text. Texts of Qt's own making have no
+// number either. For these the kind decides:
 //   DeviceNotFoundError        ENOENT  2
 //   PermissionError            EBUSY  16 when we may read and write the device, so the
 //                                        refusal is the lock file of another opener;
@@ -38,9 +40,10 @@ QString systemLocation(const QString &portName)
 int systemErrorNumber(const QSerialPort &port, const QString &location)
 {
     const QString text = port.errorString();
-    for (int number = 1; number < 134; ++number)
-        if (qt_error_string(number) == text)
-            return number;
+    if (port.error() != QSerialPort::ReadError)
+        for (int number = 1; number < 134; ++number)
+            if (qt_error_string(number) == text)
+                return number;
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return ENOENT;
@@ -71,6 +74,7 @@ SerialLink::SerialLink(QObject *parent)
     : QObject(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::scheduleDelivery);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::portFailed);
 }
 
 SerialLink::~SerialLink()
@@ -81,20 +85,20 @@ SerialLink::~SerialLink()
 
 bool SerialLink::isOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() || m_lost;
 }
 
 void SerialLink::open()
 {
-    if (m_port.isOpen())
+    if (isOpen())
         return;
-    const QString location = systemLocation(m_settings.portName);
+    m_location = systemLocation(m_settings.portName);
     // An empty name would make QSerialPort try the folder /dev itself.
     if (m_settings.portName.isEmpty())
         throw SerialError(OpenFailed, ENOENT);
-    m_port.setPortName(location);
+    m_port.setPortName(m_location);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const int code = systemErrorNumber(m_port, location);
+        const int code = systemErrorNumber(m_port, m_location);
         m_port.clearError();
         throw SerialError(OpenFailed, code);
     }
@@ -105,7 +109,7 @@ void SerialLink::open()
                          && m_port.setStopBits(m_settings.stopBits)
                          && m_port.setFlowControl(m_settings.flowControl);
     if (!applied) {
-        const int code = systemErrorNumber(m_port, location);
+        const int code = systemErrorNumber(m_port, m_location);
         m_port.close();
         m_port.clearError();
         throw SerialError(SettingsRefused, code);
@@ -125,10 +129,15 @@ void SerialLink::open()
 
 void SerialLink::close()
 {
+    if (m_lost) {
+        m_lost = false;
+        Q_EMIT openChanged(false);
+        return;
+    }
     if (!m_port.isOpen())
         return;
     const bool purged = m_port.clear(QSerialPort::AllDirections);
-    const int code = purged ? 0 : systemErrorNumber(m_port, m_port.portName());
+    const int code = purged ? 0 : systemErrorNumber(m_port, m_location);
     m_port.close();
     m_port.clearError();
     Q_EMIT openChanged(false);
@@ -139,6 +148,8 @@ void SerialLink::close()
 
 void SerialLink::write(const QByteArray &bytes)
 {
+    if (m_lost)
+        throw SerialError(WriteFailed, EIO);
     if (!m_port.isOpen())
         throw SerialError(WriteFailed, EBADF);
     if (bytes.isEmpty())
@@ -163,6 +174,8 @@ QByteArray SerialLink::read(int count)
 {
     if (count <= 0)
         return {};
+    if (m_lost)
+        throw SerialError(ReadFailed, EIO);
     if (!m_port.isOpen())
         throw SerialError(ReadFailed, EBADF);
     QByteArray bytes(count, Qt::Uninitialized);
@@ -175,6 +188,8 @@ QByteArray SerialLink::read(int count)
 
 int SerialLink::bytesWaiting() const
 {
+    if (m_lost)
+        throw SerialError(CountFailed, EIO);
     if (!m_port.isOpen())
         throw SerialError(CountFailed, EBADF);
     return static_cast<int>(m_port.bytesAvailable());
@@ -221,9 +236,29 @@ void SerialLink::deliver()
     }
 }
 
+void SerialLink::portFailed(QSerialPort::SerialPortError error)
+{
+    // A failing read means the device has gone (unplugged, or the far end of a
+    // pseudo-terminal closed). QSerialPort would keep trying it without pause, so the
+    // device is let go, right after this signal, while the link stays open for the
+    // program: every write fails from now on, until the user closes and reopens it.
+    if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) || !m_port.isOpen())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_port.isOpen())
+                return;
+            m_port.close();
+            m_port.clearError();
+            m_lost = true;
+        },
+        Qt::QueuedConnection);
+}
+
 void SerialLink::fail(const QString &message) const
 {
-    throw SerialError(message, systemErrorNumber(m_port, systemLocation(m_settings.portName)));
+    throw SerialError(message, systemErrorNumber(m_port, m_location));
 }
 
 void configureAndOpen(SerialLink &link, const PortSetupPrompt &prompt)

@@ -82,12 +82,15 @@ Q_SIGNALS:
     void receiveFailed(const QString &text);
 
 private:
+    void portFailed(QSerialPort::SerialPortError error);
     void scheduleDelivery();
     void deliver();
     [[noreturn]] void fail(const QString &message) const;
 
     QSerialPort m_port;
     SerialSettings m_settings;
+    QString m_location; // the device last opened
+    bool m_lost = false; // open for the program, but its device has gone
     bool m_deliveryScheduled = false;
 };
 

@@ -6,6 +6,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,7 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void unknownPortNamesCannotBeOpened();
     void portHeldByAnotherOpenerCannotBeOpened();
     void openAndCloseAnnounceTheirState();
+    void removedDeviceFailsWritesAndCanBeClosed();
     void bytesTravelExactlyBothWays();
     void readReturnsOnlyWhatHasArrived();
     void bytesArrivingDuringBlockingWaitAreAnnouncedOnceAtNextPump();
@@ -90,6 +92,7 @@ private Q_SLOTS:
     void setupDialogLayout();
     void setupDialogStartsOnCurrentValues();
     void setupDialogAppliesChoices();
+    void setupDialogAsksModally();
 
     void cancellingSetupWithStartSettingsFailsToOpen();
     void confirmingSetupWithoutPortFailsAndKeepsChoice();
@@ -179,6 +182,26 @@ void TestSerialLink::openAndCloseAnnounceTheirState()
     link.open();
     QVERIFY(link.isOpen());
     QCOMPARE(light.count(), 3);
+}
+
+void TestSerialLink::removedDeviceFailsWritesAndCanBeClosed()
+{
+    SerialLink link;
+    QSignalSpy light(&link, &SerialLink::openChanged);
+    auto modem = std::make_unique<TestModem>();
+    modem->plugInto(link);
+    modem.reset();
+    Clock().Delay(50);
+    // Still open for the program, as a port handle stays open when its device goes.
+    QVERIFY(link.isOpen());
+    QCOMPARE(light.count(), 1);
+    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
+    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
+
+    link.close();
+    QVERIFY(!link.isOpen());
+    QCOMPARE(light.count(), 2);
+    QCOMPARE(errorOf([&] { link.open(); }), QStringLiteral("Unable to open com port (win error code: 2)"));
 }
 
 void TestSerialLink::bytesTravelExactlyBothWays()
@@ -421,6 +444,32 @@ void TestSerialLink::setupDialogAppliesChoices()
     QCOMPARE(custom.settings().flowControl, QSerialPort::HardwareControl);
     list(custom, "FlowControlCombo")->setCurrentText(QStringLiteral("None"));
     QCOMPARE(custom.settings().flowControl, QSerialPort::NoFlowControl);
+}
+
+void TestSerialLink::setupDialogAsksModally()
+{
+    // Presses a button of the dialog once it is up and modal.
+    const auto press = [](const char *button, const QString &port) {
+        QTimer::singleShot(0, [button, port] {
+            auto *dialog = qobject_cast<PortSetupDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Setup"));
+            list(*dialog, "PortCombo")->addItem(port);
+            list(*dialog, "PortCombo")->setCurrentText(port);
+            dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+        });
+    };
+    SerialSettings current;
+    current.parity = QSerialPort::OddParity;
+
+    press("OkButton", QStringLiteral("/dev/pts/7"));
+    const std::optional<SerialSettings> confirmed = PortSetupDialog::ask(current, nullptr);
+    QVERIFY(confirmed);
+    QCOMPARE(confirmed->portName, QStringLiteral("/dev/pts/7"));
+    QCOMPARE(confirmed->parity, QSerialPort::OddParity);
+
+    press("CancelButton", QStringLiteral("/dev/pts/7"));
+    QVERIFY(!PortSetupDialog::ask(current, nullptr));
 }
 
 void TestSerialLink::cancellingSetupWithStartSettingsFailsToOpen()
