@@ -4,6 +4,7 @@
 #include "app/Errors.h"
 #include "data/Dataset.h"
 
+#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -33,6 +34,18 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
             layout->addWidget(addButton(QString::fromLatin1(spec.name), QString::fromUtf8(spec.text),
                                         QString::fromLatin1(spec.tip), spec.action));
     layout->addStretch();
+
+    connect(&m_dataset, &Dataset::currentRowChanged, this, [this](int row) {
+        if (row != m_insertedRow)
+            m_insertedRow = -1;
+    });
+    connect(&m_dataset, &Dataset::reset, this, [this] { m_insertedRow = -1; });
+    connect(&m_dataset, &Dataset::rowRemoved, this, [this] { m_insertedRow = -1; });
+}
+
+void DatasetNavigator::setGrid(QAbstractItemView *grid)
+{
+    m_grid = grid;
 }
 
 QToolButton *DatasetNavigator::addButton(const QString &name, const QString &text, const QString &tip,
@@ -43,7 +56,14 @@ QToolButton *DatasetNavigator::addButton(const QString &name, const QString &tex
     button->setText(text);
     button->setToolTip(tip);
     button->setFixedSize(24, 20);
-    connect(button, &QToolButton::clicked, this, [this, action] { guarded(m_dialogs, [&] { (this->*action)(); }); });
+    connect(button, &QToolButton::clicked, this, [this, action] {
+        guarded(m_dialogs, [&] {
+            // An open cell editor belongs to the current row, so it is settled before the
+            // row can move; Cancel drops what it holds.
+            closeCellEditor(action != &DatasetNavigator::cancel);
+            (this->*action)();
+        });
+    });
     return button;
 }
 
@@ -65,9 +85,61 @@ void DatasetNavigator::next()
         m_dataset.next();
 }
 void DatasetNavigator::last() { m_dataset.setCurrentRow(m_dataset.recordCount() - 1); }
-void DatasetNavigator::insert() { m_dataset.append(); }
 void DatasetNavigator::removeRow() { deleteCurrent(); }
-void DatasetNavigator::edit() { m_dataset.edit(); }
-void DatasetNavigator::post() { m_dataset.post(); }
-void DatasetNavigator::cancel() { m_dataset.cancel(); }
 void DatasetNavigator::refresh() { m_dataset.refresh(); }
+
+void DatasetNavigator::insert()
+{
+    // The grid edits stored rows in place, so the new row is stored blank at once and
+    // its first cell opened; Cancel takes the row back until it is posted or left.
+    m_dataset.append();
+    m_dataset.post();
+    m_insertedRow = m_dataset.currentRow();
+    editCell(0);
+}
+
+void DatasetNavigator::edit()
+{
+    if (m_dataset.isEmpty())
+        insert();
+    else
+        editCell(m_grid ? std::max(0, m_grid->currentIndex().column()) : 0);
+}
+
+void DatasetNavigator::post()
+{
+    m_dataset.post();
+    m_insertedRow = -1;
+}
+
+void DatasetNavigator::cancel()
+{
+    m_dataset.cancel();
+    if (m_insertedRow >= 0 && m_insertedRow == m_dataset.currentRow())
+        m_dataset.remove();
+}
+
+void DatasetNavigator::editCell(int column)
+{
+    if (!m_grid || m_dataset.eof())
+        return;
+    const QModelIndex cell = m_grid->model()->index(m_dataset.currentRow(), column);
+    m_grid->setCurrentIndex(cell);
+    m_grid->setFocus();
+    m_grid->edit(cell);
+}
+
+void DatasetNavigator::closeCellEditor(bool keep)
+{
+    if (!m_grid)
+        return;
+    const QModelIndex cell = m_grid->currentIndex();
+    QWidget *editor = m_grid->indexWidget(cell);
+    if (!editor)
+        return;
+    // What the delegate itself does on Enter (keep) or Escape (drop).
+    QAbstractItemDelegate *delegate = m_grid->itemDelegateForIndex(cell);
+    if (keep)
+        Q_EMIT delegate->commitData(editor);
+    Q_EMIT delegate->closeEditor(editor, keep ? QAbstractItemDelegate::NoHint : QAbstractItemDelegate::RevertModelCache);
+}

@@ -4,6 +4,7 @@
 
 class Dataset;
 class Dialogs;
+class QAbstractItemView;
 class QToolButton;
 
 // The button bar under a grid, working on the grid's query object. Deleting asks
@@ -20,6 +21,10 @@ public:
 
     DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int buttons = All, QWidget *parent = nullptr);
 
+    // The grid that shows the same query object and edits its cells in place. Insert and
+    // Edit open its cell editor; every button first finishes (Cancel: drops) an open one.
+    void setGrid(QAbstractItemView *grid);
+
     // The delete button's action: asks, then deletes the current row. Returns true when deleted.
     bool deleteCurrent();
 
@@ -35,7 +40,12 @@ private:
     void post();
     void cancel();
     void refresh();
+    void editCell(int column);
+    void closeCellEditor(bool keep);
 
     Dataset &m_dataset;
     Dialogs &m_dialogs;
+    QAbstractItemView *m_grid = nullptr;
+    // The blank row stored by Insert, while it is still current and not posted.
+    int m_insertedRow = -1;
 };
