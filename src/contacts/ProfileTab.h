@@ -1,14 +1,25 @@
 #pragma once
 
+#include "contacts/ProfileStore.h"
+
 #include <QWidget>
 
+class QCheckBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class DataModule;
+class DatasetGrid;
+class DatasetNavigator;
 class Dialogs;
+class DropDownBox;
+class NoReturnTextEdit;
 
 // The "Profile" tab: the profile form, the profile list and the individual message.
+// The form is not bound to the database: Save copies it into the profile with the
+// same mobile number (or a new one), and selecting a row of the list copies it back.
 class ProfileTab : public QWidget
 {
     Q_OBJECT
@@ -20,12 +31,56 @@ public:
     void resetDates();
     void setRecordCount(int count);
 
+    // The form, top to bottom.
     QLineEdit *Edit1;
+    QLineEdit *Edit2;
+    QLineEdit *Edit3;
+    QLineEdit *Edit11;
+    DropDownBox *ComboBox5;
+    DropDownBox *ComboBox1;
     QDateEdit *DateTimePicker1;
+    QCheckBox *CheckBox7;
     QDateEdit *DateTimePicker2;
+    QLineEdit *Edit4;
+    DropDownBox *ComboBox3;
+    DropDownBox *ComboBox2;
+    NoReturnTextEdit *RichEdit1;
+    QLineEdit *suiEdit4;
+    QLineEdit *suiEdit5;
     QLabel *Label32;
+    QPushButton *BitBtn1;
+    QPushButton *BitBtn2;
+
+    // The list of profiles; its current row is also the recipient of an individual SMS.
+    DatasetGrid *DBGrid1;
+    DatasetNavigator *suiDBNavigator2;
+
+    // Along the bottom.
+    QPlainTextEdit *RichEdit4;
+    QPushButton *BitBtn4;
+    QPushButton *suiButton2;
+    QPushButton *suiButton3;
+
+public Q_SLOTS:
+    void suitempBitBtn1Click();
+    void suitempBitBtn2Click();
+    void DBGrid1CellClick();
+    void DBGrid1KeyUp();
+    void suitempComboBox1DropDown();
+    void suitempComboBox2DropDown();
+    void ComboBox3DropDown();
+    void CheckBox7Click();
 
 private:
+    QWidget *buildForm();
+    QWidget *buildList();
+    Profile form() const;
+    // Fills the form from a stored profile; a date text that is not a date leaves its
+    // picker alone and is reported once every other field has been filled.
+    void showProfile(const Profile &profile);
+    void loadSelected();
+
     DataModule &m_dm;
     Dialogs &m_dialogs;
+    ProfileStore m_store;
 };

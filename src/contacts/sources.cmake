@@ -1,4 +1,7 @@
 # Files of this subsystem: core ones build without widgets.
-list(APPEND BRIVORA_CORE_SOURCES)
+list(APPEND BRIVORA_CORE_SOURCES
+    contacts/ProfileStore.h contacts/ProfileStore.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
+    contacts/FormControls.h contacts/FormControls.cpp
+    contacts/BalloonTip.h contacts/BalloonTip.cpp
     contacts/ProfileTab.h contacts/ProfileTab.cpp)
