@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QHideEvent>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -80,6 +81,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(transactionLogTab, QStringLiteral("Transaction Log"));
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
+    connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
@@ -139,6 +141,16 @@ QWidget *MainWindow::buildHeader()
 void MainWindow::ComLed1Click()
 {
     guarded(m_dialogs, [this] { configureAndOpen(m_comPort, m_portSetupPrompt); });
+}
+
+void MainWindow::suitempBitBtn4Click()
+{
+    guarded(m_dialogs, [this] {
+        // The message box's lines travel joined by carriage return and line feed.
+        QString text = profileTab->RichEdit4->toPlainText();
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        m_individualSms.send(text);
+    });
 }
 
 void MainWindow::enableCurrentSheetOnly(int index)

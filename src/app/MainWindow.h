@@ -50,6 +50,8 @@ public:
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
     // A click on the status light: close the port, ask for settings, open it again.
     void ComLed1Click();
+    // "Send Individual SMS" on the Profile tab.
+    void suitempBitBtn4Click();
 
     // Set by the program so that the first showing closes the splash window.
     void setSplash(QWidget *splash) { m_splash = splash; }
