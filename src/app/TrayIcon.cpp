@@ -75,8 +75,13 @@ void TrayIcon::Exit1Click()
 
 void TrayIcon::showHiddenWindow()
 {
-    if (!m_window.isVisible())
+    if (!m_window.isVisible()) {
         m_window.show();
+    } else if (m_window.isMinimized()) {
+        // A window sent to the task bar comes back as it was, without reloading.
+        m_window.showNormal();
+        m_window.activateWindow();
+    }
 }
 
 bool TrayIcon::eventFilter(QObject *watched, QEvent *event)

@@ -148,6 +148,10 @@ void TestTray::closingWithoutNotificationAreaMinimises()
     QVERIFY(!window.close());
     QVERIFY(window.isVisible());
     QVERIFY(window.isMinimized());
+
+    window.CiaTray1->Restrore1Click();
+    QVERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
 }
 
 void TestTray::exitEndsProgram_data()
