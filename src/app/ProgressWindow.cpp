@@ -1,5 +1,9 @@
 #include "app/ProgressWindow.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+
 #include "modem/Clock.h"
 
 #include <QGridLayout>
@@ -94,7 +98,19 @@ void ProgressWindow::showProgress(bool resetBar)
     show();
     if (resetBar)
         ProgressBar1->setValue(0);
+    waitUntilOnScreen();
     repaint();
+}
+
+void ProgressWindow::waitUntilOnScreen()
+{
+    // The senders' blocking waits paint nothing: unless the window system has put the
+    // window on screen by now, it would stay blank for the whole send. Only window
+    // system events are taken meanwhile, never clicks or modem answers.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers, 20);
 }
 
 void ProgressWindow::updateProgress()

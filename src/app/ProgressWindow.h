@@ -50,6 +50,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void waitUntilOnScreen();
     RunState &m_state;
     Clock &m_clock;
     QWidget &m_owner;
