@@ -143,16 +143,18 @@ void TestProgressWindow::holdBlocksThenTimerStarts()
 {
     m_clock.setScale(0.01);
     const auto window = makeWindow();
-    bool processed = false;
-    QTimer::singleShot(0, this, [&] { processed = true; });
     QElapsedTimer elapsed;
+    qint64 processedAt = -1;
+    QTimer::singleShot(0, this, [&] { processedAt = elapsed.elapsed(); });
     elapsed.start();
     m_state.startProgress(5, 0, true);
     QVERIFY(elapsed.elapsed() >= 68);
-    QVERIFY(!processed); // nothing is handled during the hold
+    // Nothing is handled during the hold (the window may take window-system events
+    // afterwards, to get on screen).
+    QVERIFY2(processedAt < 0 || processedAt >= 68, qPrintable(QString::number(processedAt)));
     QVERIFY(window->Timer1.isActive());
     QCOMPARE(window->Timer1.interval(), 68);
-    QTRY_VERIFY(processed);
+    QTRY_VERIFY(processedAt >= 68);
 }
 
 void TestProgressWindow::emptyRunClosesAtNextTick()
