@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QHideEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QUrl>
@@ -177,8 +178,12 @@ void MainWindow::hideEvent(QHideEvent *event)
 void MainWindow::Timer2Timer()
 {
     Timer2.stop();
-    if (!isVisible())
-        show();
+    if (isVisible())
+        return;
+    // The first showing centres the window on its screen.
+    if (const QScreen *where = screen())
+        move(where->availableGeometry().center() - rect().center());
+    show();
 }
 
 void MainWindow::FormShow()

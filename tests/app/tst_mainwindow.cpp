@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -189,6 +190,8 @@ void TestMainWindow::timer2ShowsWindowOnceAfterStart()
     QVERIFY(window.Timer2.isActive());
     QTRY_VERIFY(window.isVisible());
     QVERIFY(!window.Timer2.isActive());
+    // Centred on the screen, give or take the frame.
+    QVERIFY((window.geometry().center() - window.screen()->availableGeometry().center()).manhattanLength() <= 8);
     window.hide();
     QTest::qWait(20);
     QVERIFY(!window.isVisible());
