@@ -249,18 +249,26 @@ qint64 Database::Statement::integer(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
-QVariant Database::Statement::value(int column) const
+PackedRow Database::Statement::row(int firstColumn) const
 {
-    switch (sqlite3_column_type(m_statement, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(m_statement, column));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(m_statement, column);
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
+    const int columns = sqlite3_column_count(m_statement);
+    PackedRow::Builder builder(columns - firstColumn);
+    for (int column = firstColumn; column < columns; ++column) {
+        switch (sqlite3_column_type(m_statement, column)) {
+        case SQLITE_NULL:
+            builder.addNull();
+            break;
+        case SQLITE_INTEGER:
+            builder.addInteger(sqlite3_column_int64(m_statement, column));
+            break;
+        case SQLITE_FLOAT:
+            builder.addReal(sqlite3_column_double(m_statement, column));
+            break;
+        default: {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+            builder.addText(text, sqlite3_column_bytes(m_statement, column));
+        }
+        }
     }
-    }
+    return builder.finish();
 }

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include "data/PackedRow.h"
+
 #include <QVariant>
 #include <QVector>
 
@@ -61,7 +63,8 @@ public:
         // Moves to the next row; false at the end.
         bool step();
         qint64 integer(int column) const;
-        QVariant value(int column) const;
+        // The cells from firstColumn on, packed as they are.
+        PackedRow row(int firstColumn) const;
 
     private:
         sqlite3 *m_handle = nullptr;

@@ -39,19 +39,12 @@ void Dataset::open()
     const TableColumns &columns = m_database.columns(select.table);
 
     const int columnCount = static_cast<int>(columns.size());
-    QVector<Row> rows;
+    QVector<PackedRow> rows;
     QVector<qint64> rowIds;
-    // Whole results are read straight from SQLite: a grid over a hundred thousand profiles
-    // reopens in a fraction of the time the generic result interface takes.
     Database::Statement statement(db, select.sqlite);
     while (statement.step()) {
         rowIds << statement.integer(0);
-        Row row(columnCount);
-        for (int c = 0; c < columnCount; ++c) {
-            const QVariant stored = statement.value(c + 1);
-            row[c] = columns[c].kind == Column::Kind::DateTime ? fromStorage(c, stored) : stored;
-        }
-        rows << std::move(row);
+        rows << statement.row(1);
     }
 
     if (m_table.compare(select.table, Qt::CaseInsensitive) != 0) {
@@ -145,7 +138,7 @@ QVariant Dataset::value(const QString &field) const
         return m_buffer[column];
     if (eof())
         return {};
-    return m_rows[m_current][column];
+    return cell(m_current, column);
 }
 
 QVariant Dataset::valueAt(int row, int column) const
@@ -154,7 +147,21 @@ QVariant Dataset::valueAt(int row, int column) const
         return {};
     if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
         return m_buffer[column];
-    return m_rows[row][column];
+    return cell(row, column);
+}
+
+QVariant Dataset::cell(int row, int column) const
+{
+    const QVariant stored = m_rows[row].value(column);
+    return m_kinds[column] == Column::Kind::DateTime ? fromStorage(column, stored) : stored;
+}
+
+Dataset::Row Dataset::storedRow(int row) const
+{
+    Row values(m_fieldNames.size());
+    for (int column = 0; column < values.size(); ++column)
+        values[column] = m_rows[row].value(column);
+    return values;
 }
 
 void Dataset::append()
@@ -176,7 +183,9 @@ void Dataset::edit()
         append();
         return;
     }
-    m_buffer = m_rows[m_current];
+    m_buffer = Row(m_fieldNames.size());
+    for (int column = 0; column < m_buffer.size(); ++column)
+        m_buffer[column] = cell(m_current, column);
     m_dirty = QVector<bool>(m_fieldNames.size(), false);
     m_state = State::Edit;
 }
@@ -265,12 +274,11 @@ void Dataset::post()
         insert.finish();
         Row row(m_fieldNames.size());
         for (int c : columns)
-            row[c] = m_kinds[c] == Column::Kind::DateTime ? fromStorage(c, toStorage(c, m_buffer[c]))
-                                                          : toStorage(c, m_buffer[c]);
+            row[c] = toStorage(c, m_buffer[c]);
         for (int c = 0; c < m_kinds.size(); ++c)
             if (m_kinds[c] == Column::Kind::Counter)
                 row[c] = rowId;
-        m_rows << row;
+        m_rows << PackedRow::fromValues(row);
         m_rowIds << rowId;
         m_state = State::Browse;
         m_buffer.clear();
@@ -295,10 +303,10 @@ void Dataset::post()
         update.bindValue(i, m_rowIds[m_current]);
         if (!update.exec())
             Database::fail(update.lastError());
+        Row stored = storedRow(m_current);
         for (int c : columns)
-            m_rows[m_current][c] = m_kinds[c] == Column::Kind::DateTime
-                                       ? fromStorage(c, toStorage(c, m_buffer[c]))
-                                       : toStorage(c, m_buffer[c]);
+            stored[c] = toStorage(c, m_buffer[c]);
+        m_rows[m_current] = PackedRow::fromValues(stored);
     }
     m_state = State::Browse;
     m_buffer.clear();

@@ -89,6 +89,9 @@ private:
     int requireField(const QString &field) const;
     QVariant toStorage(int column, const QVariant &value) const;
     QVariant fromStorage(int column, const QVariant &value) const;
+    // A cell of the snapshot as the program reads it (date-times decoded).
+    QVariant cell(int row, int column) const;
+    Row storedRow(int row) const;
     QSqlQuery &preparedInsert(const QVector<int> &columns);
 
     Database &m_database;
@@ -101,7 +104,7 @@ private:
     QStringList m_fieldNames;
     QVector<Column::Kind> m_kinds;
     QHash<QString, int> m_fieldIndex;
-    QVector<Row> m_rows;
+    QVector<PackedRow> m_rows;
     QVector<qint64> m_rowIds;
     int m_current = -1;
 

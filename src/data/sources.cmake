@@ -2,6 +2,7 @@
 list(APPEND BRIVORA_CORE_SOURCES
     data/JetSql.h data/JetSql.cpp
     data/Database.h data/Database.cpp
+    data/PackedRow.h data/PackedRow.cpp
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp
     data/DatasetModel.h data/DatasetModel.cpp

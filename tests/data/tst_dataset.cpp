@@ -2,6 +2,7 @@
 #include "data/DataModule.h"
 #include "data/DatasetModel.h"
 #include "data/JetSql.h"
+#include "data/PackedRow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void statementsOutsideTheDialectAreRefused();
     void missingDatabaseFileIsReported();
     void transactionStoresAllOrNothing();
+    void packedRowsKeepEveryKindOfCell();
 };
 
 void TestDataset::schemaHasEveryTableFieldAndSize()
@@ -365,6 +367,25 @@ void TestDataset::transactionStoresAllOrNothing()
         dm.q_project_group.post();
     });
     QCOMPARE(ws.value(QStringLiteral("select count(*) from project_group")), QStringLiteral("1"));
+}
+
+void TestDataset::packedRowsKeepEveryKindOfCell()
+{
+    const QVector<QVariant> values{QVariant(), QVariant(QMetaType(QMetaType::QString)), QString(QLatin1String("")),
+                                   QStringLiteral("Selamat Hari Raya \u20ac\nbaris dua"), QVariant::fromValue<qlonglong>(-42),
+                                   2.5, QStringLiteral("x")};
+    const PackedRow row = PackedRow::fromValues(values);
+    QCOMPARE(row.size(), 7);
+    QVERIFY(row.value(0).isNull());
+    QVERIFY(row.value(1).isNull());
+    QCOMPARE(row.value(2).typeId(), QMetaType::QString);
+    QVERIFY(!row.value(2).toString().isNull());
+    QCOMPARE(row.value(3).toString(), values[3].toString());
+    QCOMPARE(row.value(4), QVariant::fromValue<qlonglong>(-42));
+    QCOMPARE(row.value(5).toDouble(), 2.5);
+    QCOMPARE(row.value(6).toString(), QStringLiteral("x"));
+    QVERIFY(!row.value(7).isValid());
+    QCOMPARE(PackedRow().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
