@@ -4,12 +4,12 @@
 #include "app/DatasetNavigator.h"
 #include "app/Dialogs.h"
 #include "app/Errors.h"
+#include "contacts/FormControls.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFileSystemModel>
 #include <QFormLayout>
@@ -24,8 +24,6 @@
 #include <QTreeView>
 #include <QValidator>
 #include <QVBoxLayout>
-
-#include <functional>
 
 namespace {
 
@@ -45,19 +43,6 @@ public:
     {
         input = input.toUpper();
         return Acceptable;
-    }
-};
-
-// An editable list that refills its items each time it drops down.
-class DropDownComboBox : public QComboBox
-{
-public:
-    std::function<void()> dropDown;
-
-    void showPopup() override
-    {
-        dropDown();
-        QComboBox::showPopup();
     }
 };
 
@@ -100,7 +85,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     , suiEdit2(named(new QLineEdit, "suiEdit2"))
     , suiEdit3(named(new QLineEdit, "suiEdit3"))
     , Edit9(named(new QLineEdit, "Edit9"))
-    , ComboBox4(named(new DropDownComboBox, "ComboBox4"))
+    , ComboBox4(named(new DropDownBox, "ComboBox4"))
     , BitBtn5(arrowButton("BitBtn5"))
     , DBGrid2(named(new DatasetGrid(dm.q_greeting,
                                     {{QStringLiteral("language"), QStringLiteral("LANGUAGE")},
@@ -127,12 +112,9 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     // Tab leaves a template box (and so stores it) rather than typing a tab into it.
     for (QPlainTextEdit *memo : {Memo1, Memo3, Memo2, Memo4})
         memo->setTabChangesFocus(true);
-    ComboBox4->setEditable(true);
     ComboBox4->addItems({QStringLiteral("ENGLISH"), QStringLiteral("MALAY")});
     ComboBox4->setCurrentIndex(1);
-    static_cast<DropDownComboBox *>(ComboBox4)->dropDown = [this] {
-        guarded(m_dialogs, [this] { ComboBox4DropDown(); });
-    };
+    connect(ComboBox4, &DropDownBox::dropDown, this, [this] { guarded(m_dialogs, [this] { ComboBox4DropDown(); }); });
 
     auto *columns = new QHBoxLayout(this);
     columns->setContentsMargins(6, 6, 6, 6);
@@ -449,12 +431,7 @@ void PreferenceTab::ComboBox4DropDown()
 {
     Dataset &languages = m_dm.q_languages;
     languages.refresh();
-    // Refilling the list must not take away the language the user typed or picked.
-    const QString text = ComboBox4->currentText();
-    ComboBox4->clear();
-    ComboBox4->addItems({languages.text(QStringLiteral("lang1")), languages.text(QStringLiteral("lang2"))});
-    ComboBox4->setCurrentIndex(ComboBox4->findText(text));
-    ComboBox4->setEditText(text);
+    ComboBox4->refill({languages.text(QStringLiteral("lang1")), languages.text(QStringLiteral("lang2"))});
 }
 
 void PreferenceTab::suitempBitBtn7Click()

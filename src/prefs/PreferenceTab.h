@@ -12,8 +12,8 @@ class Dataset;
 class DatasetGrid;
 class DatasetNavigator;
 class Dialogs;
+class DropDownBox;
 class QCheckBox;
-class QComboBox;
 class QDateTimeEdit;
 class QFileSystemModel;
 class QLabel;
@@ -73,7 +73,7 @@ public:
     QLineEdit *suiEdit3;
     // " Greeting "
     QLineEdit *Edit9;
-    QComboBox *ComboBox4;
+    DropDownBox *ComboBox4;
     QPushButton *BitBtn5;
     DatasetGrid *DBGrid2;
     DatasetNavigator *DBNavigator3;
