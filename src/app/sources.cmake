@@ -1,7 +1,8 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
     app/Errors.h app/Errors.cpp
-    app/Dialogs.h)
+    app/Dialogs.h
+    app/Named.h)
 list(APPEND BRIVORA_GUI_SOURCES
     app/QtDialogs.h app/QtDialogs.cpp
     app/DatasetGrid.h app/DatasetGrid.cpp

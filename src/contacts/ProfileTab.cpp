@@ -3,6 +3,7 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/Errors.h"
+#include "app/Named.h"
 #include "contacts/BalloonTip.h"
 #include "contacts/FormControls.h"
 #include "data/DataModule.h"
@@ -22,13 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template<typename Widget>
-Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QDateEdit *datePicker(const char *name)
 {

@@ -4,6 +4,7 @@
 #include "app/DatasetNavigator.h"
 #include "app/Dialogs.h"
 #include "app/Errors.h"
+#include "app/Named.h"
 #include "contacts/FormControls.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
@@ -26,13 +27,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template<typename Widget>
-Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // Letters typed, pasted or set come out in upper case.
 class UpperCase : public QValidator
