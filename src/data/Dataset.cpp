@@ -179,10 +179,13 @@ void Dataset::edit()
     requireOpen();
     if (m_state == State::Edit || m_state == State::Insert)
         return;
-    if (eof()) {
+    // Only an empty result inserts; past the last row there is no row to change.
+    if (isEmpty()) {
         append();
         return;
     }
+    if (eof())
+        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
     m_buffer = Row(m_fieldNames.size());
     for (int column = 0; column < m_buffer.size(); ++column)
         m_buffer[column] = cell(m_current, column);
@@ -258,6 +261,17 @@ void Dataset::post()
     requireOpen();
     if (m_state == State::Browse)
         return;
+    // A refused row is not stored and not kept for a later post to try again.
+    try {
+        writeBuffer();
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+void Dataset::writeBuffer()
+{
 
     QVector<int> columns;
     for (int c = 0; c < m_dirty.size(); ++c)
@@ -303,6 +317,9 @@ void Dataset::post()
         update.bindValue(i, m_rowIds[m_current]);
         if (!update.exec())
             Database::fail(update.lastError());
+        if (update.numRowsAffected() != 1)
+            throw BrivoraError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
+                                              "since it was last read"));
         Row stored = storedRow(m_current);
         for (int c : columns)
             stored[c] = toStorage(c, m_buffer[c]);

@@ -86,6 +86,7 @@ private:
     using Row = QVector<QVariant>;
 
     void requireOpen() const;
+    void writeBuffer();
     int requireField(const QString &field) const;
     QVariant toStorage(int column, const QVariant &value) const;
     QVariant fromStorage(int column, const QVariant &value) const;

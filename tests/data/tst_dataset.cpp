@@ -30,6 +30,8 @@ private Q_SLOTS:
     void missingDatabaseFileIsReported();
     void transactionStoresAllOrNothing();
     void packedRowsKeepEveryKindOfCell();
+    void refusedRowIsNotPostedAgain();
+    void editPastLastRowAndLostRowsAreRefused();
 };
 
 void TestDataset::schemaHasEveryTableFieldAndSize()
@@ -386,6 +388,47 @@ void TestDataset::packedRowsKeepEveryKindOfCell()
     QCOMPARE(row.value(6).toString(), QStringLiteral("x"));
     QVERIFY(!row.value(7).isValid());
     QCOMPARE(PackedRow().size(), 0);
+}
+
+void TestDataset::refusedRowIsNotPostedAgain()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_prj_dtl_any.open();
+    dm.q_prj_dtl_any.append();
+    dm.q_prj_dtl_any.setValue(QStringLiteral("nickname"), QString(151, QLatin1Char('n')));
+    QVERIFY_THROWS_EXCEPTION(BrivoraError, dm.q_prj_dtl_any.post());
+    QCOMPARE(dm.q_prj_dtl_any.state(), Dataset::State::Browse);
+    // The next row goes in on its own.
+    dm.q_prj_dtl_any.append();
+    dm.q_prj_dtl_any.setValue(QStringLiteral("nickname"), QStringLiteral("Li"));
+    dm.q_prj_dtl_any.post();
+    QCOMPARE(ws.rows(QStringLiteral("select nickname from project_detail")), (QList<QStringList>{{"Li"}}));
+}
+
+void TestDataset::editPastLastRowAndLostRowsAreRefused()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('A')"));
+    DataModule dm;
+    dm.q_group.open();
+    dm.q_group.next();
+    QVERIFY(dm.q_group.eof());
+    QVERIFY_THROWS_EXCEPTION(BrivoraError, dm.q_group.edit());
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("1"));
+
+    // A row deleted by another program since it was read is not "updated" silently.
+    dm.q_group.first();
+    ws.exec(QStringLiteral("delete from grouping"));
+    dm.q_group.edit();
+    dm.q_group.setValue(QStringLiteral("group_name"), QStringLiteral("B"));
+    try {
+        dm.q_group.post();
+        QFAIL("updated a row that is gone");
+    } catch (const BrivoraError &error) {
+        QVERIFY(error.text().startsWith(QStringLiteral("Row cannot be located for updating")));
+    }
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
