@@ -67,7 +67,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     profileTab = new ProfileTab(m_dm, m_dialogs);
-    announcementTab = new AnnouncementTab(m_dm, m_dialogs);
+    announcementTab = new AnnouncementTab(m_dm);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs);
     queueTab = new QueueTab(m_dm, m_dialogs);
     reportsTab = new ReportsTab;
@@ -94,8 +94,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->setCurrentWidget(profileTab);
     enableCurrentSheetOnly(PageControl1->currentIndex());
 
+    // The one-minute timer runs from start to end, the window shown or not.
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(m_clock.scaled(60000));
+    Timer1.start();
     Timer2.setObjectName(QStringLiteral("Timer2"));
     Timer2.setInterval(m_clock.scaled(1000));
     connect(&Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
@@ -123,6 +125,8 @@ QWidget *MainWindow::buildHeader()
     ComLed1->setObjectName(QStringLiteral("ComLed1"));
     connect(&m_comPort, &SerialLink::openChanged, ComLed1, &ComLed::setLit);
     connect(ComLed1, &ComLed::clicked, this, &MainWindow::ComLed1Click);
+    connect(&m_comPort, &SerialLink::receiveFailed, this,
+            [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
     row->addWidget(ComLed1);
     row->addStretch();
 
@@ -141,6 +145,11 @@ QWidget *MainWindow::buildHeader()
 
 void MainWindow::ComLed1Click()
 {
+    // Closing the port under a running send would cut its exchange in half.
+    if (m_runState.isSending()) {
+        m_dialogs.warning(QString::fromLatin1(RunState::BusyText));
+        return;
+    }
     guarded(m_dialogs, [this] { configureAndOpen(m_comPort, m_portSetupPrompt); });
 }
 

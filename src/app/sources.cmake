@@ -1,9 +1,9 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
     app/Errors.h app/Errors.cpp
-    app/Dialogs.h
-    app/Named.h)
+    app/Dialogs.h)
 list(APPEND BRIVORA_GUI_SOURCES
+    app/Named.h
     app/QtDialogs.h app/QtDialogs.cpp
     app/DatasetGrid.h app/DatasetGrid.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp

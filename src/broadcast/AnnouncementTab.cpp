@@ -1,5 +1,6 @@
 #include "broadcast/AnnouncementTab.h"
 
+#include "app/Named.h"
 #include "data/DataModule.h"
 
 #include <QDateEdit>
@@ -9,24 +10,17 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+AnnouncementTab::AnnouncementTab(DataModule &dm, QWidget *parent)
     : QWidget(parent)
-    , CheckListBox1(new QListWidget)
-    , Label22(new QLabel(QStringLiteral("Message in Malay:")))
-    , RichEdit2(new QPlainTextEdit)
-    , Label23(new QLabel(QStringLiteral("Message in English:")))
-    , RichEdit3(new QPlainTextEdit)
-    , DateTimePicker5(new QDateEdit)
+    , CheckListBox1(named(new QListWidget, "CheckListBox1"))
+    , Label22(named(new QLabel(QStringLiteral("Message in Malay:")), "Label22"))
+    , RichEdit2(named(new QPlainTextEdit, "RichEdit2"))
+    , Label23(named(new QLabel(QStringLiteral("Message in English:")), "Label23"))
+    , RichEdit3(named(new QPlainTextEdit, "RichEdit3"))
+    , DateTimePicker5(named(new QDateEdit, "DateTimePicker5"))
     , m_dm(dm)
-    , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("TabSheet3"));
-    CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-    Label22->setObjectName(QStringLiteral("Label22"));
-    RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
-    Label23->setObjectName(QStringLiteral("Label23"));
-    RichEdit3->setObjectName(QStringLiteral("RichEdit3"));
-    DateTimePicker5->setObjectName(QStringLiteral("DateTimePicker5"));
     DateTimePicker5->setCalendarPopup(true);
 
     auto *layout = new QGridLayout(this);
@@ -50,8 +44,11 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *pare
 void AnnouncementTab::fillTargetGroups()
 {
     CheckListBox1->clear();
-    for (m_dm.q_group.first(); !m_dm.q_group.eof(); m_dm.q_group.next()) {
-        auto *item = new QListWidgetItem(m_dm.q_group.text(QStringLiteral("group_name")), CheckListBox1);
+    // Read without moving the cursor: the group grid's delete button works on it.
+    const Dataset &groups = m_dm.q_group;
+    const int groupName = groups.fieldIndex(QStringLiteral("group_name"));
+    for (int row = 0; row < groups.recordCount(); ++row) {
+        auto *item = new QListWidgetItem(groups.valueAt(row, groupName).toString(), CheckListBox1);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }

@@ -7,7 +7,6 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class DataModule;
-class Dialogs;
 
 // The "SMS Anouncement & Broadcast" tab: the project composer, its schedule option
 // and the day's birthday and anniversary greetings.
@@ -16,7 +15,7 @@ class AnnouncementTab : public QWidget
     Q_OBJECT
 
 public:
-    AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+    explicit AnnouncementTab(DataModule &dm, QWidget *parent = nullptr);
 
     // Empties the target list and refills it, unticked, from the rows of q_group.
     void fillTargetGroups();
@@ -30,5 +29,4 @@ public:
 
 private:
     DataModule &m_dm;
-    Dialogs &m_dialogs;
 };

@@ -1,5 +1,6 @@
 #include "broadcast/MessageRecord.h"
 
+#include "data/Database.h"
 #include "data/Dataset.h"
 
 MessageRecord MessageRecord::fromRow(const Dataset &row)
@@ -21,13 +22,22 @@ qint64 MessageRecord::appendTo(Dataset &table) const
     // Appending needs no fresh snapshot: the row goes straight to the table.
     if (!table.isOpen())
         table.open();
+    // The contact's fields are copies for the record; a nickname may be longer than
+    // the record keeps, and a message already handed to the modem must still be logged.
+    const TableColumns &columns = table.database().columns(table.table());
+    auto fitted = [&](const QString &field, const QString &text) {
+        for (const Column &column : columns)
+            if (column.kind == Column::Kind::Text && column.name == field)
+                return text.left(column.size);
+        return text;
+    };
     table.append();
     table.setValue(QStringLiteral("project_name"), projectName);
     table.setValue(QStringLiteral("date_send"), sent);
-    table.setValue(QStringLiteral("mobile_number"), mobileNumber);
-    table.setValue(QStringLiteral("name"), name);
-    table.setValue(QStringLiteral("nickname"), nickname);
-    table.setValue(QStringLiteral("group_name"), groupName);
+    table.setValue(QStringLiteral("mobile_number"), fitted(QStringLiteral("mobile_number"), mobileNumber));
+    table.setValue(QStringLiteral("name"), fitted(QStringLiteral("name"), name));
+    table.setValue(QStringLiteral("nickname"), fitted(QStringLiteral("nickname"), nickname));
+    table.setValue(QStringLiteral("group_name"), fitted(QStringLiteral("group_name"), groupName));
     table.setValue(QStringLiteral("msg_send"), message);
     table.setValue(QStringLiteral("status"), status);
     table.post();

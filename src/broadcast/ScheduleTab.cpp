@@ -1,6 +1,7 @@
 #include "broadcast/ScheduleTab.h"
 
 #include "app/DatasetGrid.h"
+#include "app/Named.h"
 #include "data/DataModule.h"
 
 #include <QGroupBox>
@@ -8,13 +9,12 @@
 
 ScheduleTab::ScheduleTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent)
-    , suiDBGrid1(new DatasetGrid(dm.q_prj_schedule,
+    , suiDBGrid1(named(new DatasetGrid(dm.q_prj_schedule,
                                  {{QStringLiteral("project_name"), QStringLiteral("Project")},
                                   {QStringLiteral("project_broadcast__date"), QStringLiteral("Schedule")}},
-                                 dialogs))
+                                 dialogs), "suiDBGrid1"))
 {
     setObjectName(QStringLiteral("TabSheet5"));
-    suiDBGrid1->setObjectName(QStringLiteral("suiDBGrid1"));
     auto *box = new QGroupBox(QStringLiteral("List of Broadcast project"));
     (new QVBoxLayout(box))->addWidget(suiDBGrid1);
     (new QVBoxLayout(this))->addWidget(box);

@@ -4,6 +4,7 @@
 #include "broadcast/MessageRecord.h"
 #include "broadcast/RunState.h"
 #include "data/DataModule.h"
+#include "data/JetSql.h"
 #include "modem/Clock.h"
 #include "modem/Pdu.h"
 #include "modem/SerialLink.h"
@@ -103,7 +104,7 @@ void AtExchange::markCurrentRowFailed()
     if (m_runState.currentDetailId.isEmpty())
         return;
     Dataset &detail = m_dm.q_prj_dtl_any;
-    detail.repoint(QStringLiteral("select * from project_detail where id=%1;").arg(m_runState.currentDetailId));
+    detail.repoint(QStringLiteral("select * from project_detail where id=%1;").arg(JetSql::quote(m_runState.currentDetailId)));
     // A row deleted meanwhile is not brought back by marking it.
     if (detail.isEmpty())
         return;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 class TestIndividualSend : public QObject
 {
@@ -22,6 +23,7 @@ class TestIndividualSend : public QObject
 
 private Q_SLOTS:
     void statusLightOpensPortAndButtonSendsToSelectedProfile();
+    void statusLightWaitsWhileASendRuns();
     void sendingBeforeThePortIsOpenShowsTheWriteError();
 };
 
@@ -60,6 +62,7 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
 
     QVERIFY(modem.waitForPdus(1));
     const SubmitPdu pdu = modem.pdus().first().message;
+    QCOMPARE(modem.pdus().size(), 1);
     QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
     QCOMPARE(pdu.centreNumber, QStringLiteral("60129999999"));
     QCOMPARE(pdu.text, QStringLiteral("Meeting at 3\r\nBring $5 & your ID @ door "));
@@ -70,6 +73,31 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     QVERIFY(dialogs.shown().isEmpty());
     QCOMPARE(window.runState().progressCurrent, 0);
     QTRY_VERIFY(!window.frm_wait().isVisible()); // closes itself at its next tick
+}
+
+void TestIndividualSend::statusLightWaitsWhileASendRuns()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into profile(name, mobile_number) values ('Ali', '60123456789')"));
+    ScriptedDialogs dialogs;
+    Clock clock;
+    clock.setScale(0.01);
+    TestModem modem;
+    MainWindow window(dialogs, clock);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    window.ComLed1Click();
+    QVERIFY(window.ComLed1->isLit());
+
+    // A click on the light during the pumping wait of a two-part message.
+    window.findChild<QPlainTextEdit *>(QStringLiteral("RichEdit4"))->setPlainText(QString(200, QLatin1Char('x')));
+    QTimer::singleShot(0, &window, [&] { QTest::mouseClick(window.ComLed1, Qt::LeftButton); });
+    window.suitempBitBtn4Click();
+    QCOMPARE(dialogs.warnings(), QStringList{QString::fromLatin1(RunState::BusyText)});
+    QVERIFY(window.ComLed1->isLit());
+    QVERIFY(modem.waitForPdus(2));
+    QVERIFY(dialogs.errors().isEmpty());
 }
 
 void TestIndividualSend::sendingBeforeThePortIsOpenShowsTheWriteError()

@@ -126,6 +126,7 @@ void TestMainWindow::showingLoadsEverySetting()
 
     QListWidget *groups = window.announcementTab->CheckListBox1;
     QCOMPARE(groups->count(), 2);
+    QCOMPARE(window.dm().q_group.currentRow(), 0); // the group grid still has a row to delete
     QCOMPARE(groups->item(0)->text(), QStringLiteral("STAFF"));
     QCOMPARE(groups->item(1)->checkState(), Qt::Unchecked);
     QCOMPARE(window.announcementTab->DateTimePicker5->date(), QDate(2026, 12, 8));

@@ -136,6 +136,7 @@ void TestTray::closingHidesAndProgramRunsOn()
     QCOMPARE(QApplication::exec(), 7);
     QVERIFY(!window.isVisible());
     QVERIFY(!window.isMinimized());
+    QVERIFY(window.Timer1.isActive()); // the automatic greetings still get their minute
 }
 
 void TestTray::closingWithoutNotificationAreaMinimises()

@@ -89,6 +89,7 @@ private Q_SLOTS:
     void longMessageGoesOutPartByPart();
     void emptyMessageSendsEmptySms();
     void emptyProfileListStillWritesTheSms();
+    void longContactFieldsAreRecordedCut();
     void closedPortStopsBeforeAnythingIsRecorded();
     void errorAnswerMarksThePartJustSent_data();
     void errorAnswerMarksThePartJustSent();
@@ -161,6 +162,19 @@ void TestIndividualSms::emptyProfileListStillWritesTheSms()
     bench.sms.send(QStringLiteral("hi"));
     QVERIFY(bench.modem.waitForPdus(1));
     QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "", "", "", "", "hi ", "SEND", "<null>"}}));
+}
+
+void TestIndividualSms::longContactFieldsAreRecordedCut()
+{
+    Bench bench;
+    // A profile's nickname may be longer than the records keep; the SMS still gets its rows.
+    bench.ws.exec(QStringLiteral("insert into profile(name, nickname, mobile_number) values ('Ali', '%1', '6012')")
+                      .arg(QString(200, QLatin1Char('n'))));
+    bench.dm.q_profile.refresh();
+    bench.sms.send(QStringLiteral("hi"));
+    QCOMPARE(bench.ws.value(QStringLiteral("select length(nickname) from project_detail")), QStringLiteral("150"));
+    QCOMPARE(bench.ws.value(QStringLiteral("select length(nickname) from transaction_log")), QStringLiteral("150"));
+    QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
 void TestIndividualSms::closedPortStopsBeforeAnythingIsRecorded()

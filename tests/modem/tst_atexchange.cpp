@@ -234,24 +234,35 @@ void TestAtExchange::errorWithoutCurrentRowIsIgnoredAndHandlingGoesOn()
 void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
 {
     Bench bench;
-    const qint64 row = bench.addSentRow(QStringLiteral("m"));
-    bench.runState.currentDetailId = QStringLiteral("no_such_column");
+    const qint64 first = bench.addSentRow(QStringLiteral("m"));
+    const qint64 second = bench.addSentRow(QStringLiteral("n"));
+    bench.runState.currentDetailId = QString::number(first);
+    // The log cannot take the FAIL row: the error is shown, the handler lives on.
+    bench.ws.exec(QStringLiteral("drop table transaction_log"));
     bench.modem.send("ERROR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.dialogs.errors().size(), 1);
-    QVERIFY2(bench.dialogs.errors().first().contains(QStringLiteral("no_such_column")),
+    QVERIFY2(bench.dialogs.errors().first().contains(QStringLiteral("transaction_log")),
              qPrintable(bench.dialogs.errors().first()));
+    QCOMPARE(bench.statusOf(first), QStringLiteral("FAIL"));
 
-    bench.runState.currentDetailId = QString::number(row);
+    bench.runState.currentDetailId = QString::number(second);
     bench.modem.send("+CMS ERROR: 38\r\n");
     bench.clock.Delay(5000);
-    QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
+    QCOMPARE(bench.statusOf(second), QStringLiteral("FAIL"));
+    QCOMPARE(bench.dialogs.errors().size(), 2);
 
-    // A row deleted meanwhile is not brought back as a new row.
+    // A current id that is no number matches no row; a row deleted meanwhile is not
+    // brought back as a new row.
+    bench.runState.currentDetailId = QStringLiteral("1 or 1=1");
+    bench.modem.send("ERROR\r\n");
+    bench.clock.Delay(5000);
     bench.ws.exec(QStringLiteral("delete from project_detail"));
+    bench.runState.currentDetailId = QString::number(first);
     bench.modem.send("ERROR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from project_detail")), QStringLiteral("0"));
+    QCOMPARE(bench.dialogs.errors().size(), 2);
 }
 
 void TestAtExchange::closedPortFailsAtFirstWriteWithNothingRecorded()
