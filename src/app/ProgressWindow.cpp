@@ -105,12 +105,14 @@ void ProgressWindow::showProgress(bool resetBar)
 void ProgressWindow::waitUntilOnScreen()
 {
     // The senders' blocking waits paint nothing: unless the window system has put the
-    // window on screen by now, it would stay blank for the whole send. Only window
-    // system events are taken meanwhile, never clicks or modem answers.
+    // window on screen by now, it would stay blank for the whole send. Meanwhile no
+    // click, timer tick or received byte is taken.
+    constexpr auto windowSystemOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
+                                      | QEventLoop::X11ExcludeTimers;
     QElapsedTimer waited;
     waited.start();
     while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers, 20);
+        QCoreApplication::processEvents(windowSystemOnly, 20);
 }
 
 void ProgressWindow::updateProgress()

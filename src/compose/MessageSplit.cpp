@@ -55,6 +55,10 @@ QStringList splitIntoParts(const QString &message)
     const QString walked = message + Blank;
     QStringList parts;
     for (qsizetype from = 0; from < walked.size();) {
+        // Only the added blank, or blanks after a long word cut at the limit, are left:
+        // not worth an SMS of their own.
+        if (!parts.isEmpty() && !holdsWord(walked.sliced(from)))
+            break;
         const qsizetype end = partEnd(walked, from);
         parts << walked.sliced(from, end - from);
         from = end;
