@@ -56,6 +56,8 @@ QString Backup::backUp(Database &database, const QString &folder, const QString 
         throw BrivoraError(QStringLiteral("The backup could not be written to '%1': %2")
                                .arg(QDir::toNativeSeparators(target), vacuum.lastError().databaseText()));
     vacuum.finish();
+    // The temporary file is private to its owner; the copy is as readable as the database.
+    QFile::setPermissions(partial.fileName(), QFile::permissions(database.filePath()));
 
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),

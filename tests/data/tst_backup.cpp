@@ -169,6 +169,7 @@ void TestBackup::copyNextToTheLiveFileInTheWorkingFolder()
 
     QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(ws.databasePath()).absolutePath());
     QCOMPARE(profilesIn(copy), 1);
+    QCOMPARE(QFile::permissions(copy), QFile::permissions(ws.databasePath()));
     // The live file stays in use.
     ws.exec(QStringLiteral("insert into profile(name) values ('after')"));
     QCOMPARE(ws.value(QStringLiteral("select count(*) from profile")), QStringLiteral("2"));
