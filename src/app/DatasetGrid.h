@@ -18,7 +18,6 @@ public:
                 QWidget *parent = nullptr);
 
     Dataset &dataset() const { return m_model->dataset(); }
-    DatasetModel *datasetModel() const { return m_model; }
     void setEditable(bool editable);
 
 Q_SIGNALS:

@@ -14,8 +14,6 @@ public:
 
     BalloonTip(QWidget *target, const QString &title, const QString &text);
 
-    const QTimer &hideTimer() const { return m_hideTimer; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -33,11 +33,6 @@ DataModule::DataModule(QObject *parent)
         messages->setDisplayHandler(QStringLiteral("msg_send"), &DataModule::shortMessage);
 }
 
-QList<Dataset *> DataModule::queryObjects()
-{
-    return findChildren<Dataset *>(Qt::FindDirectChildrenOnly);
-}
-
 QString DataModule::shortMessage(const QVariant &message)
 {
     return message.toString().left(50);

@@ -40,8 +40,6 @@ public:
     Dataset rpt_prof;
     Dataset rpt_proj_detail;
 
-    QList<Dataset *> queryObjects();
-
     // Grids show the first 50 characters of a stored message.
     static QString shortMessage(const QVariant &message);
 };

@@ -23,13 +23,6 @@ Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *
     setObjectName(m_name);
 }
 
-void Dataset::setSql(const QString &sql)
-{
-    if (isOpen())
-        throw BrivoraError(QStringLiteral("Operation is not allowed when the object is open"));
-    m_sql = sql;
-}
-
 void Dataset::open()
 {
     if (isOpen())

@@ -27,8 +27,6 @@ public:
 
     const QString &sql() const { return m_sql; }
     const QString &defaultSql() const { return m_defaultSql; }
-    // Sets the text for the next open; the query object must be closed.
-    void setSql(const QString &sql);
 
     void open();
     void close();

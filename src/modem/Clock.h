@@ -14,7 +14,6 @@ public:
     QDateTime now() const;
     void setFixedNow(const QDateTime &now) { m_fixedNow = now; }
 
-    double scale() const { return m_scale; }
     void setScale(double scale) { m_scale = scale; }
     // A program interval in milliseconds, as the clock runs it.
     int scaled(int milliseconds) const;

@@ -54,7 +54,6 @@ public:
     // An answer to AT+CMGS other than the prompt leaves the modem in command mode, as
     // an error does on a phone: the PDU that follows is then ignored.
     void answerWith(Input input, const QByteArray &answer, int occurrence = 0);
-    void clearAnswers() { m_rules.clear(); }
     // Nothing at all is answered while silent; input is still recorded.
     void setSilent(bool silent) { m_silent = silent; }
     // Each command line is echoed (with CR LF) before its answer.
