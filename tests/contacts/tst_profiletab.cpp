@@ -93,7 +93,12 @@ private:
 
 private Q_SLOTS:
     void init() { f = std::make_unique<Fixture>(); }
-    void cleanup() { f.reset(); }
+    void cleanup()
+    {
+        f.reset();
+        // A test that changes the display locale leaves the next one on the default.
+        QLocale::setDefault(QLocale::c());
+    }
 
     void saveAddsOrUpdatesFirstMatch()
     {
@@ -129,7 +134,6 @@ private Q_SLOTS:
                               QStringLiteral("MALAY"), Null, Null, Null}));
         QCOMPARE(f->dm.q_profile.currentRow(), 0);
         QVERIFY(f->dialogs.shown().isEmpty());
-        QLocale::setDefault(QLocale::c());
     }
 
     void mandatoryFields_data()
