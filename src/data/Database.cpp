@@ -56,6 +56,30 @@ QStringList schemaStatements()
     return statements;
 }
 
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data())
+        throw BrivoraError(QStringLiteral("The database connection is not SQLite"));
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+int compareIgnoringCase(void *, int leftBytes, const void *left, int rightBytes, const void *right)
+{
+    const QString a = QString::fromUtf8(static_cast<const char *>(left), leftBytes);
+    const QString b = QString::fromUtf8(static_cast<const char *>(right), rightBytes);
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+// SQLite's NOCASE folds ASCII letters only; on the program's connection it folds every
+// letter, so "ÉCOLE" finds "école" as the users' old database engine did.
+void ignoreCaseBeyondAscii(const QSqlDatabase &db)
+{
+    if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase,
+                                    nullptr) != SQLITE_OK)
+        Database::fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))));
+}
+
 void exec(QSqlDatabase &db, const QString &statement)
 {
     QSqlQuery query(db);
@@ -101,6 +125,7 @@ QSqlDatabase Database::connection()
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
         fail(db.lastError());
+    ignoreCaseBeyondAscii(db);
     QSqlQuery check(db);
     if (!check.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !check.next()) {
         const QSqlError error = check.lastError();
@@ -217,11 +242,8 @@ void Database::create(const QString &filePath)
 }
 
 Database::Statement::Statement(const QSqlDatabase &db, const QString &sql)
+    : m_handle(handleOf(db))
 {
-    const QVariant handle = db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data())
-        throw BrivoraError(QStringLiteral("The database connection is not SQLite"));
-    m_handle = *static_cast<sqlite3 *const *>(handle.data());
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr) != SQLITE_OK)
         fail(QString::fromUtf8(sqlite3_errmsg(m_handle)));

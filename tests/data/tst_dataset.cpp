@@ -236,6 +236,11 @@ void TestDataset::textComparisonIgnoresCase()
     QCOMPARE(dm.q_pd_que.recordCount(), 2);
     dm.q_prj_dtl.repoint(QStringLiteral("select * from project_detail where project_name like \"R%\""));
     QCOMPARE(dm.q_prj_dtl.recordCount(), 2);
+
+    // Beyond ASCII letters too.
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('Zoo'), ('\u00c9COLE'), ('ecole')"));
+    dm.q_group.repoint(QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
+    QCOMPARE(dm.q_group.recordCount(), 2);
 }
 
 void TestDataset::incomeSortsAsText()
