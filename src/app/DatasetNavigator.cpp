@@ -16,8 +16,8 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    struct Spec { Button button; const char *name; const char *text; const char *tip; void (DatasetNavigator::*action)(); };
-    const Spec specs[] = {
+    struct ButtonEntry { Button button; const char *name; const char *text; const char *tip; void (DatasetNavigator::*action)(); };
+    const ButtonEntry entries[] = {
         {First, "First", "|<", "First record", &DatasetNavigator::first},
         {Prior, "Prior", "<", "Prior record", &DatasetNavigator::prior},
         {Next, "Next", ">", "Next record", &DatasetNavigator::next},
@@ -29,10 +29,10 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
         {Cancel, "Cancel", "x", "Cancel edit", &DatasetNavigator::cancel},
         {Refresh, "Refresh", "\u21bb", "Refresh data", &DatasetNavigator::refresh},
     };
-    for (const Spec &spec : specs)
-        if (buttons & spec.button)
-            layout->addWidget(addButton(QString::fromLatin1(spec.name), QString::fromUtf8(spec.text),
-                                        QString::fromLatin1(spec.tip), spec.action));
+    for (const ButtonEntry &entry : entries)
+        if (buttons & entry.button)
+            layout->addWidget(addButton(QString::fromLatin1(entry.name), QString::fromUtf8(entry.text),
+                                        QString::fromLatin1(entry.tip), entry.action));
     layout->addStretch();
 
     connect(&m_dataset, &Dataset::currentRowChanged, this, [this](int row) {
