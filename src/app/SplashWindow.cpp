@@ -5,9 +5,17 @@
 #include <QPixmap>
 #include <QProgressBar>
 
+// The picture lives in a resource of the static window library; nothing else references
+// it, so it must be registered by hand.
+static void registerPictureResource()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
 {
+    registerPictureResource();
     setObjectName(QStringLiteral("splashfrom"));
     setWindowTitle(QStringLiteral("Brivora"));
     setFixedSize(460, 320);

@@ -1,5 +1,6 @@
 #include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 #include "broadcast/AnnouncementTab.h"
 #include "contacts/ProfileTab.h"
 #include "modem/Clock.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void showingOnEmptySettingsTablesEmptiesTheBoxes();
     void missingDatabaseShowsErrorAndWindowAllTheSame();
     void timer2ShowsWindowOnceAfterStart();
+    void splashWindow();
     void fullStopRule_data();
     void fullStopRule();
     void guardShowsErrorAndReportsFailure();
@@ -196,6 +199,17 @@ void TestMainWindow::timer2ShowsWindowOnceAfterStart()
     window.hide();
     QTest::qWait(20);
     QVERIFY(!window.isVisible());
+}
+
+void TestMainWindow::splashWindow()
+{
+    SplashWindow splash;
+    QCOMPARE(splash.windowTitle(), QStringLiteral("Brivora"));
+    QCOMPARE(splash.size(), QSize(460, 320));
+    const auto *picture = splash.findChild<QLabel *>(QStringLiteral("Image1"));
+    QVERIFY(!picture->pixmap().isNull()); // the JPEG is in the program and decodes
+    QCOMPARE(picture->size(), QSize(257, 264));
+    QCOMPARE(splash.findChild<QProgressBar *>()->value(), 78);
 }
 
 void TestMainWindow::fullStopRule_data()
