@@ -1,6 +1,7 @@
-// brivora-newdb <file>: makes a fresh, empty Brivora database.
+// brivora-newdb <file>: makes a fresh Brivora database, ready for a first start.
 #include "app/Errors.h"
 #include "data/Database.h"
+#include "data/Dataset.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,6 +17,14 @@ int main(int argc, char *argv[])
     }
     try {
         Database::create(args.at(1));
+        // The two languages the templates are written in, until the user names others.
+        Database database(args.at(1));
+        Dataset languages(database, QStringLiteral("languages"), QStringLiteral("select * from languages;"));
+        languages.open();
+        languages.append();
+        languages.setValue(QStringLiteral("lang1"), QStringLiteral("ENGLISH"));
+        languages.setValue(QStringLiteral("lang2"), QStringLiteral("MALAY"));
+        languages.post();
     } catch (const BrivoraError &error) {
         err << "brivora-newdb: " << error.text() << '\n';
         return 1;

@@ -6,6 +6,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
+#include <QProcess>
 #include <QTest>
 
 class TestDataset : public QObject
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void missingDatabaseFileIsReported();
     void transactionStoresAllOrNothing();
     void packedRowsKeepEveryKindOfCell();
+    void newDatabaseToolMakesAReadyDatabase();
     void refusedRowIsNotPostedAgain();
     void editPastLastRowAndLostRowsAreRefused();
 };
@@ -434,6 +436,20 @@ void TestDataset::editPastLastRowAndLostRowsAreRefused()
         QVERIFY(error.text().startsWith(QStringLiteral("Row cannot be located for updating")));
     }
     QCOMPARE(ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
+}
+
+void TestDataset::newDatabaseToolMakesAReadyDatabase()
+{
+    TestWorkspace ws(false);
+    const QString tool = qEnvironmentVariable("BRIVORA_TOOLS") + QStringLiteral("/brivora-newdb");
+    QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 0);
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
+             QStringLiteral("12"));
+    QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")), (QList<QStringList>{{"ENGLISH", "MALAY"}}));
+    // An existing database is never overwritten.
+    ws.exec(QStringLiteral("insert into profile(name) values ('kept')"));
+    QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 1);
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from profile")), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
