@@ -72,8 +72,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     queueTab = new QueueTab(m_dm, m_dialogs);
     reportsTab = new ReportsTab;
     transactionLogTab = new TransactionLogTab;
-    preferenceTab = new PreferenceTab(m_dm, m_dialogs);
-    preferenceTab->setClock(m_clock);
+    preferenceTab = new PreferenceTab(m_dm, m_dialogs, m_clock);
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));
     PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));
     PageControl1->addTab(scheduleTab, QStringLiteral("Broadcast Schedule List"));

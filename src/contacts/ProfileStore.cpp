@@ -83,14 +83,9 @@ bool ProfileStore::save(const Profile &profile)
     } else {
         target->edit();
     }
-    try {
-        write(*target, profile);
-        target->post();
-    } catch (...) {
-        // A refused row must not linger in the query object as a half-made edit.
-        target->cancel();
-        throw;
-    }
+    // A refused row is cancelled by the query object itself.
+    write(*target, profile);
+    target->post();
     m_dm.q_profile.refresh();
     return true;
 }

@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-
-#include <sqlite3.h>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 // The schema lives in a resource of the static core library; nothing else references
 // it, so it must be registered by hand.
@@ -203,12 +203,11 @@ void Database::fail(const QSqlError &error)
 void Database::fail(const QString &databaseText)
 {
     static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
-    const QString &text = databaseText;
-    const QRegularExpressionMatch match = tooLong.match(text);
+    const QRegularExpressionMatch match = tooLong.match(databaseText);
     if (match.hasMatch())
         throw BrivoraError(QStringLiteral("The field %1 takes at most %2 characters")
                                .arg(match.captured(1), match.captured(2)));
-    throw BrivoraError(text.trimmed());
+    throw BrivoraError(databaseText.trimmed());
 }
 
 void Database::create(const QString &filePath)

@@ -5,7 +5,6 @@
 
 #include <QLocale>
 #include <QSqlError>
-#include <QSqlRecord>
 
 namespace {
 
@@ -16,11 +15,10 @@ constexpr auto StorageDateFormat = "yyyy-MM-dd HH:mm:ss";
 Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
     : QObject(parent)
     , m_database(database)
-    , m_name(std::move(name))
     , m_defaultSql(std::move(defaultSql))
     , m_sql(m_defaultSql)
 {
-    setObjectName(m_name);
+    setObjectName(name);
 }
 
 void Dataset::open()
@@ -124,6 +122,12 @@ void Dataset::requireOpen() const
         throw BrivoraError(QStringLiteral("Operation is not allowed when the object is closed"));
 }
 
+void Dataset::requireCurrentRow() const
+{
+    if (eof())
+        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+}
+
 QVariant Dataset::value(const QString &field) const
 {
     const int column = requireField(field);
@@ -146,7 +150,7 @@ QVariant Dataset::valueAt(int row, int column) const
 QVariant Dataset::cell(int row, int column) const
 {
     const QVariant stored = m_rows[row].value(column);
-    return m_kinds[column] == Column::Kind::DateTime ? fromStorage(column, stored) : stored;
+    return m_kinds[column] == Column::Kind::DateTime ? fromStorage(stored) : stored;
 }
 
 Dataset::Row Dataset::storedRow(int row) const
@@ -177,8 +181,7 @@ void Dataset::edit()
         append();
         return;
     }
-    if (eof())
-        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+    requireCurrentRow();
     m_buffer = Row(m_fieldNames.size());
     for (int column = 0; column < m_buffer.size(); ++column)
         m_buffer[column] = cell(m_current, column);
@@ -214,7 +217,7 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
-QVariant Dataset::fromStorage(int, const QVariant &value) const
+QVariant Dataset::fromStorage(const QVariant &value)
 {
     if (value.isNull())
         return QVariant(QMetaType(QMetaType::QDateTime));
@@ -265,27 +268,29 @@ void Dataset::post()
 
 void Dataset::writeBuffer()
 {
-
+    // The changed fields as the table stores them: bound into the statement and kept
+    // in the snapshot alike.
     QVector<int> columns;
-    for (int c = 0; c < m_dirty.size(); ++c)
-        if (m_dirty[c] && m_kinds[c] != Column::Kind::Counter)
+    Row stored = m_state == State::Insert ? Row(m_fieldNames.size()) : storedRow(m_current);
+    for (int c = 0; c < m_dirty.size(); ++c) {
+        if (m_dirty[c] && m_kinds[c] != Column::Kind::Counter) {
             columns << c;
+            stored[c] = toStorage(c, m_buffer[c]);
+        }
+    }
 
     if (m_state == State::Insert) {
         QSqlQuery &insert = preparedInsert(columns);
         for (int i = 0; i < columns.size(); ++i)
-            insert.bindValue(i, toStorage(columns[i], m_buffer[columns[i]]));
+            insert.bindValue(i, stored[columns[i]]);
         if (!insert.exec())
             Database::fail(insert.lastError());
         const qint64 rowId = insert.lastInsertId().toLongLong();
         insert.finish();
-        Row row(m_fieldNames.size());
-        for (int c : columns)
-            row[c] = toStorage(c, m_buffer[c]);
         for (int c = 0; c < m_kinds.size(); ++c)
             if (m_kinds[c] == Column::Kind::Counter)
-                row[c] = rowId;
-        m_rows << PackedRow::fromValues(row);
+                stored[c] = rowId;
+        m_rows << PackedRow::fromValues(stored);
         m_rowIds << rowId;
         m_state = State::Browse;
         m_buffer.clear();
@@ -306,16 +311,13 @@ void Dataset::writeBuffer()
             Database::fail(update.lastError());
         int i = 0;
         for (int c : columns)
-            update.bindValue(i++, toStorage(c, m_buffer[c]));
+            update.bindValue(i++, stored[c]);
         update.bindValue(i, m_rowIds[m_current]);
         if (!update.exec())
             Database::fail(update.lastError());
         if (update.numRowsAffected() != 1)
             throw BrivoraError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
                                               "since it was last read"));
-        Row stored = storedRow(m_current);
-        for (int c : columns)
-            stored[c] = toStorage(c, m_buffer[c]);
         m_rows[m_current] = PackedRow::fromValues(stored);
     }
     m_state = State::Browse;
@@ -341,8 +343,7 @@ void Dataset::remove()
         return;
     }
     cancel();
-    if (eof())
-        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+    requireCurrentRow();
     QSqlQuery erase(m_database.connection());
     if (!erase.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table)))
         Database::fail(erase.lastError());

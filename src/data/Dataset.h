@@ -84,17 +84,17 @@ private:
     using Row = QVector<QVariant>;
 
     void requireOpen() const;
+    void requireCurrentRow() const;
     void writeBuffer();
     int requireField(const QString &field) const;
     QVariant toStorage(int column, const QVariant &value) const;
-    QVariant fromStorage(int column, const QVariant &value) const;
+    static QVariant fromStorage(const QVariant &value);
     // A cell of the snapshot as the program reads it (date-times decoded).
     QVariant cell(int row, int column) const;
     Row storedRow(int row) const;
     QSqlQuery &preparedInsert(const QVector<int> &columns);
 
     Database &m_database;
-    QString m_name;
     QString m_defaultSql;
     QString m_sql;
     QString m_table;

@@ -84,14 +84,6 @@ void ModemSimulator::send(const QByteArray &bytes)
     writeNow(bytes);
 }
 
-void ModemSimulator::clearRecord()
-{
-    m_receivedBytes.clear();
-    m_sentBytes.clear();
-    m_inputs.clear();
-    m_pdus.clear();
-}
-
 void ModemSimulator::readInput()
 {
     char buffer[4096];

@@ -76,7 +76,6 @@ public:
     const QByteArray &sentBytes() const { return m_sentBytes; }
     // True when no answer waits for its delay or pause.
     bool isIdle() const { return m_output.isEmpty(); }
-    void clearRecord();
 
     // The file through which a running simulator tells the port setup its device:
     // $XDG_RUNTIME_DIR/brivora-modemsim.port, or /tmp/brivora-modemsim-<uid>.port.

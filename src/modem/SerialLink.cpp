@@ -146,12 +146,17 @@ void SerialLink::close()
         throw SerialError(PurgeFailed, code);
 }
 
-void SerialLink::write(const QByteArray &bytes)
+void SerialLink::requireDevice(const QString &message) const
 {
     if (m_lost)
-        throw SerialError(WriteFailed, EIO);
+        throw SerialError(message, EIO);
     if (!m_port.isOpen())
-        throw SerialError(WriteFailed, EBADF);
+        throw SerialError(message, EBADF);
+}
+
+void SerialLink::write(const QByteArray &bytes)
+{
+    requireDevice(WriteFailed);
     if (bytes.isEmpty())
         return;
     if (m_port.write(bytes) < 0)
@@ -174,10 +179,7 @@ QByteArray SerialLink::read(int count)
 {
     if (count <= 0)
         return {};
-    if (m_lost)
-        throw SerialError(ReadFailed, EIO);
-    if (!m_port.isOpen())
-        throw SerialError(ReadFailed, EBADF);
+    requireDevice(ReadFailed);
     QByteArray bytes(count, Qt::Uninitialized);
     const qint64 got = m_port.read(bytes.data(), count);
     if (got < 0)
@@ -188,10 +190,7 @@ QByteArray SerialLink::read(int count)
 
 int SerialLink::bytesWaiting() const
 {
-    if (m_lost)
-        throw SerialError(CountFailed, EIO);
-    if (!m_port.isOpen())
-        throw SerialError(CountFailed, EBADF);
+    requireDevice(CountFailed);
     return static_cast<int>(m_port.bytesAvailable());
 }
 

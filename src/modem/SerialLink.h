@@ -86,6 +86,8 @@ private:
     void scheduleDelivery();
     void deliver();
     [[noreturn]] void fail(const QString &message) const;
+    // Throws message with EIO when the device has gone, EBADF when the port is closed.
+    void requireDevice(const QString &message) const;
 
     QSerialPort m_port;
     SerialSettings m_settings;

@@ -8,6 +8,7 @@
 #include "contacts/FormControls.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
+#include "modem/Clock.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -54,7 +55,7 @@ QPushButton *arrowButton(const char *name)
 
 } // namespace
 
-PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent)
     : QWidget(parent)
     , Edit5(named(new QLineEdit, "Edit5"))
     , BitBtn3(arrowButton("BitBtn3"))
@@ -94,6 +95,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     , suiEdit7(named(new QLineEdit, "suiEdit7"))
     , m_dm(dm)
     , m_dialogs(dialogs)
+    , m_clock(clock)
     , m_folders(new QFileSystemModel(this))
 {
     setObjectName(QStringLiteral("TabSheet4"));
@@ -431,6 +433,6 @@ void PreferenceTab::ComboBox4DropDown()
 void PreferenceTab::suitempBitBtn7Click()
 {
     Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
-                   m_clock->now().date());
+                   m_clock.now().date());
     m_dialogs.information(QStringLiteral("Backup successful"), QStringLiteral("Your data has been sucessfully backed up."));
 }

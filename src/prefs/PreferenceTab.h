@@ -1,12 +1,12 @@
 #pragma once
 
-#include "modem/Clock.h"
 
 #include <QHash>
 #include <QWidget>
 
 #include <utility>
 
+class Clock;
 class DataModule;
 class Dataset;
 class DatasetGrid;
@@ -31,14 +31,12 @@ class PreferenceTab : public QWidget
     Q_OBJECT
 
 public:
-    PreferenceTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+    // The clock's date names the backups.
+    PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
     ~PreferenceTab() override;
 
     // The message centre number the senders use: the box as it stands, stored or not.
     QString centreNumber() const;
-
-    // The clock whose date names the backups; the tab's own real-time clock until set.
-    void setClock(const Clock &clock) { m_clock = &clock; }
 
     // Stores the setting whose control has the focus, as leaving it would. The window
     // calls this when it hides, so that a value typed just before is not lost.
@@ -136,8 +134,7 @@ private:
 
     DataModule &m_dm;
     Dialogs &m_dialogs;
-    Clock m_ownClock;
-    const Clock *m_clock = &m_ownClock;
+    const Clock &m_clock;
     QFileSystemModel *m_folders;
     QHash<QWidget *, Handler> m_exitHandlers;
     QMetaObject::Connection m_focusWatch;

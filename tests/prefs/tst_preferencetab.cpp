@@ -54,7 +54,8 @@ struct Fixture
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     DataModule dm;
-    PreferenceTab tab{dm, dialogs};
+    Clock clock;
+    PreferenceTab tab{dm, dialogs, clock};
 };
 
 QStringList column(const TestWorkspace &ws, const QString &statement)
@@ -337,9 +338,7 @@ void TestPreferenceTab::deleteButtonsAskFirst()
 void TestPreferenceTab::backupIntoTheFolderSelectedInTheTree()
 {
     Fixture f;
-    Clock clock;
-    clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(17, 0)));
-    f.tab.setClock(clock);
+    f.clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(17, 0)));
     f.ws.exec(QStringLiteral("insert into profile(name) values ('Aminah')"));
     QTemporaryDir target;
     QVERIFY(f.ready());
