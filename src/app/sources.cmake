@@ -6,6 +6,7 @@ list(APPEND BRIVORA_GUI_SOURCES
     app/Named.h
     app/QtDialogs.h app/QtDialogs.cpp
     app/DatasetGrid.h app/DatasetGrid.cpp
+    app/DropDownBox.h app/DropDownBox.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp
     app/SplashWindow.h app/SplashWindow.cpp
     app/TrayIcon.h app/TrayIcon.cpp

@@ -5,6 +5,7 @@
 #include "app/Errors.h"
 #include "app/Named.h"
 #include "contacts/BalloonTip.h"
+#include "app/DropDownBox.h"
 #include "contacts/FormControls.h"
 #include "data/DataModule.h"
 

@@ -5,7 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/Errors.h"
 #include "app/Named.h"
-#include "contacts/FormControls.h"
+#include "app/DropDownBox.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
 #include "modem/Clock.h"

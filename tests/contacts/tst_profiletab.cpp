@@ -1,5 +1,6 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
+#include "app/DropDownBox.h"
 #include "contacts/FormControls.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"

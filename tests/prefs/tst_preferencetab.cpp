@@ -1,6 +1,6 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
-#include "contacts/FormControls.h"
+#include "app/DropDownBox.h"
 #include "data/DataModule.h"
 #include "modem/Clock.h"
 #include "prefs/PreferenceTab.h"
