@@ -19,11 +19,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QHideEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>

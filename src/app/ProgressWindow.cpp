@@ -1,17 +1,16 @@
 #include "app/ProgressWindow.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QWindow>
-
 #include "modem/Clock.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
