@@ -1,5 +1,5 @@
 // brivora-newdb <file>: makes a fresh Brivora database, ready for a first start.
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/Database.h"
 #include "data/Dataset.h"
 

@@ -1,6 +1,6 @@
 // brivora-pdu <centre number> <destination> <text>: prints the PDU the program would
 // hand the modem for that SMS, and on the next line the length AT+CMGS announces.
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "modem/Pdu.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/DatasetGrid.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/Dataset.h"
 
 #include <QHeaderView>

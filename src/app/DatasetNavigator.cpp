@@ -1,7 +1,7 @@
 #include "app/DatasetNavigator.h"
 
-#include "app/Dialogs.h"
-#include "app/Errors.h"
+#include "base/Dialogs.h"
+#include "base/Errors.h"
 #include "data/Dataset.h"
 
 #include <QAbstractItemView>

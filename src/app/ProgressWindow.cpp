@@ -1,6 +1,6 @@
 #include "app/ProgressWindow.h"
 
-#include "modem/Clock.h"
+#include "base/Clock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 #include "app/SplashWindow.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,7 +1,5 @@
 # Files of this subsystem: core ones build without widgets.
-list(APPEND BRIVORA_CORE_SOURCES
-    app/Errors.h app/Errors.cpp
-    app/Dialogs.h)
+list(APPEND BRIVORA_CORE_SOURCES)
 list(APPEND BRIVORA_GUI_SOURCES
     app/Named.h
     app/QtDialogs.h app/QtDialogs.cpp

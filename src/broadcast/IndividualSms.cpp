@@ -1,12 +1,12 @@
 #include "broadcast/IndividualSms.h"
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 #include "broadcast/MessageRecord.h"
 #include "broadcast/RunState.h"
 #include "compose/MessageSplit.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 
 IndividualSms::IndividualSms(AtExchange &exchange, DataModule &dm, RunState &runState, Clock &clock,
                              Dialogs &dialogs, std::function<QString()> centreNumber)

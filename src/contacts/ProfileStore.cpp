@@ -1,6 +1,6 @@
 #include "contacts/ProfileStore.h"
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "app/Named.h"
 #include "contacts/BalloonTip.h"
 #include "app/DropDownBox.h"

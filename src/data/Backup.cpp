@@ -1,6 +1,6 @@
 #include "data/Backup.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/Database.h"
 
 #include <QDir>

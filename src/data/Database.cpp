@@ -1,6 +1,6 @@
 #include "data/Database.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "data/Dataset.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/JetSql.h"
 
 #include <QLocale>

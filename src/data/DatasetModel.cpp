@@ -1,6 +1,6 @@
 #include "data/DatasetModel.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/Dataset.h"
 
 DatasetModel::DatasetModel(Dataset &dataset, QList<ColumnSpec> columns, Dialogs &dialogs, QObject *parent)

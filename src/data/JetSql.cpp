@@ -1,6 +1,6 @@
 #include "data/JetSql.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,11 @@
 #include "modem/AtExchange.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "broadcast/MessageRecord.h"
 #include "broadcast/RunState.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 #include "modem/Pdu.h"
 #include "modem/SerialLink.h"
 

@@ -1,6 +1,6 @@
 #include "modem/Gsm7.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "modem/Pdu.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "modem/Gsm7.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "modem/SerialLink.h"
 
-#include "modem/ModemSimulator.h"
+#include "modem/SimulatorDevice.h"
 
 #include <QFile>
 #include <QSerialPortInfo>
@@ -200,7 +200,7 @@ QStringList SerialLink::availablePortNames()
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &port : ports)
         names << port.portName();
-    const QString simulator = ModemSimulator::publishedDevice();
+    const QString simulator = SimulatorDevice::published();
     if (!simulator.isEmpty() && !names.contains(simulator))
         names << simulator;
     names.sort();

@@ -2,9 +2,8 @@
 list(APPEND BRIVORA_CORE_SOURCES
     modem/Gsm7.h modem/Gsm7.cpp
     modem/Pdu.h modem/Pdu.cpp
-    modem/Clock.h modem/Clock.cpp
     modem/SerialLink.h modem/SerialLink.cpp
-    modem/ModemSimulator.h modem/ModemSimulator.cpp
+    modem/SimulatorDevice.h modem/SimulatorDevice.cpp
     modem/AtExchange.h modem/AtExchange.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     modem/PortSetupDialog.h modem/PortSetupDialog.cpp

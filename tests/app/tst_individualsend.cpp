@@ -4,7 +4,7 @@
 #include "app/ProgressWindow.h"
 #include "contacts/ProfileTab.h"
 #include "modem/ComLed.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 #include "prefs/PreferenceTab.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"

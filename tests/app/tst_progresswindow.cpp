@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 

@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/Backup.h"
 #include "data/Database.h"
 #include "support/TestWorkspace.h"

@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "data/DataModule.h"
 #include "data/DatasetModel.h"
 #include "data/JetSql.h"

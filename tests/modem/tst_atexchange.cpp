@@ -2,7 +2,7 @@
 #include "broadcast/RunState.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 #include "modem/SerialLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"

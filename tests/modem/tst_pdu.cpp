@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "modem/Gsm7.h"
 #include "modem/Pdu.h"
 

@@ -1,8 +1,9 @@
-#include "app/Errors.h"
-#include "modem/Clock.h"
+#include "base/Errors.h"
+#include "base/Clock.h"
 #include "modem/ComLed.h"
 #include "modem/PortSetupDialog.h"
 #include "modem/SerialLink.h"
+#include "modem/SimulatorDevice.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 
@@ -331,7 +332,7 @@ void TestSerialLink::portListAddsARunningSimulator()
     QCOMPARE(SerialLink::availablePortNames(), machine);
 
     // A file left behind by a simulator that was killed names a device that is gone.
-    QFile stale(ModemSimulator::portFilePath());
+    QFile stale(SimulatorDevice::portFilePath());
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.write("/dev/pts/99999\n");
     stale.close();

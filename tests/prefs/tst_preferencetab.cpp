@@ -2,7 +2,7 @@
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
 #include "data/DataModule.h"
-#include "modem/Clock.h"
+#include "base/Clock.h"
 #include "prefs/PreferenceTab.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"

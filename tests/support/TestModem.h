@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modem/ModemSimulator.h"
+#include "modemsim/ModemSimulator.h"
 #include "modem/SerialLink.h"
 
 // The GSM modem of the tests: a ModemSimulator on a pseudo-terminal, answering from

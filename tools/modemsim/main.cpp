@@ -1,8 +1,9 @@
 // brivora-modemsim: a GSM modem on a pseudo-terminal, for trying the program without a
 // phone. Prints the device to choose as "Port" (the setup dialog lists it while this
 // runs) and every command and message it receives; runs until interrupted.
-#include "app/Errors.h"
-#include "modem/ModemSimulator.h"
+#include "base/Errors.h"
+#include "modemsim/ModemSimulator.h"
+#include "modem/SimulatorDevice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -91,7 +92,7 @@ int main(int argc, char *argv[])
         });
 
         if (!modem.publish())
-            err << "brivora-modemsim: cannot write " << ModemSimulator::portFilePath() << '\n';
+            err << "brivora-modemsim: cannot write " << SimulatorDevice::portFilePath() << '\n';
         out << modem.devicePath() << Qt::endl;
         const int result = QCoreApplication::exec();
         modem.unpublish();

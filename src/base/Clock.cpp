@@ -1,4 +1,4 @@
-#include "modem/Clock.h"
+#include "base/Clock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
-#include "app/Errors.h"
+#include "base/Errors.h"
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 
 BrivoraError::BrivoraError(QString text)
     : m_text(std::move(text))

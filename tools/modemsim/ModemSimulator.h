@@ -77,13 +77,8 @@ public:
     // True when no answer waits for its delay or pause.
     bool isIdle() const { return m_output.isEmpty(); }
 
-    // The file through which a running simulator tells the port setup its device:
-    // $XDG_RUNTIME_DIR/brivora-modemsim.port, or /tmp/brivora-modemsim-<uid>.port.
-    static QString portFilePath();
-    // The device named in that file, when the file exists and names a device that
-    // exists; otherwise empty.
-    static QString publishedDevice();
-    // Writes devicePath() to the port file; unpublish() removes it again (also done
+    // Writes devicePath() to the file that tells the port setup of a running
+    // simulator (SimulatorDevice); unpublish() removes it again (also done
     // by the destructor) if it still names this simulator's device.
     bool publish();
     void unpublish();

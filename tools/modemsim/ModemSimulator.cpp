@@ -1,6 +1,7 @@
-#include "modem/ModemSimulator.h"
+#include "modemsim/ModemSimulator.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
+#include "modem/SimulatorDevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,26 +236,9 @@ void ModemSimulator::writeNow(const QByteArray &bytes)
     m_sentBytes.append(bytes.left(written));
 }
 
-QString ModemSimulator::portFilePath()
-{
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(QFile::decodeName(runtime)).isDir())
-        return QDir(QFile::decodeName(runtime)).filePath(QStringLiteral("brivora-modemsim.port"));
-    return QStringLiteral("/tmp/brivora-modemsim-%1.port").arg(::getuid());
-}
-
-QString ModemSimulator::publishedDevice()
-{
-    QFile file(portFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QString device = QFile::decodeName(file.readLine().trimmed());
-    return !device.isEmpty() && QFileInfo::exists(device) ? device : QString();
-}
-
 bool ModemSimulator::publish()
 {
-    QSaveFile file(portFilePath());
+    QSaveFile file(SimulatorDevice::portFilePath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(QFile::encodeName(m_devicePath) + '\n');
@@ -267,7 +251,7 @@ void ModemSimulator::unpublish()
     if (!m_published)
         return;
     m_published = false;
-    QFile file(portFilePath());
+    QFile file(SimulatorDevice::portFilePath());
     if (file.open(QIODevice::ReadOnly) && QFile::decodeName(file.readLine().trimmed()) == m_devicePath) {
         file.close();
         file.remove();
