@@ -77,7 +77,7 @@ void ignoreCaseBeyondAscii(const QSqlDatabase &db)
 {
     if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase,
                                     nullptr) != SQLITE_OK)
-        Database::fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))));
+        Database::fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))), sqlite3_errcode(handleOf(db)));
 }
 
 void exec(QSqlDatabase &db, const QString &statement)
@@ -89,6 +89,27 @@ void exec(QSqlDatabase &db, const QString &statement)
 
 } // namespace
 
+DatabaseError::DatabaseError(const QString &text, int sqliteCode)
+    : BrivoraError(text)
+    , m_sqliteCode(sqliteCode)
+{
+}
+
+bool DatabaseError::isPassing() const
+{
+    switch (m_sqliteCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 Database::Database(QString fileName)
     : m_fileName(std::move(fileName))
     , m_connectionName(nextConnectionName())
@@ -97,6 +118,7 @@ Database::Database(QString fileName)
 
 Database::~Database()
 {
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase::database(m_connectionName, false).close();
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -122,7 +144,7 @@ QSqlDatabase Database::connection()
                           ? QSqlDatabase::database(m_connectionName, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
     if (!db.open())
         fail(db.lastError());
     ignoreCaseBeyondAscii(db);
@@ -195,19 +217,33 @@ void Database::transaction(const std::function<void()> &work)
     }
 }
 
-void Database::fail(const QSqlError &error)
+QSqlQuery &Database::prepared(const QString &sql)
 {
-    fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+    auto found = m_prepared.find(sql);
+    if (found != m_prepared.end())
+        return **found;
+    auto query = std::make_shared<QSqlQuery>(connection());
+    if (!query->prepare(sql))
+        fail(query->lastError());
+    return **m_prepared.insert(sql, query);
 }
 
-void Database::fail(const QString &databaseText)
+void Database::fail(const QSqlError &error)
+{
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered);
+    fail(error.databaseText().isEmpty() ? error.text() : error.databaseText(), numbered ? code : SQLITE_ERROR);
+}
+
+void Database::fail(const QString &databaseText, int sqliteCode)
 {
     static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
     const QRegularExpressionMatch match = tooLong.match(databaseText);
     if (match.hasMatch())
-        throw BrivoraError(QStringLiteral("The field %1 takes at most %2 characters")
-                               .arg(match.captured(1), match.captured(2)));
-    throw BrivoraError(databaseText.trimmed());
+        throw DatabaseError(QStringLiteral("The field %1 takes at most %2 characters")
+                                .arg(match.captured(1), match.captured(2)),
+                            sqliteCode);
+    throw DatabaseError(databaseText.trimmed(), sqliteCode);
 }
 
 void Database::create(const QString &filePath)
@@ -245,7 +281,7 @@ Database::Statement::Statement(const QSqlDatabase &db, const QString &sql)
 {
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr) != SQLITE_OK)
-        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
 }
 
 Database::Statement::~Statement()
@@ -261,7 +297,7 @@ bool Database::Statement::step()
     case SQLITE_DONE:
         return false;
     default:
-        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
     }
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "base/Errors.h"
+#include "data/PackedRow.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
-#include "data/PackedRow.h"
 
 #include <QVariant>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class QSqlError;
+class QSqlQuery;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -25,12 +29,27 @@ struct Column
 
 using TableColumns = QVector<Column>;
 
+// A refusal of the database. Some pass (another program holds the file locked, the
+// disk is full): what was refused can be written again later.
+class DatabaseError : public BrivoraError
+{
+public:
+    DatabaseError(const QString &text, int sqliteCode);
+    int sqliteCode() const { return m_sqliteCode; }
+    bool isPassing() const;
+
+private:
+    int m_sqliteCode;
+};
+
 // The connection "con": the file "Dovrel.mdb" in the working folder, opened on first
 // use, shared with other processes (WAL journal, busy time-out).
 class Database
 {
 public:
     static constexpr auto FileName = "Dovrel.mdb";
+    // How date/time columns hold local time: sorts right as text.
+    static constexpr auto DateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
     explicit Database(QString fileName = QString::fromLatin1(FileName));
     ~Database();
@@ -40,6 +59,9 @@ public:
     // Opens the file on first use; throws BrivoraError when it cannot.
     QSqlDatabase connection();
     bool isOpen() const { return m_open; }
+    // How long a statement waits for another program's lock before it is refused;
+    // takes effect at the first use.
+    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
     QString filePath() const;
 
     const TableColumns &columns(const QString &table);
@@ -50,7 +72,10 @@ public:
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.
     [[noreturn]] static void fail(const QSqlError &error);
-    [[noreturn]] static void fail(const QString &databaseText);
+    [[noreturn]] static void fail(const QString &databaseText, int sqliteCode = 1);
+
+    // A statement prepared once on the connection and kept for reuse.
+    QSqlQuery &prepared(const QString &sql);
 
     // A SELECT run directly on the connection's SQLite handle, row by row.
     class Statement
@@ -79,5 +104,7 @@ private:
     QString m_connectionName;
     bool m_open = false;
     int m_transactionDepth = 0;
+    int m_busyTimeout = 5000;
     QHash<QString, TableColumns> m_columns;
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_prepared;
 };

@@ -6,12 +6,6 @@
 #include <QLocale>
 #include <QSqlError>
 
-namespace {
-
-constexpr auto StorageDateFormat = "yyyy-MM-dd HH:mm:ss";
-
-} // namespace
-
 Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
     : QObject(parent)
     , m_database(database)
@@ -38,10 +32,7 @@ void Dataset::open()
         rows << statement.row(1);
     }
 
-    if (m_table.compare(select.table, Qt::CaseInsensitive) != 0) {
-        m_insertCache.clear();
-        m_table = select.table;
-    }
+    m_table = select.table;
     m_fieldNames.clear();
     m_kinds.clear();
     m_fieldIndex.clear();
@@ -208,7 +199,7 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
                                      : value.toDateTime();
         if (!moment.isValid())
             return QVariant(QMetaType(QMetaType::QString));
-        return moment.toString(QString::fromLatin1(StorageDateFormat));
+        return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
     }
     if (m_kinds[column] == Column::Kind::Counter)
         return value.toLongLong();
@@ -221,35 +212,21 @@ QVariant Dataset::fromStorage(const QVariant &value)
 {
     if (value.isNull())
         return QVariant(QMetaType(QMetaType::QDateTime));
-    return QDateTime::fromString(value.toString(), QString::fromLatin1(StorageDateFormat));
+    return QDateTime::fromString(value.toString(), QString::fromLatin1(Database::DateTimeFormat));
 }
 
 QSqlQuery &Dataset::preparedInsert(const QVector<int> &columns)
 {
-    QString key;
-    for (int c : columns)
-        key += QString::number(c) + QLatin1Char(',');
-    auto found = m_insertCache.find(key);
-    if (found != m_insertCache.end())
-        return **found;
-
-    QString sql;
-    if (columns.isEmpty()) {
-        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table);
-    } else {
-        QStringList names;
-        QStringList marks;
-        for (int c : columns) {
-            names << QLatin1Char('"') + m_fieldNames[c] + QLatin1Char('"');
-            marks << QStringLiteral("?");
-        }
-        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                  .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    if (columns.isEmpty())
+        return m_database.prepared(QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table));
+    QStringList names;
+    QStringList marks;
+    for (int c : columns) {
+        names << QLatin1Char('"') + m_fieldNames[c] + QLatin1Char('"');
+        marks << QStringLiteral("?");
     }
-    auto query = std::make_shared<QSqlQuery>(m_database.connection());
-    if (!query->prepare(sql))
-        Database::fail(query->lastError());
-    return **m_insertCache.insert(key, query);
+    return m_database.prepared(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                                   .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
 }
 
 void Dataset::post()

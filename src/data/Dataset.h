@@ -10,7 +10,6 @@
 #include <QVector>
 
 #include <functional>
-#include <memory>
 
 // A query object of the data module: an SQL text (its default, or the last one it
 // was re-pointed to), a snapshot of the rows it returned with an exact count, a
@@ -111,5 +110,4 @@ private:
     QVector<bool> m_dirty;
 
     QHash<QString, DisplayHandler> m_displayHandlers; // by lower-case field name
-    QHash<QString, std::shared_ptr<QSqlQuery>> m_insertCache;
 };
