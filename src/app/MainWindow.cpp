@@ -57,8 +57,11 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , PageControl1(new QTabWidget(this))
     , m_dialogs(dialogs)
     , m_clock(clock)
-    , m_exchange(m_comPort, m_clock, m_dm, m_runState, m_dialogs)
-    , m_individualSms(m_exchange, m_dm, m_runState, m_clock, m_dialogs, [this] { return preferenceTab->centreNumber(); })
+    , m_records(m_dm.con)
+    , m_exchange(m_comPort, m_clock)
+    , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
+    , m_services{m_exchange, m_runState, m_records, m_clock, m_dialogs, [this] { return preferenceTab->centreNumber(); }}
+    , m_individualSms(m_services, m_dm)
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
 {
     setObjectName(QStringLiteral("f_main"));
@@ -103,6 +106,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     Timer2.start();
 
     CiaTray1 = new TrayIcon(*this);
+    connect(CiaTray1, &TrayIcon::exitRequested, this, &MainWindow::exitProgram);
     m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
     m_runState.setDisplay(m_frmWait.get());
 }
@@ -160,6 +164,21 @@ void MainWindow::suitempBitBtn4Click()
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         m_individualSms.send(text);
     });
+}
+
+void MainWindow::exitProgram()
+{
+    if (m_runState.isSending()) {
+        if (m_dialogs.confirm(QString::fromLatin1(StopAndExitText), Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+            return;
+        // The send stops at its next part boundary; the program ends once it has unwound.
+        m_runState.requestStop();
+        m_runState.whenIdle([this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });
+        return;
+    }
+    guarded(m_dialogs, [this] { m_records.flush(); });
+    guarded(m_dialogs, [this] { m_comPort.close(); });
+    CiaTray1->endProgram();
 }
 
 void MainWindow::enableCurrentSheetOnly(int index)

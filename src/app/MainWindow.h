@@ -1,7 +1,10 @@
 #pragma once
 
+#include "broadcast/FailureMarker.h"
 #include "broadcast/IndividualSms.h"
+#include "broadcast/Records.h"
 #include "broadcast/RunState.h"
+#include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
@@ -34,6 +37,7 @@ class MainWindow : public QWidget
 
 public:
     static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
+    static constexpr auto StopAndExitText = "A broadcast is running. Stop it and exit?";
 
     MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -45,6 +49,7 @@ public:
 
     SerialLink &ComPort1() { return m_comPort; }
     AtExchange &exchange() { return m_exchange; }
+    Records &records() { return m_records; }
     IndividualSms &individualSms() { return m_individualSms; }
     // How the port setup asks the user; tests answer it without a modal dialog.
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
@@ -52,6 +57,9 @@ public:
     void ComLed1Click();
     // "Send Individual SMS" on the Profile tab.
     void suitempBitBtn4Click();
+    // "Exit" of the tray menu: a running send is stopped first, when the operator agrees;
+    // what was sent keeps its records, the port closes and the program ends.
+    void exitProgram();
 
     // Set by the program so that the first showing closes the splash window.
     void setSplash(QWidget *splash) { m_splash = splash; }
@@ -92,7 +100,10 @@ private:
     DataModule m_dm;
     RunState m_runState;
     SerialLink m_comPort;
+    Records m_records;
     AtExchange m_exchange;
+    FailureMarker m_failureMarker;
+    SendServices m_services;
     IndividualSms m_individualSms;
     PortSetupPrompt m_portSetupPrompt;
     std::unique_ptr<ProgressWindow> m_frmWait;

@@ -67,6 +67,11 @@ void TrayIcon::Restrore1Click()
 
 void TrayIcon::Exit1Click()
 {
+    Q_EMIT exitRequested();
+}
+
+void TrayIcon::endProgram()
+{
     m_exiting = true;
     if (m_window.isVisible())
         m_window.close();

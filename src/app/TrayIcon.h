@@ -30,10 +30,17 @@ public:
     QAction *Restrore1;
     QAction *Exit1;
 
+    // Ends the program: the window closes for good and the event loop ends.
+    void endProgram();
+
 public Q_SLOTS:
     void CiaTray1DblClick();
     void Restrore1Click();
+    // Asks the window's owner to end the program (it may first stop a running send).
     void Exit1Click();
+
+Q_SIGNALS:
+    void exitRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

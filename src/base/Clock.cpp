@@ -39,10 +39,13 @@ void Clock::Delay(int milliseconds) const
         if (elapsed >= wait)
             break;
         // Sleep inside an event loop, so events arriving meanwhile are handled at once.
+        const int slice = static_cast<int>(std::min<quint32>(wait - elapsed, 50));
         QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(std::min<quint32>(wait - elapsed, 50)), &loop,
-                           &QEventLoop::quit);
-        loop.exec();
+        QTimer::singleShot(slice, &loop, &QEventLoop::quit);
+        // Once the application has been asked to quit, no event loop runs any more:
+        // sleep the slice instead of spinning through the rest of the wait.
+        if (loop.exec() < 0)
+            QThread::msleep(static_cast<unsigned long>(slice));
     }
 }
 

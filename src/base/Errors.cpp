@@ -20,6 +20,7 @@ bool guarded(Dialogs &dialogs, const std::function<void()> &action)
     try {
         action();
         return true;
+    } catch (const ActionStopped &) {
     } catch (const BrivoraError &error) {
         dialogs.error(withFullStop(error.text()));
     } catch (const std::exception &error) {

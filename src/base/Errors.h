@@ -21,10 +21,18 @@ private:
     QByteArray m_utf8;
 };
 
+// The operator stopped the action on purpose: it ends like an error, but nothing
+// is shown.
+class ActionStopped : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "stopped"; }
+};
+
 // The error box appends a full stop when the text's last character sorts after
 // "." in the character set: after a letter or a digit, not after ")" or "!".
 QString withFullStop(const QString &text);
 
 // Runs one user or timer action; an error ends the action and is shown as the
-// error box captioned "Brivora". Returns false when the action failed.
+// error box captioned "Brivora". Returns false when the action failed or was stopped.
 bool guarded(Dialogs &dialogs, const std::function<void()> &action);

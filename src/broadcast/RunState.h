@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -39,7 +41,7 @@ public:
         ~SendLock()
         {
             if (m_state)
-                m_state->m_sending = false;
+                m_state->sendEnded();
         }
 
     private:
@@ -56,6 +58,19 @@ public:
         return std::optional<SendLock>(std::in_place, *this);
     }
     bool isSending() const { return m_sending; }
+
+    // Asks the running send to stop at its next part boundary.
+    void requestStop() { m_stopRequested = m_sending; }
+    bool stopRequested() const { return m_stopRequested; }
+    // Runs step once no send runs: now, or as the running one ends. It runs while a
+    // send unwinds, so it must not throw; it may post work for later.
+    void whenIdle(std::function<void()> step)
+    {
+        if (m_sending)
+            m_idleSteps << std::move(step);
+        else
+            step();
+    }
 
     int progressTotal = 0;
     int progressCurrent = 0;
@@ -79,6 +94,17 @@ public:
     ProgressDisplay *display() const { return m_display; }
 
 private:
+    void sendEnded()
+    {
+        m_sending = false;
+        m_stopRequested = false;
+        const QList<std::function<void()>> steps = std::exchange(m_idleSteps, {});
+        for (const auto &step : steps)
+            step();
+    }
+
     ProgressDisplay *m_display = nullptr;
     bool m_sending = false;
+    bool m_stopRequested = false;
+    QList<std::function<void()>> m_idleSteps;
 };

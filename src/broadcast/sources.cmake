@@ -1,7 +1,10 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
     broadcast/RunState.h
-    broadcast/MessageRecord.h broadcast/MessageRecord.cpp
+    broadcast/MessageRecord.h
+    broadcast/Records.h broadcast/Records.cpp
+    broadcast/FailureMarker.h broadcast/FailureMarker.cpp
+    broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp

@@ -51,14 +51,10 @@ PartWaits waitsFor(Sender sender, int index, int count)
     return {table.w1, table.w2, w3};
 }
 
-AtExchange::AtExchange(SerialLink &link, Clock &clock, DataModule &dm, RunState &runState, Dialogs &dialogs,
-                       QObject *parent)
+AtExchange::AtExchange(SerialLink &link, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_link(link)
     , m_clock(clock)
-    , m_dm(dm)
-    , m_runState(runState)
-    , m_dialogs(dialogs)
 {
     connect(&m_link, &SerialLink::received, this, &AtExchange::ComPort1RxChar);
 }
@@ -73,6 +69,7 @@ void AtExchange::sendOnePart(const QString &centreNumber, const QString &mobileN
     m_link.write("AT+CMGS=" + QByteArray::number(length) + "\r\n");
     wait(waits.w2);
     m_link.write(pdu.toLatin1() + char(26));
+    ++m_partsWritten;
     record();
     wait(waits.w3);
 }
@@ -87,33 +84,10 @@ void AtExchange::wait(const Wait &wait)
 
 void AtExchange::ComPort1RxChar(int byteCount)
 {
-    // The handler must survive its own failures: delivery of the modem's answers goes on.
-    guarded(m_dialogs, [&] {
-        const QByteArray answers = m_unfinishedLine + m_link.read(byteCount);
-        const bool failed = answers.contains("ERROR");
-        const qsizetype lineEnd = std::max(answers.lastIndexOf('\n'), answers.lastIndexOf('\r'));
-        m_unfinishedLine = failed ? QByteArray() : answers.mid(lineEnd + 1).right(LongestKeptLine);
-        if (failed)
-            markCurrentRowFailed();
-    });
-}
-
-void AtExchange::markCurrentRowFailed()
-{
-    // An error before any message was made current has no row to mark.
-    if (m_runState.currentDetailId.isEmpty())
-        return;
-    Dataset &detail = m_dm.q_prj_dtl_any;
-    detail.repoint(QStringLiteral("select * from project_detail where id=%1;").arg(JetSql::quote(m_runState.currentDetailId)));
-    // A row deleted meanwhile is not brought back by marking it.
-    if (detail.isEmpty())
-        return;
-    detail.edit();
-    detail.setValue(QStringLiteral("status"), QStringLiteral("FAIL"));
-    detail.post();
-
-    MessageRecord failure = MessageRecord::fromRow(detail);
-    failure.sent = m_clock.now();
-    failure.status = QStringLiteral("FAIL");
-    failure.appendTo(m_dm.q_transaction_log);
+    const QByteArray answers = m_unfinishedLine + m_link.read(byteCount);
+    const bool failed = answers.contains("ERROR");
+    const qsizetype lineEnd = std::max(answers.lastIndexOf('\n'), answers.lastIndexOf('\r'));
+    m_unfinishedLine = failed ? QByteArray() : answers.mid(lineEnd + 1).right(LongestKeptLine);
+    if (failed)
+        Q_EMIT errorAnswered();
 }

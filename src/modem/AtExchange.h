@@ -7,9 +7,6 @@
 #include <functional>
 
 class Clock;
-class DataModule;
-class Dialogs;
-class RunState;
 class SerialLink;
 
 // One wait of the exchange: blocking (nothing is processed) or pumping (Delay).
@@ -34,14 +31,13 @@ enum class Sender { Individual, Announcement, ScheduleList, Greeting, FailQueue 
 PartWaits waitsFor(Sender sender, int index, int count);
 
 // The AT command exchange with the modem in PDU mode, and the receive handler that
-// marks the current message "FAIL" when the modem answers with an error.
+// tells when the modem answers with an error.
 class AtExchange : public QObject
 {
     Q_OBJECT
 
 public:
-    AtExchange(SerialLink &link, Clock &clock, DataModule &dm, RunState &runState, Dialogs &dialogs,
-               QObject *parent = nullptr);
+    AtExchange(SerialLink &link, Clock &clock, QObject *parent = nullptr);
 
     // Encodes and writes one part: "AT+CMGF=0", W1, "AT+CMGS=<n>", W2, PDU and Ctrl-Z,
     // then `record` (the sender marks or adds its row and makes it current), then W3.
@@ -50,17 +46,20 @@ public:
                      const PartWaits &waits, const std::function<void()> &record);
     void wait(const Wait &wait);
 
-    // Reads what the modem sent; an answer holding "ERROR" marks the current row.
+    // Reads what the modem sent and tells of an answer holding "ERROR".
     void ComPort1RxChar(int byteCount);
 
-private:
-    void markCurrentRowFailed();
+    // PDUs written so far: tells one part from the next.
+    quint64 partsWritten() const { return m_partsWritten; }
 
+Q_SIGNALS:
+    // The modem refused: the row current now is the one to mark.
+    void errorAnswered();
+
+private:
     SerialLink &m_link;
     Clock &m_clock;
-    DataModule &m_dm;
-    RunState &m_runState;
-    Dialogs &m_dialogs;
     // The unfinished last line of the answers so far: "ERR" waits here for "OR".
     QByteArray m_unfinishedLine;
+    quint64 m_partsWritten = 0;
 };

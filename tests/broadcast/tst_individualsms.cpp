@@ -1,8 +1,11 @@
+#include "base/Clock.h"
+#include "broadcast/FailureMarker.h"
 #include "broadcast/IndividualSms.h"
+#include "broadcast/Records.h"
 #include "broadcast/RunState.h"
+#include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
-#include "base/Clock.h"
 #include "modem/SerialLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
@@ -31,8 +34,11 @@ struct Bench
 {
     Bench()
         : display(runState)
-        , exchange(link, clock, dm, runState, dialogs)
-        , sms(exchange, dm, runState, clock, dialogs, [] { return QStringLiteral("+60120000000"); })
+        , records(dm.con)
+        , exchange(link, clock)
+        , marker(exchange, runState, records, clock, dialogs)
+        , services{exchange, runState, records, clock, dialogs, [] { return QStringLiteral("+60120000000"); }}
+        , sms(services, dm)
     {
         clock.setScale(0.01);
         clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(11, 45)));
@@ -65,7 +71,10 @@ struct Bench
     RecordingDisplay display;
     SerialLink link;
     TestModem modem;
+    Records records;
     AtExchange exchange;
+    FailureMarker marker;
+    SendServices services;
     IndividualSms sms;
 };
 

@@ -1,8 +1,9 @@
-#include "broadcast/MessageRecord.h"
+#include "base/Clock.h"
+#include "broadcast/FailureMarker.h"
+#include "broadcast/Records.h"
 #include "broadcast/RunState.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
-#include "base/Clock.h"
 #include "modem/SerialLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
@@ -17,7 +18,9 @@ namespace {
 struct Bench
 {
     Bench()
-        : exchange(link, clock, dm, runState, dialogs)
+        : records(dm.con)
+        , exchange(link, clock)
+        , marker(exchange, runState, records, clock, dialogs)
     {
         clock.setScale(0.01);
         clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
@@ -36,7 +39,9 @@ struct Bench
         record.message = message;
         record.status = QStringLiteral("SEND");
         record.sent = clock.now();
-        return record.appendTo(dm.q_prj_dtl_any);
+        qint64 id = 0;
+        records.appendDetail(record, [&](qint64 written) { id = written; });
+        return id;
     }
 
     void sendMarking(qint64 row, const QString &text, Sender sender)
@@ -57,7 +62,9 @@ struct Bench
     RunState runState;
     SerialLink link;
     TestModem modem;
+    Records records;
     AtExchange exchange;
+    FailureMarker marker;
 };
 
 } // namespace
@@ -237,7 +244,8 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     const qint64 first = bench.addSentRow(QStringLiteral("m"));
     const qint64 second = bench.addSentRow(QStringLiteral("n"));
     bench.runState.currentDetailId = QString::number(first);
-    // The log cannot take the FAIL row: the error is shown, the handler lives on.
+    // The log cannot take the FAIL row: the error is shown, the row is marked all the
+    // same, and the handler lives on.
     bench.ws.exec(QStringLiteral("drop table transaction_log"));
     bench.modem.send("ERROR\r\n");
     bench.clock.Delay(5000);

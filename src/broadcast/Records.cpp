@@ -1,0 +1,170 @@
+#include "broadcast/Records.h"
+
+#include "data/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+const auto DetailTable = QStringLiteral("project_detail");
+const auto LogTable = QStringLiteral("transaction_log");
+
+QVariant stored(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return QVariant(QMetaType(QMetaType::QString));
+    return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
+}
+
+void run(QSqlQuery &query)
+{
+    const bool done = query.exec();
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (!done)
+        Database::fail(error);
+}
+
+} // namespace
+
+Records::Records(Database &database)
+    : m_database(database)
+{
+}
+
+void Records::appendDetail(const MessageRecord &record, std::function<void(qint64)> written)
+{
+    write([this, record, written = std::move(written)] {
+        const qint64 id = insert(DetailTable, record);
+        if (written)
+            written(id);
+    });
+}
+
+void Records::appendLog(const MessageRecord &record)
+{
+    write([this, record] { insert(LogTable, record); });
+}
+
+void Records::markSent(qint64 id, const QDateTime &sent)
+{
+    write([this, id, sent] {
+        QSqlQuery &update = m_database.prepared(
+            QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
+        update.bindValue(0, stored(sent));
+        update.bindValue(1, id);
+        run(update);
+    });
+}
+
+void Records::markFailed(qint64 id, const QDateTime &when)
+{
+    // Marking again is harmless, so a step refused halfway is simply written again.
+    write([this, id, when] {
+        std::optional<MessageRecord> failed = detail(id);
+        if (!failed)
+            return;
+        QSqlQuery &update = m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
+        update.bindValue(0, id);
+        run(update);
+        failed->sent = when;
+        failed->status = QStringLiteral("FAIL");
+        insert(LogTable, *failed);
+    });
+}
+
+std::optional<MessageRecord> Records::detail(qint64 id)
+{
+    QSqlQuery &select = m_database.prepared(
+        QStringLiteral("SELECT project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status "
+                       "FROM project_detail WHERE id = ?"));
+    select.bindValue(0, id);
+    if (!select.exec()) {
+        const QSqlError error = select.lastError();
+        select.finish();
+        Database::fail(error);
+    }
+    std::optional<MessageRecord> found;
+    if (select.next()) {
+        found.emplace();
+        found->projectName = select.value(0).toString();
+        found->sent = QDateTime::fromString(select.value(1).toString(), QString::fromLatin1(Database::DateTimeFormat));
+        found->mobileNumber = select.value(2).toString();
+        found->name = select.value(3).toString();
+        found->nickname = select.value(4).toString();
+        found->groupName = select.value(5).toString();
+        found->message = select.value(6).toString();
+        found->status = select.value(7).toString();
+    }
+    select.finish();
+    return found;
+}
+
+qint64 Records::insert(const QString &table, const MessageRecord &record)
+{
+    QSqlQuery &statement = m_database.prepared(
+        QStringLiteral("INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
+                       "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+            .arg(table));
+    const QString fields[] = {record.projectName, record.mobileNumber, record.name, record.nickname, record.groupName};
+    statement.bindValue(0, fitted(table, QStringLiteral("project_name"), fields[0]));
+    statement.bindValue(1, stored(record.sent));
+    statement.bindValue(2, fitted(table, QStringLiteral("mobile_number"), fields[1]));
+    statement.bindValue(3, fitted(table, QStringLiteral("name"), fields[2]));
+    statement.bindValue(4, fitted(table, QStringLiteral("nickname"), fields[3]));
+    statement.bindValue(5, fitted(table, QStringLiteral("group_name"), fields[4]));
+    // An empty text is stored as empty, not NULL, as a form stores it.
+    statement.bindValue(6, record.message.isNull() ? QString(QLatin1String("")) : record.message);
+    statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
+    const bool done = statement.exec();
+    const QSqlError error = statement.lastError();
+    const qint64 id = statement.lastInsertId().toLongLong();
+    statement.finish();
+    if (!done)
+        Database::fail(error);
+    return id;
+}
+
+QString Records::fitted(const QString &table, const QString &field, const QString &text)
+{
+    const QString value = text.isNull() ? QString(QLatin1String("")) : text;
+    for (const Column &column : m_database.columns(table))
+        if (column.kind == Column::Kind::Text && column.name == field)
+            return value.left(column.size);
+    return value;
+}
+
+void Records::write(Write step)
+{
+    m_pending << std::move(step);
+    writePending();
+}
+
+bool Records::writePending()
+{
+    while (!m_pending.isEmpty()) {
+        try {
+            m_pending.first()();
+        } catch (const DatabaseError &error) {
+            if (!error.isPassing()) {
+                // It would be refused for ever; what waits behind it still gets its turn.
+                m_pending.removeFirst();
+                throw;
+            }
+            m_refusal = error.text();
+            m_refusalCode = error.sqliteCode();
+            return false;
+        }
+        m_pending.removeFirst();
+    }
+    m_refusal.clear();
+    return true;
+}
+
+void Records::flush()
+{
+    if (!writePending())
+        throw DatabaseError(m_refusal, m_refusalCode);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "broadcast/MessageRecord.h"
+
+#include <QList>
+
+#include <functional>
+#include <optional>
+
+class Database;
+class QSqlQuery;
+
+// The rows that tell what was sent: project_detail and transaction_log. Each record
+// goes straight to its table through a prepared statement, without reading the table.
+//
+// An SMS that has gone to the modem must keep its record. When the database refuses a
+// record for a passing reason (another program holds the file locked, the disk is
+// full), the record is kept and written, in order, before any later one: at the next
+// write, at flush(), or before the program ends.
+class Records
+{
+public:
+    explicit Records(Database &database);
+
+    // A new project_detail row; written() gets its id once it is stored.
+    void appendDetail(const MessageRecord &record, std::function<void(qint64 id)> written);
+    // date_send and status of an existing project_detail row.
+    void markSent(qint64 id, const QDateTime &sent);
+    // The row becomes "FAIL" and a "FAIL" log row copies it; a row that no longer
+    // exists is not brought back.
+    void markFailed(qint64 id, const QDateTime &when);
+    void appendLog(const MessageRecord &record);
+
+    // The records still waiting for the database.
+    int pendingCount() const { return static_cast<int>(m_pending.size()); }
+    // Writes what waits; throws the database's error while it still refuses.
+    void flush();
+
+    // The stored project_detail row, if it exists.
+    std::optional<MessageRecord> detail(qint64 id);
+
+private:
+    using Write = std::function<void()>;
+    // Writes now, or after what already waits; a passing refusal keeps the write.
+    void write(Write step);
+    bool writePending();
+    qint64 insert(const QString &table, const MessageRecord &record);
+    // The contact's fields are copies; a nickname may be longer than the record keeps,
+    // and a message already handed to the modem must still be recorded.
+    QString fitted(const QString &table, const QString &field, const QString &text);
+
+    Database &m_database;
+    QList<Write> m_pending;
+    // The database's last word on what waits.
+    QString m_refusal;
+    int m_refusalCode = 0;
+};
