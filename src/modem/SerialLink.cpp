@@ -25,8 +25,9 @@ QString systemLocation(const QString &portName)
 
 // The errno behind the port's last error. QSerialPort keeps the failed system call's
 // error only as its text (qt_error_string(errno)) and a coarse kind, so the number is
-// found again from the text, except after a read error: a read that meets the end of
-// a hung-up device leaves an older errno in the text. Texts of Qt's own making have no
+// found again from the text, except after a read or resource error: a read that meets
+// the end of a hung-up device, or a write to a device that has gone, leaves an older
+// errno in the text (EAGAIN of the last empty read). Texts of Qt's own making have no
 // number either. For these the kind decides:
 //   DeviceNotFoundError        ENOENT  2
 //   PermissionError            EBUSY  16 when we may read and write the device, so the
@@ -40,7 +41,7 @@ QString systemLocation(const QString &portName)
 int systemErrorNumber(const QSerialPort &port, const QString &location)
 {
     const QString text = port.errorString();
-    if (port.error() != QSerialPort::ReadError)
+    if (port.error() != QSerialPort::ReadError && port.error() != QSerialPort::ResourceError)
         for (int number = 1; number < 134; ++number)
             if (qt_error_string(number) == text)
                 return number;
