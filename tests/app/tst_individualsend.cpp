@@ -2,6 +2,7 @@
 // port, a profile is selected in the list, "Send Individual SMS" sends the typed text.
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
+#include "app/TrayIcon.h"
 #include "contacts/ProfileTab.h"
 #include "modem/ComLed.h"
 #include "base/Clock.h"
@@ -10,6 +11,8 @@
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,7 +28,115 @@ private Q_SLOTS:
     void statusLightOpensPortAndButtonSendsToSelectedProfile();
     void statusLightWaitsWhileASendRuns();
     void sendingBeforeThePortIsOpenShowsTheWriteError();
+    void clickInTheListDuringATwoPartSendChangesNothingOfIt();
+    void exitDuringASend_data();
+    void exitDuringASend();
 };
+
+namespace {
+
+// A window on two profiles with its port open on the test modem, the first profile selected.
+struct Office
+{
+    Office()
+    {
+        ws.exec(QStringLiteral("insert into profile(name, mobile_number) values ('Ali', '60123456789'), "
+                               "('Siti', '60198765432')"));
+        clock.setScale(0.01);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.setPortSetupPrompt([this](const SerialSettings &) { return std::optional(modem.settings()); });
+        window.ComLed1Click();
+        QVERIFY(window.ComLed1->isLit());
+        QStringList words;
+        for (int i = 0; i < 40; ++i)
+            words << QStringLiteral("word%1").arg(i);
+        window.findChild<QPlainTextEdit *>(QStringLiteral("RichEdit4"))->setPlainText(words.join(QLatin1Char(' ')));
+    }
+
+    // Runs step at the start of the n-th pumping wait (from 1) of what follows.
+    void atPumpingWait(int n, std::function<void()> step)
+    {
+        steps.insert(n, std::move(step));
+        clock.setWaitListener([this](int, bool pumping) {
+            if (pumping && steps.contains(++pumpingWaits))
+                steps.value(pumpingWaits)();
+        });
+    }
+    QHash<int, std::function<void()>> steps;
+    int pumpingWaits = 0;
+
+    QList<QStringList> details() const
+    {
+        return ws.rows(QStringLiteral("select mobile_number, name, status from project_detail order by id"));
+    }
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    Clock clock;
+    TestModem modem;
+    MainWindow window{dialogs, clock};
+};
+
+} // namespace
+
+void TestIndividualSend::clickInTheListDuringATwoPartSendChangesNothingOfIt()
+{
+    Office office;
+    MainWindow &window = office.window;
+    office.modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
+    // During the last wait of the first part the operator picks another profile.
+    office.atPumpingWait(1, [&] {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
+    });
+    // The second part's error answer is taken during its own last wait.
+    office.atPumpingWait(2, [&] {
+        QVERIFY(QTest::qWaitFor([&] { return office.details().value(1).value(2) == QStringLiteral("FAIL"); }));
+    });
+    window.suitempBitBtn4Click();
+    QCOMPARE(window.dm().q_profile.currentRow(), 1);
+    QVERIFY(office.modem.waitForPdus(2));
+    QCOMPARE(office.modem.pdus().at(1).message.destination, QStringLiteral("60123456789"));
+    QCOMPARE(office.details(), (QList<QStringList>{{"60123456789", "Ali", "SEND"}, {"60123456789", "Ali", "FAIL"}}));
+    QVERIFY(office.dialogs.shown().isEmpty());
+}
+
+void TestIndividualSend::exitDuringASend_data()
+{
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("Yes: stop and exit") << true;
+    QTest::newRow("No: the send goes on") << false;
+}
+
+void TestIndividualSend::exitDuringASend()
+{
+    QFETCH(bool, stop);
+    Office office;
+    MainWindow &window = office.window;
+    office.dialogs.answer(stop ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    office.atPumpingWait(1, [&] { window.CiaTray1->Exit1->trigger(); });
+    window.suitempBitBtn4Click();
+    QCOMPARE(office.dialogs.texts(QStringLiteral("confirm")),
+             QStringList{QStringLiteral("A broadcast is running. Stop it and exit?")});
+    QVERIFY(office.dialogs.errors().isEmpty());
+    QVERIFY(!window.runState().isSending());
+    if (!stop) {
+        QVERIFY(office.modem.waitForPdus(2));
+        QCOMPARE(office.details().size(), 2);
+        QVERIFY(window.ComPort1().isOpen());
+        QVERIFY(window.isVisible());
+        return;
+    }
+    // Every SMS written to the modem has its rows; then the port closes and the program ends.
+    QCOMPARE(office.details().size(), 1);
+    QCOMPARE(office.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!window.ComPort1().isOpen());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(office.modem.pdus().size(), 1);
+}
 
 void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
 {
