@@ -1,21 +1,53 @@
 #include "app/QtDialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
+
+namespace {
+
+bool keptOnTop(const QWidget *window)
+{
+    return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+} // namespace
+
+QWidget *QtDialogs::parentForBox() const
+{
+    // A box of the main window would open under a window kept on top of it (the progress
+    // window during a send), and a hidden modal box makes the program look hung.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        if (window->isVisible() && keptOnTop(window))
+            return window;
+    return m_owner;
+}
+
+QMessageBox::StandardButton QtDialogs::showBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                                               QMessageBox::StandardButtons buttons)
+{
+    QWidget *parent = parentForBox();
+    QMessageBox box(icon, title, text, buttons, parent);
+    if (keptOnTop(parent))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
 
 void QtDialogs::warning(const QString &text)
 {
-    QMessageBox::warning(m_owner, QStringLiteral("Warning"), text);
+    showBox(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
 }
 
 void QtDialogs::error(const QString &text)
 {
-    QMessageBox::critical(m_owner, QStringLiteral("Brivora"), text);
+    showBox(QMessageBox::Critical, QStringLiteral("Brivora"), text, QMessageBox::Ok);
 }
 
 void QtDialogs::information(const QString &title, const QString &text)
 {
-    QMessageBox::information(m_owner, title, text);
+    showBox(QMessageBox::Information, title, text, QMessageBox::Ok);
 }
 
 Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
@@ -32,7 +64,7 @@ Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
         choice = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
     }
-    switch (QMessageBox::question(m_owner, QStringLiteral("Confirm"), text, choice)) {
+    switch (showBox(QMessageBox::Question, QStringLiteral("Confirm"), text, choice)) {
     case QMessageBox::Ok:
         return Answer::Ok;
     case QMessageBox::Yes:
@@ -46,15 +78,15 @@ Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
 
 QString QtDialogs::openFileName(const QString &caption, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(m_owner, caption, {}, filter);
+    return QFileDialog::getOpenFileName(parentForBox(), caption, {}, filter);
 }
 
 QString QtDialogs::saveFileName(const QString &caption, const QString &suggestedName, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(m_owner, caption, suggestedName, filter);
+    return QFileDialog::getSaveFileName(parentForBox(), caption, suggestedName, filter);
 }
 
 QString QtDialogs::existingFolder(const QString &caption, const QString &startFolder)
 {
-    return QFileDialog::getExistingDirectory(m_owner, caption, startFolder);
+    return QFileDialog::getExistingDirectory(parentForBox(), caption, startFolder);
 }

@@ -2,10 +2,12 @@
 
 #include "base/Dialogs.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
-// The program's dialogs: Qt message boxes and file choosers owned by the main window.
+// The program's dialogs: Qt message boxes and file choosers owned by the main window,
+// or by the window on top of it.
 class QtDialogs : public Dialogs
 {
 public:
@@ -19,6 +21,12 @@ public:
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     QString existingFolder(const QString &caption, const QString &startFolder) override;
 
+    // What a box is shown over: an open modal box, else a window kept on top, else the owner.
+    QWidget *parentForBox() const;
+
 private:
+    QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                                        QMessageBox::StandardButtons buttons);
+
     QPointer<QWidget> m_owner;
 };
