@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "base/Errors.h"
+#include "data/Dataset.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <QSqlQuery>
 
 #include <sqlite3.h>
+
+#include <utility>
 
 // The schema lives in a resource of the static core library; nothing else references
 // it, so it must be registered by hand.
@@ -195,26 +198,49 @@ const TableColumns &Database::columns(const QString &table)
 void Database::transaction(const std::function<void()> &work)
 {
     QSqlDatabase db = connection();
-    if (m_transactionDepth > 0) {
+    if (m_inTransaction) {
         work();
         return;
     }
-    if (!db.transaction())
-        fail(db.lastError());
-    ++m_transactionDepth;
+    // IMMEDIATE takes the write lock before work runs, waiting for another program's as long
+    // as the busy timeout allows. Deferred, work that reads and then writes would be refused
+    // at its first write whenever another program had committed since that read.
+    exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    m_inTransaction = true;
     try {
         work();
+        exec(db, QStringLiteral("COMMIT"));
     } catch (...) {
-        --m_transactionDepth;
-        db.rollback();
+        rollBack(db);
         throw;
     }
-    --m_transactionDepth;
-    if (!db.commit()) {
-        const QSqlError error = db.lastError();
-        db.rollback();
-        fail(error);
+    m_inTransaction = false;
+    m_writers.clear();
+}
+
+void Database::rollBack(QSqlDatabase &db)
+{
+    m_inTransaction = false;
+    // A failed COMMIT may already have been rolled back by SQLite; the caller is owed the
+    // error that brought us here, not ROLLBACK's answer.
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    const QVector<QPointer<Dataset>> writers = std::exchange(m_writers, {});
+    for (const QPointer<Dataset> &writer : writers) {
+        if (!writer)
+            continue;
+        // One that cannot be read again is closed rather than left showing rows taken back.
+        try {
+            writer->refresh();
+        } catch (...) {
+            writer->close();
+        }
     }
+}
+
+void Database::noteWriter(Dataset &dataset)
+{
+    if (m_inTransaction && !m_writers.contains(&dataset))
+        m_writers << &dataset;
 }
 
 QSqlQuery &Database::prepared(const QString &sql)

@@ -4,6 +4,7 @@
 #include "data/PackedRow.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class Dataset;
 class QSqlError;
 class QSqlQuery;
 struct sqlite3;
@@ -67,7 +69,11 @@ public:
     const TableColumns &columns(const QString &table);
 
     // Runs work in one transaction: all of it is stored, or (on an error) none of it.
+    // Called inside another one, work just runs in the outer transaction.
     void transaction(const std::function<void()> &work);
+    // A query object that has written in the running transaction: should that roll back,
+    // it is read again, so it shows no rows the database does not have.
+    void noteWriter(Dataset &dataset);
 
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.
@@ -100,11 +106,14 @@ public:
     static void create(const QString &filePath);
 
 private:
+    void rollBack(QSqlDatabase &db);
+
     QString m_fileName;
     QString m_connectionName;
     bool m_open = false;
-    int m_transactionDepth = 0;
+    bool m_inTransaction = false;
     int m_busyTimeout = 5000;
+    QVector<QPointer<Dataset>> m_writers;
     QHash<QString, TableColumns> m_columns;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_prepared;
 };
