@@ -20,16 +20,15 @@ void Dataset::open()
     if (isOpen())
         return;
     const JetSql::Select select = JetSql::translate(m_sql);
-    QSqlDatabase db = m_database.connection();
     const TableColumns &columns = m_database.columns(select.table);
 
     const int columnCount = static_cast<int>(columns.size());
     QVector<PackedRow> rows;
     QVector<qint64> rowIds;
-    Database::Statement statement(db, select.sqlite);
-    while (statement.step()) {
-        rowIds << statement.integer(0);
-        rows << statement.row(1);
+    const std::unique_ptr<Database::Statement> statement = m_database.select(select.sqlite);
+    while (statement->step()) {
+        rowIds << statement->integer(0);
+        rows << statement->row(1);
     }
 
     m_table = select.table;

@@ -1,6 +1,7 @@
 #include "base/Errors.h"
 #include "data/Database.h"
 #include "data/Dataset.h"
+#include "data/JetSql.h"
 #include "support/TestWorkspace.h"
 
 #include <QProcess>
@@ -67,6 +68,25 @@ QStringList stored(const TestWorkspace &ws, const QString &statement)
     return values;
 }
 
+// Every row a reader returns, its cells with their types, so that a NULL, an empty
+// text, an integer and a real holding the same digits all differ.
+QList<QStringList> readAll(Database &database, const QString &sql)
+{
+    QList<QStringList> rows;
+    const std::unique_ptr<Database::Statement> statement = database.select(sql);
+    while (statement->step()) {
+        QStringList cells{QString::number(statement->integer(0))};
+        const PackedRow row = statement->row(1);
+        for (int c = 0; c < row.size(); ++c) {
+            const QVariant value = row.value(c);
+            cells << (value.isValid() ? QString::fromLatin1(value.typeName()) + QLatin1Char(' ') + value.toString()
+                                      : QStringLiteral("NULL"));
+        }
+        rows << cells;
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestDatabase : public QObject
@@ -79,6 +99,8 @@ private Q_SLOTS:
     void writerThatCannotBeReadAgainIsClosed();
     void transactionIsRefusedWhileAnotherProgramWrites();
     void transactionWaitsForAnotherProgramsCommit();
+    void fallbackReaderReadsTheSameRows();
+    void withoutTheDriverHandleNocaseIsSqlitesOwn();
 };
 
 void TestDatabase::rolledBackWritersShowWhatTheFileHolds()
@@ -226,6 +248,68 @@ void TestDatabase::transactionWaitsForAnotherProgramsCommit()
     QCOMPARE(seen, QStringList{QStringLiteral("LATE")});
     QCOMPARE(stored(ws, QStringLiteral("select group_name from grouping order by id")),
              (QStringList{QStringLiteral("LATE"), QStringLiteral("OURS")}));
+}
+
+void TestDatabase::fallbackReaderReadsTheSameRows()
+{
+    TestWorkspace ws;
+    // DATETIME columns have numeric affinity: they keep integers and reals as such.
+    ws.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+        "insert into project(project_name, project_date, msg_template_eng, festive, project_broadcast__date, "
+        "schedule, date_send) select "
+        "case i % 4 when 0 then null when 1 then '' else 'Projek ' || i || ' \u00e9\u20ac' end, "
+        "case when i % 5 = 0 then null else printf('2026-%02d-%02d 09:30:15', i % 12 + 1, i % 28 + 1) end, "
+        "'baris satu' || char(10) || 'baris ' || i, null, "
+        "case i % 3 when 0 then i when 1 then i + 0.25 else null end, "
+        "case when i % 2 = 0 then 'YES' end, "
+        "case when i % 7 = 0 then -1.5e10 else '2026-12-08 00:00:00' end from n"));
+    ws.exec(QStringLiteral("delete from project where id % 10 = 0"));
+    ws.exec(QStringLiteral("insert into smsc values ('+601'), (null), ('+603')"));
+    ws.exec(QStringLiteral("delete from smsc where center_number = '+601'"));
+
+    Database fast;
+    Database slow;
+    slow.setDriverHandleAllowed(false);
+    for (const char *sql : {"select * from project", "select * from smsc order by center_number desc"}) {
+        const QString sqlite = JetSql::translate(QString::fromLatin1(sql)).sqlite;
+        const QList<QStringList> expected = readAll(fast, sqlite);
+        QCOMPARE(readAll(slow, sqlite), expected);
+    }
+    QVERIFY(fast.usesDriverHandle());
+    QVERIFY(!slow.usesDriverHandle());
+
+    const QList<QStringList> projects = readAll(fast, QStringLiteral("select rowid, * from project"));
+    QCOMPARE(projects.size(), 2700);
+    QStringList cells;
+    for (const QStringList &row : projects.mid(0, 12))
+        cells << row;
+    for (const char *kind : {"NULL", "qlonglong ", "double ", "QString "})
+        QVERIFY2(cells.join(QLatin1Char('|')).contains(QLatin1String(kind)), kind);
+    QCOMPARE(readAll(slow, QStringLiteral("select rowid, * from smsc")),
+             (QList<QStringList>{{QStringLiteral("2"), QStringLiteral("NULL")},
+                                 {QStringLiteral("3"), QStringLiteral("QString +603")}}));
+
+    Dataset fastProjects(fast, QStringLiteral("q_project"), QStringLiteral("select * from project"));
+    Dataset slowProjects(slow, QStringLiteral("q_project"), QStringLiteral("select * from project"));
+    fastProjects.open();
+    slowProjects.open();
+    QCOMPARE(slowProjects.recordCount(), fastProjects.recordCount());
+    for (int row = 0; row < fastProjects.recordCount(); ++row)
+        for (int c = 0; c < fastProjects.fieldNames().size(); ++c)
+            QCOMPARE(slowProjects.valueAt(row, c), fastProjects.valueAt(row, c));
+    QCOMPARE(slowProjects.dateTime(QStringLiteral("project_date")), QDateTime(QDate(2026, 2, 2), QTime(9, 30, 15)));
+}
+
+void TestDatabase::withoutTheDriverHandleNocaseIsSqlitesOwn()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('\u00c9COLE'), ('ecole')"));
+    Database db;
+    db.setDriverHandleAllowed(false);
+    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
+    groups.open();
+    QCOMPARE(column(groups, QStringLiteral("group_name")), QStringList{QStringLiteral("\u00c9COLE")});
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
