@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "base/Errors.h"
+#include "data/Dataset.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -10,8 +11,11 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <sqlite3.h>
+
+#include <utility>
 
 // The schema lives in a resource of the static core library; nothing else references
 // it, so it must be registered by hand.
@@ -87,6 +91,128 @@ void exec(QSqlDatabase &db, const QString &statement)
         Database::fail(query.lastError());
 }
 
+// The one value a statement answers while the connection is being opened; a refusal
+// leaves the connection closed.
+QVariant openingValue(QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement) || !query.next()) {
+        const QSqlError error = query.lastError();
+        db.close();
+        Database::fail(error);
+    }
+    return query.value(0);
+}
+
+// SQLite's C interface may only be used on the driver's handle when the driver runs on
+// the very library the program links; a driver built with its own copy answers with
+// another source id.
+bool driverSharesOurSqlite(QSqlDatabase &db)
+{
+    return openingValue(db, QStringLiteral("select sqlite_source_id()")).toString()
+           == QString::fromLatin1(sqlite3_sourceid());
+}
+
+class HandleStatement : public Database::Statement
+{
+public:
+    HandleStatement(const QSqlDatabase &db, const QString &sql)
+        : m_handle(handleOf(db))
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr)
+            != SQLITE_OK)
+            fail();
+    }
+    ~HandleStatement() override { sqlite3_finalize(m_statement); }
+    HandleStatement(const HandleStatement &) = delete;
+    HandleStatement &operator=(const HandleStatement &) = delete;
+
+    bool step() override
+    {
+        switch (sqlite3_step(m_statement)) {
+        case SQLITE_ROW:
+            return true;
+        case SQLITE_DONE:
+            return false;
+        default:
+            fail();
+        }
+    }
+
+    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
+
+    PackedRow row(int firstColumn) const override
+    {
+        const int columns = sqlite3_column_count(m_statement);
+        PackedRow::Builder builder(columns - firstColumn);
+        for (int column = firstColumn; column < columns; ++column) {
+            switch (sqlite3_column_type(m_statement, column)) {
+            case SQLITE_NULL:
+                builder.addNull();
+                break;
+            case SQLITE_INTEGER:
+                builder.addInteger(sqlite3_column_int64(m_statement, column));
+                break;
+            case SQLITE_FLOAT:
+                builder.addReal(sqlite3_column_double(m_statement, column));
+                break;
+            default: {
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+                builder.addText(text, sqlite3_column_bytes(m_statement, column));
+            }
+            }
+        }
+        return builder.finish();
+    }
+
+private:
+    [[noreturn]] void fail() const
+    {
+        Database::fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
+    }
+
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+class QueryStatement : public Database::Statement
+{
+public:
+    QueryStatement(const QSqlDatabase &db, const QString &sql)
+        : m_query(db)
+    {
+        m_query.setForwardOnly(true);
+        if (!m_query.exec(sql))
+            Database::fail(m_query.lastError());
+    }
+
+    bool step() override
+    {
+        if (m_query.next())
+            return true;
+        // The driver answers false at the end and on a refusal alike.
+        if (m_query.lastError().isValid())
+            Database::fail(m_query.lastError());
+        return false;
+    }
+
+    qint64 integer(int column) const override { return m_query.value(column).toLongLong(); }
+
+    PackedRow row(int firstColumn) const override
+    {
+        QVector<QVariant> values;
+        const int columns = m_query.record().count();
+        values.reserve(columns - firstColumn);
+        for (int column = firstColumn; column < columns; ++column)
+            values << m_query.value(column);
+        return PackedRow::fromValues(values);
+    }
+
+private:
+    QSqlQuery m_query;
+};
+
 } // namespace
 
 DatabaseError::DatabaseError(const QString &text, int sqliteCode)
@@ -147,13 +273,10 @@ QSqlDatabase Database::connection()
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
     if (!db.open())
         fail(db.lastError());
-    ignoreCaseBeyondAscii(db);
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !check.next()) {
-        const QSqlError error = check.lastError();
-        db.close();
-        fail(error);
-    }
+    m_usesDriverHandle = m_driverHandleAllowed && driverSharesOurSqlite(db);
+    if (m_usesDriverHandle)
+        ignoreCaseBeyondAscii(db);
+    openingValue(db, QStringLiteral("PRAGMA journal_mode=WAL"));
     m_open = true;
     return db;
 }
@@ -195,26 +318,49 @@ const TableColumns &Database::columns(const QString &table)
 void Database::transaction(const std::function<void()> &work)
 {
     QSqlDatabase db = connection();
-    if (m_transactionDepth > 0) {
+    if (m_inTransaction) {
         work();
         return;
     }
-    if (!db.transaction())
-        fail(db.lastError());
-    ++m_transactionDepth;
+    // IMMEDIATE takes the write lock before work runs, waiting for another program's as long
+    // as the busy timeout allows. Deferred, work that reads and then writes would be refused
+    // at its first write whenever another program had committed since that read.
+    exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    m_inTransaction = true;
     try {
         work();
+        exec(db, QStringLiteral("COMMIT"));
     } catch (...) {
-        --m_transactionDepth;
-        db.rollback();
+        rollBack(db);
         throw;
     }
-    --m_transactionDepth;
-    if (!db.commit()) {
-        const QSqlError error = db.lastError();
-        db.rollback();
-        fail(error);
+    m_inTransaction = false;
+    m_writers.clear();
+}
+
+void Database::rollBack(QSqlDatabase &db)
+{
+    m_inTransaction = false;
+    // A failed COMMIT may already have been rolled back by SQLite; the caller is owed the
+    // error that brought us here, not ROLLBACK's answer.
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    const QVector<QPointer<Dataset>> writers = std::exchange(m_writers, {});
+    for (const QPointer<Dataset> &writer : writers) {
+        if (!writer)
+            continue;
+        // One that cannot be read again is closed rather than left showing rows taken back.
+        try {
+            writer->refresh();
+        } catch (...) {
+            writer->close();
+        }
     }
+}
+
+void Database::noteWriter(Dataset &dataset)
+{
+    if (m_inTransaction && !m_writers.contains(&dataset))
+        m_writers << &dataset;
 }
 
 QSqlQuery &Database::prepared(const QString &sql)
@@ -276,56 +422,10 @@ void Database::create(const QString &filePath)
     QSqlDatabase::removeDatabase(name);
 }
 
-Database::Statement::Statement(const QSqlDatabase &db, const QString &sql)
-    : m_handle(handleOf(db))
+std::unique_ptr<Database::Statement> Database::select(const QString &sql)
 {
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr) != SQLITE_OK)
-        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
-}
-
-Database::Statement::~Statement()
-{
-    sqlite3_finalize(m_statement);
-}
-
-bool Database::Statement::step()
-{
-    switch (sqlite3_step(m_statement)) {
-    case SQLITE_ROW:
-        return true;
-    case SQLITE_DONE:
-        return false;
-    default:
-        fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
-    }
-}
-
-qint64 Database::Statement::integer(int column) const
-{
-    return sqlite3_column_int64(m_statement, column);
-}
-
-PackedRow Database::Statement::row(int firstColumn) const
-{
-    const int columns = sqlite3_column_count(m_statement);
-    PackedRow::Builder builder(columns - firstColumn);
-    for (int column = firstColumn; column < columns; ++column) {
-        switch (sqlite3_column_type(m_statement, column)) {
-        case SQLITE_NULL:
-            builder.addNull();
-            break;
-        case SQLITE_INTEGER:
-            builder.addInteger(sqlite3_column_int64(m_statement, column));
-            break;
-        case SQLITE_FLOAT:
-            builder.addReal(sqlite3_column_double(m_statement, column));
-            break;
-        default: {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-            builder.addText(text, sqlite3_column_bytes(m_statement, column));
-        }
-        }
-    }
-    return builder.finish();
+    const QSqlDatabase db = connection();
+    if (m_usesDriverHandle)
+        return std::make_unique<HandleStatement>(db, sql);
+    return std::make_unique<QueryStatement>(db, sql);
 }

@@ -4,19 +4,18 @@
 #include "data/PackedRow.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
-
 #include <QVariant>
 #include <QVector>
 
 #include <functional>
 #include <memory>
 
+class Dataset;
 class QSqlError;
 class QSqlQuery;
-struct sqlite3;
-struct sqlite3_stmt;
 
 // One column of a table as the data layer needs it.
 struct Column
@@ -62,12 +61,22 @@ public:
     // How long a statement waits for another program's lock before it is refused;
     // takes effect at the first use.
     void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+    // For tests, before the first use: false makes the connection act as when the Qt
+    // driver brings a SQLite of its own, so nothing is called on the driver's handle.
+    void setDriverHandleAllowed(bool allowed) { m_driverHandleAllowed = allowed; }
+    // Whether reads and the NOCASE override go through SQLite's C interface on the
+    // driver's handle; known once open.
+    bool usesDriverHandle() const { return m_usesDriverHandle; }
     QString filePath() const;
 
     const TableColumns &columns(const QString &table);
 
     // Runs work in one transaction: all of it is stored, or (on an error) none of it.
+    // Called inside another one, work just runs in the outer transaction.
     void transaction(const std::function<void()> &work);
+    // A query object that has written in the running transaction: should that roll back,
+    // it is read again, so it shows no rows the database does not have.
+    void noteWriter(Dataset &dataset);
 
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.
@@ -77,34 +86,35 @@ public:
     // A statement prepared once on the connection and kept for reuse.
     QSqlQuery &prepared(const QString &sql);
 
-    // A SELECT run directly on the connection's SQLite handle, row by row.
+    // A SELECT read row by row.
     class Statement
     {
     public:
-        Statement(const QSqlDatabase &db, const QString &sql);
-        ~Statement();
-        Statement(const Statement &) = delete;
-        Statement &operator=(const Statement &) = delete;
+        virtual ~Statement() = default;
         // Moves to the next row; false at the end.
-        bool step();
-        qint64 integer(int column) const;
+        virtual bool step() = 0;
+        virtual qint64 integer(int column) const = 0;
         // The cells from firstColumn on, packed as they are.
-        PackedRow row(int firstColumn) const;
-
-    private:
-        sqlite3 *m_handle = nullptr;
-        sqlite3_stmt *m_statement = nullptr;
+        virtual PackedRow row(int firstColumn) const = 0;
     };
+    // Directly on the driver's SQLite handle when that is safe (several times faster),
+    // otherwise through QSqlQuery.
+    std::unique_ptr<Statement> select(const QString &sql);
 
     // Creates a fresh database file from the schema; refuses to overwrite a file.
     static void create(const QString &filePath);
 
 private:
+    void rollBack(QSqlDatabase &db);
+
     QString m_fileName;
     QString m_connectionName;
     bool m_open = false;
-    int m_transactionDepth = 0;
+    bool m_inTransaction = false;
     int m_busyTimeout = 5000;
+    bool m_driverHandleAllowed = true;
+    bool m_usesDriverHandle = false;
+    QVector<QPointer<Dataset>> m_writers;
     QHash<QString, TableColumns> m_columns;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_prepared;
 };

@@ -20,16 +20,15 @@ void Dataset::open()
     if (isOpen())
         return;
     const JetSql::Select select = JetSql::translate(m_sql);
-    QSqlDatabase db = m_database.connection();
     const TableColumns &columns = m_database.columns(select.table);
 
     const int columnCount = static_cast<int>(columns.size());
     QVector<PackedRow> rows;
     QVector<qint64> rowIds;
-    Database::Statement statement(db, select.sqlite);
-    while (statement.step()) {
-        rowIds << statement.integer(0);
-        rows << statement.row(1);
+    const std::unique_ptr<Database::Statement> statement = m_database.select(select.sqlite);
+    while (statement->step()) {
+        rowIds << statement->integer(0);
+        rows << statement->row(1);
     }
 
     m_table = select.table;
@@ -262,6 +261,7 @@ void Dataset::writeBuffer()
             insert.bindValue(i, stored[columns[i]]);
         if (!insert.exec())
             Database::fail(insert.lastError());
+        m_database.noteWriter(*this);
         const qint64 rowId = insert.lastInsertId().toLongLong();
         insert.finish();
         for (int c = 0; c < m_kinds.size(); ++c)
@@ -292,6 +292,7 @@ void Dataset::writeBuffer()
         update.bindValue(i, m_rowIds[m_current]);
         if (!update.exec())
             Database::fail(update.lastError());
+        m_database.noteWriter(*this);
         if (update.numRowsAffected() != 1)
             throw BrivoraError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
                                               "since it was last read"));
@@ -327,6 +328,7 @@ void Dataset::remove()
     erase.bindValue(0, m_rowIds[m_current]);
     if (!erase.exec())
         Database::fail(erase.lastError());
+    m_database.noteWriter(*this);
     const int removed = m_current;
     Q_EMIT rowAboutToBeRemoved(removed);
     m_rows.removeAt(removed);

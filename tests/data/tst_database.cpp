@@ -1,0 +1,316 @@
+#include "base/Errors.h"
+#include "data/Database.h"
+#include "data/Dataset.h"
+#include "data/JetSql.h"
+#include "support/TestWorkspace.h"
+
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+// The sqlite3 shell on the same file: another program writing to it. It takes statements
+// as they are handed over and reports when it has done them.
+class Shell
+{
+public:
+    explicit Shell(const QString &path)
+    {
+        m_process.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), QStringLiteral("-bail"), path});
+        if (!m_process.waitForStarted(-1))
+            qFatal("cannot start the sqlite3 shell: %s", qPrintable(m_process.errorString()));
+        run(QStringLiteral(".timeout 60000"));
+    }
+    ~Shell()
+    {
+        m_process.closeWriteChannel();
+        m_process.waitForFinished(-1);
+    }
+
+    // Returns once the shell has run the statements.
+    void run(const QString &statements)
+    {
+        send(statements + QStringLiteral("\n.print done"));
+        QByteArray output;
+        while (!output.endsWith("done\n")) {
+            if (!m_process.waitForReadyRead(-1))
+                qFatal("the sqlite3 shell stopped: %s", m_process.readAllStandardError().constData());
+            output += m_process.readAllStandardOutput();
+        }
+    }
+    // Hands the statements over without waiting for them.
+    void send(const QString &statements)
+    {
+        m_process.write(statements.toUtf8() + '\n');
+        m_process.waitForBytesWritten(-1);
+    }
+
+private:
+    QProcess m_process;
+};
+
+QStringList column(Dataset &dataset, const QString &field)
+{
+    QStringList values;
+    for (int row = 0; row < dataset.recordCount(); ++row)
+        values << dataset.valueAt(row, dataset.fieldIndex(field)).toString();
+    return values;
+}
+
+QStringList stored(const TestWorkspace &ws, const QString &statement)
+{
+    QStringList values;
+    for (const QStringList &row : ws.rows(statement))
+        values << row.first();
+    return values;
+}
+
+// Every row a reader returns, its cells with their types, so that a NULL, an empty
+// text, an integer and a real holding the same digits all differ.
+QList<QStringList> readAll(Database &database, const QString &sql)
+{
+    QList<QStringList> rows;
+    const std::unique_ptr<Database::Statement> statement = database.select(sql);
+    while (statement->step()) {
+        QStringList cells{QString::number(statement->integer(0))};
+        const PackedRow row = statement->row(1);
+        for (int c = 0; c < row.size(); ++c) {
+            const QVariant value = row.value(c);
+            cells << (value.isValid() ? QString::fromLatin1(value.typeName()) + QLatin1Char(' ') + value.toString()
+                                      : QStringLiteral("NULL"));
+        }
+        rows << cells;
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rolledBackWritersShowWhatTheFileHolds();
+    void failedCommitRollsBack();
+    void writerThatCannotBeReadAgainIsClosed();
+    void transactionIsRefusedWhileAnotherProgramWrites();
+    void transactionWaitsForAnotherProgramsCommit();
+    void fallbackReaderReadsTheSameRows();
+    void withoutTheDriverHandleNocaseIsSqlitesOwn();
+};
+
+void TestDatabase::rolledBackWritersShowWhatTheFileHolds()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('A'), ('B')"));
+    Database db;
+    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping"));
+    groups.open();
+    Shell(ws.databasePath()).run(QStringLiteral("insert into grouping(group_name) values ('OTHER');"));
+
+    try {
+        db.transaction([&] {
+            groups.edit();
+            groups.setValue(QStringLiteral("group_name"), QStringLiteral("A2"));
+            groups.post();
+            groups.next();
+            groups.remove();
+            for (const QString &name : {QStringLiteral("OURS1"), QStringLiteral("OURS2")}) {
+                groups.append();
+                groups.setValue(QStringLiteral("group_name"), name);
+                groups.post();
+            }
+            throw BrivoraError(QStringLiteral("stop"));
+        });
+        QFAIL("the transaction did not fail");
+    } catch (const BrivoraError &error) {
+        QCOMPARE(error.text(), QStringLiteral("stop"));
+    }
+    const QStringList expected{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("OTHER")};
+    QCOMPARE(stored(ws, QStringLiteral("select group_name from grouping order by id")), expected);
+    QCOMPARE(column(groups, QStringLiteral("group_name")), expected);
+    QCOMPARE(groups.state(), Dataset::State::Browse);
+}
+
+void TestDatabase::failedCommitRollsBack()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("create table parent(id integer primary key)"));
+    ws.exec(QStringLiteral("create table child(id integer primary key autoincrement, "
+                           "parent_id integer references parent(id) deferrable initially deferred)"));
+    Database db;
+    // Checked only at COMMIT: the row goes in, the commit is refused.
+    QVERIFY(QSqlQuery(db.connection()).exec(QStringLiteral("PRAGMA foreign_keys = ON")));
+    Dataset children(db, QStringLiteral("q_child"), QStringLiteral("select * from child"));
+    children.open();
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, db.transaction([&] {
+        children.append();
+        children.setValue(QStringLiteral("parent_id"), 7);
+        children.post();
+        QCOMPARE(children.recordCount(), 1);
+    }));
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from child")), QStringLiteral("0"));
+    QCOMPARE(children.recordCount(), 0);
+
+    // Nothing of it is left open on the connection.
+    db.transaction([&] {
+        children.append();
+        children.post();
+    });
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from child")), QStringLiteral("1"));
+}
+
+void TestDatabase::writerThatCannotBeReadAgainIsClosed()
+{
+    TestWorkspace ws;
+    Database db;
+    Dataset scratch(db, QStringLiteral("q_scratch"), QStringLiteral("select * from scratch"));
+    try {
+        db.transaction([&] {
+            // Made and posted to inside the transaction, the table is gone after the rollback.
+            QVERIFY(QSqlQuery(db.connection())
+                        .exec(QStringLiteral("create table scratch(id integer primary key autoincrement, note text)")));
+            scratch.open();
+            scratch.append();
+            scratch.post();
+
+            // A writer destroyed before the rollback is simply passed over.
+            auto *gone = new Dataset(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping"));
+            gone->open();
+            gone->append();
+            gone->post();
+            delete gone;
+            throw BrivoraError(QStringLiteral("stop"));
+        });
+        QFAIL("the transaction did not fail");
+    } catch (const BrivoraError &error) {
+        QCOMPARE(error.text(), QStringLiteral("stop"));
+    }
+    QVERIFY(!scratch.isOpen());
+    QCOMPARE(scratch.recordCount(), 0);
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
+}
+
+void TestDatabase::transactionIsRefusedWhileAnotherProgramWrites()
+{
+    TestWorkspace ws;
+    Shell other(ws.databasePath());
+    other.run(QStringLiteral("begin immediate; insert into grouping(group_name) values ('OTHER');"));
+    Database db;
+    db.setBusyTimeout(100);
+    bool ran = false;
+    try {
+        db.transaction([&] { ran = true; });
+        QFAIL("the transaction began beside another program's");
+    } catch (const DatabaseError &error) {
+        QVERIFY2(error.isPassing(), qPrintable(error.text()));
+        QCOMPARE(error.sqliteCode() & 0xff, SQLITE_BUSY);
+    }
+    QVERIFY(!ran); // nothing read before the write lock was ours
+
+    other.run(QStringLiteral("commit;"));
+    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping"));
+    db.transaction([&] {
+        groups.open();
+        groups.append();
+        groups.setValue(QStringLiteral("group_name"), QStringLiteral("OURS"));
+        groups.post();
+    });
+    QCOMPARE(stored(ws, QStringLiteral("select group_name from grouping order by id")),
+             (QStringList{QStringLiteral("OTHER"), QStringLiteral("OURS")}));
+}
+
+void TestDatabase::transactionWaitsForAnotherProgramsCommit()
+{
+    TestWorkspace ws;
+    Shell other(ws.databasePath());
+    other.run(QStringLiteral("begin immediate; insert into grouping(group_name) values ('LATE');"));
+    Database db;
+    db.setBusyTimeout(60000);
+    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping"));
+    groups.open();
+    QCOMPARE(groups.recordCount(), 0);
+
+    // However late the shell gets to it, the transaction reads only after that commit.
+    other.send(QStringLiteral("commit;"));
+    QStringList seen;
+    db.transaction([&] {
+        groups.refresh();
+        seen = column(groups, QStringLiteral("group_name"));
+        groups.append();
+        groups.setValue(QStringLiteral("group_name"), QStringLiteral("OURS"));
+        groups.post();
+    });
+    QCOMPARE(seen, QStringList{QStringLiteral("LATE")});
+    QCOMPARE(stored(ws, QStringLiteral("select group_name from grouping order by id")),
+             (QStringList{QStringLiteral("LATE"), QStringLiteral("OURS")}));
+}
+
+void TestDatabase::fallbackReaderReadsTheSameRows()
+{
+    TestWorkspace ws;
+    // DATETIME columns have numeric affinity: they keep integers and reals as such.
+    ws.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+        "insert into project(project_name, project_date, msg_template_eng, festive, project_broadcast__date, "
+        "schedule, date_send) select "
+        "case i % 4 when 0 then null when 1 then '' else 'Projek ' || i || ' \u00e9\u20ac' end, "
+        "case when i % 5 = 0 then null else printf('2026-%02d-%02d 09:30:15', i % 12 + 1, i % 28 + 1) end, "
+        "'baris satu' || char(10) || 'baris ' || i, null, "
+        "case i % 3 when 0 then i when 1 then i + 0.25 else null end, "
+        "case when i % 2 = 0 then 'YES' end, "
+        "case when i % 7 = 0 then -1.5e10 else '2026-12-08 00:00:00' end from n"));
+    ws.exec(QStringLiteral("delete from project where id % 10 = 0"));
+    ws.exec(QStringLiteral("insert into smsc values ('+601'), (null), ('+603')"));
+    ws.exec(QStringLiteral("delete from smsc where center_number = '+601'"));
+
+    Database fast;
+    Database slow;
+    slow.setDriverHandleAllowed(false);
+    for (const char *sql : {"select * from project", "select * from smsc order by center_number desc"}) {
+        const QString sqlite = JetSql::translate(QString::fromLatin1(sql)).sqlite;
+        const QList<QStringList> expected = readAll(fast, sqlite);
+        QCOMPARE(readAll(slow, sqlite), expected);
+    }
+    QVERIFY(fast.usesDriverHandle());
+    QVERIFY(!slow.usesDriverHandle());
+
+    const QList<QStringList> projects = readAll(fast, QStringLiteral("select rowid, * from project"));
+    QCOMPARE(projects.size(), 2700);
+    QStringList cells;
+    for (const QStringList &row : projects.mid(0, 12))
+        cells << row;
+    for (const char *kind : {"NULL", "qlonglong ", "double ", "QString "})
+        QVERIFY2(cells.join(QLatin1Char('|')).contains(QLatin1String(kind)), kind);
+    QCOMPARE(readAll(slow, QStringLiteral("select rowid, * from smsc")),
+             (QList<QStringList>{{QStringLiteral("2"), QStringLiteral("NULL")},
+                                 {QStringLiteral("3"), QStringLiteral("QString +603")}}));
+
+    Dataset fastProjects(fast, QStringLiteral("q_project"), QStringLiteral("select * from project"));
+    Dataset slowProjects(slow, QStringLiteral("q_project"), QStringLiteral("select * from project"));
+    fastProjects.open();
+    slowProjects.open();
+    QCOMPARE(slowProjects.recordCount(), fastProjects.recordCount());
+    for (int row = 0; row < fastProjects.recordCount(); ++row)
+        for (int c = 0; c < fastProjects.fieldNames().size(); ++c)
+            QCOMPARE(slowProjects.valueAt(row, c), fastProjects.valueAt(row, c));
+    QCOMPARE(slowProjects.dateTime(QStringLiteral("project_date")), QDateTime(QDate(2026, 2, 2), QTime(9, 30, 15)));
+}
+
+void TestDatabase::withoutTheDriverHandleNocaseIsSqlitesOwn()
+{
+    TestWorkspace ws;
+    ws.exec(QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('\u00c9COLE'), ('ecole')"));
+    Database db;
+    db.setDriverHandleAllowed(false);
+    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
+    groups.open();
+    QCOMPARE(column(groups, QStringLiteral("group_name")), QStringList{QStringLiteral("\u00c9COLE")});
+}
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
