@@ -1,9 +1,9 @@
 // Prints the data layer's speed on a database of 100 000 profiles, each figure beside the
 // same work done by the sqlite3 shell on the same file in the same run.
-#include "base/Dialogs.h"
 #include "app/MainWindow.h"
-#include "data/DataModule.h"
 #include "base/Clock.h"
+#include "base/Dialogs.h"
+#include "data/DataModule.h"
 
 #include <QApplication>
 #include <QDir>

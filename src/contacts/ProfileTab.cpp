@@ -2,10 +2,10 @@
 
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
-#include "base/Errors.h"
-#include "app/Named.h"
-#include "contacts/BalloonTip.h"
 #include "app/DropDownBox.h"
+#include "app/Named.h"
+#include "base/Errors.h"
+#include "contacts/BalloonTip.h"
 #include "contacts/FormControls.h"
 #include "data/DataModule.h"
 

@@ -1,10 +1,5 @@
 #include "modem/AtExchange.h"
 
-#include "base/Errors.h"
-#include "broadcast/MessageRecord.h"
-#include "broadcast/RunState.h"
-#include "data/DataModule.h"
-#include "data/JetSql.h"
 #include "base/Clock.h"
 #include "modem/Pdu.h"
 #include "modem/SerialLink.h"

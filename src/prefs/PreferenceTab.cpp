@@ -2,13 +2,13 @@
 
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
+#include "app/DropDownBox.h"
+#include "app/Named.h"
+#include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
-#include "app/Named.h"
-#include "app/DropDownBox.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
-#include "base/Clock.h"
 
 #include <QApplication>
 #include <QCheckBox>

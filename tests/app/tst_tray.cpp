@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
-#include "contacts/ProfileTab.h"
 #include "base/Clock.h"
+#include "contacts/ProfileTab.h"
 #include "prefs/PreferenceTab.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"

@@ -11,8 +11,8 @@
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
-#include "support/DatabaseLock.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SqliteShell.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
 
@@ -296,7 +296,8 @@ void TestSendRun::stopRequestEndsTheSendAtAPartBoundary()
 void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
 {
     Bench bench;
-    std::optional<DatabaseLock> lock(std::in_place, bench.ws.databasePath());
+    SqliteShell other(bench.ws.databasePath());
+    other.run(QStringLiteral("begin exclusive;"));
     const QString text = twoPartText();
     // The first SMS goes out, its records are refused; the second part is not sent.
     QCOMPARE(errorOf([&] { bench.sms.send(text); }), QStringLiteral("database is locked"));
@@ -311,7 +312,7 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     QCOMPARE(errorOf([&] { bench.sms.send(QStringLiteral("next")); }), QStringLiteral("database is locked"));
     QCOMPARE(bench.modem->pdus().size(), 1);
 
-    lock.reset();
+    other.run(QStringLiteral("rollback;"));
     bench.sms.send(QStringLiteral("next"));
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.records.pendingCount(), 0);
@@ -329,7 +330,8 @@ void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     bench.sms.send(QStringLiteral("hi"));
     QCOMPARE(bench.runState.currentDetailId, QStringLiteral("1"));
     {
-        DatabaseLock lock(bench.ws.databasePath());
+        SqliteShell other(bench.ws.databasePath());
+        other.run(QStringLiteral("begin exclusive;"));
         bench.modem->send("+CMS ERROR: 500\r\n");
         // With no send running, the refusal is shown at once.
         QVERIFY(QTest::qWaitFor([&] { return !bench.dialogs.errors().isEmpty(); }));

@@ -2,6 +2,7 @@
 #include "data/Database.h"
 #include "data/Dataset.h"
 #include "data/JetSql.h"
+#include "support/SqliteShell.h"
 #include "support/TestWorkspace.h"
 
 #include <QProcess>
@@ -11,46 +12,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// The sqlite3 shell on the same file: another program writing to it. It takes statements
-// as they are handed over and reports when it has done them.
-class Shell
-{
-public:
-    explicit Shell(const QString &path)
-    {
-        m_process.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), QStringLiteral("-bail"), path});
-        if (!m_process.waitForStarted(-1))
-            qFatal("cannot start the sqlite3 shell: %s", qPrintable(m_process.errorString()));
-        run(QStringLiteral(".timeout 60000"));
-    }
-    ~Shell()
-    {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(-1);
-    }
-
-    // Returns once the shell has run the statements.
-    void run(const QString &statements)
-    {
-        send(statements + QStringLiteral("\n.print done"));
-        QByteArray output;
-        while (!output.endsWith("done\n")) {
-            if (!m_process.waitForReadyRead(-1))
-                qFatal("the sqlite3 shell stopped: %s", m_process.readAllStandardError().constData());
-            output += m_process.readAllStandardOutput();
-        }
-    }
-    // Hands the statements over without waiting for them.
-    void send(const QString &statements)
-    {
-        m_process.write(statements.toUtf8() + '\n');
-        m_process.waitForBytesWritten(-1);
-    }
-
-private:
-    QProcess m_process;
-};
 
 QStringList column(Dataset &dataset, const QString &field)
 {
@@ -110,7 +71,7 @@ void TestDatabase::rolledBackWritersShowWhatTheFileHolds()
     Database db;
     Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping"));
     groups.open();
-    Shell(ws.databasePath()).run(QStringLiteral("insert into grouping(group_name) values ('OTHER');"));
+    SqliteShell(ws.databasePath()).run(QStringLiteral("insert into grouping(group_name) values ('OTHER');"));
 
     try {
         db.transaction([&] {
@@ -198,7 +159,7 @@ void TestDatabase::writerThatCannotBeReadAgainIsClosed()
 void TestDatabase::transactionIsRefusedWhileAnotherProgramWrites()
 {
     TestWorkspace ws;
-    Shell other(ws.databasePath());
+    SqliteShell other(ws.databasePath());
     other.run(QStringLiteral("begin immediate; insert into grouping(group_name) values ('OTHER');"));
     Database db;
     db.setBusyTimeout(100);
@@ -227,7 +188,7 @@ void TestDatabase::transactionIsRefusedWhileAnotherProgramWrites()
 void TestDatabase::transactionWaitsForAnotherProgramsCommit()
 {
     TestWorkspace ws;
-    Shell other(ws.databasePath());
+    SqliteShell other(ws.databasePath());
     other.run(QStringLiteral("begin immediate; insert into grouping(group_name) values ('LATE');"));
     Database db;
     db.setBusyTimeout(60000);

@@ -1,5 +1,5 @@
-#include "base/Errors.h"
 #include "base/Clock.h"
+#include "base/Errors.h"
 #include "modem/ComLed.h"
 #include "modem/PortSetupDialog.h"
 #include "modem/SerialLink.h"

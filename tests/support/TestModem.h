@@ -1,7 +1,7 @@
 #pragma once
 
-#include "modemsim/ModemSimulator.h"
 #include "modem/SerialLink.h"
+#include "modemsim/ModemSimulator.h"
 
 // The GSM modem of the tests: a ModemSimulator on a pseudo-terminal, answering from
 // the test's own event loop, with helpers to plug a SerialLink into it and to wait

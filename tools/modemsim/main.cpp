@@ -2,8 +2,8 @@
 // phone. Prints the device to choose as "Port" (the setup dialog lists it while this
 // runs) and every command and message it receives; runs until interrupted.
 #include "base/Errors.h"
-#include "modemsim/ModemSimulator.h"
 #include "modem/SimulatorDevice.h"
+#include "modemsim/ModemSimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

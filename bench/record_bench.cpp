@@ -1,0 +1,132 @@
+// Prints what recording one Individual SMS (its project_detail row and its log row)
+// costs on a database that already holds a million rows in each of the two tables:
+// the time of the two recording steps and how much the program's resident memory grows.
+#include "app/MainWindow.h"
+#include "base/Clock.h"
+#include "base/Dialogs.h"
+#include "broadcast/Records.h"
+#include "data/Database.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class SilentDialogs : public Dialogs
+{
+public:
+    void warning(const QString &text) override { fail(text); }
+    void error(const QString &text) override { fail(text); }
+    void information(const QString &, const QString &) override {}
+    Answer confirm(const QString &, Buttons) override { return Answer::No; }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString existingFolder(const QString &, const QString &) override { return {}; }
+
+private:
+    static void fail(const QString &text)
+    {
+        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+};
+
+void shell(const QString &database, const QString &script)
+{
+    QProcess sqlite;
+    sqlite.start(QStringLiteral("sqlite3"), {database});
+    sqlite.write(script.toUtf8());
+    sqlite.closeWriteChannel();
+    if (!sqlite.waitForFinished(-1) || sqlite.exitCode() != 0) {
+        std::fprintf(stderr, "sqlite3 failed: %s\n", sqlite.readAllStandardError().constData());
+        std::exit(1);
+    }
+}
+
+// Resident memory of this process, in kilobytes.
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+MessageRecord sms(int number)
+{
+    MessageRecord record;
+    record.projectName = QStringLiteral("INDIVIDUAL");
+    record.mobileNumber = QStringLiteral("60123456789");
+    record.name = QStringLiteral("Ali bin Abu");
+    record.nickname = QStringLiteral("Ali");
+    record.groupName = QStringLiteral("STAFF");
+    record.message = QStringLiteral("Your order %1 is ready for collection at our Jalan Ampang shop.").arg(number);
+    record.status = QStringLiteral("SEND");
+    record.sent = QDateTime::currentDateTime();
+    return record;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int Rows = 1000000;
+
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
+    Database::create(file);
+    std::printf("Filling project_detail and transaction_log with %d rows each...\n", Rows);
+    const QString fill = QStringLiteral(
+        "INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status) "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
+        "SELECT 'RAYA ' || (i % 50), '2026-01-01 10:00:00', '6012' || i, 'Contact ' || i, 'Nick', 'GROUP ' || (i % 20), "
+        "'Selamat Hari Raya, Encik Contact ' || i || '. Semoga dirahmati selalu.', 'SEND' FROM n;\n");
+    shell(file, QStringLiteral("BEGIN;\n") + fill.arg(QStringLiteral("project_detail")).arg(Rows)
+                    + fill.arg(QStringLiteral("transaction_log")).arg(Rows) + QStringLiteral("COMMIT;\n"));
+
+    SilentDialogs dialogs;
+    Clock clock;
+    MainWindow window(dialogs, clock);
+    window.FormShow(); // the program as it stands after start-up
+    Records &records = window.records();
+
+    auto recordOne = [&](int number) {
+        QElapsedTimer timer;
+        timer.start();
+        const MessageRecord record = sms(number);
+        records.appendDetail(record, [&](qint64 id) { window.runState().currentDetailId = QString::number(id); });
+        records.appendLog(record);
+        records.flush();
+        return timer.nsecsElapsed() / 1e6;
+    };
+
+    const long before = residentKilobytes();
+    const double first = recordOne(0);
+    const long after = residentKilobytes();
+    std::vector<double> later;
+    for (int i = 1; i <= 200; ++i)
+        later.push_back(recordOne(i));
+    std::sort(later.begin(), later.end());
+    const long afterMany = residentKilobytes();
+
+    std::printf("recording one Individual SMS (detail row + log row) with %d rows in each table:\n", Rows);
+    std::printf("  first of the session: %.2f ms (target < 20 ms)\n", first);
+    std::printf("  next 200: median %.2f ms, slowest %.2f ms\n", later[later.size() / 2], later.back());
+    std::printf("  resident memory growth: %.2f MB for the first (target < 10 MB), %.2f MB after 201\n",
+                (after - before) / 1024.0, (afterMany - before) / 1024.0);
+    return 0;
+}
