@@ -1,15 +1,14 @@
 // Prints the data layer's speed on a database of 100 000 profiles, each figure beside the
 // same work done by the sqlite3 shell on the same file in the same run.
+#include "BenchSupport.h"
 #include "app/MainWindow.h"
 #include "base/Clock.h"
-#include "base/Dialogs.h"
 #include "data/DataModule.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -17,41 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentDialogs : public Dialogs
-{
-public:
-    void warning(const QString &text) override { fail(text); }
-    void error(const QString &text) override { fail(text); }
-    void information(const QString &, const QString &) override {}
-    Answer confirm(const QString &, Buttons) override { return Answer::No; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString existingFolder(const QString &, const QString &) override { return {}; }
-
-private:
-    static void fail(const QString &text)
-    {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-};
-
-double shellSeconds(const QString &database, const QString &script)
-{
-    QProcess shell;
-    QElapsedTimer timer;
-    timer.start();
-    shell.setStandardOutputFile(QProcess::nullDevice());
-    shell.start(QStringLiteral("sqlite3"), {database});
-    shell.write(script.toUtf8());
-    shell.closeWriteChannel();
-    if (!shell.waitForFinished(-1) || shell.exitCode() != 0) {
-        std::fprintf(stderr, "sqlite3 failed: %s\n", shell.readAllStandardError().constData());
-        std::exit(1);
-    }
-    return timer.nsecsElapsed() / 1e9;
-}
 
 template<typename Work>
 double bestOf(int runs, Work work)

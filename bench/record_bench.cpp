@@ -1,9 +1,9 @@
 // Prints what recording one Individual SMS (its project_detail row and its log row)
 // costs on a database that already holds a million rows in each of the two tables:
 // the time of the two recording steps and how much the program's resident memory grows.
+#include "BenchSupport.h"
 #include "app/MainWindow.h"
 #include "base/Clock.h"
-#include "base/Dialogs.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
 
@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -19,37 +18,6 @@
 #include <vector>
 
 namespace {
-
-class SilentDialogs : public Dialogs
-{
-public:
-    void warning(const QString &text) override { fail(text); }
-    void error(const QString &text) override { fail(text); }
-    void information(const QString &, const QString &) override {}
-    Answer confirm(const QString &, Buttons) override { return Answer::No; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString existingFolder(const QString &, const QString &) override { return {}; }
-
-private:
-    static void fail(const QString &text)
-    {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-};
-
-void shell(const QString &database, const QString &script)
-{
-    QProcess sqlite;
-    sqlite.start(QStringLiteral("sqlite3"), {database});
-    sqlite.write(script.toUtf8());
-    sqlite.closeWriteChannel();
-    if (!sqlite.waitForFinished(-1) || sqlite.exitCode() != 0) {
-        std::fprintf(stderr, "sqlite3 failed: %s\n", sqlite.readAllStandardError().constData());
-        std::exit(1);
-    }
-}
 
 // Resident memory of this process, in kilobytes.
 long residentKilobytes()
@@ -95,7 +63,7 @@ int main(int argc, char *argv[])
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
         "SELECT 'RAYA ' || (i % 50), '2026-01-01 10:00:00', '6012' || i, 'Contact ' || i, 'Nick', 'GROUP ' || (i % 20), "
         "'Selamat Hari Raya, Encik Contact ' || i || '. Semoga dirahmati selalu.', 'SEND' FROM n;\n");
-    shell(file, QStringLiteral("BEGIN;\n") + fill.arg(QStringLiteral("project_detail")).arg(Rows)
+    shellSeconds(file, QStringLiteral("BEGIN;\n") + fill.arg(QStringLiteral("project_detail")).arg(Rows)
                     + fill.arg(QStringLiteral("transaction_log")).arg(Rows) + QStringLiteral("COMMIT;\n"));
 
     SilentDialogs dialogs;

@@ -1,15 +1,5 @@
-#include "base/Clock.h"
-#include "broadcast/FailureMarker.h"
 #include "broadcast/IndividualSms.h"
-#include "broadcast/Records.h"
-#include "broadcast/RunState.h"
-#include "broadcast/SendRun.h"
-#include "data/DataModule.h"
-#include "modem/AtExchange.h"
-#include "modem/SerialLink.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestModem.h"
-#include "support/TestWorkspace.h"
+#include "support/SendBench.h"
 
 #include <QTest>
 #include <QTimer>
@@ -30,20 +20,14 @@ private:
     RunState &m_state;
 };
 
-struct Bench
+struct Bench : SendBench
 {
     Bench()
-        : display(runState)
-        , records(dm.con)
-        , exchange(link, clock)
-        , marker(exchange, runState, records, clock, dialogs)
-        , services{exchange, runState, records, clock, dialogs, [] { return QStringLiteral("+60120000000"); }}
+        : SendBench(QDateTime(QDate(2026, 12, 8), QTime(11, 45)))
+        , display(runState)
         , sms(services, dm)
     {
-        clock.setScale(0.01);
-        clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(11, 45)));
         runState.setDisplay(&display);
-        modem.plugInto(link);
     }
 
     void addProfiles()
@@ -63,29 +47,9 @@ struct Bench
         return ws.rows(QStringLiteral("select project_name, mobile_number, name, msg_send, status from transaction_log order by id"));
     }
 
-    TestWorkspace ws;
-    ScriptedDialogs dialogs;
-    Clock clock;
-    DataModule dm;
-    RunState runState;
     RecordingDisplay display;
-    SerialLink link;
-    TestModem modem;
-    Records records;
-    AtExchange exchange;
-    FailureMarker marker;
-    SendServices services;
     IndividualSms sms;
 };
-
-// A text of words that needs two SMS.
-QString twoPartText()
-{
-    QStringList words;
-    for (int i = 0; i < 40; ++i)
-        words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
-    return words.join(QLatin1Char(' ')); // 279 characters
-}
 
 } // namespace
 
@@ -112,8 +76,8 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
     bench.dm.q_profile.next(); // the profile selected in the list
     bench.sms.send(QStringLiteral("Hello <name>"));
 
-    QVERIFY(bench.modem.waitForPdus(1));
-    const SubmitPdu pdu = bench.modem.pdus().first().message;
+    QVERIFY(bench.modem->waitForPdus(1));
+    const SubmitPdu pdu = bench.modem->pdus().first().message;
     QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
     QCOMPARE(pdu.centreNumber, QStringLiteral("60120000000"));
     QCOMPARE(pdu.text, QStringLiteral("Hello <name> ")); // as typed, not personalised
@@ -132,8 +96,8 @@ void TestIndividualSms::longMessageGoesOutPartByPart()
     bench.addProfiles();
     const QString text = twoPartText();
     bench.sms.send(text);
-    QVERIFY(bench.modem.waitForPdus(2));
-    const QStringList texts = bench.modem.texts();
+    QVERIFY(bench.modem->waitForPdus(2));
+    const QStringList texts = bench.modem->texts();
     QCOMPARE(texts.size(), 2);
     QVERIFY(texts.at(0).size() <= 160);
     QCOMPARE(texts.join(QString()), text + QLatin1Char(' '));
@@ -148,8 +112,8 @@ void TestIndividualSms::longMessageGoesOutPartByPart()
 
     // A message of more than two SMS goes out whole, never as an empty or refused part.
     bench.sms.send(text + QLatin1Char(' ') + text);
-    QVERIFY(bench.modem.waitForPdus(6));
-    QCOMPARE(bench.modem.texts().mid(2).join(QString()), text + QLatin1Char(' ') + text + QLatin1Char(' '));
+    QVERIFY(bench.modem->waitForPdus(6));
+    QCOMPARE(bench.modem->texts().mid(2).join(QString()), text + QLatin1Char(' ') + text + QLatin1Char(' '));
     QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
@@ -158,8 +122,8 @@ void TestIndividualSms::emptyMessageSendsEmptySms()
     Bench bench;
     bench.addProfiles();
     bench.sms.send(QString());
-    QVERIFY(bench.modem.waitForPdus(1));
-    QCOMPARE(bench.modem.pdus().first().hex.right(2), QStringLiteral("00")); // user data length 0
+    QVERIFY(bench.modem->waitForPdus(1));
+    QCOMPARE(bench.modem->pdus().first().hex.right(2), QStringLiteral("00")); // user data length 0
     QCOMPARE(bench.details().size(), 1);
     QCOMPARE(bench.details().first().at(6), QString());
 }
@@ -169,7 +133,7 @@ void TestIndividualSms::emptyProfileListStillWritesTheSms()
     Bench bench;
     bench.dm.q_profile.open();
     bench.sms.send(QStringLiteral("hi"));
-    QVERIFY(bench.modem.waitForPdus(1));
+    QVERIFY(bench.modem->waitForPdus(1));
     QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "", "", "", "", "hi ", "SEND", "<null>"}}));
 }
 
@@ -215,9 +179,9 @@ void TestIndividualSms::errorAnswerMarksThePartJustSent()
     QFETCH(int, failingPdu);
     Bench bench;
     bench.addProfiles();
-    bench.modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", failingPdu);
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", failingPdu);
     bench.sms.send(twoPartText());
-    QVERIFY(bench.modem.waitUntilIdle());
+    QVERIFY(bench.modem->waitUntilIdle());
     bench.clock.Delay(5000);
     const QList<QStringList> details = bench.details();
     QCOMPARE(details.size(), 2);
@@ -235,17 +199,17 @@ void TestIndividualSms::secondSendIsRefusedWhileOneRuns()
     // A click during the pumping wait of the first part.
     QTimer::singleShot(0, [&] { bench.sms.send(QStringLiteral("interleaved")); });
     bench.sms.send(twoPartText());
-    QVERIFY(bench.modem.waitForPdus(2));
+    QVERIFY(bench.modem->waitForPdus(2));
     bench.clock.Delay(5000);
     QCOMPARE(bench.dialogs.warnings(),
              QStringList{QStringLiteral("A broadcast is already running. Please wait until it has finished.")});
-    QCOMPARE(bench.modem.pdus().size(), 2);
-    QVERIFY(!bench.modem.texts().join(QString()).contains(QStringLiteral("interleaved")));
+    QCOMPARE(bench.modem->pdus().size(), 2);
+    QVERIFY(!bench.modem->texts().join(QString()).contains(QStringLiteral("interleaved")));
     QCOMPARE(bench.details().size(), 2);
 
     // Once the first has finished, sending works again.
     bench.sms.send(QStringLiteral("next"));
-    QVERIFY(bench.modem.waitForPdus(3));
+    QVERIFY(bench.modem->waitForPdus(3));
 }
 
 QTEST_GUILESS_MAIN(TestIndividualSms)

@@ -1,24 +1,11 @@
 // The one send loop under every sender: its order of steps, the rows it marks or adds,
 // and how it ends when the operator, the database or the device stops it.
-#include "base/Clock.h"
 #include "base/Errors.h"
-#include "broadcast/FailureMarker.h"
 #include "broadcast/IndividualSms.h"
-#include "broadcast/Records.h"
-#include "broadcast/RunState.h"
-#include "broadcast/SendRun.h"
-#include "data/Database.h"
-#include "data/DataModule.h"
-#include "modem/AtExchange.h"
-#include "modem/SerialLink.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SendBench.h"
 #include "support/SqliteShell.h"
-#include "support/TestModem.h"
-#include "support/TestWorkspace.h"
 
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -46,23 +33,14 @@ private:
     const TestWorkspace &m_ws;
 };
 
-struct Bench
+struct Bench : SendBench
 {
     Bench()
-        : display(runState, ws)
-        , modem(std::make_unique<TestModem>())
-        , records(dm.con)
-        , exchange(link, clock)
-        , marker(exchange, runState, records, clock, dialogs)
-        , services{exchange, runState, records, clock, dialogs, [] { return QStringLiteral("+60120000000"); }}
+        : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
+        , display(runState, ws)
         , sms(services, dm)
     {
-        clock.setScale(0.01);
-        clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
         runState.setDisplay(&display);
-        // Another program's lock is waited for briefly, so refusals come quickly.
-        dm.con.setBusyTimeout(50);
-        modem->plugInto(link);
         ws.exec(QStringLiteral("insert into profile(name, nickname, mobile_number, group_name) values "
                                "('Ali bin Abu', 'Ali', '60123456789', 'STAFF'), ('Siti', 'Ti', '60198765432', 'VIP')"));
         dm.q_profile.refresh();
@@ -112,28 +90,9 @@ struct Bench
     }
     int failRows() const { return ws.value(QStringLiteral("select count(*) from transaction_log where status = 'FAIL'")).toInt(); }
 
-    TestWorkspace ws;
-    ScriptedDialogs dialogs;
-    Clock clock;
-    DataModule dm;
-    RunState runState;
     RecordingDisplay display;
-    SerialLink link;
-    std::unique_ptr<TestModem> modem;
-    Records records;
-    AtExchange exchange;
-    FailureMarker marker;
-    SendServices services;
     IndividualSms sms;
 };
-
-QString twoPartText()
-{
-    QStringList words;
-    for (int i = 0; i < 40; ++i)
-        words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
-    return words.join(QLatin1Char(' '));
-}
 
 QString errorOf(const std::function<void()> &action)
 {

@@ -1,13 +1,4 @@
-#include "base/Clock.h"
-#include "broadcast/FailureMarker.h"
-#include "broadcast/Records.h"
-#include "broadcast/RunState.h"
-#include "data/DataModule.h"
-#include "modem/AtExchange.h"
-#include "modem/SerialLink.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestModem.h"
-#include "support/TestWorkspace.h"
+#include "support/SendBench.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -15,17 +6,9 @@
 namespace {
 
 // Everything one exchange needs, on a fresh database and a test modem.
-struct Bench
+struct Bench : SendBench
 {
-    Bench()
-        : records(dm.con)
-        , exchange(link, clock)
-        , marker(exchange, runState, records, clock, dialogs)
-    {
-        clock.setScale(0.01);
-        clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
-        modem.plugInto(link);
-    }
+    Bench() : SendBench(QDateTime(QDate(2026, 12, 8), QTime(9, 0))) {}
 
     // A project_detail row as a runner leaves it after writing the PDU.
     qint64 addSentRow(const QString &message)
@@ -54,17 +37,6 @@ struct Bench
     {
         return ws.value(QStringLiteral("select status from project_detail where id = %1").arg(row));
     }
-
-    TestWorkspace ws;
-    ScriptedDialogs dialogs;
-    Clock clock;
-    DataModule dm;
-    RunState runState;
-    SerialLink link;
-    TestModem modem;
-    Records records;
-    AtExchange exchange;
-    FailureMarker marker;
 };
 
 } // namespace
@@ -93,15 +65,15 @@ void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
     QStringList steps;
     bench.clock.setWaitListener([&](int milliseconds, bool pumping) {
         steps << QStringLiteral("%1 bytes written, wait %2 %3")
-                     .arg(bench.modem.receivedBytes().size())
+                     .arg(bench.modem->receivedBytes().size())
                      .arg(milliseconds)
                      .arg(pumping ? QStringLiteral("P") : QStringLiteral("B"));
     });
     // The modem reads its input from the event loop; let it catch up before each wait.
     bench.exchange.sendOnePart(QStringLiteral("+12345678901"), QStringLiteral("19876543210"), QStringLiteral("abc"),
                                waitsFor(Sender::Announcement, 0, 1), [&] { steps << QStringLiteral("record"); });
-    QVERIFY(bench.modem.waitForPdus(1));
-    QCOMPARE(bench.modem.receivedBytes(),
+    QVERIFY(bench.modem->waitForPdus(1));
+    QCOMPARE(bench.modem->receivedBytes(),
              QByteArray("AT+CMGF=0\r\nAT+CMGS=17\r\n07912143658709F111000B919178563412F00000AA0361F118\x1A"));
     QCOMPARE(steps.size(), 4);
     QVERIFY(steps[0].endsWith(QStringLiteral("wait 800 P")));
@@ -110,8 +82,8 @@ void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
     QVERIFY(steps[3].endsWith(QStringLiteral("wait 5000 P")));
     // During the pumping W1 the modem had read "AT+CMGF=0" and nothing more.
     QVERIFY2(steps[1].startsWith(QStringLiteral("11 bytes")), qPrintable(steps[1]));
-    QCOMPARE(bench.modem.pdus().first().message.text, QStringLiteral("abc"));
-    QCOMPARE(bench.modem.pdus().first().message.destination, QStringLiteral("19876543210"));
+    QCOMPARE(bench.modem->pdus().first().message.text, QStringLiteral("abc"));
+    QCOMPARE(bench.modem->pdus().first().message.destination, QStringLiteral("19876543210"));
 }
 
 void TestAtExchange::eachSenderHasItsWaits()
@@ -146,7 +118,7 @@ void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt()
     const qint64 earlier = bench.addSentRow(QStringLiteral("earlier message"));
     const qint64 row = bench.addSentRow(QStringLiteral("the whole stored message"));
     bench.runState.currentDetailId = QString::number(earlier);
-    bench.modem.answerWith(ModemSimulator::Input::Pdu, answer);
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, answer);
     bench.sendMarking(row, QStringLiteral("part"), Sender::Greeting);
 
     QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
@@ -164,9 +136,9 @@ void TestAtExchange::successAndLowerCaseErrorLeaveTheRowSent()
     const qint64 ok = bench.addSentRow(QStringLiteral("a"));
     bench.sendMarking(ok, QStringLiteral("a"), Sender::Greeting);
     const qint64 lower = bench.addSentRow(QStringLiteral("b"));
-    bench.modem.answerWith(ModemSimulator::Input::Pdu, "error");
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "error");
     bench.sendMarking(lower, QStringLiteral("b"), Sender::Greeting);
-    QVERIFY(bench.modem.waitUntilIdle());
+    QVERIFY(bench.modem->waitUntilIdle());
     bench.clock.Delay(50);
     QCOMPARE(bench.statusOf(ok), QStringLiteral("SEND"));
     QCOMPARE(bench.statusOf(lower), QStringLiteral("SEND"));
@@ -180,9 +152,9 @@ void TestAtExchange::answersQueuedDuringBlockingWaitArriveInOneCall()
     const qint64 second = bench.addSentRow(QStringLiteral("second"));
     bench.runState.currentDetailId = QString::number(second);
     QSignalSpy deliveries(&bench.link, &SerialLink::received);
-    bench.modem.send("OK\r\n> ");
+    bench.modem->send("OK\r\n> ");
     bench.clock.sleep(5000); // 50 ms of nothing processed
-    bench.modem.send("+CMS ERROR: 500\r\nERROR\r\n");
+    bench.modem->send("+CMS ERROR: 500\r\nERROR\r\n");
     bench.clock.sleep(5000);
     bench.clock.Delay(10000);
     QCOMPARE(deliveries.size(), 1);
@@ -199,26 +171,26 @@ void TestAtExchange::errorSplitAcrossTwoReadsIsRecognised()
     const qint64 row = bench.addSentRow(QStringLiteral("m"));
     bench.runState.currentDetailId = QString::number(row);
     QSignalSpy deliveries(&bench.link, &SerialLink::received);
-    bench.modem.send("\r\nERR");
+    bench.modem->send("\r\nERR");
     bench.clock.Delay(5000);
     QCOMPARE(deliveries.size(), 1);
     QCOMPARE(bench.statusOf(row), QStringLiteral("SEND"));
-    bench.modem.send("OR\r\n");
+    bench.modem->send("OR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(deliveries.size(), 2);
     QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
 
     // What follows a recognised error does not count it again.
-    bench.modem.send("OK\r\n");
+    bench.modem->send("OK\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
 
     // Through the modem's own split answers, during a send.
     const qint64 next = bench.addSentRow(QStringLiteral("n"));
-    bench.modem.setSplit(3, 1);
-    bench.modem.answerWith(ModemSimulator::Input::Pdu, "ERROR");
+    bench.modem->setSplit(3, 1);
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "ERROR");
     bench.sendMarking(next, QStringLiteral("n"), Sender::FailQueue);
-    QVERIFY(bench.modem.waitUntilIdle());
+    QVERIFY(bench.modem->waitUntilIdle());
     bench.clock.Delay(5000);
     QCOMPARE(bench.statusOf(next), QStringLiteral("FAIL"));
 }
@@ -227,13 +199,13 @@ void TestAtExchange::errorWithoutCurrentRowIsIgnoredAndHandlingGoesOn()
 {
     Bench bench;
     const qint64 row = bench.addSentRow(QStringLiteral("m"));
-    bench.modem.send("ERROR\r\n");
+    bench.modem->send("ERROR\r\n");
     bench.clock.Delay(5000);
     QVERIFY(bench.dialogs.shown().isEmpty());
     QCOMPARE(bench.statusOf(row), QStringLiteral("SEND"));
 
     bench.runState.currentDetailId = QString::number(row);
-    bench.modem.send("ERROR\r\n");
+    bench.modem->send("ERROR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
 }
@@ -247,7 +219,7 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     // The log cannot take the FAIL row: the error is shown, the row is marked all the
     // same, and the handler lives on.
     bench.ws.exec(QStringLiteral("drop table transaction_log"));
-    bench.modem.send("ERROR\r\n");
+    bench.modem->send("ERROR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.dialogs.errors().size(), 1);
     QVERIFY2(bench.dialogs.errors().first().contains(QStringLiteral("transaction_log")),
@@ -255,7 +227,7 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     QCOMPARE(bench.statusOf(first), QStringLiteral("FAIL"));
 
     bench.runState.currentDetailId = QString::number(second);
-    bench.modem.send("+CMS ERROR: 38\r\n");
+    bench.modem->send("+CMS ERROR: 38\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.statusOf(second), QStringLiteral("FAIL"));
     QCOMPARE(bench.dialogs.errors().size(), 2);
@@ -263,11 +235,11 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     // A current id that is no number matches no row; a row deleted meanwhile is not
     // brought back as a new row.
     bench.runState.currentDetailId = QStringLiteral("1 or 1=1");
-    bench.modem.send("ERROR\r\n");
+    bench.modem->send("ERROR\r\n");
     bench.clock.Delay(5000);
     bench.ws.exec(QStringLiteral("delete from project_detail"));
     bench.runState.currentDetailId = QString::number(first);
-    bench.modem.send("ERROR\r\n");
+    bench.modem->send("ERROR\r\n");
     bench.clock.Delay(5000);
     QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from project_detail")), QStringLiteral("0"));
     QCOMPARE(bench.dialogs.errors().size(), 2);
@@ -297,7 +269,7 @@ void TestAtExchange::refusedTextWritesNothing()
                              bench.exchange.sendOnePart({}, QStringLiteral("60123"), QString(161, QLatin1Char('a')),
                                                         waitsFor(Sender::Greeting, 0, 1), [&] { recorded = true; }));
     bench.clock.Delay(2000);
-    QVERIFY(bench.modem.receivedBytes().isEmpty());
+    QVERIFY(bench.modem->receivedBytes().isEmpty());
     QVERIFY(!recorded);
 }
 

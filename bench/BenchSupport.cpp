@@ -1,0 +1,29 @@
+#include "BenchSupport.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <cstdio>
+#include <cstdlib>
+
+void SilentDialogs::fail(const QString &text)
+{
+    std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
+    std::exit(1);
+}
+
+double shellSeconds(const QString &database, const QString &script)
+{
+    QProcess shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.setStandardOutputFile(QProcess::nullDevice());
+    shell.start(QStringLiteral("sqlite3"), {database});
+    shell.write(script.toUtf8());
+    shell.closeWriteChannel();
+    if (!shell.waitForFinished(-1) || shell.exitCode() != 0) {
+        std::fprintf(stderr, "sqlite3 failed: %s\n", shell.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return timer.nsecsElapsed() / 1e9;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "base/Dialogs.h"
+
+#include <QString>
+
+// Dialogs for benchmarks: no box is expected, so any box ends the run with its text.
+class SilentDialogs : public Dialogs
+{
+public:
+    void warning(const QString &text) override { fail(text); }
+    void error(const QString &text) override { fail(text); }
+    void information(const QString &, const QString &) override {}
+    Answer confirm(const QString &, Buttons) override { return Answer::No; }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString existingFolder(const QString &, const QString &) override { return {}; }
+
+private:
+    [[noreturn]] static void fail(const QString &text);
+};
+
+// Runs script through the sqlite3 shell on the database and returns its seconds;
+// a failing shell ends the run.
+double shellSeconds(const QString &database, const QString &script);

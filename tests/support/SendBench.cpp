@@ -1,0 +1,22 @@
+#include "support/SendBench.h"
+
+SendBench::SendBench(const QDateTime &now)
+    : modem(std::make_unique<TestModem>())
+    , records(dm.con)
+    , exchange(link, clock)
+    , marker(exchange, runState, records, clock, dialogs)
+    , services{exchange, runState, records, clock, dialogs, [] { return QStringLiteral("+60120000000"); }}
+{
+    clock.setScale(0.01);
+    clock.setFixedNow(now);
+    dm.con.setBusyTimeout(50);
+    modem->plugInto(link);
+}
+
+QString twoPartText()
+{
+    QStringList words;
+    for (int i = 0; i < 40; ++i)
+        words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
+    return words.join(QLatin1Char(' ')); // 279 characters
+}

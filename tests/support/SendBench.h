@@ -1,0 +1,40 @@
+#pragma once
+
+#include "base/Clock.h"
+#include "broadcast/FailureMarker.h"
+#include "broadcast/Records.h"
+#include "broadcast/RunState.h"
+#include "broadcast/SendRun.h"
+#include "data/DataModule.h"
+#include "modem/AtExchange.h"
+#include "modem/SerialLink.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestModem.h"
+#include "support/TestWorkspace.h"
+
+#include <memory>
+
+// What the senders stand on, wired as the main window wires it, over a fresh database
+// and a test modem whose port is open: the records, the exchange, the failure marker
+// and the services over them. Waits run at a hundredth of their length, the clock reads
+// `now`, and another program's lock is waited for only briefly.
+struct SendBench
+{
+    explicit SendBench(const QDateTime &now);
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    Clock clock;
+    DataModule dm;
+    RunState runState;
+    SerialLink link;
+    // A pointer, so that a test can pull the device away.
+    std::unique_ptr<TestModem> modem;
+    Records records;
+    AtExchange exchange;
+    FailureMarker marker;
+    SendServices services;
+};
+
+// A text of forty words that needs two SMS.
+QString twoPartText();
