@@ -15,6 +15,7 @@
 #include "reports/ReportsTab.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
@@ -107,6 +108,9 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     CiaTray1 = new TrayIcon(*this);
     connect(CiaTray1, &TrayIcon::exitRequested, this, &MainWindow::exitProgram);
+    // However the program comes to end, what was sent keeps its records if the database
+    // takes them at all.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { guarded(m_dialogs, [this] { m_records.flush(); }); });
     m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
     m_runState.setDisplay(m_frmWait.get());
 }
