@@ -1,9 +1,16 @@
-# One interface target carries the warning flags and Qt defines for every target of the project.
+# One interface target carries the warning flags and Qt defines for every target of the
+# project, tests and tools included.
 add_library(brivora_config INTERFACE)
 target_compile_options(brivora_config INTERFACE
-    -Wall -Wextra -Wnon-virtual-dtor -Wno-missing-field-initializers
+    -Wall -Wextra -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wcast-qual -pedantic
+    -Wno-missing-field-initializers
     $<$<BOOL:${BRIVORA_WERROR}>:-Werror>)
 target_compile_definitions(brivora_config INTERFACE
     QT_NO_CONTEXTLESS_CONNECT
     QT_NO_KEYWORDS
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_USE_QSTRINGBUILDER
     QT_DISABLE_DEPRECATED_UP_TO=0x060000)

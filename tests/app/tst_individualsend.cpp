@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 class TestIndividualSend : public QObject
 {
     Q_OBJECT
@@ -98,7 +100,7 @@ void TestIndividualSend::clickInTheListDuringATwoPartSendChangesNothingOfIt()
     QCOMPARE(window.dm().q_profile.currentRow(), 1);
     QVERIFY(office.modem.waitForPdus(2));
     QCOMPARE(office.modem.pdus().at(1).message.destination, QStringLiteral("60123456789"));
-    QCOMPARE(office.details(), (QList<QStringList>{{"60123456789", "Ali", "SEND"}, {"60123456789", "Ali", "FAIL"}}));
+    QCOMPARE(office.details(), (QList<QStringList>{{u"60123456789"_s, u"Ali"_s, u"SEND"_s}, {u"60123456789"_s, u"Ali"_s, u"FAIL"_s}}));
     QVERIFY(office.dialogs.shown().isEmpty());
 }
 
@@ -178,9 +180,9 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     QCOMPARE(pdu.centreNumber, QStringLiteral("60129999999"));
     QCOMPARE(pdu.text, QStringLiteral("Meeting at 3\r\nBring $5 & your ID @ door "));
     QCOMPARE(ws.rows(QStringLiteral("select project_name, name, msg_send, status from project_detail")),
-             (QList<QStringList>{{"INDIVIDUAL", "Siti", "Meeting at 3\r\nBring $5 & your ID @ door ", "SEND"}}));
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"Siti"_s, u"Meeting at 3\r\nBring $5 & your ID @ door "_s, u"SEND"_s}}));
     QCOMPARE(ws.rows(QStringLiteral("select project_name, mobile_number, status from transaction_log")),
-             (QList<QStringList>{{"INDIVIDUAL", "60198765432", "SEND"}}));
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"SEND"_s}}));
     QVERIFY(dialogs.shown().isEmpty());
     QCOMPARE(window.runState().progressCurrent, 0);
     QTRY_VERIFY(!window.frm_wait().isVisible()); // closes itself at its next tick

@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -61,10 +63,10 @@ void TestMainWindow::frameTabsAndHeader()
         captions << window.PageControl1->tabText(i);
         sheets << window.PageControl1->widget(i)->objectName();
     }
-    QCOMPARE(captions, (QStringList{"Profile", "SMS Anouncement && Broadcast", "Broadcast Schedule List",
-                                    "Broadcast Queue List (Fail Send)", "Reports", "Transaction Log", "Preference"}));
-    QCOMPARE(sheets, (QStringList{"TabSheet1", "TabSheet3", "TabSheet5", "suiTabSheet1", "TabSheet2", "suiTabSheet2",
-                                  "TabSheet4"}));
+    QCOMPARE(captions, (QStringList{u"Profile"_s, u"SMS Anouncement && Broadcast"_s, u"Broadcast Schedule List"_s,
+                                    u"Broadcast Queue List (Fail Send)"_s, u"Reports"_s, u"Transaction Log"_s, u"Preference"_s}));
+    QCOMPARE(sheets, (QStringList{u"TabSheet1"_s, u"TabSheet3"_s, u"TabSheet5"_s, u"suiTabSheet1"_s, u"TabSheet2"_s, u"suiTabSheet2"_s,
+                                  u"TabSheet4"_s}));
     QCOMPARE(window.PageControl1->currentWidget(), window.profileTab);
 
     // Only the selected sheet takes input.

@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestProgressWindow : public QObject
 {
     Q_OBJECT
@@ -58,8 +60,8 @@ void TestProgressWindow::frame()
     QCOMPARE(window->size(), QSize(509, 131));
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    const QStringList captions{"Broadcast in action...........", "Total SMS :", "Estimate time:", "Current SMS :"};
-    const QStringList names{"Label1", "Label2", "Label5", "Label6"};
+    const QStringList captions{u"Broadcast in action..........."_s, u"Total SMS :"_s, u"Estimate time:"_s, u"Current SMS :"_s};
+    const QStringList names{u"Label1"_s, u"Label2"_s, u"Label5"_s, u"Label6"_s};
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(window->findChild<QLabel *>(names[i])->text(), captions[i]);
     QVERIFY(window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->isTextVisible());

@@ -4,6 +4,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class RecordingDisplay : public ProgressDisplay
@@ -81,9 +83,9 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
     QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
     QCOMPARE(pdu.centreNumber, QStringLiteral("60120000000"));
     QCOMPARE(pdu.text, QStringLiteral("Hello <name> ")); // as typed, not personalised
-    QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "60198765432", "Siti", "Ti", "VIP",
-                                                   "Hello <name> ", "SEND", "<null>"}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{"INDIVIDUAL", "60198765432", "Siti", "Hello <name> ", "SEND"}}));
+    QCOMPARE(bench.details(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u"60198765432"_s, u"Siti"_s, u"Ti"_s, u"VIP"_s,
+                                                   u"Hello <name> "_s, u"SEND"_s, u"<null>"_s}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"Siti"_s, u"Hello <name> "_s, u"SEND"_s}}));
     QCOMPARE(bench.display.shown, QStringList{QStringLiteral("1/1")});
     QCOMPARE(bench.runState.progressCurrent, 0);
     QCOMPARE(bench.runState.currentDetailId, QStringLiteral("1"));
@@ -134,7 +136,7 @@ void TestIndividualSms::emptyProfileListStillWritesTheSms()
     bench.dm.q_profile.open();
     bench.sms.send(QStringLiteral("hi"));
     QVERIFY(bench.modem->waitForPdus(1));
-    QCOMPARE(bench.details(), (QList<QStringList>{{"INDIVIDUAL", "2026-12-08 11:45:00", "", "", "", "", "hi ", "SEND", "<null>"}}));
+    QCOMPARE(bench.details(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u""_s, u""_s, u""_s, u""_s, u"hi "_s, u"SEND"_s, u"<null>"_s}}));
 }
 
 void TestIndividualSms::longContactFieldsAreRecordedCut()
@@ -189,7 +191,7 @@ void TestIndividualSms::errorAnswerMarksThePartJustSent()
     QCOMPARE(details.at(2 - failingPdu).at(7), QStringLiteral("SEND"));
     const QList<QStringList> log = bench.log();
     QCOMPARE(log.size(), 3);
-    QCOMPARE(log.count({"INDIVIDUAL", "60123456789", "Ali bin Abu", details.at(failingPdu - 1).at(6), "FAIL"}), 1);
+    QCOMPARE(log.count({u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, details.at(failingPdu - 1).at(6), u"FAIL"_s}), 1);
 }
 
 void TestIndividualSms::secondSendIsRefusedWhileOneRuns()

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Records each step of the progress window with the log rows written by then.
@@ -129,12 +131,12 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart_data()
     QTest::addColumn<QStringList>("steps");
     QTest::newRow("progress before the log row")
         << static_cast<int>(SendPolicy::Progress::BeforeLog)
-        << QStringList{"show, bar 0 0/2 after 0 log rows", "update 1/2 after 0 log rows", "update 2/2 after 1 log rows",
-                       "update 2/2 after 2 log rows"};
+        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 0 log rows"_s, u"update 2/2 after 1 log rows"_s,
+                       u"update 2/2 after 2 log rows"_s};
     QTest::newRow("progress after the log row")
         << static_cast<int>(SendPolicy::Progress::AfterLog)
-        << QStringList{"show, bar 0 0/2 after 0 log rows", "update 1/2 after 1 log rows", "update 2/2 after 2 log rows",
-                       "update 2/2 after 3 log rows"};
+        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 1 log rows"_s, u"update 2/2 after 2 log rows"_s,
+                       u"update 2/2 after 3 log rows"_s};
 }
 
 void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
@@ -160,11 +162,11 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
     const QStringList texts = bench.modem->texts();
     QCOMPARE(bench.modem->pdus().at(2).message.destination, QStringLiteral("6022"));
     // Each row is marked once; a second part leaves it as its first part did.
-    QCOMPARE(bench.details(), (QList<QStringList>{{QString::number(first), "2026-12-09 10:30:00", "Ali", "short", "SEND"},
-                                                  {QString::number(second), "2026-12-09 10:30:00", "Siti", twoPartText(), "SEND"}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{"RAYA", "Ali", texts[0], "SEND"},
-                                              {"RAYA", "Siti", texts[1], "SEND"},
-                                              {"RAYA", "Siti", texts[2], "SEND"}}));
+    QCOMPARE(bench.details(), (QList<QStringList>{{QString::number(first), u"2026-12-09 10:30:00"_s, u"Ali"_s, u"short"_s, u"SEND"_s},
+                                                  {QString::number(second), u"2026-12-09 10:30:00"_s, u"Siti"_s, twoPartText(), u"SEND"_s}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
+                                              {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
+                                              {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
     QCOMPARE(bench.runState.currentDetailId, QString::number(second));
     QCOMPARE(bench.display.steps, steps);
 }
@@ -184,9 +186,9 @@ void TestSendRun::errorAnswerMarksTheRowOfItsPart()
     QCOMPARE(bench.details().at(0).at(4), QStringLiteral("SEND"));
     QCOMPARE(bench.details().at(1).at(4), QStringLiteral("FAIL"));
     // The failed part has its "FAIL" row, with the whole stored message, then its "SEND" row.
-    QCOMPARE(bench.log(), (QList<QStringList>{{"RAYA", "Ali", "one ", "SEND"},
-                                              {"RAYA", "Siti", "two", "FAIL"},
-                                              {"RAYA", "Siti", "two ", "SEND"}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one "_s, u"SEND"_s},
+                                              {u"RAYA"_s, u"Siti"_s, u"two"_s, u"FAIL"_s},
+                                              {u"RAYA"_s, u"Siti"_s, u"two "_s, u"SEND"_s}}));
 }
 
 void TestSendRun::repeatedErrorGivesOneFailPerPart()
@@ -276,10 +278,10 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.records.pendingCount(), 0);
     const QString firstPart = bench.modem->texts().first();
-    QCOMPARE(bench.details(), (QList<QStringList>{{"1", "2026-12-09 10:30:00", "Ali bin Abu", firstPart, "SEND"},
-                                                  {"2", "2026-12-09 10:30:00", "Ali bin Abu", "next ", "SEND"}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{"INDIVIDUAL", "Ali bin Abu", firstPart, "SEND"},
-                                              {"INDIVIDUAL", "Ali bin Abu", "next ", "SEND"}}));
+    QCOMPARE(bench.details(), (QList<QStringList>{{u"1"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
+                                                  {u"2"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
+                                              {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
     QCOMPARE(bench.runState.currentDetailId, QStringLiteral("2"));
 }
 
@@ -299,8 +301,8 @@ void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     }
     bench.records.flush();
     QCOMPARE(bench.details().first().at(4), QStringLiteral("FAIL"));
-    QCOMPARE(bench.log(), (QList<QStringList>{{"INDIVIDUAL", "Ali bin Abu", "hi ", "SEND"},
-                                              {"INDIVIDUAL", "Ali bin Abu", "hi ", "FAIL"}}));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
+                                              {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
 }
 
 void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall_data()

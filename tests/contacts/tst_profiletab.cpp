@@ -18,6 +18,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Empty boxes are stored as empty (NULL) fields, which the program reads as "".
@@ -193,8 +195,8 @@ private Q_SLOTS:
                                tab.ComboBox2->currentText(), tab.ComboBox3->currentText(),
                                tab.RichEdit1->toPlainText(), tab.suiEdit4->text(), tab.suiEdit5->text()};
         };
-        QCOMPARE(form(), (QStringList{"Ali", "Li", "601", "a@b", "ISLAM", "VIP", "900", "Encik", "MALAY", "Jalan 1",
-                                      "v1", "v2"}));
+        QCOMPARE(form(), (QStringList{u"Ali"_s, u"Li"_s, u"601"_s, u"a@b"_s, u"ISLAM"_s, u"VIP"_s, u"900"_s, u"Encik"_s, u"MALAY"_s, u"Jalan 1"_s,
+                                      u"v1"_s, u"v2"_s}));
         QCOMPARE(tab.DateTimePicker1->date(), QDate(1980, 3, 5));
         QCOMPARE(tab.DateTimePicker2->date(), QDate(2005, 7, 6));
 
@@ -207,8 +209,8 @@ private Q_SLOTS:
 
         // A malformed date is reported only after every other field has been taken.
         QTest::keyClick(tab.DBGrid1, Qt::Key_Down);
-        QCOMPARE(form(), (QStringList{"Cy", "C", "603", "c@d", "HINDU", "STAFF", "77", "Mr", "ENGLISH", "Road 2", "x1",
-                                      "x2"}));
+        QCOMPARE(form(), (QStringList{u"Cy"_s, u"C"_s, u"603"_s, u"c@d"_s, u"HINDU"_s, u"STAFF"_s, u"77"_s, u"Mr"_s, u"ENGLISH"_s, u"Road 2"_s, u"x1"_s,
+                                      u"x2"_s}));
         QCOMPARE(tab.DateTimePicker1->date(), QDate(1980, 3, 5));
         QCOMPARE(f->dialogs.errors(), QStringList{QStringLiteral("'1990-05-03' is not a valid date.")});
     }
@@ -221,10 +223,10 @@ private Q_SLOTS:
         f->show();
         ProfileTab &tab = f->tab;
         tab.ComboBox1->setEditText(QStringLiteral("typed"));
-        QCOMPARE(f->openList(tab.ComboBox1), (QStringList{"VIP", "STAFF"}));
+        QCOMPARE(f->openList(tab.ComboBox1), (QStringList{u"VIP"_s, u"STAFF"_s}));
         QCOMPARE(tab.ComboBox1->currentText(), QStringLiteral("typed"));
 
-        QCOMPARE(f->openList(tab.ComboBox2), (QStringList{"Encik", "Puan"}));
+        QCOMPARE(f->openList(tab.ComboBox2), (QStringList{u"Encik"_s, u"Puan"_s}));
         QCOMPARE(tab.ComboBox2->currentText(), QString());
         tab.ComboBox3->setEditText(QString());
         QCOMPARE(f->openList(tab.ComboBox2), QStringList{QStringLiteral("Blank")});
@@ -247,8 +249,8 @@ private Q_SLOTS:
             f->type(f->tab.Edit4, QStringLiteral("1234567"));
             f->save();
             QCOMPARE(f->dialogs.errors(), QStringList{QStringLiteral("The field income takes at most 6 characters.")});
-            QCOMPARE(f->stored(), (QList<QStringList>{{"Old", "O", "601", "", "", "", "", "SINGLE", "", "12", "", "",
-                                                      "", "", ""}}));
+            QCOMPARE(f->stored(), (QList<QStringList>{{u"Old"_s, u"O"_s, u"601"_s, u""_s, u""_s, u""_s, u""_s, u"SINGLE"_s, u""_s, u"12"_s, u""_s, u""_s,
+                                                      u""_s, u""_s, u""_s}}));
             QCOMPARE(f->tab.Label32->text(), QStringLiteral("1"));
             QCOMPARE(f->tab.DBGrid1->model()->index(0, 0).data().toString(), QStringLiteral("Old"));
         }

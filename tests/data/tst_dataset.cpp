@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestDataset : public QObject
 {
     Q_OBJECT
@@ -410,7 +412,7 @@ void TestDataset::refusedRowIsNotPostedAgain()
     dm.q_prj_dtl_any.append();
     dm.q_prj_dtl_any.setValue(QStringLiteral("nickname"), QStringLiteral("Li"));
     dm.q_prj_dtl_any.post();
-    QCOMPARE(ws.rows(QStringLiteral("select nickname from project_detail")), (QList<QStringList>{{"Li"}}));
+    QCOMPARE(ws.rows(QStringLiteral("select nickname from project_detail")), (QList<QStringList>{{u"Li"_s}}));
 }
 
 void TestDataset::editPastLastRowAndLostRowsAreRefused()
@@ -445,7 +447,7 @@ void TestDataset::newDatabaseToolMakesAReadyDatabase()
     QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 0);
     QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
              QStringLiteral("12"));
-    QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")), (QList<QStringList>{{"ENGLISH", "MALAY"}}));
+    QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")), (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
     // An existing database is never overwritten.
     ws.exec(QStringLiteral("insert into profile(name) values ('kept')"));
     QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 1);

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Everything one exchange needs, on a fresh database and a test modem.
@@ -89,7 +91,7 @@ void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
 void TestAtExchange::eachSenderHasItsWaits()
 {
     auto describe = [](const PartWaits &w) {
-        auto one = [](const Wait &wait) {
+        auto one = [](const Wait &wait) -> QString {
             return QString::number(wait.milliseconds) + (wait.pumping ? QLatin1Char('P') : QLatin1Char('B'));
         };
         return QStringList{one(w.w1), one(w.w2), one(w.w3)}.join(QLatin1Char(' '));
@@ -125,8 +127,8 @@ void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt()
     QCOMPARE(bench.statusOf(earlier), QStringLiteral("SEND"));
     QCOMPARE(bench.ws.rows(QStringLiteral("select project_name, date_send, mobile_number, name, nickname, group_name, "
                                           "msg_send, status from transaction_log")),
-             (QList<QStringList>{{"RAYA", "2026-12-08 09:00:00", "60123456789", "Ali", "Li", "STAFF",
-                                  "the whole stored message", "FAIL"}}));
+             (QList<QStringList>{{u"RAYA"_s, u"2026-12-08 09:00:00"_s, u"60123456789"_s, u"Ali"_s, u"Li"_s, u"STAFF"_s,
+                                  u"the whole stored message"_s, u"FAIL"_s}}));
     QVERIFY(bench.dialogs.shown().isEmpty());
 }
 

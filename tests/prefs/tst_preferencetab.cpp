@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The tab on a fresh database, shown as an active window so that focus moves for real.
@@ -118,22 +120,22 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
     QTest::keyClicks(tab.suiEdit7, QStringLiteral("Bahasa"));
 
     const QList<Case> cases{
-        {tab.CheckBox1, "birthday", "auto_broadcast", "YES"},
-        {tab.CheckBox2, "anniversary", "auto_broadcast", "NO"},
-        {tab.DateTimePicker3, "birthday", "auto_broadcast_time", "2000-01-01 08:30:00"},
-        {tab.DateTimePicker4, "anniversary", "auto_broadcast_time", "2001-02-03 21:05:00"},
-        {tab.Memo1, "birthday", "msg_eng", "Happy birthday\n<NAME>"},
-        {tab.Memo3, "birthday", "msg_malay", "Selamat hari jadi\n\nDari kami"},
-        {tab.Memo2, "anniversary", "msg_eng", "Happy anniversary"},
-        {tab.Memo4, "anniversary", "msg_malay", "Ulang tahun\nperkahwinan"},
-        {tab.Edit6, "text_replacement", "name", "<N>"},
-        {tab.Edit7, "text_replacement", "nickname", "<K>"},
-        {tab.Edit8, "text_replacement", "geeting", "<G>"},
-        {tab.suiEdit2, "text_replacement", "var1", "<1>"},
-        {tab.suiEdit3, "text_replacement", "var2", " <2> "},
-        {tab.suiEdit1, "smsc", "center_number", "+60 12-345 6789"},
-        {tab.suiEdit6, "languages", "lang1", "ENGLISH"},
-        {tab.suiEdit7, "languages", "lang2", "BAHASA"},
+        {tab.CheckBox1, u"birthday"_s, u"auto_broadcast"_s, u"YES"_s},
+        {tab.CheckBox2, u"anniversary"_s, u"auto_broadcast"_s, u"NO"_s},
+        {tab.DateTimePicker3, u"birthday"_s, u"auto_broadcast_time"_s, u"2000-01-01 08:30:00"_s},
+        {tab.DateTimePicker4, u"anniversary"_s, u"auto_broadcast_time"_s, u"2001-02-03 21:05:00"_s},
+        {tab.Memo1, u"birthday"_s, u"msg_eng"_s, u"Happy birthday\n<NAME>"_s},
+        {tab.Memo3, u"birthday"_s, u"msg_malay"_s, u"Selamat hari jadi\n\nDari kami"_s},
+        {tab.Memo2, u"anniversary"_s, u"msg_eng"_s, u"Happy anniversary"_s},
+        {tab.Memo4, u"anniversary"_s, u"msg_malay"_s, u"Ulang tahun\nperkahwinan"_s},
+        {tab.Edit6, u"text_replacement"_s, u"name"_s, u"<N>"_s},
+        {tab.Edit7, u"text_replacement"_s, u"nickname"_s, u"<K>"_s},
+        {tab.Edit8, u"text_replacement"_s, u"geeting"_s, u"<G>"_s},
+        {tab.suiEdit2, u"text_replacement"_s, u"var1"_s, u"<1>"_s},
+        {tab.suiEdit3, u"text_replacement"_s, u"var2"_s, u" <2> "_s},
+        {tab.suiEdit1, u"smsc"_s, u"center_number"_s, u"+60 12-345 6789"_s},
+        {tab.suiEdit6, u"languages"_s, u"lang1"_s, u"ENGLISH"_s},
+        {tab.suiEdit7, u"languages"_s, u"lang2"_s, u"BAHASA"_s},
     };
     for (const Case &c : cases) {
         f.leave(c.control);
@@ -170,11 +172,11 @@ void TestPreferenceTab::onlyTheFirstRowOfASettingsTableIsWritten()
     f.leave(f.tab.suiEdit1);
 
     QCOMPARE(column(f.ws, QStringLiteral("select auto_broadcast, msg_eng from birthday order by id")),
-             (QStringList{"NO|first", "YES|second"}));
+             (QStringList{u"NO|first"_s, u"YES|second"_s}));
     QCOMPARE(column(f.ws, QStringLiteral("select lang1, lang2 from languages order by ID")),
-             (QStringList{"A|IBAN", "C|D"}));
+             (QStringList{u"A|IBAN"_s, u"C|D"_s}));
     QCOMPARE(column(f.ws, QStringLiteral("select center_number from smsc order by rowid")),
-             (QStringList{"333", "222"}));
+             (QStringList{u"333"_s, u"222"_s}));
 }
 
 void TestPreferenceTab::focusedSettingIsStoredWhenTheWindowAsks()
@@ -251,7 +253,7 @@ void TestPreferenceTab::groupsAreUpperCaseAndMayRepeat()
         QCOMPARE(QApplication::focusWidget(), f.tab.Edit5);
     }
     QCOMPARE(column(f.ws, QStringLiteral("select group_name from grouping order by id")),
-             (QStringList{"STAFF", "STAFF", "  "}));
+             (QStringList{u"STAFF"_s, u"STAFF"_s, u"  "_s}));
     QCOMPARE(f.tab.DBGrid5->model()->rowCount(), 3);
     QCOMPARE(f.tab.DBGrid5->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("GROUP"));
     QCOMPARE(f.tab.DBGrid5->model()->columnCount(), 1);
@@ -270,7 +272,7 @@ void TestPreferenceTab::greetingsTakeTheLanguageListsText()
     QTest::mouseClick(f.tab.BitBtn5, Qt::LeftButton);
 
     QCOMPARE(column(f.ws, QStringLiteral("select language, greeting from greeting order by id")),
-             (QStringList{"MALAY|Encik", "Iban|Dear \"friend\""}));
+             (QStringList{u"MALAY|Encik"_s, u"Iban|Dear \"friend\""_s}));
     QCOMPARE(f.tab.Edit9->text(), QString());
     QCOMPARE(f.tab.ComboBox4->currentText(), QStringLiteral("Iban"));
     QAbstractItemModel *grid = f.tab.DBGrid2->model();
@@ -332,7 +334,7 @@ void TestPreferenceTab::deleteButtonsAskFirst()
     QTest::mouseClick(f.tab.DBNavigator3->findChild<QToolButton *>(), Qt::LeftButton);
     QCOMPARE(f.ws.value(QStringLiteral("select count(*) from greeting")), QStringLiteral("0"));
     QCOMPARE(f.dialogs.texts(QStringLiteral("confirm")),
-             (QStringList{"Delete record?", "Delete record?", "Delete record?"}));
+             (QStringList{u"Delete record?"_s, u"Delete record?"_s, u"Delete record?"_s}));
 }
 
 void TestPreferenceTab::backupIntoTheFolderSelectedInTheTree()
