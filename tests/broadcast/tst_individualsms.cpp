@@ -182,6 +182,13 @@ void TestIndividualSms::errorAnswerMarksThePartJustSent()
     Bench bench;
     bench.addProfiles();
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", failingPdu);
+    // The failing part's answer is taken during its own last wait (pumping, one a part),
+    // however long the modem takes to give it.
+    int pumpingWaits = 0;
+    bench.clock.setWaitListener([&](int, bool pumping) {
+        if (pumping && ++pumpingWaits == failingPdu)
+            QVERIFY(QTest::qWaitFor([&] { return bench.log().size() == failingPdu; }));
+    });
     bench.sms.send(twoPartText());
     QVERIFY(bench.modem->waitUntilIdle());
     bench.clock.Delay(5000);

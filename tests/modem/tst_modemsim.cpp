@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -21,12 +22,22 @@ struct Bench
     SerialLink link;
     ReceivedChunks chunks{link};
     Bench() { modem.plugInto(link); }
-    // Writes bytes and returns the modem's whole answer once nothing more comes.
-    QByteArray exchange(const QByteArray &bytes, int quietMilliseconds = 100)
+    // Writes bytes and returns the modem's whole answer to them: once the modem has read
+    // them all and written everything it answers, and the link has received that.
+    QByteArray exchange(const QByteArray &bytes)
     {
         const qsizetype before = chunks.all().size();
+        const qsizetype read = modem.receivedBytes().size() + bytes.size();
+        const qsizetype answered = modem.sentBytes().size();
         link.write(bytes);
-        Clock().Delay(quietMilliseconds);
+        const bool settled = QTest::qWaitFor(
+            [&] {
+                return modem.receivedBytes().size() >= read && modem.isIdle()
+                       && chunks.all().size() - before >= modem.sentBytes().size() - answered;
+            },
+            30000);
+        if (!settled)
+            qFatal("the modem did not settle");
         return chunks.all().mid(before);
     }
 };
@@ -159,19 +170,31 @@ void TestModemSimulator::delayedAnswerDoesNotBlockTheEventLoop()
 {
     Bench bench;
     bench.modem.setDelay(150);
-    QElapsedTimer elapsed;
-    elapsed.start();
+    // Events flow while the answer waits: a short timer ticks before the answer comes.
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    QElapsedTimer sinceRead;
+    connect(&bench.modem, &ModemSimulator::inputReceived, this, [&] {
+        if (!sinceRead.isValid())
+            sinceRead.start();
+    });
+    int ticksBeforeAnswer = -1;
+    qint64 answeredAfter = -1;
+    connect(&bench.link, &SerialLink::received, this, [&] {
+        if (ticksBeforeAnswer < 0) {
+            ticksBeforeAnswer = ticks;
+            answeredAfter = sinceRead.elapsed();
+        }
+    });
+    ticker.start();
     bench.link.write(ExchangeOfOnePart);
-    Clock().Delay(50);
-    // The modem has read everything and answers nothing yet, while events flow.
-    QVERIFY(elapsed.elapsed() < 140);
-    QCOMPARE(bench.modem.pdus().size(), 1);
-    QVERIFY(bench.chunks.all().isEmpty());
-    QVERIFY(!bench.modem.isIdle());
-
-    QVERIFY(bench.modem.waitUntilIdle());
+    QVERIFY(bench.modem.waitForPdus(1));
     QVERIFY(bench.chunks.waitForBytes(20));
-    QVERIFY(elapsed.elapsed() >= 150);
+    QVERIFY(bench.modem.waitUntilIdle());
+    QVERIFY(ticksBeforeAnswer > 0);
+    QVERIFY2(answeredAfter >= 150, qPrintable(QString::number(answeredAfter)));
     QCOMPARE(bench.chunks.all(), QByteArray("OK\r\n> +CMGS: 1\r\nOK\r\n"));
 }
 

@@ -99,6 +99,12 @@ private Q_SLOTS:
     void confirmingSetupWithoutPortFailsAndKeepsChoice();
     void clickingLightWhileOpenClosesAndReopens();
     void statusLight();
+
+private:
+    // A device that never existed: the numbers of pseudo-terminals that have gone are
+    // handed out again, to tests running beside this one.
+    QString missingDevice() const { return m_neverThere.filePath(QStringLiteral("ttyUSB9")); }
+    QTemporaryDir m_neverThere;
 };
 
 void TestSerialLink::closedPortRefusesInputAndOutput()
@@ -125,7 +131,7 @@ void TestSerialLink::unknownPortNamesCannotBeOpened_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("start name") << QStringLiteral("COM");
     QTest::newRow("empty") << QString();
-    QTest::newRow("missing device") << QStringLiteral("/dev/pts/99999");
+    QTest::newRow("missing device") << missingDevice();
 }
 
 void TestSerialLink::unknownPortNamesCannotBeOpened()
@@ -202,6 +208,9 @@ void TestSerialLink::removedDeviceFailsWritesAndCanBeClosed()
     link.close();
     QVERIFY(!link.isOpen());
     QCOMPARE(light.count(), 2);
+    SerialSettings gone = link.settings();
+    gone.portName = missingDevice();
+    link.setSettings(gone);
     QCOMPARE(errorOf([&] { link.open(); }), QStringLiteral("Unable to open com port (win error code: 2)"));
 }
 
@@ -334,7 +343,7 @@ void TestSerialLink::portListAddsARunningSimulator()
     // A file left behind by a simulator that was killed names a device that is gone.
     QFile stale(SimulatorDevice::portFilePath());
     QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("/dev/pts/99999\n");
+    stale.write(QFile::encodeName(missingDevice()) + '\n');
     stale.close();
     QCOMPARE(SerialLink::availablePortNames(), machine);
 }

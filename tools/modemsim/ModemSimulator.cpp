@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -200,12 +201,19 @@ void ModemSimulator::answer(const QByteArray &bytes, bool splittable)
     if (m_silent || bytes.isEmpty())
         return;
     if (splittable && m_splitAt > 0 && bytes.size() > m_splitAt) {
-        m_output << Chunk{m_delay, bytes.left(m_splitAt)} << Chunk{m_splitPause, bytes.mid(m_splitAt)};
+        m_output << Chunk{m_delay, bytes.left(m_splitAt)} << Chunk{m_splitPause, bytes.mid(m_splitAt), true};
     } else {
         m_output << Chunk{m_delay, bytes};
     }
     if (!m_outputTimer->isActive())
         flushOutput();
+}
+
+int ModemSimulator::unreadByPort() const
+{
+    // The simulator keeps the slave open too: its input queue is what the port has not read.
+    int queued = 0;
+    return ::ioctl(m_slave, TIOCINQ, &queued) == 0 ? queued : 0;
 }
 
 void ModemSimulator::flushOutput()
@@ -215,6 +223,10 @@ void ModemSimulator::flushOutput()
         if (next.waitMilliseconds > 0) {
             m_outputTimer->start(next.waitMilliseconds);
             next.waitMilliseconds = 0;
+            return;
+        }
+        if (next.afterRead && unreadByPort() > 0) {
+            m_outputTimer->start(5);
             return;
         }
         writeNow(next.bytes);

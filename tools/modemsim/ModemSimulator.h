@@ -62,7 +62,8 @@ public:
     // answers queue up, after the answer before it: a slow modem.
     void setDelay(int milliseconds) { m_delay = milliseconds; }
     // Each answer longer than `at` bytes is written in two pieces, the second
-    // pauseMilliseconds after the first: "ERROR" with at = 3 arrives as "ERR", "OR".
+    // pauseMilliseconds after the first and not before the port has read the first:
+    // "ERROR" with at = 3 arrives as "ERR", "OR", however busy the machine.
     void setSplit(int at, int pauseMilliseconds);
     // Writes bytes to the port at once, as if the modem had sent them on its own.
     void send(const QByteArray &bytes);
@@ -92,6 +93,8 @@ private:
     {
         int waitMilliseconds;
         QByteArray bytes;
+        // Written only once the port has read everything written before it.
+        bool afterRead = false;
     };
 
     void readInput();
@@ -103,6 +106,8 @@ private:
     void answer(const QByteArray &bytes, bool splittable = true);
     void flushOutput();
     void writeNow(const QByteArray &bytes);
+    // Bytes written to the port that it has not read yet.
+    int unreadByPort() const;
 
     int m_master = -1;
     int m_slave = -1;
