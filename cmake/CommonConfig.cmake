@@ -14,3 +14,12 @@ target_compile_definitions(brivora_config INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_USE_QSTRINGBUILDER
     QT_DISABLE_DEPRECATED_UP_TO=0x060000)
+
+# AddressSanitizer and UndefinedBehaviorSanitizer for a second build of everything;
+# every report ends the program, so a test that meets one fails.
+option(BRIVORA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(BRIVORA_SANITIZE)
+    set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(brivora_config INTERFACE ${sanitizers})
+    target_link_options(brivora_config INTERFACE ${sanitizers})
+endif()

@@ -69,12 +69,16 @@ private Q_SLOTS:
     void errorAnswerMarksThePartJustSent_data();
     void errorAnswerMarksThePartJustSent();
     void secondSendIsRefusedWhileOneRuns();
+    void errorAnswerAfterAOnePartSendMarksItsRow();
 };
 
 void TestIndividualSms::shortMessageGoesOutAsOneSms()
 {
     Bench bench;
     bench.addProfiles();
+    // The token row defines "<name>": a personalising sender would replace it.
+    bench.ws.exec(QStringLiteral("insert into text_replacement(name, nickname, geeting) values ('<name>', '<nick>', '<greet>')"));
+    bench.dm.q_text_replacement.refresh();
     bench.dm.q_profile.next(); // the profile selected in the list
     bench.sms.send(QStringLiteral("Hello <name>"));
 
@@ -219,6 +223,23 @@ void TestIndividualSms::secondSendIsRefusedWhileOneRuns()
     // Once the first has finished, sending works again.
     bench.sms.send(QStringLiteral("next"));
     QVERIFY(bench.modem->waitForPdus(3));
+}
+
+void TestIndividualSms::errorAnswerAfterAOnePartSendMarksItsRow()
+{
+    Bench bench;
+    bench.addProfiles();
+    bench.sms.send(QStringLiteral("earlier"));
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
+    // All waits of a one-part message block: the answer is read after the send has ended,
+    // and marks the new row, current by then.
+    bench.sms.send(QStringLiteral("hi"));
+    QVERIFY(!bench.runState.isSending());
+    QTRY_COMPARE(bench.details().at(1).at(7), QStringLiteral("FAIL"));
+    QCOMPARE(bench.details().at(0).at(7), QStringLiteral("SEND"));
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"earlier "_s, u"SEND"_s},
+                                              {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
+                                              {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
 }
 
 QTEST_GUILESS_MAIN(TestIndividualSms)

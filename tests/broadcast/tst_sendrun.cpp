@@ -116,6 +116,7 @@ private Q_SLOTS:
     void runnerMarksItsRowsAndLogsEveryPart_data();
     void runnerMarksItsRowsAndLogsEveryPart();
     void errorAnswerMarksTheRowOfItsPart();
+    void modemRefusingEveryPartLogsFailThenSendForEach();
     void repeatedErrorGivesOneFailPerPart();
     void pauseIsShownAndPumps();
     void stopRequestEndsTheSendAtAPartBoundary();
@@ -189,6 +190,35 @@ void TestSendRun::errorAnswerMarksTheRowOfItsPart()
     QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one "_s, u"SEND"_s},
                                               {u"RAYA"_s, u"Siti"_s, u"two"_s, u"FAIL"_s},
                                               {u"RAYA"_s, u"Siti"_s, u"two "_s, u"SEND"_s}}));
+}
+
+void TestSendRun::modemRefusingEveryPartLogsFailThenSendForEach()
+{
+    Bench bench;
+    const qint64 first = bench.addRecipient(u"Ali"_s, u"6011"_s, u"one"_s);
+    const qint64 second = bench.addRecipient(u"Siti"_s, u"6022"_s, twoPartText());
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500");
+    // Each part's answer is taken during that part's last wait, the third wait of its own.
+    int waits = 0;
+    bench.clock.setWaitListener([&](int, bool) {
+        if (++waits % 3 == 0)
+            QVERIFY(QTest::qWaitFor([&] { return bench.failRows() == waits / 3; }));
+    });
+    auto run = SendRun::begin(bench.services, {Sender::Announcement}, 2);
+    run->send(bench.recipient(first));
+    run->send(bench.recipient(second));
+    run->finish();
+    const QStringList texts = bench.modem->texts();
+    QCOMPARE(texts.size(), 3);
+    // The "FAIL" row holds the whole stored message, the "SEND" row the part sent.
+    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one"_s, u"FAIL"_s},
+                                              {u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
+                                              {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
+                                              {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
+                                              {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
+                                              {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
+    QCOMPARE(bench.details().at(0).at(4), u"FAIL"_s);
+    QCOMPARE(bench.details().at(1).at(4), u"FAIL"_s);
 }
 
 void TestSendRun::repeatedErrorGivesOneFailPerPart()
