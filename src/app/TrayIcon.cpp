@@ -8,7 +8,8 @@
 
 namespace {
 
-// A blue speech bubble: the program has no icon file of its own.
+// A blue speech bubble: the program needs no icon file of its own. The desktop menu's icon,
+// packaging/brivora.svg, is the same drawing: change both together.
 QIcon bubbleIcon()
 {
     QPixmap pixmap(32, 32);

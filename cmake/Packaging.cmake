@@ -1,0 +1,33 @@
+# What a user installs: the program, its tools, the launcher the desktop menu starts, and the
+# menu entry with its icon. Tests and benchmarks have no install rules and stay out.
+include(GNUInstallDirs)
+
+install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/brivora-launch
+        DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/brivora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/brivora.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The Debian package, made by scripts/package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME brivora)
+set(CPACK_PACKAGE_CONTACT "Brivora maintainers <maintainers@users.noreply.c-seed-921a107c.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personalised bulk SMS to a client list through a GSM modem")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Brivora keeps a client list and sends each client a personal SMS, written once
+in two languages, through a GSM phone or modem on a serial port: announcements
+to chosen groups, the day's birthday and anniversary greetings, single
+messages, and re-sends of what the modem refused.]])
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION comm)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# dpkg-shlibdeps finds the libraries the programs link. What Qt loads at run time is named
+# here: the SQLite driver and the font the layouts are measured for. The xcb platform and
+# JPEG plugins come with libqt6gui6 on Debian 12 (qt6-qpa-plugins holds only VNC and touch).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-liberation")
+include(CPack)
