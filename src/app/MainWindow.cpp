@@ -115,7 +115,12 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     m_runState.setDisplay(m_frmWait.get());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The tabs and their grids show the data module's query objects: they go first, while
+    // those still exist (child widgets would otherwise outlive the members).
+    qDeleteAll(findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 QWidget *MainWindow::buildHeader()
 {

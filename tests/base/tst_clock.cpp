@@ -58,7 +58,7 @@ void TestClock::pumpingWaitAfterQuitSleepsInsteadOfSpinning()
     Clock clock;
     std::clock_t used = 0;
     qint64 waited = 0;
-    QTimer::singleShot(0, qApp, [&] {
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
         QCoreApplication::quit();
         const std::clock_t start = std::clock();
         QElapsedTimer timer;
