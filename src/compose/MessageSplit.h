@@ -1,11 +1,9 @@
 #pragma once
 
+#include "modem/Pdu.h"
+
 #include <QString>
 #include <QStringList>
-
-// One SMS carries 160 septets of the GSM alphabet; characters of its extension
-// table take two.
-inline constexpr int SmsSeptets = 160;
 
 struct SeparatedSms
 {

@@ -74,9 +74,18 @@ BrivoraError undecodable(const QString &what)
 
 } // namespace
 
+QChar gsmSentCharacter(QChar character)
+{
+    if (character == u'`')
+        return u'\'';
+    if (character.category() == QChar::Other_Control && !basicCode(character) && !extensionEntry(character))
+        return u' ';
+    return character;
+}
+
 int gsmSeptetWidth(QChar character)
 {
-    return extensionEntry(character) ? 2 : 1;
+    return extensionEntry(gsmSentCharacter(character)) ? 2 : 1;
 }
 
 int gsmSeptetCount(QStringView text)
@@ -91,7 +100,8 @@ QByteArray toGsmSeptets(const QString &text)
 {
     QByteArray septets;
     septets.reserve(text.size());
-    for (const QChar character : text) {
+    for (const QChar typed : text) {
+        const QChar character = gsmSentCharacter(typed);
         if (const std::optional<char> code = basicCode(character)) {
             septets += *code;
         } else if (const ExtensionEntry *entry = extensionEntry(character)) {
