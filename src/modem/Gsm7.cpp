@@ -67,14 +67,7 @@ const ExtensionEntry *extensionEntry(QChar character)
     return found == ExtensionTable.end() ? nullptr : &*found;
 }
 
-BrivoraError undecodable(const QString &what)
-{
-    return BrivoraError(QStringLiteral("Invalid GSM 7-bit text: %1").arg(what));
-}
-
-} // namespace
-
-QChar gsmSentCharacter(QChar character)
+QChar sentCharacter(QChar character)
 {
     if (character == u'`')
         return u'\'';
@@ -83,9 +76,25 @@ QChar gsmSentCharacter(QChar character)
     return character;
 }
 
+BrivoraError undecodable(const QString &what)
+{
+    return BrivoraError(QStringLiteral("Invalid GSM 7-bit text: %1").arg(what));
+}
+
+} // namespace
+
+QString gsmSentText(const QString &text)
+{
+    QString sent;
+    sent.reserve(text.size());
+    for (const QChar character : text)
+        sent += sentCharacter(character);
+    return sent;
+}
+
 int gsmSeptetWidth(QChar character)
 {
-    return extensionEntry(gsmSentCharacter(character)) ? 2 : 1;
+    return extensionEntry(sentCharacter(character)) ? 2 : 1;
 }
 
 int gsmSeptetCount(QStringView text)
@@ -101,7 +110,7 @@ QByteArray toGsmSeptets(const QString &text)
     QByteArray septets;
     septets.reserve(text.size());
     for (const QChar typed : text) {
-        const QChar character = gsmSentCharacter(typed);
+        const QChar character = sentCharacter(typed);
         if (const std::optional<char> code = basicCode(character)) {
             septets += *code;
         } else if (const ExtensionEntry *entry = extensionEntry(character)) {

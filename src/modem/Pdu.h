@@ -11,9 +11,8 @@ inline constexpr int SmsSeptets = 160;
 // hexadecimal digits: the message centre information, then the message itself in the
 // 7-bit default alphabet. One leading "+" is dropped from each number; anything else
 // in a number goes into the address as typed, for the modem to judge. The text goes
-// out as gsmSentCharacter sends each character. Throws BrivoraError when the text is
-// longer than 160 septets or holds a character the alphabet cannot carry; nothing is
-// built then.
+// out as gsmSentText has it. Throws BrivoraError when the text is longer than 160
+// septets or holds a character the alphabet cannot carry; nothing is built then.
 QString encodeSubmitPdu(const QString &centreNumber, const QString &destination, const QString &text);
 
 // The user data: the text's septets packed seven bits each, least significant bit first.

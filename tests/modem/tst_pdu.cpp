@@ -106,6 +106,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, received);
+        QCOMPARE(gsmSentText(text), received);
         const QString pdu = encodeSubmitPdu(QString(), Destination, text);
         QCOMPARE(decodeSubmitPdu(pdu).text, received);
         // The length announced is that of what goes out.
