@@ -116,7 +116,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
     statement.bindValue(4, fitted(table, QStringLiteral("nickname"), fields[3]));
     statement.bindValue(5, fitted(table, QStringLiteral("group_name"), fields[4]));
     // An empty text is stored as empty, not NULL, as a form stores it.
-    statement.bindValue(6, record.message.isNull() ? QString(QLatin1String("")) : record.message);
+    statement.bindValue(6, Database::storedText(record.message));
     statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
     const bool done = statement.exec();
     const QSqlError error = statement.lastError();
@@ -129,7 +129,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
 
 QString Records::fitted(const QString &table, const QString &field, const QString &text)
 {
-    const QString value = text.isNull() ? QString(QLatin1String("")) : text;
+    const QString value = Database::storedText(text);
     for (const Column &column : m_database.columns(table))
         if (column.kind == Column::Kind::Text && column.name == field)
             return value.left(column.size);
