@@ -33,6 +33,32 @@ private Q_SLOTS:
                      expected);
         QCOMPARE(records.detail(id)->nickname, u"Li"_s);
     }
+
+    void fieldsAreCutAtWholeCharacters_data()
+    {
+        const QString smile = u"\U0001F600"_s;
+        QTest::addColumn<QString>("nickname");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("emoji ending at the limit")
+            << QString(149, u'n') + smile + u'x' << QString(149, u'n') + smile;
+        QTest::newRow("emoji just past the limit") << QString(150, u'n') + smile << QString(150, u'n');
+        QTest::newRow("150 emoji fit") << smile.repeated(150) << smile.repeated(150);
+        QTest::newRow("151 emoji") << smile.repeated(151) << smile.repeated(150);
+    }
+    void fieldsAreCutAtWholeCharacters()
+    {
+        QFETCH(QString, nickname);
+        QFETCH(QString, stored);
+        TestWorkspace ws;
+        Database database;
+        Records records(database);
+        MessageRecord record;
+        record.nickname = nickname;
+        qint64 id = 0;
+        records.appendDetail(record, [&](qint64 written) { id = written; });
+        QCOMPARE(records.detail(id)->nickname, stored);
+        QCOMPARE(ws.value(u"select length(nickname) from project_detail"_s), QString::number(stored.toUcs4().size()));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecords)
