@@ -18,6 +18,19 @@ QVariant stored(const QDateTime &moment)
     return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
 }
 
+// The first `characters` characters of a text, counted as SQLite's length() counts
+// them: a character beyond the 16-bit range (an emoji) is one, though it takes two
+// UTF-16 units, and is never cut in half.
+QString leftCharacters(const QString &text, int characters)
+{
+    qsizetype end = 0;
+    for (int taken = 0; taken < characters && end < text.size(); ++taken) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
 void run(QSqlQuery &query)
 {
     const bool done = query.exec();
@@ -116,7 +129,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
     statement.bindValue(4, fitted(table, QStringLiteral("nickname"), fields[3]));
     statement.bindValue(5, fitted(table, QStringLiteral("group_name"), fields[4]));
     // An empty text is stored as empty, not NULL, as a form stores it.
-    statement.bindValue(6, record.message.isNull() ? QString(QLatin1String("")) : record.message);
+    statement.bindValue(6, Database::storedText(record.message));
     statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
     const bool done = statement.exec();
     const QSqlError error = statement.lastError();
@@ -129,10 +142,10 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
 
 QString Records::fitted(const QString &table, const QString &field, const QString &text)
 {
-    const QString value = text.isNull() ? QString(QLatin1String("")) : text;
+    const QString value = Database::storedText(text);
     for (const Column &column : m_database.columns(table))
         if (column.kind == Column::Kind::Text && column.name == field)
-            return value.left(column.size);
+            return leftCharacters(value, column.size);
     return value;
 }
 

@@ -46,7 +46,8 @@ private:
     bool writePending();
     qint64 insert(const QString &table, const MessageRecord &record);
     // The contact's fields are copies; a nickname may be longer than the record keeps,
-    // and a message already handed to the modem must still be recorded.
+    // and a message already handed to the modem must still be recorded: so the field is
+    // cut to its column's size, at a whole character.
     QString fitted(const QString &table, const QString &field, const QString &text);
 
     Database &m_database;

@@ -13,6 +13,12 @@ bool holdsWord(const QString &message)
     return std::any_of(message.begin(), message.end(), [](QChar character) { return character != Blank; });
 }
 
+// Septets still free in an SMS; blanks take one each.
+qsizetype room(const QString &part)
+{
+    return SmsSeptets - gsmSeptetCount(part);
+}
+
 // Where the SMS that starts at `from` of the walked text (the message with its added
 // blank) ends: after the last whole piece that fits.
 qsizetype partEnd(const QString &walked, qsizetype from)
@@ -50,18 +56,30 @@ SeparatedSms saperatesms(const QString &message)
 
 QStringList splitIntoParts(const QString &message)
 {
-    if (!holdsWord(message))
+    if (!holdsWord(gsmSentText(message)))
         return {QString()};
     const QString walked = message + Blank;
     QStringList parts;
+    // Blanks the walk made a part of their own tell the recipient nothing: they fill
+    // what room the part before has, then the next part takes as many as it has room
+    // for, and the rest are dropped. A part ends only when what follows does not fit,
+    // so the neighbours seldom have room for them all.
+    QString loose;
     for (qsizetype from = 0; from < walked.size();) {
-        // Only the added blank, or blanks after a long word cut at the limit, are left:
-        // not worth an SMS of their own.
-        if (!parts.isEmpty() && !holdsWord(walked.sliced(from)))
-            break;
         const qsizetype end = partEnd(walked, from);
-        parts << walked.sliced(from, end - from);
+        const QString part = walked.sliced(from, end - from);
         from = end;
+        if (holdsWord(gsmSentText(part))) {
+            parts << loose.right(room(part)) + part;
+            loose.clear();
+            continue;
+        }
+        qsizetype taken = 0;
+        if (!parts.isEmpty()) {
+            taken = std::min(part.size(), room(parts.last()));
+            parts.last() += part.first(taken);
+        }
+        loose = part.sliced(taken);
     }
     return parts;
 }

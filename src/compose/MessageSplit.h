@@ -1,11 +1,9 @@
 #pragma once
 
+#include "modem/Pdu.h"
+
 #include <QString>
 #include <QStringList>
-
-// One SMS carries 160 septets of the GSM alphabet; characters of its extension
-// table take two.
-inline constexpr int SmsSeptets = 160;
 
 struct SeparatedSms
 {
@@ -21,8 +19,10 @@ struct SeparatedSms
 SeparatedSms saperatesms(const QString &message);
 
 // Every SMS of a message: the first part as saperatesms takes it, then the rest cut
-// again by the same rule until nothing is left, so each part fits one SMS. A message
-// without a word gives one empty part.
+// again by the same rule until nothing is left, so each part fits one SMS. No part
+// goes out as blanks alone (a tab goes out as a blank): blanks that would make one go
+// with the parts beside it as far as those have room, and are dropped otherwise. A
+// message that goes out as blanks alone, or empty, gives one empty part.
 QStringList splitIntoParts(const QString &message);
 
 // The counter under a template editor; it measures the template as typed.

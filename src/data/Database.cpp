@@ -374,6 +374,13 @@ QSqlQuery &Database::prepared(const QString &sql)
     return **m_prepared.insert(sql, query);
 }
 
+QString Database::storedText(const QString &text)
+{
+    QString stored = text;
+    stored.remove(QChar(u'\0'));
+    return stored.isNull() ? QString(QLatin1String("")) : stored;
+}
+
 void Database::fail(const QSqlError &error)
 {
     bool numbered = false;

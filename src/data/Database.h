@@ -78,6 +78,13 @@ public:
     // it is read again, so it shows no rows the database does not have.
     void noteWriter(Dataset &dataset);
 
+    // A text as the database is to keep it: empty rather than NULL, and without NUL
+    // characters, at which SQLite's length() and comparisons stop, so that a value
+    // holding one could never be found again and would slip past its size check. Every
+    // value stored or spliced into a statement goes through here, and sizes are
+    // counted on what it gives.
+    static QString storedText(const QString &text);
+
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.
     [[noreturn]] static void fail(const QSqlError &error);

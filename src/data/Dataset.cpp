@@ -203,8 +203,7 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
     if (m_kinds[column] == Column::Kind::Counter)
         return value.toLongLong();
     // An empty box stores an empty text, not NULL, so it is found by = "" as typed.
-    const QString text = value.toString();
-    return text.isNull() ? QString(QLatin1String("")) : text;
+    return Database::storedText(value.toString());
 }
 
 QVariant Dataset::fromStorage(const QVariant &value)

@@ -1,6 +1,7 @@
 #include "data/JetSql.h"
 
 #include "base/Errors.h"
+#include "data/Database.h"
 
 #include <QRegularExpression>
 
@@ -100,7 +101,8 @@ Select translate(const QString &statement)
 
 QString quote(const QString &value)
 {
-    QString doubled = value;
+    // Looked up as it is stored.
+    QString doubled = Database::storedText(value);
     doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }

@@ -16,8 +16,8 @@ struct Select
 // Throws BrivoraError naming what it cannot translate.
 Select translate(const QString &statement);
 
-// A value spliced into a statement: between double quotes, embedded double quotes
-// doubled, so every value is stored and looked up as typed.
+// A value spliced into a statement: as Database::storedText keeps it, between double
+// quotes, embedded double quotes doubled, so every value is looked up as it is stored.
 QString quote(const QString &value);
 
 } // namespace JetSql

@@ -67,6 +67,15 @@ const ExtensionEntry *extensionEntry(QChar character)
     return found == ExtensionTable.end() ? nullptr : &*found;
 }
 
+QChar sentCharacter(QChar character)
+{
+    if (character == u'`')
+        return u'\'';
+    if (character.category() == QChar::Other_Control && !basicCode(character) && !extensionEntry(character))
+        return u' ';
+    return character;
+}
+
 BrivoraError undecodable(const QString &what)
 {
     return BrivoraError(QStringLiteral("Invalid GSM 7-bit text: %1").arg(what));
@@ -74,9 +83,18 @@ BrivoraError undecodable(const QString &what)
 
 } // namespace
 
+QString gsmSentText(const QString &text)
+{
+    QString sent;
+    sent.reserve(text.size());
+    for (const QChar character : text)
+        sent += sentCharacter(character);
+    return sent;
+}
+
 int gsmSeptetWidth(QChar character)
 {
-    return extensionEntry(character) ? 2 : 1;
+    return extensionEntry(sentCharacter(character)) ? 2 : 1;
 }
 
 int gsmSeptetCount(QStringView text)
@@ -91,7 +109,8 @@ QByteArray toGsmSeptets(const QString &text)
 {
     QByteArray septets;
     septets.reserve(text.size());
-    for (const QChar character : text) {
+    for (const QChar typed : text) {
+        const QChar character = sentCharacter(typed);
         if (const std::optional<char> code = basicCode(character)) {
             septets += *code;
         } else if (const ExtensionEntry *entry = extensionEntry(character)) {

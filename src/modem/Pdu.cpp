@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int MaxSeptets = 160;
-
 QString withoutLeadingPlus(const QString &number)
 {
     return number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
@@ -129,7 +127,7 @@ QString encodeSubmitPdu(const QString &centreNumber, const QString &destination,
 QByteArray packUserData(const QString &text)
 {
     // A text too long is refused for its length, whatever characters it holds.
-    if (gsmSeptetCount(text) > MaxSeptets)
+    if (gsmSeptetCount(text) > SmsSeptets)
         throw BrivoraError(QStringLiteral("Input string greater than 160 characters!"));
     const QByteArray septets = toGsmSeptets(text);
 

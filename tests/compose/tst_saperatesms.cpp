@@ -1,8 +1,12 @@
+#include "base/Errors.h"
 #include "compose/MessageSplit.h"
 #include "modem/Gsm7.h"
 #include "modem/Pdu.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -18,6 +22,83 @@ QString pieces(int count)
 QString letters(int count, char letter = 'x')
 {
     return QString(count, QLatin1Char(letter));
+}
+
+// A word of the message as the recipient reads it, and where it lies among the parts.
+struct PartWord
+{
+    QString text;
+    int part;
+    bool opensPart; // nothing before it in its part
+    bool closesPart; // nothing after it in its part
+};
+
+QList<PartWord> partWords(const QStringList &parts)
+{
+    QList<PartWord> words;
+    for (int part = 0; part < parts.size(); ++part) {
+        const QString sent = gsmSentText(parts.at(part));
+        const QStringList texts = sent.split(u' ', Qt::SkipEmptyParts);
+        for (int i = 0; i < texts.size(); ++i)
+            words.append({texts.at(i), part, i == 0 && !sent.startsWith(u' '),
+                          i == texts.size() - 1 && !sent.endsWith(u' ')});
+    }
+    return words;
+}
+
+// What is wrong with the parts of a message, or nothing: no part goes out empty or as
+// blanks alone unless the message does, every part encodes (so fits one SMS), and the
+// parts carry the message's words in order, a word cut only where one part ends and
+// the next begins.
+QString faultOf(const QString &message, const QStringList &parts)
+{
+    const QStringList words = gsmSentText(message).split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return parts == QStringList{QString()} ? QString() : u"blanks alone do not give one empty SMS"_s;
+    for (const QString &part : parts) {
+        if (gsmSentText(part).count(u' ') == part.size())
+            return u"a part of blanks alone"_s;
+        try {
+            encodeSubmitPdu(QString(), u"60123456789"_s, part);
+        } catch (const BrivoraError &error) {
+            return error.text() + u": "_s + part;
+        }
+    }
+    const QList<PartWord> sent = partWords(parts);
+    qsizetype next = 0;
+    for (const QString &word : words) {
+        if (next == sent.size())
+            return u"words missing from "_s + word;
+        QString carried = sent.at(next).text;
+        while (carried.size() < word.size() && next + 1 < sent.size() && sent.at(next).closesPart
+               && sent.at(next + 1).opensPart && sent.at(next + 1).part == sent.at(next).part + 1)
+            carried += sent.at(++next).text;
+        if (carried != word)
+            return u"\""_s + word + u"\" went out as \""_s + carried + u'"';
+        ++next;
+    }
+    return next == sent.size() ? QString() : u"words the message lacks"_s;
+}
+
+// A text of words, runs of blanks, tabs and two-septet characters, now and then a word
+// too long for one SMS: what stresses the cuts.
+QString generatedMessage(QRandomGenerator &random)
+{
+    static const QStringList rare{u"\t"_s, u"\t\t\t"_s, u"\u20AC"_s, u"{x}"_s, u"\n"_s, u"\u00E9t\u00E9"_s};
+    QString message;
+    const int tokens = random.bounded(60);
+    for (int i = 0; i < tokens; ++i) {
+        const int kind = random.bounded(20);
+        if (kind < 10)
+            message += letters(1 + random.bounded(kind < 8 ? 12 : 170));
+        else if (kind < 16)
+            message += QString(1 + random.bounded(kind < 14 ? 2 : 9), u' ');
+        else if (kind < 19)
+            message += rare.at(random.bounded(rare.size()));
+        else
+            message += letters(150 + random.bounded(200), 'y');
+    }
+    return message;
 }
 
 } // namespace
@@ -95,6 +176,20 @@ private Q_SLOTS:
         QTest::newRow("escape character ending exactly at 160")
             << letters(158) + QLatin1Char('[') + QLatin1Char('b')
             << QStringList{letters(158) + QLatin1Char('['), QStringLiteral("b ")};
+        // The blanks would be an SMS of their own, and neither neighbour has room.
+        QTest::newRow("leading blank before a full SMS")
+            << u" "_s + letters(159) << QStringList{letters(159) + u' '};
+        QTest::newRow("blank between two full SMS")
+            << letters(160) + u' ' + letters(159) << QStringList{letters(160), letters(159) + u' '};
+        QTest::newRow("the next part takes what it has room for")
+            << QString(5, u' ') + letters(157) << QStringList{u"  "_s + letters(157) + u' '};
+        QTest::newRow("the part before takes what it has room for")
+            << letters(158) + u" \t\t "_s + letters(159)
+            << QStringList{letters(158) + u" \t"_s, letters(159) + u' '};
+        QTest::newRow("blanks after a full SMS are dropped")
+            << letters(159) + QString(6, u' ') << QStringList{letters(159) + u' '};
+        QTest::newRow("tabs alone give one empty SMS") << u"\t \t"_s << QStringList{QString()};
+        QTest::newRow("a tab and a word") << u"\tHi"_s << QStringList{u"\tHi "_s};
     }
     void allParts()
     {
@@ -103,27 +198,30 @@ private Q_SLOTS:
         QCOMPARE(splitIntoParts(message), parts);
     }
 
-    void everyPartFitsOneSms_data()
+    void partsCarryTheWordsInOrder_data()
     {
         QTest::addColumn<QString>("message");
         QTest::newRow("words") << pieces(70);
         QTest::newRow("one long word") << letters(1000);
         QTest::newRow("escapes everywhere") << QStringLiteral("{x} ").repeated(120) + QString(300, Euro);
         QTest::newRow("runs of blanks") << QStringLiteral("a      ").repeated(90);
+        QTest::newRow("tabs at every cut") << QString(letters(158) + u" \t\t\t "_s).repeated(5);
     }
-    void everyPartFitsOneSms()
+    void partsCarryTheWordsInOrder()
     {
         QFETCH(QString, message);
-        const QStringList parts = splitIntoParts(message);
-        // Every character goes out but, at most, blanks at the very end.
-        const QString sent = parts.join(QString());
-        const QString walked = message + QLatin1Char(' ');
-        QVERIFY(walked.startsWith(sent));
-        QVERIFY(walked.sliced(sent.size()).trimmed().isEmpty());
-        for (const QString &part : parts) {
-            QVERIFY(!part.isEmpty());
-            QVERIFY2(gsmSeptetCount(part) <= SmsSeptets, qPrintable(part));
-            encodeSubmitPdu(QString(), QStringLiteral("60123456789"), part);
+        const QString fault = faultOf(message, splitIntoParts(message));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
+    void generatedMessagesSplitSoundly()
+    {
+        // Fixed seeds: the same texts on every run.
+        for (quint32 seed = 1; seed <= 1500; ++seed) {
+            QRandomGenerator random(seed);
+            const QString message = generatedMessage(random);
+            const QString fault = faultOf(message, splitIntoParts(message));
+            QVERIFY2(fault.isEmpty(), qPrintable(u"seed %1: "_s.arg(seed) + fault));
         }
     }
 

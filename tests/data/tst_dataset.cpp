@@ -28,6 +28,7 @@ private Q_SLOTS:
     void incomeSortsAsText();
     void overLongValueIsRefusedNamingField();
     void doubleQuotesAreStoredAndFoundAsTyped();
+    void nulCharactersAreNeitherStoredNorLookedUp();
     void messagesShowFirstFiftyCharactersInGrids();
     void statementsOutsideTheDialectAreRefused();
     void missingDatabaseFileIsReported();
@@ -299,6 +300,32 @@ void TestDataset::doubleQuotesAreStoredAndFoundAsTyped()
     QCOMPARE(dm.q_prof.text(QStringLiteral("mobile_number")), number);
     dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ") + JetSql::quote(QStringLiteral("it's")));
     QCOMPARE(dm.q_prof.recordCount(), 0);
+}
+
+void TestDataset::nulCharactersAreNeitherStoredNorLookedUp()
+{
+    TestWorkspace ws;
+    DataModule dm;
+    dm.q_profile.open();
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("name"), u"\0Ali\0"_s);
+    dm.q_profile.setValue(QStringLiteral("notes"), u"a\0b"_s);
+    dm.q_profile.post();
+    QCOMPARE(dm.q_profile.text(QStringLiteral("name")), u"Ali"_s); // the snapshot holds what the file holds
+    QCOMPARE(ws.rows(QStringLiteral("select name, length(name), notes from profile")),
+             (QList<QStringList>{{u"Ali"_s, u"3"_s, u"ab"_s}}));
+    // Looked up as it was typed, NUL and all.
+    dm.q_prof.repoint(QStringLiteral("select * from profile where name = ") + JetSql::quote(u"A\0li"_s));
+    QCOMPARE(dm.q_prof.recordCount(), 1);
+
+    // The size check counts what is stored: SQLite's length() stops at a NUL.
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("name"), QString(QChar(u'\0') + QString(300, u'n')));
+    QVERIFY_THROWS_EXCEPTION(BrivoraError, dm.q_profile.post());
+    dm.q_profile.append();
+    dm.q_profile.setValue(QStringLiteral("name"), QString(QString(100, u'n') + QChar(u'\0') + QString(155, u'n')));
+    dm.q_profile.post();
+    QCOMPARE(ws.value(QStringLiteral("select max(length(name)) from profile")), u"255"_s);
 }
 
 void TestDataset::messagesShowFirstFiftyCharactersInGrids()

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Destination = QStringLiteral("19876543210");
@@ -87,12 +89,36 @@ private Q_SLOTS:
         QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(161, QChar(0x0105))); }), tooLong);
     }
 
+    void nearestCharacterGoesOut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("received");
+        QTest::newRow("tab") << u"a\tb"_s << u"a b"_s;
+        QTest::newRow("grave accent") << u"`quoted`"_s << u"'quoted'"_s;
+        QTest::newRow("other C0 controls") << u"1\u00002\u000B3\u001B4\u001F"_s << u"1 2 3 4 "_s;
+        QTest::newRow("delete and C1 controls") << u"x\u007Fy\u0085z\u009F"_s << u"x y z "_s;
+        QTest::newRow("line breaks and form feed are the alphabet's") << u"a\r\nb\fc"_s << u"a\r\nb\fc"_s;
+        QTest::newRow("160 tabs fill one SMS") << QString(160, u'\t') << QString(160, u' ');
+        QTest::newRow("tab beside an escape at the limit")
+            << QString(157, u'a') + u"\t\u20AC"_s << QString(157, u'a') + u" \u20AC"_s;
+    }
+    void nearestCharacterGoesOut()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, received);
+        QCOMPARE(gsmSentText(text), received);
+        const QString pdu = encodeSubmitPdu(QString(), Destination, text);
+        QCOMPARE(decodeSubmitPdu(pdu).text, received);
+        // The length announced is that of what goes out.
+        QCOMPARE(gsmSeptetCount(text), gsmSeptetCount(received));
+        QCOMPARE(userDataField(text).left(2).toInt(nullptr, 16), gsmSeptetCount(received));
+    }
+
     void refusesCharactersOutsideAlphabet_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("grave accent") << QStringLiteral("a`b");
-        QTest::newRow("tab") << QStringLiteral("a\tb");
         QTest::newRow("letter of another alphabet") << QStringLiteral("\u0105");
+        QTest::newRow("typographic apostrophe") << QStringLiteral("it\u2019s");
         QTest::newRow("emoji") << QStringLiteral("ok \U0001F600");
     }
     void refusesCharactersOutsideAlphabet()
@@ -141,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(gsmSeptetCount(QStringLiteral("a\u00A3{")), 4);
         QCOMPARE(gsmSeptetCount(QStringLiteral("\f\\^|~\u20AC")), 12);
         // Unknown characters are measured, not refused: the encoder refuses them.
-        QCOMPARE(gsmSeptetCount(QStringLiteral("`")), 1);
+        QCOMPARE(gsmSeptetCount(QStringLiteral("\u0105")), 1);
     }
 
     void decoderRoundTrips_data()
@@ -203,6 +229,12 @@ private Q_SLOTS:
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()),
                  QStringLiteral("07912143658709F111000B919178563412F00000AA0361F118\n17\n"));
+
+        tool.start(program, {QString(), Destination, u"a\tb"_s});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 0);
+        const QString pdu = QString::fromUtf8(tool.readAllStandardOutput()).section(u'\n', 0, 0);
+        QCOMPARE(decodeSubmitPdu(pdu).text, u"a b"_s);
 
         tool.start(program, {QString(), Destination, QString(161, QLatin1Char('a'))});
         QVERIFY(tool.waitForFinished());
