@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class AnnouncementTab;
@@ -24,6 +25,7 @@ class ProfileTab;
 class QueueTab;
 class QLabel;
 class QTabWidget;
+class QUrl;
 class ReportsTab;
 class ScheduleTab;
 class TransactionLogTab;
@@ -53,6 +55,14 @@ public:
     IndividualSms &individualSms() { return m_individualSms; }
     // How the port setup asks the user; tests answer it without a modal dialog.
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
+    // How the header's links are opened: the desktop's default program, unless a test
+    // records them instead.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+    // "Brivora Online support": the support site.
+    void suiURLLabel1Click();
+    // "Built-in Help": the help file of the working folder, when there is one.
+    void suiURLLabel2Click();
     // A click on the status light: close the port, ask for settings, open it again.
     void ComLed1Click();
     // "Send Individual SMS" on the Profile tab.
@@ -106,6 +116,7 @@ private:
     SendServices m_services;
     IndividualSms m_individualSms;
     PortSetupPrompt m_portSetupPrompt;
+    UrlOpener m_openUrl;
     std::unique_ptr<ProgressWindow> m_frmWait;
     QWidget *m_splash = nullptr;
 };

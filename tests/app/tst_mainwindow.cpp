@@ -10,6 +10,8 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +30,7 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init();
     void frameTabsAndHeader();
+    void headerLinksTurnRedUnderThePointerAndOpen();
     void showingLoadsEverySetting();
     void showingOnEmptySettingsTablesEmptiesTheBoxes();
     void missingDatabaseShowsErrorAndWindowAllTheSame();
@@ -77,6 +80,70 @@ void TestMainWindow::frameTabsAndHeader()
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Label29"))->text(), QStringLiteral("Phone Status :"));
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel1"))->text().contains(QStringLiteral("Brivora Online support")));
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel2"))->text().contains(QStringLiteral("Built-in Help")));
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+namespace {
+
+// Pixels of the label's own drawing in a pure ink, such as those of its underline.
+int inkPixels(QWidget *label, QRgb ink)
+{
+    const QImage image = label->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & 0xffffff) == (ink & 0xffffff);
+    return count;
+}
+
+constexpr QRgb Blue = 0x0000ff;
+constexpr QRgb Red = 0xff0000;
+
+} // namespace
+
+void TestMainWindow::headerLinksTurnRedUnderThePointerAndOpen()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    QList<QUrl> opened;
+    window.setUrlOpener([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *support = window.findChild<QLabel *>(u"suiURLLabel1"_s);
+    auto *help = window.findChild<QLabel *>(u"suiURLLabel2"_s);
+    QCOMPARE(support->text(), u"Brivora Online support"_s);
+    QCOMPARE(help->text(), u"Built-in Help"_s);
+    for (QWidget *link : {support, help}) {
+        QVERIFY(inkPixels(link, Blue) > 0);
+        QCOMPARE(inkPixels(link, Red), 0);
+    }
+
+    QTest::mouseMove(support, support->rect().center());
+    QTRY_VERIFY(inkPixels(support, Red) > 0);
+    QCOMPARE(inkPixels(support, Blue), 0);
+    QVERIFY(inkPixels(help, Blue) > 0);
+    QTest::mouseMove(help, help->rect().center());
+    QTRY_VERIFY(inkPixels(help, Red) > 0);
+    QVERIFY(inkPixels(support, Blue) > 0);
+    QCOMPARE(inkPixels(support, Red), 0);
+
+    QTest::mouseClick(support, Qt::LeftButton);
+    QCOMPARE(opened, QList<QUrl>{QUrl(u"https://www.brivora.com/support"_s)});
+    // Without its file the help link opens nothing and says nothing.
+    QTest::mouseClick(help, Qt::LeftButton);
+    QCOMPARE(opened.size(), 1);
+    const QString helpFile = ws.path() + u"/brivora-1.chm"_s;
+    QFile file(helpFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QTest::mouseClick(help, Qt::LeftButton);
+    QCOMPARE(opened.size(), 2);
+    QVERIFY(opened.last().isLocalFile());
+    QCOMPARE(QFileInfo(opened.last().toLocalFile()).canonicalFilePath(), QFileInfo(helpFile).canonicalFilePath());
     QVERIFY(dialogs.shown().isEmpty());
 }
 
