@@ -103,6 +103,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     CiaTray1 = new TrayIcon(*this);
     connect(CiaTray1, &TrayIcon::exitRequested, this, &MainWindow::exitProgram);
+    connect(CiaTray1, &TrayIcon::closedWithoutNotificationArea, this, &MainWindow::exitOrMinimise);
     // However the program comes to end, what was sent keeps its records if the database
     // takes them at all.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { guarded(m_dialogs, [this] { m_records.flush(); }); });
@@ -188,6 +189,15 @@ void MainWindow::exitProgram()
     guarded(m_dialogs, [this] { m_records.flush(); });
     guarded(m_dialogs, [this] { m_comPort.close(); });
     CiaTray1->endProgram();
+}
+
+void MainWindow::exitOrMinimise()
+{
+    if (m_dialogs.confirm(QString::fromLatin1(ExitOrMinimiseText), Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes)
+        // Once the close being refused has ended, so that the exit can close the window.
+        QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection);
+    else
+        showMinimized();
 }
 
 void MainWindow::enableCurrentSheetOnly(int index)

@@ -40,6 +40,8 @@ class MainWindow : public QWidget
 public:
     static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
     static constexpr auto StopAndExitText = "A broadcast is running. Stop it and exit?";
+    static constexpr auto ExitOrMinimiseText =
+        "Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out.";
 
     MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -70,6 +72,9 @@ public:
     // "Exit" of the tray menu: a running send is stopped first, when the operator agrees;
     // what was sent keeps its records, the port closes and the program ends.
     void exitProgram();
+    // Closing the window where there is no notification area: Yes ends the program as
+    // "Exit" does, No minimises the window.
+    void exitOrMinimise();
 
     // Set by the program so that the first showing closes the splash window.
     void setSplash(QWidget *splash) { m_splash = splash; }
@@ -90,6 +95,7 @@ public:
     QTimer Timer1;
     QTimer Timer2;
     // Closing the window only hides it; the tray icon brings it back or ends the program.
+    // Without a notification area closing asks whether to exit or minimise.
     TrayIcon *CiaTray1;
     // Shown by the senders through the run state; a window of its own, so that it
     // appears while this one is hidden.

@@ -12,6 +12,10 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
 class TestTray : public QObject
 {
     Q_OBJECT
@@ -22,14 +26,17 @@ private Q_SLOTS:
     void restoreRerunsShowing_data();
     void restoreRerunsShowing();
     void closingHidesAndProgramRunsOn();
-    void closingWithoutNotificationAreaMinimises();
+    void closingWithoutNotificationAreaAsks_data();
+    void closingWithoutNotificationAreaAsks();
+    void closingWithoutNotificationAreaStopsARunningSendFirst();
     void exitEndsProgram_data();
     void exitEndsProgram();
 
 private:
     // Waits for the start-up timer to show the window, as the program does.
     static void waitForStartUp(MainWindow &window);
-    // Runs the program's event loop until it ends or 2 seconds have passed (then 1).
+    // Runs the program's event loop until it ends; should it never end, the loop is
+    // ended with 1 long after any machine would have ended it.
     static int runEventLoop();
 
     Clock m_clock;
@@ -49,7 +56,7 @@ void TestTray::waitForStartUp(MainWindow &window)
 
 int TestTray::runEventLoop()
 {
-    QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(1); });
+    QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(1); });
     return QApplication::exec();
 }
 
@@ -137,22 +144,65 @@ void TestTray::closingHidesAndProgramRunsOn()
     QVERIFY(!window.isVisible());
     QVERIFY(!window.isMinimized());
     QVERIFY(window.Timer1.isActive()); // the automatic greetings still get their minute
+    QVERIFY(dialogs.shown().isEmpty());
 }
 
-void TestTray::closingWithoutNotificationAreaMinimises()
+void TestTray::closingWithoutNotificationAreaAsks_data()
+{
+    QTest::addColumn<bool>("exit");
+    QTest::newRow("Yes: the program ends") << true;
+    QTest::newRow("No: minimised, running on") << false;
+}
+
+void TestTray::closingWithoutNotificationAreaAsks()
+{
+    QFETCH(bool, exit);
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    window.CiaTray1->setTrayAvailable([] { return false; });
+    waitForStartUp(window);
+    dialogs.answer(exit ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+
+    // Refused either way: what follows the answer comes after the close.
+    QVERIFY(!window.close());
+    if (exit) {
+        QCOMPARE(runEventLoop(), 0);
+        QVERIFY(!window.isVisible());
+    } else {
+        QVERIFY(window.isVisible());
+        QVERIFY(window.isMinimized());
+        window.CiaTray1->Restrore1Click();
+        QVERIFY(!window.isMinimized());
+        QVERIFY(window.isVisible());
+    }
+    QCOMPARE(dialogs.texts(u"confirm"_s),
+             QStringList{u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s});
+}
+
+void TestTray::closingWithoutNotificationAreaStopsARunningSendFirst()
 {
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     window.CiaTray1->setTrayAvailable([] { return false; });
     waitForStartUp(window);
-    QVERIFY(!window.close());
-    QVERIFY(window.isVisible());
-    QVERIFY(window.isMinimized());
+    std::optional<RunState::SendLock> send = window.runState().tryBeginSend();
+    dialogs.answer(Dialogs::Answer::Yes);
+    dialogs.answer(Dialogs::Answer::Yes);
+    // The send ends at its next part boundary once asked to stop.
+    QTimer partBoundary;
+    connect(&partBoundary, &QTimer::timeout, this, [&] {
+        if (window.runState().stopRequested())
+            send.reset();
+    });
+    partBoundary.start(1);
 
-    window.CiaTray1->Restrore1Click();
-    QVERIFY(!window.isMinimized());
-    QVERIFY(window.isVisible());
+    QVERIFY(!window.close());
+    QCOMPARE(runEventLoop(), 0);
+    QVERIFY(!send);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(dialogs.texts(u"confirm"_s).value(1), QString::fromLatin1(MainWindow::StopAndExitText));
 }
 
 void TestTray::exitEndsProgram_data()
