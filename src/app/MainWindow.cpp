@@ -18,7 +18,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -277,7 +277,7 @@ void MainWindow::loadSettings()
 
     m_dm.q_prj_schedule.repoint(QStringLiteral("select * from project where project_broadcast__date is not null"));
     m_dm.q_pd_que.refresh();
-    announcementTab->DateTimePicker5->setDate(m_clock.now().date());
+    announcementTab->DateTimePicker5->setDateTime(m_clock.now());
 
     m_dm.q_languages.refresh();
     const QString firstLanguage = m_dm.q_languages.text(QStringLiteral("lang1"));

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void headerLinksTurnRedUnderThePointerAndOpen();
     void showingLoadsEverySetting();
     void showingOnEmptySettingsTablesEmptiesTheBoxes();
+    void schedulePickerTakesTheClocksDateAndTimeAtEachShowing();
     void missingDatabaseShowsErrorAndWindowAllTheSame();
     void timer2ShowsWindowOnceAfterStart();
     void splashWindow();
@@ -201,7 +203,6 @@ void TestMainWindow::showingLoadsEverySetting()
     QCOMPARE(window.dm().q_group.currentRow(), 0); // the group grid still has a row to delete
     QCOMPARE(groups->item(0)->text(), QStringLiteral("STAFF"));
     QCOMPARE(groups->item(1)->checkState(), Qt::Unchecked);
-    QCOMPARE(window.announcementTab->DateTimePicker5->date(), QDate(2026, 12, 8));
     QCOMPARE(window.dm().q_prj_schedule.sql(), QStringLiteral("select * from project where project_broadcast__date is not null"));
     QCOMPARE(window.dm().q_prj_schedule.recordCount(), 1);
     QCOMPARE(window.dm().q_pd_que.recordCount(), 1);
@@ -233,6 +234,30 @@ void TestMainWindow::showingOnEmptySettingsTablesEmptiesTheBoxes()
     QCOMPARE(prefs.DateTimePicker3->time(), QTime(0, 0));
     QCOMPARE(window.announcementTab->CheckListBox1->count(), 0);
     QCOMPARE(prefs.Label8->text(), QStringLiteral("Message ()"));
+}
+
+void TestMainWindow::schedulePickerTakesTheClocksDateAndTimeAtEachShowing()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    QDateTimeEdit &picker = *window.announcementTab->DateTimePicker5;
+    const QDateTimeEdit::Sections shown = picker.displayedSections();
+    for (QDateTimeEdit::Section section : {QDateTimeEdit::DaySection, QDateTimeEdit::MonthSection,
+                                           QDateTimeEdit::YearSection, QDateTimeEdit::HourSection,
+                                           QDateTimeEdit::MinuteSection})
+        QVERIFY(shown & section);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 15)));
+
+    picker.setDateTime(QDateTime(QDate(2027, 1, 2), QTime(9, 0)));
+    window.hide();
+    m_clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
+    window.show();
+    QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
+    QVERIFY(dialogs.shown().isEmpty());
 }
 
 void TestMainWindow::missingDatabaseShowsErrorAndWindowAllTheSame()
