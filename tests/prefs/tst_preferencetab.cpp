@@ -330,16 +330,11 @@ void TestPreferenceTab::numberAndLanguageBoxesShowTheirTextWhole()
     Fixture f;
     QVERIFY(f.ready());
     const QList<std::pair<QLineEdit *, QString>> cases{
-        {f.tab.suiEdit6, u"INDONESIAN"_s}, {f.tab.suiEdit6, u"PORTUGUESE"_s},
-        {f.tab.suiEdit7, u"INDONESIAN"_s}, {f.tab.suiEdit7, u"PORTUGUESE"_s},
+        {f.tab.suiEdit6, u"INDONESIAN"_s}, {f.tab.suiEdit7, u"PORTUGUESE"_s},
         {f.tab.suiEdit1, u"+60123456789"_s}, // the message centre number beside them
     };
-    for (const auto &[box, text] : cases) {
-        box->setText(text);
-        const int needed = box->fontMetrics().horizontalAdvance(text);
-        QVERIFY2(textArea(box).width() >= needed, qPrintable(u"%1: %2 of %3 pixels for %4"_s.arg(
-                                                       box->objectName()).arg(textArea(box).width()).arg(needed).arg(text)));
-    }
+    for (const auto &[box, text] : cases)
+        QVERIFY2(textArea(box).width() >= box->fontMetrics().horizontalAdvance(text), qPrintable(box->objectName()));
 }
 
 void TestPreferenceTab::deleteButtonsAskFirst()
