@@ -64,8 +64,8 @@ private:
                          + margins.left() + margins.right();
         QStyleOptionFrame option;
         initStyleOption(&option);
-        hint.setWidth(std::max(hint.width(),
-                               style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, hint.height()), this).width()));
+        const QSize wanted = style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, hint.height()), this);
+        hint.setWidth(std::max(hint.width(), wanted.width()));
         return hint;
     }
 };
