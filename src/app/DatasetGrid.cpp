@@ -11,6 +11,11 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
     : QTableView(parent)
     , m_model(new DatasetModel(dataset, std::move(columns), dialogs, this))
 {
+    // A query object removing a row places its cursor itself once the row is gone; the
+    // selection's move off the row on its way out must not reach it half-way. Connected
+    // before the selection model exists, so that it comes first.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_removingRow = true; });
+    connect(&dataset, &Dataset::rowRemoved, this, [this] { m_removingRow = false; });
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -23,7 +28,7 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { followDataset(this->dataset().currentRow()); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this, &dialogs](const QModelIndex &current) {
-                if (m_syncing || !current.isValid())
+                if (m_syncing || m_removingRow || !current.isValid())
                     return;
                 guarded(dialogs, [&] { this->dataset().setCurrentRow(current.row()); });
             });

@@ -34,4 +34,5 @@ private:
 
     DatasetModel *m_model;
     bool m_syncing = false;
+    bool m_removingRow = false;
 };

@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
+#include <utility>
+
 DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int buttons, QWidget *parent)
     : QWidget(parent)
     , m_dataset(dataset)
@@ -35,12 +37,14 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
                                         QString::fromLatin1(entry.tip), entry.action));
     layout->addStretch();
 
+    // Leaving the inserted row, or closing the rows, settles it as a data-aware grid
+    // does: kept when edited, dropped when not.
     connect(&m_dataset, &Dataset::currentRowChanged, this, [this](int row) {
         if (row != m_insertedRow)
-            m_insertedRow = -1;
+            dropInsertIfBlank();
     });
-    connect(&m_dataset, &Dataset::reset, this, [this] { m_insertedRow = -1; });
-    connect(&m_dataset, &Dataset::rowRemoved, this, [this] { m_insertedRow = -1; });
+    connect(&m_dataset, &Dataset::aboutToClose, this, &DatasetNavigator::dropInsertIfBlank);
+    connect(&m_dataset, &Dataset::rowAboutToBeRemoved, this, [this] { m_insertedRow = -1; });
 }
 
 void DatasetNavigator::setGrid(QAbstractItemView *grid)
@@ -95,6 +99,7 @@ void DatasetNavigator::insert()
     m_dataset.append();
     m_dataset.post();
     m_insertedRow = m_dataset.currentRow();
+    m_insertedTexts = rowTexts(m_insertedRow);
     editCell(0);
 }
 
@@ -117,6 +122,23 @@ void DatasetNavigator::cancel()
     m_dataset.cancel();
     if (m_insertedRow >= 0 && m_insertedRow == m_dataset.currentRow())
         m_dataset.remove();
+}
+
+QStringList DatasetNavigator::rowTexts(int row) const
+{
+    // As the program reads fields: an empty text is as blank as NULL, so a cell editor
+    // closed empty does not count as an edit.
+    QStringList texts;
+    for (int column = 0; column < m_dataset.fieldNames().size(); ++column)
+        texts << m_dataset.valueAt(row, column).toString();
+    return texts;
+}
+
+void DatasetNavigator::dropInsertIfBlank()
+{
+    const int row = std::exchange(m_insertedRow, -1);
+    if (row >= 0 && rowTexts(row) == m_insertedTexts)
+        guarded(m_dialogs, [&] { m_dataset.removeRow(row); });
 }
 
 void DatasetNavigator::editCell(int column)

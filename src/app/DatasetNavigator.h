@@ -8,7 +8,9 @@ class QAbstractItemView;
 class QToolButton;
 
 // The button bar under a grid, working on the grid's query object. Deleting asks
-// "Delete record?" first.
+// "Delete record?" first. A row added by Insert is stored blank at once, so the grid
+// can edit it in place; left blank, it is deleted again when the user moves to another
+// row, presses Cancel or the rows are read again, so no empty record stays behind.
 class DatasetNavigator : public QWidget
 {
     Q_OBJECT
@@ -42,10 +44,15 @@ private:
     void refresh();
     void editCell(int column);
     void closeCellEditor(bool keep);
+    QStringList rowTexts(int row) const;
+    // Deletes the inserted row when it still holds what it was stored with.
+    void dropInsertIfBlank();
 
     Dataset &m_dataset;
     Dialogs &m_dialogs;
     QAbstractItemView *m_grid = nullptr;
-    // The blank row stored by Insert, while it is still current and not posted.
+    // The blank row stored by Insert, while it is still current and not posted, and
+    // what it held then.
     int m_insertedRow = -1;
+    QStringList m_insertedTexts;
 };

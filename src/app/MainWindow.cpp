@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
 
+#include "app/Named.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
+#include "app/UrlLabel.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
@@ -16,9 +18,10 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QLabel>
@@ -35,15 +38,6 @@ namespace {
 
 constexpr auto SupportSite = "https://www.brivora.com/support";
 constexpr auto HelpFile = "brivora-1.chm";
-
-QLabel *link(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(QStringLiteral("<a href=\"#\" style=\"color:blue\">%1</a>").arg(text.toHtmlEscaped()), parent);
-    label->setObjectName(name);
-    label->setCursor(Qt::PointingHandCursor);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    return label;
-}
 
 QTime timeOf(const QDateTime &moment)
 {
@@ -64,6 +58,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_services{m_exchange, m_runState, m_records, m_clock, m_dialogs, [this] { return preferenceTab->centreNumber(); }}
     , m_individualSms(m_services, m_dm)
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
+    , m_openUrl(&QDesktopServices::openUrl)
 {
     setObjectName(QStringLiteral("f_main"));
     setWindowTitle(QString::fromLatin1(Caption));
@@ -108,6 +103,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     CiaTray1 = new TrayIcon(*this);
     connect(CiaTray1, &TrayIcon::exitRequested, this, &MainWindow::exitProgram);
+    connect(CiaTray1, &TrayIcon::closedWithoutNotificationArea, this, &MainWindow::exitOrMinimise);
     // However the program comes to end, what was sent keeps its records if the database
     // takes them at all.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { guarded(m_dialogs, [this] { m_records.flush(); }); });
@@ -142,17 +138,27 @@ QWidget *MainWindow::buildHeader()
     row->addWidget(ComLed1);
     row->addStretch();
 
-    QLabel *support = link(QStringLiteral("suiURLLabel1"), QStringLiteral("Brivora Online support"), header);
-    connect(support, &QLabel::linkActivated, this,
-            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(SupportSite))); });
-    QLabel *help = link(QStringLiteral("suiURLLabel2"), QStringLiteral("Built-in Help"), header);
-    connect(help, &QLabel::linkActivated, this, [] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(HelpFile))));
-    });
+    auto *support = named(new UrlLabel(QStringLiteral("Brivora Online support"), header), "suiURLLabel1");
+    connect(support, &UrlLabel::clicked, this, &MainWindow::suiURLLabel1Click);
+    auto *help = named(new UrlLabel(QStringLiteral("Built-in Help"), header), "suiURLLabel2");
+    connect(help, &UrlLabel::clicked, this, &MainWindow::suiURLLabel2Click);
     row->addWidget(support);
     row->addSpacing(16);
     row->addWidget(help);
     return header;
+}
+
+void MainWindow::suiURLLabel1Click()
+{
+    m_openUrl(QUrl(QString::fromLatin1(SupportSite)));
+}
+
+void MainWindow::suiURLLabel2Click()
+{
+    // The help file is not installed with every copy; without it the link does nothing.
+    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(HelpFile));
+    if (QFileInfo::exists(file))
+        m_openUrl(QUrl::fromLocalFile(file));
 }
 
 void MainWindow::ComLed1Click()
@@ -188,6 +194,15 @@ void MainWindow::exitProgram()
     guarded(m_dialogs, [this] { m_records.flush(); });
     guarded(m_dialogs, [this] { m_comPort.close(); });
     CiaTray1->endProgram();
+}
+
+void MainWindow::exitOrMinimise()
+{
+    if (m_dialogs.confirm(QString::fromLatin1(ExitOrMinimiseText), Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes)
+        // Once the close being refused has ended, so that the exit can close the window.
+        QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection);
+    else
+        showMinimized();
 }
 
 void MainWindow::enableCurrentSheetOnly(int index)
@@ -267,7 +282,7 @@ void MainWindow::loadSettings()
 
     m_dm.q_prj_schedule.repoint(QStringLiteral("select * from project where project_broadcast__date is not null"));
     m_dm.q_pd_que.refresh();
-    announcementTab->DateTimePicker5->setDate(m_clock.now().date());
+    announcementTab->DateTimePicker5->setDateTime(m_clock.now());
 
     m_dm.q_languages.refresh();
     const QString firstLanguage = m_dm.q_languages.text(QStringLiteral("lang1"));

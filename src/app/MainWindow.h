@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class AnnouncementTab;
@@ -24,6 +25,7 @@ class ProfileTab;
 class QueueTab;
 class QLabel;
 class QTabWidget;
+class QUrl;
 class ReportsTab;
 class ScheduleTab;
 class TransactionLogTab;
@@ -38,6 +40,8 @@ class MainWindow : public QWidget
 public:
     static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
     static constexpr auto StopAndExitText = "A broadcast is running. Stop it and exit?";
+    static constexpr auto ExitOrMinimiseText =
+        "Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out.";
 
     MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -53,6 +57,14 @@ public:
     IndividualSms &individualSms() { return m_individualSms; }
     // How the port setup asks the user; tests answer it without a modal dialog.
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
+    // How the header's links are opened: the desktop's default program, unless a test
+    // records them instead.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+    // "Brivora Online support": the support site.
+    void suiURLLabel1Click();
+    // "Built-in Help": the help file of the working folder, when there is one.
+    void suiURLLabel2Click();
     // A click on the status light: close the port, ask for settings, open it again.
     void ComLed1Click();
     // "Send Individual SMS" on the Profile tab.
@@ -60,6 +72,9 @@ public:
     // "Exit" of the tray menu: a running send is stopped first, when the operator agrees;
     // what was sent keeps its records, the port closes and the program ends.
     void exitProgram();
+    // Closing the window where there is no notification area: Yes ends the program as
+    // "Exit" does, No minimises the window.
+    void exitOrMinimise();
 
     // Set by the program so that the first showing closes the splash window.
     void setSplash(QWidget *splash) { m_splash = splash; }
@@ -80,6 +95,7 @@ public:
     QTimer Timer1;
     QTimer Timer2;
     // Closing the window only hides it; the tray icon brings it back or ends the program.
+    // Without a notification area closing asks whether to exit or minimise.
     TrayIcon *CiaTray1;
     // Shown by the senders through the run state; a window of its own, so that it
     // appears while this one is hidden.
@@ -106,6 +122,7 @@ private:
     SendServices m_services;
     IndividualSms m_individualSms;
     PortSetupPrompt m_portSetupPrompt;
+    UrlOpener m_openUrl;
     std::unique_ptr<ProgressWindow> m_frmWait;
     QWidget *m_splash = nullptr;
 };

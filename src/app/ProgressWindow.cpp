@@ -94,11 +94,17 @@ QString ProgressWindow::estimateText(int total)
 
 void ProgressWindow::showProgress(bool resetBar)
 {
+    // The show event, which fills the labels, comes before the window system has the
+    // window at all; the hold waits until it is on screen and painted, or the window
+    // would stay off the screen for the whole of it.
+    const bool appearing = !isVisible();
     show();
     if (resetBar)
         ProgressBar1->setValue(0);
     waitUntilOnScreen();
     repaint();
+    if (appearing)
+        hold();
 }
 
 void ProgressWindow::waitUntilOnScreen()
@@ -149,6 +155,10 @@ void ProgressWindow::FormShow()
     Label3->setText(QString::number(m_state.progressTotal));
     Label4->setText(estimateText(m_state.progressTotal));
     Label7->setText(QString::number(m_state.progressCurrent));
+}
+
+void ProgressWindow::hold()
+{
     // The sender waits here, painting nothing, before its first message goes out.
     m_clock.sleep(HoldMs);
     if (!Timer1.isActive())

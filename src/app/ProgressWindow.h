@@ -32,7 +32,9 @@ public:
     void showPause(int minutes) override;
     void endPause() override;
 
-    // Runs each time the window becomes visible, not when an open one is shown again.
+    // Runs each time the window becomes visible, not when an open one is shown again:
+    // the window is placed and its labels filled. Once it is on screen and painted the
+    // sender is held for HoldMs.
     void FormShow();
     void Timer1Timer();
 
@@ -51,6 +53,7 @@ protected:
 
 private:
     void waitUntilOnScreen();
+    void hold();
     RunState &m_state;
     Clock &m_clock;
     QWidget &m_owner;

@@ -92,11 +92,11 @@ void TrayIcon::showHiddenWindow()
 
 bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
 {
-    // Without a notification area a hidden window could never be brought back: the
-    // window goes to the task bar instead and the program runs on all the same.
+    // Without a notification area a hidden window could never be brought back, nor the
+    // program ended.
     if (watched == &m_window && event->type() == QEvent::Close && !m_exiting && !trayAvailable()) {
         event->ignore();
-        m_window.showMinimized();
+        Q_EMIT closedWithoutNotificationArea();
         return true;
     }
     return QSystemTrayIcon::eventFilter(watched, event);

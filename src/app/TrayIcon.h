@@ -41,6 +41,9 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void exitRequested();
+    // The window was closed where the desktop has no notification area: it stays as it
+    // is, and its owner decides whether the program ends or the window is minimised.
+    void closedWithoutNotificationArea();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

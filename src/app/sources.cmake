@@ -6,6 +6,7 @@ list(APPEND BRIVORA_GUI_SOURCES
     app/DatasetGrid.h app/DatasetGrid.cpp
     app/DropDownBox.h app/DropDownBox.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp
+    app/UrlLabel.h app/UrlLabel.cpp
     app/SplashWindow.h app/SplashWindow.cpp
     app/TrayIcon.h app/TrayIcon.cpp
     app/ProgressWindow.h app/ProgressWindow.cpp

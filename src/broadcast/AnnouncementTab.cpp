@@ -3,7 +3,7 @@
 #include "app/Named.h"
 #include "data/DataModule.h"
 
-#include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,7 +17,7 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, QWidget *parent)
     , RichEdit2(named(new QPlainTextEdit, "RichEdit2"))
     , Label23(named(new QLabel(QStringLiteral("Message in English:")), "Label23"))
     , RichEdit3(named(new QPlainTextEdit, "RichEdit3"))
-    , DateTimePicker5(named(new QDateEdit, "DateTimePicker5"))
+    , DateTimePicker5(named(new QDateTimeEdit, "DateTimePicker5"))
     , m_dm(dm)
 {
     setObjectName(QStringLiteral("TabSheet3"));

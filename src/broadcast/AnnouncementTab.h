@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QDateEdit;
+class QDateTimeEdit;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -25,7 +25,8 @@ public:
     QPlainTextEdit *RichEdit2;
     QLabel *Label23;
     QPlainTextEdit *RichEdit3;
-    QDateEdit *DateTimePicker5;
+    // When a scheduled project goes out: a date and a time of day.
+    QDateTimeEdit *DateTimePicker5;
 
 private:
     DataModule &m_dm;

@@ -52,6 +52,7 @@ void Dataset::close()
 {
     if (!isOpen())
         return;
+    Q_EMIT aboutToClose();
     m_state = State::Closed;
     m_rows.clear();
     m_rowIds.clear();
@@ -321,20 +322,33 @@ void Dataset::remove()
     }
     cancel();
     requireCurrentRow();
+    removeRow(m_current);
+}
+
+void Dataset::removeRow(int row)
+{
+    requireOpen();
+    if (row < 0 || row >= recordCount())
+        throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+    if (row == m_current)
+        cancel();
     QSqlQuery erase(m_database.connection());
     if (!erase.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table)))
         Database::fail(erase.lastError());
-    erase.bindValue(0, m_rowIds[m_current]);
+    erase.bindValue(0, m_rowIds[row]);
     if (!erase.exec())
         Database::fail(erase.lastError());
     m_database.noteWriter(*this);
-    const int removed = m_current;
-    Q_EMIT rowAboutToBeRemoved(removed);
-    m_rows.removeAt(removed);
-    m_rowIds.removeAt(removed);
-    Q_EMIT rowRemoved(removed);
-    m_current = m_rows.isEmpty() ? -1 : std::min(removed, recordCount() - 1);
-    Q_EMIT currentRowChanged(m_current);
+    Q_EMIT rowAboutToBeRemoved(row);
+    m_rows.removeAt(row);
+    m_rowIds.removeAt(row);
+    Q_EMIT rowRemoved(row);
+    if (row < m_current) {
+        --m_current;
+    } else if (row == m_current) {
+        m_current = m_rows.isEmpty() ? -1 : std::min(row, recordCount() - 1);
+        Q_EMIT currentRowChanged(m_current);
+    }
 }
 
 void Dataset::setDisplayHandler(const QString &field, DisplayHandler handler)

@@ -64,6 +64,9 @@ public:
     void cancel();
     // Deletes the current row.
     void remove();
+    // Deletes the row at that index; the cursor stays on its own row, which moves up
+    // when it came after the deleted one.
+    void removeRow(int row);
 
     // What grids show for a field (the raw value as text unless a handler is set).
     void setDisplayHandler(const QString &field, DisplayHandler handler);
@@ -72,6 +75,8 @@ public:
     Database &database() const { return m_database; }
 
 Q_SIGNALS:
+    // While the rows can still be read and changed, before closing drops them.
+    void aboutToClose();
     void reset();
     void rowChanged(int row);
     void rowInserted(int row);

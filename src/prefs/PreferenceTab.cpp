@@ -23,9 +23,13 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTreeView>
 #include <QValidator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -38,6 +42,31 @@ public:
     {
         input = input.toUpper();
         return Acceptable;
+    }
+};
+
+// A box for a language name: room for ten capitals of a common width, so that names
+// such as "INDONESIAN" or "PORTUGUESE" show whole.
+class LanguageBox : public QLineEdit
+{
+public:
+    QSize sizeHint() const override { return widened(QLineEdit::sizeHint()); }
+    QSize minimumSizeHint() const override { return widened(QLineEdit::minimumSizeHint()); }
+
+private:
+    QSize widened(QSize hint) const
+    {
+        // Around its text a line edit keeps a margin of 2 pixels a side, its text and
+        // contents margins, and the frame the style draws.
+        constexpr int EditMargin = 2;
+        const QMargins margins = textMargins() + contentsMargins();
+        const int text = fontMetrics().horizontalAdvance(QString(10, QLatin1Char('N'))) + 2 * EditMargin
+                         + margins.left() + margins.right();
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QSize wanted = style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, hint.height()), this);
+        hint.setWidth(std::max(hint.width(), wanted.width()));
+        return hint;
     }
 };
 
@@ -91,8 +120,8 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     , ShellTreeView1(named(new QTreeView, "ShellTreeView1"))
     , BitBtn7(named(new QPushButton(QStringLiteral("Backup")), "BitBtn7"))
     , suiEdit1(named(new QLineEdit, "suiEdit1"))
-    , suiEdit6(named(new QLineEdit, "suiEdit6"))
-    , suiEdit7(named(new QLineEdit, "suiEdit7"))
+    , suiEdit6(named(new LanguageBox, "suiEdit6"))
+    , suiEdit7(named(new LanguageBox, "suiEdit7"))
     , m_dm(dm)
     , m_dialogs(dialogs)
     , m_clock(clock)

@@ -10,6 +10,9 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,8 +31,10 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init();
     void frameTabsAndHeader();
+    void headerLinksTurnRedUnderThePointerAndOpen();
     void showingLoadsEverySetting();
     void showingOnEmptySettingsTablesEmptiesTheBoxes();
+    void schedulePickerTakesTheClocksDateAndTimeAtEachShowing();
     void missingDatabaseShowsErrorAndWindowAllTheSame();
     void timer2ShowsWindowOnceAfterStart();
     void splashWindow();
@@ -77,6 +82,43 @@ void TestMainWindow::frameTabsAndHeader()
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Label29"))->text(), QStringLiteral("Phone Status :"));
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel1"))->text().contains(QStringLiteral("Brivora Online support")));
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel2"))->text().contains(QStringLiteral("Built-in Help")));
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+void TestMainWindow::headerLinksTurnRedUnderThePointerAndOpen()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    QList<QUrl> opened;
+    window.setUrlOpener([&opened](const QUrl &url) { opened << url; return true; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *support = window.findChild<QLabel *>(u"suiURLLabel1"_s);
+    auto *help = window.findChild<QLabel *>(u"suiURLLabel2"_s);
+    // The underline shows the text's colour unblended.
+    const auto inked = [](QWidget *link, QRgb ink) {
+        const QImage image = link->grab().toImage();
+        for (int i = 0; i < image.width() * image.height(); ++i)
+            if (image.pixel(i % image.width(), i / image.width()) == ink)
+                return true;
+        return false;
+    };
+    const QRgb blue = qRgb(0, 0, 255), red = qRgb(255, 0, 0);
+    QTest::mouseMove(support, support->rect().center());
+    QTRY_VERIFY(inked(support, red) && !inked(support, blue));
+    QVERIFY(inked(help, blue) && !inked(help, red));
+    QTest::mouseMove(help, help->rect().center());
+    QTRY_VERIFY(inked(help, red) && inked(support, blue) && !inked(support, red));
+
+    QTest::mouseClick(support, Qt::LeftButton);
+    QTest::mouseClick(help, Qt::LeftButton); // no help file: nothing opens, nothing is said
+    QFile helpFile(ws.path() + u"/brivora-1.chm"_s);
+    QVERIFY(helpFile.open(QIODevice::WriteOnly));
+    QTest::mouseClick(help, Qt::LeftButton);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened.first(), QUrl(u"https://www.brivora.com/support"_s));
+    QCOMPARE(QFileInfo(opened.last().toLocalFile()).canonicalFilePath(), QFileInfo(helpFile).canonicalFilePath());
     QVERIFY(dialogs.shown().isEmpty());
 }
 
@@ -134,7 +176,6 @@ void TestMainWindow::showingLoadsEverySetting()
     QCOMPARE(window.dm().q_group.currentRow(), 0); // the group grid still has a row to delete
     QCOMPARE(groups->item(0)->text(), QStringLiteral("STAFF"));
     QCOMPARE(groups->item(1)->checkState(), Qt::Unchecked);
-    QCOMPARE(window.announcementTab->DateTimePicker5->date(), QDate(2026, 12, 8));
     QCOMPARE(window.dm().q_prj_schedule.sql(), QStringLiteral("select * from project where project_broadcast__date is not null"));
     QCOMPARE(window.dm().q_prj_schedule.recordCount(), 1);
     QCOMPARE(window.dm().q_pd_que.recordCount(), 1);
@@ -166,6 +207,22 @@ void TestMainWindow::showingOnEmptySettingsTablesEmptiesTheBoxes()
     QCOMPARE(prefs.DateTimePicker3->time(), QTime(0, 0));
     QCOMPARE(window.announcementTab->CheckListBox1->count(), 0);
     QCOMPARE(prefs.Label8->text(), QStringLiteral("Message ()"));
+}
+
+void TestMainWindow::schedulePickerTakesTheClocksDateAndTimeAtEachShowing()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    QDateTimeEdit &picker = *window.announcementTab->DateTimePicker5;
+    QVERIFY(picker.displayedSections().testFlags(QDateTimeEdit::DaySection | QDateTimeEdit::HourSection
+                                                 | QDateTimeEdit::MinuteSection));
+    window.show();
+    QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 15)));
+    window.hide();
+    m_clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
+    window.show();
+    QCOMPARE(picker.dateTime(), QDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
 }
 
 void TestMainWindow::missingDatabaseShowsErrorAndWindowAllTheSame()

@@ -12,6 +12,10 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
 class TestTray : public QObject
 {
     Q_OBJECT
@@ -22,14 +26,15 @@ private Q_SLOTS:
     void restoreRerunsShowing_data();
     void restoreRerunsShowing();
     void closingHidesAndProgramRunsOn();
-    void closingWithoutNotificationAreaMinimises();
+    void closingWithoutNotificationAreaAsks_data();
+    void closingWithoutNotificationAreaAsks();
     void exitEndsProgram_data();
     void exitEndsProgram();
 
 private:
     // Waits for the start-up timer to show the window, as the program does.
     static void waitForStartUp(MainWindow &window);
-    // Runs the program's event loop until it ends or 2 seconds have passed (then 1).
+    // Runs the program's event loop until it ends, or 30 seconds have passed (then 1).
     static int runEventLoop();
 
     Clock m_clock;
@@ -49,7 +54,7 @@ void TestTray::waitForStartUp(MainWindow &window)
 
 int TestTray::runEventLoop()
 {
-    QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(1); });
+    QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(1); });
     return QApplication::exec();
 }
 
@@ -137,22 +142,53 @@ void TestTray::closingHidesAndProgramRunsOn()
     QVERIFY(!window.isVisible());
     QVERIFY(!window.isMinimized());
     QVERIFY(window.Timer1.isActive()); // the automatic greetings still get their minute
+    QVERIFY(dialogs.shown().isEmpty());
 }
 
-void TestTray::closingWithoutNotificationAreaMinimises()
+void TestTray::closingWithoutNotificationAreaAsks_data()
 {
+    QTest::addColumn<bool>("exit");
+    QTest::addColumn<bool>("sending");
+    QTest::newRow("Yes: the program ends") << true << false;
+    QTest::newRow("Yes during a send: stopped first") << true << true;
+    QTest::newRow("No: minimised, running on") << false << false;
+}
+
+void TestTray::closingWithoutNotificationAreaAsks()
+{
+    QFETCH(bool, exit);
+    QFETCH(bool, sending);
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     window.CiaTray1->setTrayAvailable([] { return false; });
     waitForStartUp(window);
-    QVERIFY(!window.close());
-    QVERIFY(window.isVisible());
-    QVERIFY(window.isMinimized());
+    std::optional<RunState::SendLock> send = sending ? window.runState().tryBeginSend() : std::nullopt;
+    dialogs.answer(exit ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    dialogs.answer(Dialogs::Answer::Yes); // "Stop it and exit?"
+    // A send asked to stop ends at its next part boundary.
+    QTimer partBoundary;
+    connect(&partBoundary, &QTimer::timeout, this, [&] {
+        if (window.runState().stopRequested())
+            send.reset();
+    });
+    partBoundary.start(1);
 
-    window.CiaTray1->Restrore1Click();
-    QVERIFY(!window.isMinimized());
-    QVERIFY(window.isVisible());
+    QVERIFY(!window.close()); // refused either way: what the answer asks for follows
+    if (exit) {
+        QCOMPARE(runEventLoop(), 0);
+        QVERIFY(!send);
+        QVERIFY(!window.isVisible());
+    } else {
+        QVERIFY(window.isMinimized());
+        window.CiaTray1->Restrore1Click();
+        QVERIFY(!window.isMinimized());
+        QVERIFY(window.isVisible());
+    }
+    QStringList asked{u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s};
+    if (sending)
+        asked << QString::fromLatin1(MainWindow::StopAndExitText);
+    QCOMPARE(dialogs.texts(u"confirm"_s), asked);
 }
 
 void TestTray::exitEndsProgram_data()

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -69,6 +71,19 @@ QStringList column(const TestWorkspace &ws, const QString &statement)
     return values;
 }
 
+// Where a line edit draws its text, worked out as it does when it paints: the style's
+// contents rectangle less the text margins and the edit's own 2 pixels a side.
+QRect textArea(const QLineEdit *box)
+{
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.rect = box->contentsRect();
+    option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+    return contents.marginsRemoved(box->textMargins()).adjusted(2, 0, -2, 0);
+}
+
 } // namespace
 
 class TestPreferenceTab : public QObject
@@ -84,6 +99,7 @@ private Q_SLOTS:
     void groupsAreUpperCaseAndMayRepeat();
     void greetingsTakeTheLanguageListsText();
     void languageListOffersTheTwoStoredLanguages();
+    void numberAndLanguageBoxesShowTheirTextWhole();
     void deleteButtonsAskFirst();
     void backupIntoTheFolderSelectedInTheTree();
     void failedBackupSaysWhyAndReportsNoSuccess();
@@ -307,6 +323,18 @@ void TestPreferenceTab::languageListOffersTheTwoStoredLanguages()
     QCOMPARE(list->currentText(), QStringLiteral("MALAY"));
     list->hidePopup();
     QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::numberAndLanguageBoxesShowTheirTextWhole()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    const QList<std::pair<QLineEdit *, QString>> cases{
+        {f.tab.suiEdit6, u"INDONESIAN"_s}, {f.tab.suiEdit7, u"PORTUGUESE"_s},
+        {f.tab.suiEdit1, u"+60123456789"_s}, // the message centre number beside them
+    };
+    for (const auto &[box, text] : cases)
+        QVERIFY2(textArea(box).width() >= box->fontMetrics().horizontalAdvance(text), qPrintable(box->objectName()));
 }
 
 void TestPreferenceTab::deleteButtonsAskFirst()
