@@ -5,12 +5,11 @@
 #include <QString>
 
 // Dialogs for benchmarks: no box is expected, so any box ends the run with its text.
-class SilentDialogs : public Dialogs
-{
+class SilentDialogs : public Dialogs {
 public:
     void warning(const QString &text) override { fail(text); }
     void error(const QString &text) override { fail(text); }
-    void information(const QString &, const QString &) override {}
+    void information(const QString &, const QString &) override { }
     Answer confirm(const QString &, Buttons) override { return Answer::No; }
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }

@@ -1,8 +1,8 @@
 // Prints the data layer's speed on a database of 100 000 profiles, each figure beside the
 // same work done by the sqlite3 shell on the same file in the same run.
-#include "BenchSupport.h"
 #include "app/MainWindow.h"
 #include "base/Clock.h"
+#include "BenchSupport.h"
 #include "data/DataModule.h"
 
 #include <QApplication>
@@ -44,7 +44,10 @@ void fillProfiles(DataModule &dm, int count)
             insert.bindValue(3, QStringLiteral("contact%1@example.com").arg(i));
             insert.bindValue(4, QStringLiteral("GROUP %1").arg(i % 20));
             insert.bindValue(5, QStringLiteral("ISLAM"));
-            insert.bindValue(6, QStringLiteral("%1/%2/1980").arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i % 12 + 1, 2, 10, QLatin1Char('0')));
+            insert.bindValue(6,
+                             QStringLiteral("%1/%2/1980")
+                                 .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(i % 12 + 1, 2, 10, QLatin1Char('0')));
             insert.bindValue(7, QStringLiteral("SINGLE"));
             insert.bindValue(8, QString::number(1000 + i % 5000));
             insert.bindValue(9, QStringLiteral("Encik"));
@@ -94,7 +97,8 @@ int main(int argc, char *argv[])
                 dm.q_prj_dtl_any.setValue(QStringLiteral("project_name"), QStringLiteral("RAYA"));
                 dm.q_prj_dtl_any.setValue(QStringLiteral("mobile_number"), QStringLiteral("60123456789"));
                 dm.q_prj_dtl_any.setValue(QStringLiteral("name"), QStringLiteral("Contact"));
-                dm.q_prj_dtl_any.setValue(QStringLiteral("msg_send"), QStringLiteral("Selamat Hari Raya, Encik Contact"));
+                dm.q_prj_dtl_any.setValue(QStringLiteral("msg_send"),
+                                          QStringLiteral("Selamat Hari Raya, Encik Contact"));
                 dm.q_prj_dtl_any.post();
             }
         });
@@ -113,8 +117,9 @@ int main(int argc, char *argv[])
         MainWindow window(dialogs, clock);
         const double formShow = bestOf(3, [&] { window.FormShow(); });
         const double shellSelect = shellSeconds(file, QStringLiteral("select * from profile;\n"));
-        std::printf("FormShow with %d profiles: %.1f ms (target < 1000 ms); sqlite3 shell select of the profiles: %.1f ms\n",
-                    Profiles, formShow * 1000, shellSelect * 1000);
+        std::printf(
+            "FormShow with %d profiles: %.1f ms (target < 1000 ms); sqlite3 shell select of the profiles: %.1f ms\n",
+            Profiles, formShow * 1000, shellSelect * 1000);
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // Prints what recording one Individual SMS (its project_detail row and its log row)
 // costs on a database that already holds a million rows in each of the two tables:
 // the time of the two recording steps and how much the program's resident memory grows.
-#include "BenchSupport.h"
 #include "app/MainWindow.h"
 #include "base/Clock.h"
+#include "BenchSupport.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
 
@@ -61,10 +61,12 @@ int main(int argc, char *argv[])
     const QString fill = QStringLiteral(
         "INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status) "
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-        "SELECT 'RAYA ' || (i % 50), '2026-01-01 10:00:00', '6012' || i, 'Contact ' || i, 'Nick', 'GROUP ' || (i % 20), "
+        "SELECT 'RAYA ' || (i % 50), '2026-01-01 10:00:00', '6012' || i, 'Contact ' || i, 'Nick', 'GROUP ' || (i % "
+        "20), "
         "'Selamat Hari Raya, Encik Contact ' || i || '. Semoga dirahmati selalu.', 'SEND' FROM n;\n");
-    shellSeconds(file, QStringLiteral("BEGIN;\n") + fill.arg(QStringLiteral("project_detail")).arg(Rows)
-                    + fill.arg(QStringLiteral("transaction_log")).arg(Rows) + QStringLiteral("COMMIT;\n"));
+    shellSeconds(file,
+                 QStringLiteral("BEGIN;\n") + fill.arg(QStringLiteral("project_detail")).arg(Rows)
+                     + fill.arg(QStringLiteral("transaction_log")).arg(Rows) + QStringLiteral("COMMIT;\n"));
 
     SilentDialogs dialogs;
     Clock clock;

@@ -1,7 +1,7 @@
 // brivora-pdu <centre number> <destination> <text>: prints the PDU the program would
 // hand the modem for that SMS, and on the next line the length AT+CMGS announces.
-#include "base/Errors.h"
 #include "modem/Pdu.h"
+#include "base/Errors.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -6,8 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
-DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs,
-                         QWidget *parent)
+DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs, QWidget *parent)
     : QTableView(parent)
     , m_model(new DatasetModel(dataset, std::move(columns), dialogs, this))
 {
@@ -32,16 +31,15 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
                     return;
                 guarded(dialogs, [&] { this->dataset().setCurrentRow(current.row()); });
             });
-    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-        Q_EMIT cellClicked(index.row());
-    });
+    connect(this, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex &index) { Q_EMIT cellClicked(index.row()); });
 }
 
 void DatasetGrid::setEditable(bool editable)
 {
     m_model->setEditable(editable);
     setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                                   | QAbstractItemView::AnyKeyPressed
+                            | QAbstractItemView::AnyKeyPressed
                              : QAbstractItemView::NoEditTriggers);
 }
 

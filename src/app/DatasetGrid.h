@@ -9,13 +9,11 @@ class Dialogs;
 
 // A grid bound to a query object: the selected row follows the query object's current
 // row and the other way round, so handlers read the selected row from the query object.
-class DatasetGrid : public QTableView
-{
+class DatasetGrid : public QTableView {
     Q_OBJECT
 
 public:
-    DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs,
-                QWidget *parent = nullptr);
+    DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs, QWidget *parent = nullptr);
 
     Dataset &dataset() const { return m_model->dataset(); }
     void setEditable(bool editable);

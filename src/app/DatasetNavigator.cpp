@@ -18,7 +18,13 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    struct ButtonEntry { Button button; const char *name; const char *text; const char *tip; void (DatasetNavigator::*action)(); };
+    struct ButtonEntry {
+        Button button;
+        const char *name;
+        const char *text;
+        const char *tip;
+        void (DatasetNavigator::*action)();
+    };
     const ButtonEntry entries[] = {
         {First, "First", "|<", "First record", &DatasetNavigator::first},
         {Prior, "Prior", "<", "Prior record", &DatasetNavigator::prior},
@@ -81,16 +87,31 @@ bool DatasetNavigator::deleteCurrent()
     return true;
 }
 
-void DatasetNavigator::first() { m_dataset.first(); }
-void DatasetNavigator::prior() { m_dataset.setCurrentRow(std::max(0, m_dataset.currentRow() - 1)); }
+void DatasetNavigator::first()
+{
+    m_dataset.first();
+}
+void DatasetNavigator::prior()
+{
+    m_dataset.setCurrentRow(std::max(0, m_dataset.currentRow() - 1));
+}
 void DatasetNavigator::next()
 {
     if (m_dataset.currentRow() + 1 < m_dataset.recordCount())
         m_dataset.next();
 }
-void DatasetNavigator::last() { m_dataset.setCurrentRow(m_dataset.recordCount() - 1); }
-void DatasetNavigator::removeRow() { deleteCurrent(); }
-void DatasetNavigator::refresh() { m_dataset.refresh(); }
+void DatasetNavigator::last()
+{
+    m_dataset.setCurrentRow(m_dataset.recordCount() - 1);
+}
+void DatasetNavigator::removeRow()
+{
+    deleteCurrent();
+}
+void DatasetNavigator::refresh()
+{
+    m_dataset.refresh();
+}
 
 void DatasetNavigator::insert()
 {
@@ -163,5 +184,6 @@ void DatasetNavigator::closeCellEditor(bool keep)
     QAbstractItemDelegate *delegate = m_grid->itemDelegateForIndex(cell);
     if (keep)
         Q_EMIT delegate->commitData(editor);
-    Q_EMIT delegate->closeEditor(editor, keep ? QAbstractItemDelegate::NoHint : QAbstractItemDelegate::RevertModelCache);
+    Q_EMIT delegate->closeEditor(editor,
+                                 keep ? QAbstractItemDelegate::NoHint : QAbstractItemDelegate::RevertModelCache);
 }

@@ -11,14 +11,22 @@ class QToolButton;
 // "Delete record?" first. A row added by Insert is stored blank at once, so the grid
 // can edit it in place; left blank, it is deleted again when the user moves to another
 // row, presses Cancel or the rows are read again, so no empty record stays behind.
-class DatasetNavigator : public QWidget
-{
+class DatasetNavigator : public QWidget {
     Q_OBJECT
 
 public:
     enum Button {
-        First = 0x1, Prior = 0x2, Next = 0x4, Last = 0x8, Insert = 0x10, Delete = 0x20,
-        Edit = 0x40, Post = 0x80, Cancel = 0x100, Refresh = 0x200, All = 0x3ff
+        First = 0x1,
+        Prior = 0x2,
+        Next = 0x4,
+        Last = 0x8,
+        Insert = 0x10,
+        Delete = 0x20,
+        Edit = 0x40,
+        Post = 0x80,
+        Cancel = 0x100,
+        Refresh = 0x200,
+        All = 0x3ff
     };
 
     DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int buttons = All, QWidget *parent = nullptr);
@@ -31,7 +39,8 @@ public:
     bool deleteCurrent();
 
 private:
-    QToolButton *addButton(const QString &name, const QString &text, const QString &tip, void (DatasetNavigator::*action)());
+    QToolButton *addButton(const QString &name, const QString &text, const QString &tip,
+                           void (DatasetNavigator::*action)());
     void first();
     void prior();
     void next();

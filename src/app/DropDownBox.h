@@ -4,8 +4,7 @@
 
 // An editable drop-down whose list is filled by its owner each time it opens
 // (dropDown), so it always offers what the database holds at that moment.
-class DropDownBox : public QComboBox
-{
+class DropDownBox : public QComboBox {
     Q_OBJECT
 
 public:

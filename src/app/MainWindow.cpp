@@ -55,7 +55,8 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_records(m_dm.con)
     , m_exchange(m_comPort, m_clock)
     , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
-    , m_services{m_exchange, m_runState, m_records, m_clock, m_dialogs, [this] { return preferenceTab->centreNumber(); }}
+    , m_services{m_exchange, m_runState, m_records,
+                 m_clock,    m_dialogs,  [this] { return preferenceTab->centreNumber(); }}
     , m_individualSms(m_services, m_dm)
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
@@ -188,7 +189,8 @@ void MainWindow::exitProgram()
             return;
         // The send stops at its next part boundary; the program ends once it has unwound.
         m_runState.requestStop();
-        m_runState.whenIdle([this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });
+        m_runState.whenIdle(
+            [this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });
         return;
     }
     guarded(m_dialogs, [this] { m_records.flush(); });

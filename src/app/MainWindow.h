@@ -33,8 +33,7 @@ class TrayIcon;
 
 // "f_main": the frame that owns the data module, the tabs, the timers and the run
 // state. Every showing reloads the tabs from the database (FormShow).
-class MainWindow : public QWidget
-{
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:

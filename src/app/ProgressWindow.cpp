@@ -31,8 +31,9 @@ QLabel *label(const QString &name, const QString &text, bool bold, QWidget *pare
 } // namespace
 
 ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
-    : QWidget(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr,
+              Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowCloseButtonHint)
     , Label1(label(QStringLiteral("Label1"), QString::fromLatin1(ActionText), true, this))
     , Label2(label(QStringLiteral("Label2"), QStringLiteral("Total SMS :"), false, this))
     , Label3(label(QStringLiteral("Label3"), QString(), true, this))
@@ -112,8 +113,8 @@ void ProgressWindow::waitUntilOnScreen()
     // The senders' blocking waits paint nothing: unless the window system has put the
     // window on screen by now, it would stay blank for the whole send. Meanwhile no
     // click, timer tick or received byte is taken.
-    constexpr auto windowSystemOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
-                                      | QEventLoop::X11ExcludeTimers;
+    constexpr auto windowSystemOnly =
+        QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
     QElapsedTimer waited;
     waited.start();
     while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)

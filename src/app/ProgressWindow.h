@@ -12,8 +12,7 @@ class QProgressBar;
 // "frm_wait": the small always-on-top window every sender shows while it sends. It
 // closes itself at the first tick of its timer after the sender set the current
 // message back to 0.
-class ProgressWindow : public QWidget, public ProgressDisplay
-{
+class ProgressWindow : public QWidget, public ProgressDisplay {
     Q_OBJECT
 
 public:

@@ -54,25 +54,25 @@ Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
 {
     QMessageBox::StandardButtons choice;
     switch (buttons) {
-    case Buttons::OkCancel:
-        choice = QMessageBox::Ok | QMessageBox::Cancel;
-        break;
-    case Buttons::YesNo:
-        choice = QMessageBox::Yes | QMessageBox::No;
-        break;
-    case Buttons::YesNoCancel:
-        choice = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        break;
+        case Buttons::OkCancel:
+            choice = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
+        case Buttons::YesNo:
+            choice = QMessageBox::Yes | QMessageBox::No;
+            break;
+        case Buttons::YesNoCancel:
+            choice = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            break;
     }
     switch (showBox(QMessageBox::Question, QStringLiteral("Confirm"), text, choice)) {
-    case QMessageBox::Ok:
-        return Answer::Ok;
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
     }
 }
 

@@ -8,8 +8,7 @@
 
 // The program's dialogs: Qt message boxes and file choosers owned by the main window,
 // or by the window on top of it.
-class QtDialogs : public Dialogs
-{
+class QtDialogs : public Dialogs {
 public:
     void setOwner(QWidget *owner) { m_owner = owner; }
 

@@ -10,8 +10,7 @@ class QMenu;
 // "CiaTray1": keeps the program in the notification area for as long as it runs, so
 // that the automatic greetings still go out while the main window is hidden. Its
 // menu brings the window back or ends the program.
-class TrayIcon : public QSystemTrayIcon
-{
+class TrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 
 public:

@@ -4,8 +4,7 @@
 
 // A link of the window's header: blue, red while the pointer is over it, so that it
 // reads as something to click.
-class UrlLabel : public QLabel
-{
+class UrlLabel : public QLabel {
     Q_OBJECT
 
 public:

@@ -52,6 +52,5 @@ void Clock::Delay(int milliseconds) const
 quint32 Clock::tickCount()
 {
     using namespace std::chrono;
-    return static_cast<quint32>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<quint32>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }

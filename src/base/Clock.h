@@ -8,8 +8,7 @@
 // Every wait and every reading of the current time goes through the clock.
 // The program runs it at scale 1; tests shrink the waits (scale 0.001 runs a
 // broadcast with its real waits in milliseconds) and fix the time of day.
-class Clock
-{
+class Clock {
 public:
     QDateTime now() const;
     void setFixedNow(const QDateTime &now) { m_fixedNow = now; }

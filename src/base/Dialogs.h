@@ -5,8 +5,7 @@
 // Every message box, question and file dialog of the program goes through this
 // interface, so that tests can answer them (ScriptedDialogs) and the core never
 // includes a widget header.
-class Dialogs
-{
+class Dialogs {
 public:
     enum class Answer { Ok, Cancel, Yes, No };
     enum class Buttons { OkCancel, YesNo, YesNoCancel };
@@ -24,7 +23,6 @@ public:
 
     // File and folder choosers; an empty result means the user cancelled.
     virtual QString openFileName(const QString &caption, const QString &filter) = 0;
-    virtual QString saveFileName(const QString &caption, const QString &suggestedName,
-                                 const QString &filter) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) = 0;
     virtual QString existingFolder(const QString &caption, const QString &startFolder) = 0;
 };

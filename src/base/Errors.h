@@ -9,8 +9,7 @@
 class Dialogs;
 
 // The one exception type of the program: it carries the text the user is shown.
-class BrivoraError : public std::exception
-{
+class BrivoraError : public std::exception {
 public:
     explicit BrivoraError(QString text);
     const QString &text() const { return m_text; }
@@ -23,8 +22,7 @@ private:
 
 // The operator stopped the action on purpose: it ends like an error, but nothing
 // is shown.
-class ActionStopped : public std::exception
-{
+class ActionStopped : public std::exception {
 public:
     const char *what() const noexcept override { return "stopped"; }
 };

@@ -10,8 +10,7 @@ class DataModule;
 
 // The "SMS Anouncement & Broadcast" tab: the project composer, its schedule option
 // and the day's birthday and anniversary greetings.
-class AnnouncementTab : public QWidget
-{
+class AnnouncementTab : public QWidget {
     Q_OBJECT
 
 public:

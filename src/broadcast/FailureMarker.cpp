@@ -6,8 +6,8 @@
 #include "broadcast/RunState.h"
 #include "modem/AtExchange.h"
 
-FailureMarker::FailureMarker(AtExchange &exchange, RunState &runState, Records &records, Clock &clock,
-                             Dialogs &dialogs, QObject *parent)
+FailureMarker::FailureMarker(AtExchange &exchange, RunState &runState, Records &records, Clock &clock, Dialogs &dialogs,
+                             QObject *parent)
     : QObject(parent)
     , m_exchange(exchange)
     , m_runState(runState)

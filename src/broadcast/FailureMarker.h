@@ -12,8 +12,7 @@ class RunState;
 // error. It writes through the records' own statements, never through a query object
 // that a sender walks or appends to. A modem that repeats its error for one part gets
 // one mark and one log row for it.
-class FailureMarker : public QObject
-{
+class FailureMarker : public QObject {
     Q_OBJECT
 
 public:

@@ -6,8 +6,7 @@ class DataModule;
 struct SendServices;
 
 // "Send Individual SMS": the typed text, as typed, to the profile selected in the list.
-class IndividualSms
-{
+class IndividualSms {
 public:
     IndividualSms(SendServices &services, DataModule &dm);
 

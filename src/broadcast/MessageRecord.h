@@ -5,8 +5,7 @@
 
 // What project_detail and transaction_log rows share: one message to one contact and
 // what became of it.
-struct MessageRecord
-{
+struct MessageRecord {
     QString projectName;
     QDateTime sent;
     QString mobileNumber;

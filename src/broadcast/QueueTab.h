@@ -7,8 +7,7 @@ class DatasetGrid;
 class Dialogs;
 
 // The "Broadcast Queue List (Fail Send)" tab.
-class QueueTab : public QWidget
-{
+class QueueTab : public QWidget {
     Q_OBJECT
 
 public:

@@ -79,7 +79,8 @@ void Records::markFailed(qint64 id, const QDateTime &when)
         std::optional<MessageRecord> failed = detail(id);
         if (!failed)
             return;
-        QSqlQuery &update = m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
+        QSqlQuery &update =
+            m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
         update.bindValue(0, id);
         run(update);
         failed->sent = when;

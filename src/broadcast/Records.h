@@ -17,8 +17,7 @@ class QSqlQuery;
 // record for a passing reason (another program holds the file locked, the disk is
 // full), the record is kept and written, in order, before any later one: at the next
 // write, at flush(), or before the program ends.
-class Records
-{
+class Records {
 public:
     explicit Records(Database &database);
 

@@ -9,8 +9,7 @@
 
 // What the progress window does for the senders; the window implements it, tests
 // may record it or leave it out.
-class ProgressDisplay
-{
+class ProgressDisplay {
 public:
     virtual ~ProgressDisplay() = default;
     // Shows the window (running its showing steps when it becomes visible); the
@@ -24,17 +23,22 @@ public:
 
 // The program-wide run state that the main window owns: the progress counters, the
 // current detail id the receive handler marks, and the one-send-at-a-time guard.
-class RunState
-{
+class RunState {
 public:
     static constexpr auto BusyText = "A broadcast is already running. Please wait until it has finished.";
 
     // Held by a sender for the whole of its run.
-    class SendLock
-    {
+    class SendLock {
     public:
-        explicit SendLock(RunState &state) : m_state(&state) { m_state->m_sending = true; }
-        SendLock(SendLock &&other) noexcept : m_state(std::exchange(other.m_state, nullptr)) {}
+        explicit SendLock(RunState &state)
+            : m_state(&state)
+        {
+            m_state->m_sending = true;
+        }
+        SendLock(SendLock &&other) noexcept
+            : m_state(std::exchange(other.m_state, nullptr))
+        {
+        }
         SendLock(const SendLock &) = delete;
         SendLock &operator=(const SendLock &) = delete;
         SendLock &operator=(SendLock &&) = delete;

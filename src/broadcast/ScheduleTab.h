@@ -7,8 +7,7 @@ class DatasetGrid;
 class Dialogs;
 
 // The "Broadcast Schedule List" tab.
-class ScheduleTab : public QWidget
-{
+class ScheduleTab : public QWidget {
     Q_OBJECT
 
 public:

@@ -31,7 +31,8 @@ void SendRun::send(const Outgoing &message)
 {
     if (m_policy.startCurrent == 0)
         ++m_services->runState.progressCurrent;
-    const QStringList parts = m_policy.split ? splitIntoParts(message.record.message) : QStringList{message.record.message};
+    const QStringList parts =
+        m_policy.split ? splitIntoParts(message.record.message) : QStringList{message.record.message};
     for (int index = 0; index < parts.size(); ++index)
         sendPart(message, parts.at(index), index, static_cast<int>(parts.size()));
 }

@@ -12,8 +12,7 @@ class Dialogs;
 class Records;
 
 // What every sender sends with.
-struct SendServices
-{
+struct SendServices {
     AtExchange &exchange;
     RunState &runState;
     Records &records;
@@ -24,16 +23,14 @@ struct SendServices
 };
 
 // One message to one contact: the contact's fields and the whole message.
-struct Outgoing
-{
+struct Outgoing {
     MessageRecord record;
     // The project_detail row that its first part marks "SEND" and makes current;
     // 0: each part gets a row of its own, added as it goes out.
     qint64 detailId = 0;
 };
 
-struct SendPolicy
-{
+struct SendPolicy {
     // When the progress window is updated, for each part.
     enum class Progress { Never, BeforeLog, AfterLog };
 
@@ -54,8 +51,7 @@ struct SendPolicy
 // A run holds the one-send-at-a-time lock for its life. Between parts it stops when the
 // operator asked it to (ActionStopped), and when the database refused a record of an
 // SMS already sent (the database's error, the record kept for later).
-class SendRun
-{
+class SendRun {
 public:
     // Starts the progress window with total messages; while another send runs it
     // warns with RunState::BusyText and gives nothing.

@@ -5,8 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-struct SeparatedSms
-{
+struct SeparatedSms {
     QString first;
     QString remainder;
 };

@@ -36,8 +36,8 @@ QString replaceToken(const QString &text, const QString &token, const QString &v
 QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
                     Dataset &tokens)
 {
-    QString message = contact.text(QStringLiteral("languages")) == QStringLiteral("MALAY") ? malayTemplate
-                                                                                            : englishTemplate;
+    QString message =
+        contact.text(QStringLiteral("languages")) == QStringLiteral("MALAY") ? malayTemplate : englishTemplate;
     tokens.refresh();
     if (tokens.eof())
         return message;

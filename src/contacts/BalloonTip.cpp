@@ -40,16 +40,16 @@ bool BalloonTip::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_target) {
         switch (event->type()) {
-        case QEvent::Enter:
-            popUp(static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
-            break;
-        case QEvent::Leave:
-        case QEvent::Hide:
-            m_hideTimer.stop();
-            hide();
-            break;
-        default:
-            break;
+            case QEvent::Enter:
+                popUp(static_cast<QEnterEvent *>(event)->globalPosition().toPoint());
+                break;
+            case QEvent::Leave:
+            case QEvent::Hide:
+                m_hideTimer.stop();
+                hide();
+                break;
+            default:
+                break;
         }
     }
     return QFrame::eventFilter(watched, event);

@@ -5,8 +5,7 @@
 
 // A tool tip with an information icon and a bold title that pops up as soon as the
 // pointer rests on its widget and goes away when the pointer leaves or after a while.
-class BalloonTip : public QFrame
-{
+class BalloonTip : public QFrame {
     Q_OBJECT
 
 public:

@@ -4,8 +4,7 @@
 
 // A box of several lines in which Enter does not break the line, so it cannot add
 // stray line breaks by accident; Ctrl+Enter does.
-class NoReturnTextEdit : public QPlainTextEdit
-{
+class NoReturnTextEdit : public QPlainTextEdit {
     Q_OBJECT
 
 public:

@@ -36,8 +36,8 @@ void write(Dataset &row, const Profile &profile)
 }
 
 // Reads one field of every row without moving the cursor, which a grid may be showing.
-QStringList texts(const Dataset &rows, const QString &field,
-                  const std::function<bool(int row)> &wanted = [](int) { return true; })
+QStringList texts(
+    const Dataset &rows, const QString &field, const std::function<bool(int row)> &wanted = [](int) { return true; })
 {
     const int column = rows.fieldIndex(field);
     QStringList result;
@@ -124,9 +124,8 @@ QStringList ProfileStore::greetings(const QString &language)
     greetings.refresh();
     // The database compares without regard to case; the form's choice is exact.
     const int languageColumn = greetings.fieldIndex(QStringLiteral("language"));
-    return texts(greetings, QStringLiteral("greeting"), [&](int row) {
-        return greetings.valueAt(row, languageColumn).toString() == language;
-    });
+    return texts(greetings, QStringLiteral("greeting"),
+                 [&](int row) { return greetings.valueAt(row, languageColumn).toString() == language; });
 }
 
 QStringList ProfileStore::languages()

@@ -9,8 +9,7 @@ class Dialogs;
 
 // One profile as the form holds it, every field as the text stored in table
 // "profile"; the dates are "dd/MM/yyyy" texts.
-struct Profile
-{
+struct Profile {
     static constexpr auto Married = "MARRIED";
     static constexpr auto Single = "SINGLE";
 
@@ -35,8 +34,7 @@ struct Profile
 
 // The profile editor's work on the database: saving a profile under its mobile
 // number, reading the selected one, and the lists its drop-downs offer.
-class ProfileStore
-{
+class ProfileStore {
 public:
     ProfileStore(DataModule &dm, Dialogs &dialogs);
 

@@ -47,9 +47,15 @@ const QStringList &festiveValues()
 {
     // "CHINESE " and "SARAWAK " end with a blank, and are stored that way.
     static const QStringList values{
-        QStringLiteral("BUDDHA"), QStringLiteral("BUDDHA AND CHINESE"), QStringLiteral("CHINESE "),
-        QStringLiteral("CHINESE AND CHRISTIAN"), QStringLiteral("CHRISTIAN"), QStringLiteral("HINDU"),
-        QStringLiteral("HINDU AND CHRISTIAN"), QStringLiteral("ISLAM"), QStringLiteral("SABAH"),
+        QStringLiteral("BUDDHA"),
+        QStringLiteral("BUDDHA AND CHINESE"),
+        QStringLiteral("CHINESE "),
+        QStringLiteral("CHINESE AND CHRISTIAN"),
+        QStringLiteral("CHRISTIAN"),
+        QStringLiteral("HINDU"),
+        QStringLiteral("HINDU AND CHRISTIAN"),
+        QStringLiteral("ISLAM"),
+        QStringLiteral("SABAH"),
         QStringLiteral("SARAWAK "),
     };
     return values;

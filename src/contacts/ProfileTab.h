@@ -20,8 +20,7 @@ class NoReturnTextEdit;
 // The "Profile" tab: the profile form, the profile list and the individual message.
 // The form is not bound to the database: Save copies it into the profile with the
 // same mobile number (or a new one), and selecting a row of the list copies it back.
-class ProfileTab : public QWidget
-{
+class ProfileTab : public QWidget {
     Q_OBJECT
 
 public:

@@ -10,7 +10,8 @@ DataModule::DataModule(QObject *parent)
     , q_greeting(con, QStringLiteral("q_greeting"), QStringLiteral("select * from greeting;"), this)
     , q_birthday(con, QStringLiteral("q_birthday"), QStringLiteral("select * from birthday;"), this)
     , q_anniversary(con, QStringLiteral("q_anniversary"), QStringLiteral("select * from anniversary ;"), this)
-    , q_text_replacement(con, QStringLiteral("q_text_replacement"), QStringLiteral("select * from text_replacement;"), this)
+    , q_text_replacement(con, QStringLiteral("q_text_replacement"), QStringLiteral("select * from text_replacement;"),
+                         this)
     , q_smsc(con, QStringLiteral("q_smsc"), QStringLiteral("select * from smsc;"), this)
     , q_languages(con, QStringLiteral("q_languages"), QStringLiteral("select * from languages; "), this)
     , q_project(con, QStringLiteral("q_project"), QStringLiteral("select * from project ;"), this)
@@ -19,11 +20,13 @@ DataModule::DataModule(QObject *parent)
     , q_project_group(con, QStringLiteral("q_project_group"), QStringLiteral("select * from project_group ;"), this)
     , q_project_detail(con, QStringLiteral("q_project_detail"), QStringLiteral("select * from project_detail ;"), this)
     , q_prj_dtl(con, QStringLiteral("q_prj_dtl"), QStringLiteral("select * from project_detail ;"), this)
-    , q_prj_dtl_schedule(con, QStringLiteral("q_prj_dtl_schedule"), QStringLiteral("select * from project_detail ;"), this)
+    , q_prj_dtl_schedule(con, QStringLiteral("q_prj_dtl_schedule"), QStringLiteral("select * from project_detail ;"),
+                         this)
     , q_prj_dtl_any(con, QStringLiteral("q_prj_dtl_any"), QStringLiteral("select * from project_detail ;"), this)
     , q_pd_que(con, QStringLiteral("q_pd_que"),
                QStringLiteral("select * from project_detail where status=\"FAIL\"  order by date_send desc;"), this)
-    , q_transaction_log(con, QStringLiteral("q_transaction_log"), QStringLiteral("select * from transaction_log;"), this)
+    , q_transaction_log(con, QStringLiteral("q_transaction_log"), QStringLiteral("select * from transaction_log;"),
+                        this)
     , rpt_prof(con, QStringLiteral("rpt_prof"), QStringLiteral("select * from profile order by name; "), this)
     , rpt_proj_detail(con, QStringLiteral("rpt_proj_detail"),
                       QStringLiteral("select top 10000 * from project_detail order by name;"), this)

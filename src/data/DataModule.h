@@ -7,8 +7,7 @@
 
 // "dm": the database connection and the named query objects every screen shares.
 // The connection opens with the first query opened.
-class DataModule : public QObject
-{
+class DataModule : public QObject {
     Q_OBJECT
 
 public:

@@ -79,8 +79,8 @@ int compareIgnoringCase(void *, int leftBytes, const void *left, int rightBytes,
 // letter, so "ÉCOLE" finds "école" as the users' old database engine did.
 void ignoreCaseBeyondAscii(const QSqlDatabase &db)
 {
-    if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase,
-                                    nullptr) != SQLITE_OK)
+    if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase, nullptr)
+        != SQLITE_OK)
         Database::fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))), sqlite3_errcode(handleOf(db)));
 }
 
@@ -110,11 +110,10 @@ QVariant openingValue(QSqlDatabase &db, const QString &statement)
 bool driverSharesOurSqlite(QSqlDatabase &db)
 {
     return openingValue(db, QStringLiteral("select sqlite_source_id()")).toString()
-           == QString::fromLatin1(sqlite3_sourceid());
+        == QString::fromLatin1(sqlite3_sourceid());
 }
 
-class HandleStatement : public Database::Statement
-{
+class HandleStatement : public Database::Statement {
 public:
     HandleStatement(const QSqlDatabase &db, const QString &sql)
         : m_handle(handleOf(db))
@@ -131,12 +130,12 @@ public:
     bool step() override
     {
         switch (sqlite3_step(m_statement)) {
-        case SQLITE_ROW:
-            return true;
-        case SQLITE_DONE:
-            return false;
-        default:
-            fail();
+            case SQLITE_ROW:
+                return true;
+            case SQLITE_DONE:
+                return false;
+            default:
+                fail();
         }
     }
 
@@ -148,19 +147,19 @@ public:
         PackedRow::Builder builder(columns - firstColumn);
         for (int column = firstColumn; column < columns; ++column) {
             switch (sqlite3_column_type(m_statement, column)) {
-            case SQLITE_NULL:
-                builder.addNull();
-                break;
-            case SQLITE_INTEGER:
-                builder.addInteger(sqlite3_column_int64(m_statement, column));
-                break;
-            case SQLITE_FLOAT:
-                builder.addReal(sqlite3_column_double(m_statement, column));
-                break;
-            default: {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-                builder.addText(text, sqlite3_column_bytes(m_statement, column));
-            }
+                case SQLITE_NULL:
+                    builder.addNull();
+                    break;
+                case SQLITE_INTEGER:
+                    builder.addInteger(sqlite3_column_int64(m_statement, column));
+                    break;
+                case SQLITE_FLOAT:
+                    builder.addReal(sqlite3_column_double(m_statement, column));
+                    break;
+                default: {
+                    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+                    builder.addText(text, sqlite3_column_bytes(m_statement, column));
+                }
             }
         }
         return builder.finish();
@@ -176,8 +175,7 @@ private:
     sqlite3_stmt *m_statement = nullptr;
 };
 
-class QueryStatement : public Database::Statement
-{
+class QueryStatement : public Database::Statement {
 public:
     QueryStatement(const QSqlDatabase &db, const QString &sql)
         : m_query(db)
@@ -224,15 +222,15 @@ DatabaseError::DatabaseError(const QString &text, int sqliteCode)
 bool DatabaseError::isPassing() const
 {
     switch (m_sqliteCode & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_IOERR:
-    case SQLITE_FULL:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PROTOCOL:
-        return true;
-    default:
-        return false;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PROTOCOL:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -267,8 +265,8 @@ QSqlDatabase Database::connection()
         throw BrivoraError(QStringLiteral("Could not find file '%1'").arg(QDir::toNativeSeparators(path)));
 
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-                          ? QSqlDatabase::database(m_connectionName, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        ? QSqlDatabase::database(m_connectionName, false)
+        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
     if (!db.open())
@@ -393,9 +391,9 @@ void Database::fail(const QString &databaseText, int sqliteCode)
     static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
     const QRegularExpressionMatch match = tooLong.match(databaseText);
     if (match.hasMatch())
-        throw DatabaseError(QStringLiteral("The field %1 takes at most %2 characters")
-                                .arg(match.captured(1), match.captured(2)),
-                            sqliteCode);
+        throw DatabaseError(
+            QStringLiteral("The field %1 takes at most %2 characters").arg(match.captured(1), match.captured(2)),
+            sqliteCode);
     throw DatabaseError(databaseText.trimmed(), sqliteCode);
 }
 

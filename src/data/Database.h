@@ -18,8 +18,7 @@ class QSqlError;
 class QSqlQuery;
 
 // One column of a table as the data layer needs it.
-struct Column
-{
+struct Column {
     enum class Kind { Counter, Text, Memo, DateTime };
     QString name;
     Kind kind = Kind::Memo;
@@ -30,8 +29,7 @@ using TableColumns = QVector<Column>;
 
 // A refusal of the database. Some pass (another program holds the file locked, the
 // disk is full): what was refused can be written again later.
-class DatabaseError : public BrivoraError
-{
+class DatabaseError : public BrivoraError {
 public:
     DatabaseError(const QString &text, int sqliteCode);
     int sqliteCode() const { return m_sqliteCode; }
@@ -43,8 +41,7 @@ private:
 
 // The connection "con": the file "Dovrel.mdb" in the working folder, opened on first
 // use, shared with other processes (WAL journal, busy time-out).
-class Database
-{
+class Database {
 public:
     static constexpr auto FileName = "Dovrel.mdb";
     // How date/time columns hold local time: sorts right as text.
@@ -94,8 +91,7 @@ public:
     QSqlQuery &prepared(const QString &sql);
 
     // A SELECT read row by row.
-    class Statement
-    {
+    class Statement {
     public:
         virtual ~Statement() = default;
         // Moves to the next row; false at the end.

@@ -194,9 +194,7 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
     if (!value.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     if (m_kinds[column] == Column::Kind::DateTime) {
-        const QDateTime moment = value.typeId() == QMetaType::QDate
-                                     ? value.toDate().startOfDay()
-                                     : value.toDateTime();
+        const QDateTime moment = value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
         if (!moment.isValid())
             return QVariant(QMetaType(QMetaType::QString));
         return moment.toString(QString::fromLatin1(Database::DateTimeFormat));

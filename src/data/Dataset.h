@@ -14,8 +14,7 @@
 // A query object of the data module: an SQL text (its default, or the last one it
 // was re-pointed to), a snapshot of the rows it returned with an exact count, a
 // current row, and append/edit/post/remove through each row's row id.
-class Dataset : public QObject
-{
+class Dataset : public QObject {
     Q_OBJECT
 
 public:

@@ -13,9 +13,8 @@ DatasetModel::DatasetModel(Dataset &dataset, QList<ColumnSpec> columns, Dialogs 
         beginResetModel();
         endResetModel();
     });
-    connect(&m_dataset, &Dataset::rowChanged, this, [this](int row) {
-        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-    });
+    connect(&m_dataset, &Dataset::rowChanged, this,
+            [this](int row) { Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1)); });
     connect(&m_dataset, &Dataset::rowInserted, this, [this](int row) {
         beginInsertRows({}, row, row);
         endInsertRows();
@@ -45,13 +44,13 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
         return {};
     const int column = datasetColumn(index.column());
     switch (role) {
-    case Qt::DisplayRole:
-        return m_dataset.displayText(index.row(), column);
-    case Qt::EditRole:
-    case Qt::ToolTipRole:
-        return m_dataset.valueAt(index.row(), column);
-    default:
-        return {};
+        case Qt::DisplayRole:
+            return m_dataset.displayText(index.row(), column);
+        case Qt::EditRole:
+        case Qt::ToolTipRole:
+            return m_dataset.valueAt(index.row(), column);
+        default:
+            return {};
     }
 }
 

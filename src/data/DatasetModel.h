@@ -8,13 +8,11 @@ class Dialogs;
 
 // Binds a grid to a query object: the listed fields as columns, rows as the query
 // object holds them, edits in place posted through the query object.
-class DatasetModel : public QAbstractTableModel
-{
+class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    struct ColumnSpec
-    {
+    struct ColumnSpec {
         QString field;
         QString title;
     };

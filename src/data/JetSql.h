@@ -7,10 +7,9 @@
 // order by <field> desc. JetSql turns it into SQLite and refuses anything else.
 namespace JetSql {
 
-struct Select
-{
-    QString table;   // the table named after "from"
-    QString sqlite;  // the statement for SQLite, the row id first as column "__rowid"
+struct Select {
+    QString table; // the table named after "from"
+    QString sqlite; // the statement for SQLite, the row id first as column "__rowid"
 };
 
 // Throws BrivoraError naming what it cannot translate.

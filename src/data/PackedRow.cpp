@@ -65,23 +65,23 @@ PackedRow PackedRow::fromValues(const QVector<QVariant> &values)
     Builder builder(static_cast<int>(values.size()));
     for (const QVariant &value : values) {
         switch (value.typeId()) {
-        case QMetaType::UnknownType:
-            builder.addNull();
-            break;
-        case QMetaType::LongLong:
-        case QMetaType::Int:
-            builder.addInteger(value.toLongLong());
-            break;
-        case QMetaType::Double:
-            builder.addReal(value.toDouble());
-            break;
-        default:
-            if (value.isNull()) {
+            case QMetaType::UnknownType:
                 builder.addNull();
-            } else {
-                const QByteArray utf8 = value.toString().toUtf8();
-                builder.addText(utf8.constData(), static_cast<int>(utf8.size()));
-            }
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                builder.addInteger(value.toLongLong());
+                break;
+            case QMetaType::Double:
+                builder.addReal(value.toDouble());
+                break;
+            default:
+                if (value.isNull()) {
+                    builder.addNull();
+                } else {
+                    const QByteArray utf8 = value.toString().toUtf8();
+                    builder.addText(utf8.constData(), static_cast<int>(utf8.size()));
+                }
         }
     }
     return builder.finish();
@@ -107,19 +107,19 @@ QVariant PackedRow::value(int column) const
     const qint32 end = word(column + 1);
     const char *cell = m_data.constData() + start;
     switch (cell[0]) {
-    case Integer: {
-        qint64 integer = 0;
-        std::memcpy(&integer, cell + 1, sizeof integer);
-        return QVariant::fromValue<qlonglong>(integer);
-    }
-    case Real: {
-        double real = 0;
-        std::memcpy(&real, cell + 1, sizeof real);
-        return real;
-    }
-    case Text:
-        return QString::fromUtf8(cell + 1, end - start - 1);
-    default:
-        return {};
+        case Integer: {
+            qint64 integer = 0;
+            std::memcpy(&integer, cell + 1, sizeof integer);
+            return QVariant::fromValue<qlonglong>(integer);
+        }
+        case Real: {
+            double real = 0;
+            std::memcpy(&real, cell + 1, sizeof real);
+            return real;
+        }
+        case Text:
+            return QString::fromUtf8(cell + 1, end - start - 1);
+        default:
+            return {};
     }
 }

@@ -7,8 +7,7 @@
 // One row of a query object's snapshot, kept as it came from the database in a single
 // block and decoded cell by cell when read: a grid over a hundred thousand rows shows
 // a few dozen of them, so reading whole results costs little more than SQLite's own time.
-class PackedRow
-{
+class PackedRow {
 public:
     PackedRow() = default;
     static PackedRow fromValues(const QVector<QVariant> &values);
@@ -18,8 +17,7 @@ public:
     QVariant value(int column) const;
 
     // Builds a row cell by cell, as SQLite hands the cells over.
-    class Builder
-    {
+    class Builder {
     public:
         explicit Builder(int columns);
         void addNull();
@@ -36,7 +34,10 @@ public:
     };
 
 private:
-    explicit PackedRow(QByteArray data) : m_data(std::move(data)) {}
+    explicit PackedRow(QByteArray data)
+        : m_data(std::move(data))
+    {
+    }
     qint32 word(int index) const;
 
     QByteArray m_data;

@@ -6,30 +6,35 @@
 
 namespace {
 
-constexpr Wait blocking(int milliseconds) { return {milliseconds, false}; }
-constexpr Wait pumping(int milliseconds) { return {milliseconds, true}; }
-
-struct SenderWaits
+constexpr Wait blocking(int milliseconds)
 {
+    return {milliseconds, false};
+}
+constexpr Wait pumping(int milliseconds)
+{
+    return {milliseconds, true};
+}
+
+struct SenderWaits {
     Wait w1;
     Wait w2;
-    Wait w3Single;      // a message of one part
-    Wait w3First;       // the first of several parts
-    Wait w3Later;       // every later part
+    Wait w3Single; // a message of one part
+    Wait w3First; // the first of several parts
+    Wait w3Later; // every later part
 };
 
 constexpr SenderWaits waitTable(Sender sender)
 {
     switch (sender) {
-    case Sender::Individual:
-        return {blocking(800), blocking(3000), blocking(3000), pumping(3000), pumping(3000)};
-    case Sender::Announcement:
-        return {pumping(800), blocking(1000), pumping(5000), pumping(3000), pumping(3000)};
-    case Sender::ScheduleList:
-    case Sender::Greeting:
-        return {blocking(800), blocking(1000), pumping(3000), pumping(3000), pumping(3000)};
-    case Sender::FailQueue:
-        return {blocking(800), blocking(1000), pumping(5000), pumping(5000), pumping(3000)};
+        case Sender::Individual:
+            return {blocking(800), blocking(3000), blocking(3000), pumping(3000), pumping(3000)};
+        case Sender::Announcement:
+            return {pumping(800), blocking(1000), pumping(5000), pumping(3000), pumping(3000)};
+        case Sender::ScheduleList:
+        case Sender::Greeting:
+            return {blocking(800), blocking(1000), pumping(3000), pumping(3000), pumping(3000)};
+        case Sender::FailQueue:
+            return {blocking(800), blocking(1000), pumping(5000), pumping(5000), pumping(3000)};
     }
     return {};
 }

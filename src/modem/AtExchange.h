@@ -10,15 +10,13 @@ class Clock;
 class SerialLink;
 
 // One wait of the exchange: blocking (nothing is processed) or pumping (Delay).
-struct Wait
-{
+struct Wait {
     int milliseconds = 0;
     bool pumping = false;
 };
 
 // The waits of one SMS part: after "AT+CMGF=0", after "AT+CMGS=", after the PDU.
-struct PartWaits
-{
+struct PartWaits {
     Wait w1;
     Wait w2;
     Wait w3;
@@ -32,8 +30,7 @@ PartWaits waitsFor(Sender sender, int index, int count);
 
 // The AT command exchange with the modem in PDU mode, and the receive handler that
 // tells when the modem answers with an error.
-class AtExchange : public QObject
-{
+class AtExchange : public QObject {
     Q_OBJECT
 
 public:

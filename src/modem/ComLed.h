@@ -4,8 +4,7 @@
 
 // The red status light of the modem's port (`ComLed1`): lit while the port is open.
 // A click on it runs the port setup.
-class ComLed : public QWidget
-{
+class ComLed : public QWidget {
     Q_OBJECT
 
 public:

@@ -57,8 +57,7 @@ BrivoraError malformed(const QString &what)
 }
 
 // Walks a PDU field by field.
-class PduReader
-{
+class PduReader {
 public:
     explicit PduReader(const QString &pdu)
         : m_pdu(pdu)
@@ -173,9 +172,9 @@ SubmitPdu decodeSubmitPdu(const QString &hex)
     reader.take(2, QStringLiteral("message reference"));
     const int destinationDigits = reader.octet(QStringLiteral("destination length"));
     reader.expect(QStringLiteral("91"), QStringLiteral("destination type"));
-    decoded.destination = unswappedSemiOctets(reader.take(2 * ((destinationDigits + 1) / 2),
-                                                          QStringLiteral("destination number")))
-                              .left(destinationDigits);
+    decoded.destination =
+        unswappedSemiOctets(reader.take(2 * ((destinationDigits + 1) / 2), QStringLiteral("destination number")))
+            .left(destinationDigits);
     reader.take(2, QStringLiteral("protocol identifier"));
     reader.expect(QStringLiteral("00"), QStringLiteral("data coding scheme"));
     reader.take(2, QStringLiteral("validity period"));

@@ -22,8 +22,7 @@ QByteArray packUserData(const QString &text);
 int commandLength(const QString &pdu);
 
 // What a phone makes of a PDU the encoder built; numbers without their "+".
-struct SubmitPdu
-{
+struct SubmitPdu {
     QString centreNumber;
     QString destination;
     QString text;

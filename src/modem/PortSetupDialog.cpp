@@ -20,11 +20,10 @@ const QStringList BaudRates = {
     QStringLiteral("57600"),  QStringLiteral("115200"), QStringLiteral("128000"), QStringLiteral("256000")};
 
 // List items in order, each with the setting it stands for.
-const QList<std::pair<QString, QSerialPort::DataBits>> DataBitItems = {
-    {QStringLiteral("5"), QSerialPort::Data5},
-    {QStringLiteral("6"), QSerialPort::Data6},
-    {QStringLiteral("7"), QSerialPort::Data7},
-    {QStringLiteral("8"), QSerialPort::Data8}};
+const QList<std::pair<QString, QSerialPort::DataBits>> DataBitItems = {{QStringLiteral("5"), QSerialPort::Data5},
+                                                                       {QStringLiteral("6"), QSerialPort::Data6},
+                                                                       {QStringLiteral("7"), QSerialPort::Data7},
+                                                                       {QStringLiteral("8"), QSerialPort::Data8}};
 const QList<std::pair<QString, QSerialPort::StopBits>> StopBitItems = {
     {QStringLiteral("1"), QSerialPort::OneStop},
     {QStringLiteral("1.5"), QSerialPort::OneAndHalfStop},
@@ -83,8 +82,8 @@ PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QStringLis
     m_dataBits = addList(QStringLiteral("Data bits"), QStringLiteral("DataBitsCombo"), labels(DataBitItems));
     m_stopBits = addList(QStringLiteral("Stop bits"), QStringLiteral("StopBitsCombo"), labels(StopBitItems));
     m_parity = addList(QStringLiteral("Parity"), QStringLiteral("ParityCombo"), labels(ParityItems));
-    m_flowControl = addList(QStringLiteral("Flow control"), QStringLiteral("FlowControlCombo"),
-                            labels(FlowItems) << CustomFlow);
+    m_flowControl =
+        addList(QStringLiteral("Flow control"), QStringLiteral("FlowControlCombo"), labels(FlowItems) << CustomFlow);
 
     m_port->setCurrentIndex(portNames.indexOf(current.portName));
     m_baudRate->setCurrentIndex(BaudRates.indexOf(QString::number(current.baudRate), 1));

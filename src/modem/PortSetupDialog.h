@@ -9,8 +9,7 @@ class QFormLayout;
 
 // The port's "Setup" dialog: six lists, each starting on the port's current value
 // (or on nothing, when the value is not in the list), and "OK" / "Cancel".
-class PortSetupDialog : public QDialog
-{
+class PortSetupDialog : public QDialog {
     Q_OBJECT
 
 public:

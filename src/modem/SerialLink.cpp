@@ -46,20 +46,20 @@ int systemErrorNumber(const QSerialPort &port, const QString &location)
             if (qt_error_string(number) == text)
                 return number;
     switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError:
-        return ENOENT;
-    case QSerialPort::PermissionError:
-        return ::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0 ? EBUSY : EACCES;
-    case QSerialPort::OpenError:
-        return EBUSY;
-    case QSerialPort::UnsupportedOperationError:
-        return EINVAL;
-    case QSerialPort::TimeoutError:
-        return ETIMEDOUT;
-    case QSerialPort::NotOpenError:
-        return EBADF;
-    default:
-        return EIO;
+        case QSerialPort::DeviceNotFoundError:
+            return ENOENT;
+        case QSerialPort::PermissionError:
+            return ::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0 ? EBUSY : EACCES;
+        case QSerialPort::OpenError:
+            return EBUSY;
+        case QSerialPort::UnsupportedOperationError:
+            return EINVAL;
+        case QSerialPort::TimeoutError:
+            return ETIMEDOUT;
+        case QSerialPort::NotOpenError:
+            return EBADF;
+        default:
+            return EIO;
     }
 }
 
@@ -104,11 +104,9 @@ void SerialLink::open()
         throw SerialError(OpenFailed, code);
     }
 
-    const bool applied = m_port.setBaudRate(m_settings.baudRate)
-                         && m_port.setDataBits(m_settings.dataBits)
-                         && m_port.setParity(m_settings.parity)
-                         && m_port.setStopBits(m_settings.stopBits)
-                         && m_port.setFlowControl(m_settings.flowControl);
+    const bool applied = m_port.setBaudRate(m_settings.baudRate) && m_port.setDataBits(m_settings.dataBits)
+        && m_port.setParity(m_settings.parity) && m_port.setStopBits(m_settings.stopBits)
+        && m_port.setFlowControl(m_settings.flowControl);
     if (!applied) {
         const int code = systemErrorNumber(m_port, m_location);
         m_port.close();

@@ -11,8 +11,7 @@
 
 // Line settings of the modem's port. A new link starts with the values below; the
 // name "COM" is no device, so the port cannot open until the user picks one.
-struct SerialSettings
-{
+struct SerialSettings {
     QString portName = QStringLiteral("COM");
     qint32 baudRate = 9600;
     QSerialPort::DataBits dataBits = QSerialPort::Data8;
@@ -25,8 +24,7 @@ struct SerialSettings
 
 // A port failure. The text is what the user is shown, for example
 // "WriteFile function failed (win error code: 9)"; the number is the system's errno.
-class SerialError : public BrivoraError
-{
+class SerialError : public BrivoraError {
 public:
     SerialError(const QString &message, int errorCode);
     int errorCode() const { return m_errorCode; }
@@ -42,8 +40,7 @@ private:
 // stay queued and are announced all together, in one call, the next time events are
 // processed. A handler that leaves bytes unread sees them again, with any new ones,
 // in the count of the next announcement.
-class SerialLink : public QObject
-{
+class SerialLink : public QObject {
     Q_OBJECT
 
 public:

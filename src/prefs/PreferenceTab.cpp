@@ -34,8 +34,7 @@
 namespace {
 
 // Letters typed, pasted or set come out in upper case.
-class UpperCase : public QValidator
-{
+class UpperCase : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
@@ -47,8 +46,7 @@ public:
 
 // A box for a language name: room for ten capitals of a common width, so that names
 // such as "INDONESIAN" or "PORTUGUESE" show whole.
-class LanguageBox : public QLineEdit
-{
+class LanguageBox : public QLineEdit {
 public:
     QSize sizeHint() const override { return widened(QLineEdit::sizeHint()); }
     QSize minimumSizeHint() const override { return widened(QLineEdit::minimumSizeHint()); }
@@ -61,7 +59,7 @@ private:
         constexpr int EditMargin = 2;
         const QMargins margins = textMargins() + contentsMargins();
         const int text = fontMetrics().horizontalAdvance(QString(10, QLatin1Char('N'))) + 2 * EditMargin
-                         + margins.left() + margins.right();
+            + margins.left() + margins.right();
         QStyleOptionFrame option;
         initStyleOption(&option);
         const QSize wanted = style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, hint.height()), this);
@@ -147,8 +145,8 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     left->addWidget(buildGrouping(), 1);
     left->addWidget(buildBackup(), 1);
     auto *middle = new QVBoxLayout;
-    middle->addWidget(buildGreetingSettings(QStringLiteral(" Birthday "), CheckBox1, DateTimePicker3, Label8, Memo1,
-                                            Label12, Memo3));
+    middle->addWidget(
+        buildGreetingSettings(QStringLiteral(" Birthday "), CheckBox1, DateTimePicker3, Label8, Memo1, Label12, Memo3));
     middle->addWidget(buildGreetingSettings(QStringLiteral("Anniversary  "), CheckBox2, DateTimePicker4, Label9, Memo2,
                                             Label13, Memo4));
     auto *right = new QVBoxLayout;
@@ -463,5 +461,6 @@ void PreferenceTab::suitempBitBtn7Click()
 {
     Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
                    m_clock.now().date());
-    m_dialogs.information(QStringLiteral("Backup successful"), QStringLiteral("Your data has been sucessfully backed up."));
+    m_dialogs.information(QStringLiteral("Backup successful"),
+                          QStringLiteral("Your data has been sucessfully backed up."));
 }

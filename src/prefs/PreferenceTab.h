@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QHash>
 #include <QWidget>
 
@@ -26,8 +25,7 @@ class QTreeView;
 // anniversary settings, the message centre number, the two languages and the backup.
 // Its controls are the working copy of the settings: each one is stored in its
 // settings row when the user leaves it.
-class PreferenceTab : public QWidget
-{
+class PreferenceTab : public QWidget {
     Q_OBJECT
 
 public:
@@ -111,9 +109,8 @@ private:
     using Handler = void (PreferenceTab::*)();
 
     QWidget *buildGrouping();
-    QWidget *buildGreetingSettings(const QString &caption, QCheckBox *check, QDateTimeEdit *time,
-                                   QLabel *firstLabel, QPlainTextEdit *first, QLabel *secondLabel,
-                                   QPlainTextEdit *second);
+    QWidget *buildGreetingSettings(const QString &caption, QCheckBox *check, QDateTimeEdit *time, QLabel *firstLabel,
+                                   QPlainTextEdit *first, QLabel *secondLabel, QPlainTextEdit *second);
     QWidget *buildTokens();
     QWidget *buildGreetingWords();
     QWidget *buildBackup();

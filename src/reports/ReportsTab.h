@@ -3,8 +3,7 @@
 #include <QWidget>
 
 // The "Reports" tab.
-class ReportsTab : public QWidget
-{
+class ReportsTab : public QWidget {
     Q_OBJECT
 
 public:
@@ -12,8 +11,7 @@ public:
 };
 
 // The "Transaction Log" tab.
-class TransactionLogTab : public QWidget
-{
+class TransactionLogTab : public QWidget {
     Q_OBJECT
 
 public:

@@ -22,8 +22,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestIndividualSend : public QObject
-{
+class TestIndividualSend : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -38,8 +37,7 @@ private Q_SLOTS:
 namespace {
 
 // A window on two profiles with its port open on the test modem, the first profile selected.
-struct Office
-{
+struct Office {
     Office()
     {
         ws.exec(QStringLiteral("insert into profile(name, mobile_number) values ('Ali', '60123456789'), "
@@ -100,7 +98,8 @@ void TestIndividualSend::clickInTheListDuringATwoPartSendChangesNothingOfIt()
     QCOMPARE(window.dm().q_profile.currentRow(), 1);
     QVERIFY(office.modem.waitForPdus(2));
     QCOMPARE(office.modem.pdus().at(1).message.destination, QStringLiteral("60123456789"));
-    QCOMPARE(office.details(), (QList<QStringList>{{u"60123456789"_s, u"Ali"_s, u"SEND"_s}, {u"60123456789"_s, u"Ali"_s, u"FAIL"_s}}));
+    QCOMPARE(office.details(),
+             (QList<QStringList>{{u"60123456789"_s, u"Ali"_s, u"SEND"_s}, {u"60123456789"_s, u"Ali"_s, u"FAIL"_s}}));
     QVERIFY(office.dialogs.shown().isEmpty());
 }
 
@@ -179,8 +178,9 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
     QCOMPARE(pdu.centreNumber, QStringLiteral("60129999999"));
     QCOMPARE(pdu.text, QStringLiteral("Meeting at 3\r\nBring $5 & your ID @ door "));
-    QCOMPARE(ws.rows(QStringLiteral("select project_name, name, msg_send, status from project_detail")),
-             (QList<QStringList>{{u"INDIVIDUAL"_s, u"Siti"_s, u"Meeting at 3\r\nBring $5 & your ID @ door "_s, u"SEND"_s}}));
+    QCOMPARE(
+        ws.rows(QStringLiteral("select project_name, name, msg_send, status from project_detail")),
+        (QList<QStringList>{{u"INDIVIDUAL"_s, u"Siti"_s, u"Meeting at 3\r\nBring $5 & your ID @ door "_s, u"SEND"_s}}));
     QCOMPARE(ws.rows(QStringLiteral("select project_name, mobile_number, status from transaction_log")),
              (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"SEND"_s}}));
     QVERIFY(dialogs.shown().isEmpty());

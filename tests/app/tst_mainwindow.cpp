@@ -24,8 +24,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestMainWindow : public QObject
-{
+class TestMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -68,10 +67,12 @@ void TestMainWindow::frameTabsAndHeader()
         captions << window.PageControl1->tabText(i);
         sheets << window.PageControl1->widget(i)->objectName();
     }
-    QCOMPARE(captions, (QStringList{u"Profile"_s, u"SMS Anouncement && Broadcast"_s, u"Broadcast Schedule List"_s,
-                                    u"Broadcast Queue List (Fail Send)"_s, u"Reports"_s, u"Transaction Log"_s, u"Preference"_s}));
-    QCOMPARE(sheets, (QStringList{u"TabSheet1"_s, u"TabSheet3"_s, u"TabSheet5"_s, u"suiTabSheet1"_s, u"TabSheet2"_s, u"suiTabSheet2"_s,
-                                  u"TabSheet4"_s}));
+    QCOMPARE(captions,
+             (QStringList{u"Profile"_s, u"SMS Anouncement && Broadcast"_s, u"Broadcast Schedule List"_s,
+                          u"Broadcast Queue List (Fail Send)"_s, u"Reports"_s, u"Transaction Log"_s, u"Preference"_s}));
+    QCOMPARE(sheets,
+             (QStringList{u"TabSheet1"_s, u"TabSheet3"_s, u"TabSheet5"_s, u"suiTabSheet1"_s, u"TabSheet2"_s,
+                          u"suiTabSheet2"_s, u"TabSheet4"_s}));
     QCOMPARE(window.PageControl1->currentWidget(), window.profileTab);
 
     // Only the selected sheet takes input.
@@ -80,8 +81,11 @@ void TestMainWindow::frameTabsAndHeader()
     QVERIFY(!window.profileTab->isEnabled());
 
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Label29"))->text(), QStringLiteral("Phone Status :"));
-    QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel1"))->text().contains(QStringLiteral("Brivora Online support")));
-    QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel2"))->text().contains(QStringLiteral("Built-in Help")));
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("suiURLLabel1"))
+                ->text()
+                .contains(QStringLiteral("Brivora Online support")));
+    QVERIFY(
+        window.findChild<QLabel *>(QStringLiteral("suiURLLabel2"))->text().contains(QStringLiteral("Built-in Help")));
     QVERIFY(dialogs.shown().isEmpty());
 }
 
@@ -91,7 +95,10 @@ void TestMainWindow::headerLinksTurnRedUnderThePointerAndOpen()
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     QList<QUrl> opened;
-    window.setUrlOpener([&opened](const QUrl &url) { opened << url; return true; });
+    window.setUrlOpener([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *support = window.findChild<QLabel *>(u"suiURLLabel1"_s);
@@ -127,14 +134,16 @@ void TestMainWindow::showingLoadsEverySetting()
     TestWorkspace ws;
     ws.exec(QStringLiteral("insert into profile(name) values ('A'), ('B'), ('C')"));
     ws.exec(QStringLiteral("insert into grouping(group_name) values ('STAFF'), ('VIP')"));
-    ws.exec(QStringLiteral("insert into text_replacement(name, nickname, geeting, var1, var2) values ('<N>', '<K>', '<G>', '<1>', '<2>')"));
+    ws.exec(QStringLiteral("insert into text_replacement(name, nickname, geeting, var1, var2) values ('<N>', '<K>', "
+                           "'<G>', '<1>', '<2>')"));
     ws.exec(QStringLiteral("insert into birthday(auto_broadcast, auto_broadcast_time, msg_eng, msg_malay) "
                            "values ('YES', '1899-12-30 08:30:00', 'Happy birthday', 'Selamat')"));
     ws.exec(QStringLiteral("insert into anniversary(auto_broadcast, auto_broadcast_time, msg_eng, msg_malay) "
                            "values ('yes', '2001-01-01 21:05:00', 'Happy anniversary', 'Ulang tahun')"));
     ws.exec(QStringLiteral("insert into smsc values ('+60123456789')"));
     ws.exec(QStringLiteral("insert into languages(lang1, lang2) values ('ENGLISH', 'MALAY')"));
-    ws.exec(QStringLiteral("insert into project(project_name, project_broadcast__date) values ('P1', '2026-12-24 09:00:00'), ('P2', null)"));
+    ws.exec(QStringLiteral("insert into project(project_name, project_broadcast__date) values ('P1', '2026-12-24 "
+                           "09:00:00'), ('P2', null)"));
     ws.exec(QStringLiteral("insert into project_detail(project_name, status) values ('P1', 'FAIL'), ('P1', 'SEND')"));
 
     ScriptedDialogs dialogs;
@@ -176,7 +185,8 @@ void TestMainWindow::showingLoadsEverySetting()
     QCOMPARE(window.dm().q_group.currentRow(), 0); // the group grid still has a row to delete
     QCOMPARE(groups->item(0)->text(), QStringLiteral("STAFF"));
     QCOMPARE(groups->item(1)->checkState(), Qt::Unchecked);
-    QCOMPARE(window.dm().q_prj_schedule.sql(), QStringLiteral("select * from project where project_broadcast__date is not null"));
+    QCOMPARE(window.dm().q_prj_schedule.sql(),
+             QStringLiteral("select * from project where project_broadcast__date is not null"));
     QCOMPARE(window.dm().q_prj_schedule.recordCount(), 1);
     QCOMPARE(window.dm().q_pd_que.recordCount(), 1);
     QVERIFY(window.dm().q_prj.isOpen());
@@ -275,15 +285,24 @@ void TestMainWindow::fullStopRule_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Unable to open com port" << "Unable to open com port.";
-    QTest::newRow("digit") << "error code 5" << "error code 5.";
-    QTest::newRow("closing parenthesis") << "failed (win error code: 2)" << "failed (win error code: 2)";
-    QTest::newRow("exclamation mark") << "Input string greater than 160 characters!" << "Input string greater than 160 characters!";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("quote") << "'x' is not a valid date" << "'x' is not a valid date.";
-    QTest::newRow("apostrophe end") << "file 'a'" << "file 'a'";
-    QTest::newRow("slash") << "a/" << "a/.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Unable to open com port"
+                            << "Unable to open com port.";
+    QTest::newRow("digit") << "error code 5"
+                           << "error code 5.";
+    QTest::newRow("closing parenthesis") << "failed (win error code: 2)"
+                                         << "failed (win error code: 2)";
+    QTest::newRow("exclamation mark") << "Input string greater than 160 characters!"
+                                      << "Input string greater than 160 characters!";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("quote") << "'x' is not a valid date"
+                           << "'x' is not a valid date.";
+    QTest::newRow("apostrophe end") << "file 'a'"
+                                    << "file 'a'";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestMainWindow::fullStopRule()

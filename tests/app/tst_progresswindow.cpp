@@ -13,8 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestProgressWindow : public QObject
-{
+class TestProgressWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -63,7 +62,8 @@ void TestProgressWindow::frame()
     QCOMPARE(window->size(), QSize(509, 131));
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    const QStringList captions{u"Broadcast in action..........."_s, u"Total SMS :"_s, u"Estimate time:"_s, u"Current SMS :"_s};
+    const QStringList captions{u"Broadcast in action..........."_s, u"Total SMS :"_s, u"Estimate time:"_s,
+                               u"Current SMS :"_s};
     const QStringList names{u"Label1"_s, u"Label2"_s, u"Label5"_s, u"Label6"_s};
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(window->findChild<QLabel *>(names[i])->text(), captions[i]);
@@ -76,7 +76,8 @@ void TestProgressWindow::frame()
     window->show();
     for (QWidget *child : window->findChildren<QWidget *>())
         QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
-    QVERIFY(window->Label3->width() >= window->Label3->fontMetrics().horizontalAdvance(QStringLiteral("100000 minutes")));
+    QVERIFY(window->Label3->width()
+            >= window->Label3->fontMetrics().horizontalAdvance(QStringLiteral("100000 minutes")));
 }
 
 void TestProgressWindow::estimate_data()

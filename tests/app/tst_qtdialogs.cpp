@@ -6,8 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-class TestQtDialogs : public QObject
-{
+class TestQtDialogs : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

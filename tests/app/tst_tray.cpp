@@ -16,8 +16,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestTray : public QObject
-{
+class TestTray : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -185,7 +184,8 @@ void TestTray::closingWithoutNotificationAreaAsks()
         QVERIFY(!window.isMinimized());
         QVERIFY(window.isVisible());
     }
-    QStringList asked{u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s};
+    QStringList asked{
+        u"Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out."_s};
     if (sending)
         asked << QString::fromLatin1(MainWindow::StopAndExitText);
     QCOMPARE(dialogs.texts(u"confirm"_s), asked);

@@ -7,8 +7,7 @@
 
 #include <ctime>
 
-class TestClock : public QObject
-{
+class TestClock : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -41,7 +40,9 @@ void TestClock::waitsAreScaledAndTold()
     clock.setScale(0.001);
     QCOMPARE(clock.scaled(60000), 60);
     QStringList told;
-    clock.setWaitListener([&](int milliseconds, bool pumping) { told << QStringLiteral("%1%2").arg(milliseconds).arg(pumping ? 'P' : 'B'); });
+    clock.setWaitListener([&](int milliseconds, bool pumping) {
+        told << QStringLiteral("%1%2").arg(milliseconds).arg(pumping ? 'P' : 'B');
+    });
     clock.sleep(800);
     clock.Delay(5000);
     QCOMPARE(told, (QStringList{QStringLiteral("800B"), QStringLiteral("5000P")}));

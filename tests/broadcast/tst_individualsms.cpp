@@ -8,22 +8,26 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class RecordingDisplay : public ProgressDisplay
-{
+class RecordingDisplay : public ProgressDisplay {
 public:
-    explicit RecordingDisplay(RunState &state) : m_state(state) {}
-    void showProgress(bool) override { shown << QStringLiteral("%1/%2").arg(m_state.progressCurrent).arg(m_state.progressTotal); }
-    void updateProgress() override {}
-    void showPause(int) override {}
-    void endPause() override {}
+    explicit RecordingDisplay(RunState &state)
+        : m_state(state)
+    {
+    }
+    void showProgress(bool) override
+    {
+        shown << QStringLiteral("%1/%2").arg(m_state.progressCurrent).arg(m_state.progressTotal);
+    }
+    void updateProgress() override { }
+    void showPause(int) override { }
+    void endPause() override { }
     QStringList shown;
 
 private:
     RunState &m_state;
 };
 
-struct Bench : SendBench
-{
+struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 8), QTime(11, 45)))
         , display(runState)
@@ -41,12 +45,14 @@ struct Bench : SendBench
 
     QList<QStringList> details() const
     {
-        return ws.rows(QStringLiteral("select project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
-                                      "status, festive from project_detail order by id"));
+        return ws.rows(
+            QStringLiteral("select project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
+                           "status, festive from project_detail order by id"));
     }
     QList<QStringList> log() const
     {
-        return ws.rows(QStringLiteral("select project_name, mobile_number, name, msg_send, status from transaction_log order by id"));
+        return ws.rows(QStringLiteral(
+            "select project_name, mobile_number, name, msg_send, status from transaction_log order by id"));
     }
 
     RecordingDisplay display;
@@ -55,8 +61,7 @@ struct Bench : SendBench
 
 } // namespace
 
-class TestIndividualSms : public QObject
-{
+class TestIndividualSms : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -77,7 +82,8 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
     Bench bench;
     bench.addProfiles();
     // The token row defines "<name>": a personalising sender would replace it.
-    bench.ws.exec(QStringLiteral("insert into text_replacement(name, nickname, geeting) values ('<name>', '<nick>', '<greet>')"));
+    bench.ws.exec(
+        QStringLiteral("insert into text_replacement(name, nickname, geeting) values ('<name>', '<nick>', '<greet>')"));
     bench.dm.q_text_replacement.refresh();
     bench.dm.q_profile.next(); // the profile selected in the list
     bench.sms.send(QStringLiteral("Hello <name>"));
@@ -87,9 +93,11 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
     QCOMPARE(pdu.destination, QStringLiteral("60198765432"));
     QCOMPARE(pdu.centreNumber, QStringLiteral("60120000000"));
     QCOMPARE(pdu.text, QStringLiteral("Hello <name> ")); // as typed, not personalised
-    QCOMPARE(bench.details(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u"60198765432"_s, u"Siti"_s, u"Ti"_s, u"VIP"_s,
-                                                   u"Hello <name> "_s, u"SEND"_s, u"<null>"_s}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"Siti"_s, u"Hello <name> "_s, u"SEND"_s}}));
+    QCOMPARE(bench.details(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u"60198765432"_s, u"Siti"_s, u"Ti"_s,
+                                  u"VIP"_s, u"Hello <name> "_s, u"SEND"_s, u"<null>"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"Siti"_s, u"Hello <name> "_s, u"SEND"_s}}));
     QCOMPARE(bench.display.shown, QStringList{QStringLiteral("1/1")});
     QCOMPARE(bench.runState.progressCurrent, 0);
     QCOMPARE(bench.runState.currentDetailId, QStringLiteral("1"));
@@ -140,7 +148,9 @@ void TestIndividualSms::emptyProfileListStillWritesTheSms()
     bench.dm.q_profile.open();
     bench.sms.send(QStringLiteral("hi"));
     QVERIFY(bench.modem->waitForPdus(1));
-    QCOMPARE(bench.details(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u""_s, u""_s, u""_s, u""_s, u"hi "_s, u"SEND"_s, u"<null>"_s}}));
+    QCOMPARE(bench.details(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"2026-12-08 11:45:00"_s, u""_s, u""_s, u""_s, u""_s, u"hi "_s,
+                                  u"SEND"_s, u"<null>"_s}}));
 }
 
 void TestIndividualSms::longContactFieldsAreRecordedCut()
@@ -202,7 +212,9 @@ void TestIndividualSms::errorAnswerMarksThePartJustSent()
     QCOMPARE(details.at(2 - failingPdu).at(7), QStringLiteral("SEND"));
     const QList<QStringList> log = bench.log();
     QCOMPARE(log.size(), 3);
-    QCOMPARE(log.count({u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, details.at(failingPdu - 1).at(6), u"FAIL"_s}), 1);
+    QCOMPARE(
+        log.count({u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, details.at(failingPdu - 1).at(6), u"FAIL"_s}),
+        1);
 }
 
 void TestIndividualSms::secondSendIsRefusedWhileOneRuns()
@@ -237,9 +249,10 @@ void TestIndividualSms::errorAnswerAfterAOnePartSendMarksItsRow()
     QVERIFY(!bench.runState.isSending());
     QTRY_COMPARE(bench.details().at(1).at(7), QStringLiteral("FAIL"));
     QCOMPARE(bench.details().at(0).at(7), QStringLiteral("SEND"));
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"earlier "_s, u"SEND"_s},
-                                              {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
-                                              {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"earlier "_s, u"SEND"_s},
+                                 {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
+                                 {u"INDIVIDUAL"_s, u"60123456789"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
 }
 
 QTEST_GUILESS_MAIN(TestIndividualSms)

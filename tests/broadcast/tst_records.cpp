@@ -8,8 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestRecords : public QObject
-{
+class TestRecords : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -29,8 +28,9 @@ private Q_SLOTS:
         // A name over 255 is cut to 255 of what is stored, not let through by the NUL.
         const QList<QStringList> expected{{u"255"_s, u"Li"_s, u"Hi there"_s}};
         for (const char *table : {"project_detail", "transaction_log"})
-            QCOMPARE(ws.rows(QStringLiteral("select length(name), nickname, msg_send from %1").arg(QLatin1String(table))),
-                     expected);
+            QCOMPARE(
+                ws.rows(QStringLiteral("select length(name), nickname, msg_send from %1").arg(QLatin1String(table))),
+                expected);
         QCOMPARE(records.detail(id)->nickname, u"Li"_s);
     }
 
@@ -39,8 +39,7 @@ private Q_SLOTS:
         const QString smile = u"\U0001F600"_s;
         QTest::addColumn<QString>("nickname");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("emoji ending at the limit")
-            << QString(149, u'n') + smile + u'x' << QString(149, u'n') + smile;
+        QTest::newRow("emoji ending at the limit") << QString(149, u'n') + smile + u'x' << QString(149, u'n') + smile;
         QTest::newRow("emoji just past the limit") << QString(150, u'n') + smile << QString(150, u'n');
         QTest::newRow("150 emoji fit") << smile.repeated(150) << smile.repeated(150);
         QTest::newRow("151 emoji") << smile.repeated(151) << smile.repeated(150);

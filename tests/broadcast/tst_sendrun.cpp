@@ -12,10 +12,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Records each step of the progress window with the log rows written by then.
-class RecordingDisplay : public ProgressDisplay
-{
+class RecordingDisplay : public ProgressDisplay {
 public:
-    RecordingDisplay(RunState &state, const TestWorkspace &ws) : m_state(state), m_ws(ws) {}
+    RecordingDisplay(RunState &state, const TestWorkspace &ws)
+        : m_state(state)
+        , m_ws(ws)
+    {
+    }
     void showProgress(bool resetBar) override { steps << step(resetBar ? "show, bar 0" : "show"); }
     void updateProgress() override { steps << step("update"); }
     void showPause(int minutes) override { steps << QStringLiteral("pause %1").arg(minutes); }
@@ -35,8 +38,7 @@ private:
     const TestWorkspace &m_ws;
 };
 
-struct Bench : SendBench
-{
+struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
         , display(runState, ws)
@@ -90,7 +92,10 @@ struct Bench : SendBench
     {
         return ws.rows(QStringLiteral("select project_name, name, msg_send, status from transaction_log order by id"));
     }
-    int failRows() const { return ws.value(QStringLiteral("select count(*) from transaction_log where status = 'FAIL'")).toInt(); }
+    int failRows() const
+    {
+        return ws.value(QStringLiteral("select count(*) from transaction_log where status = 'FAIL'")).toInt();
+    }
 
     RecordingDisplay display;
     IndividualSms sms;
@@ -108,8 +113,7 @@ QString errorOf(const std::function<void()> &action)
 
 } // namespace
 
-class TestSendRun : public QObject
-{
+class TestSendRun : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -132,12 +136,12 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart_data()
     QTest::addColumn<QStringList>("steps");
     QTest::newRow("progress before the log row")
         << static_cast<int>(SendPolicy::Progress::BeforeLog)
-        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 0 log rows"_s, u"update 2/2 after 1 log rows"_s,
-                       u"update 2/2 after 2 log rows"_s};
+        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 0 log rows"_s,
+                       u"update 2/2 after 1 log rows"_s, u"update 2/2 after 2 log rows"_s};
     QTest::newRow("progress after the log row")
         << static_cast<int>(SendPolicy::Progress::AfterLog)
-        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 1 log rows"_s, u"update 2/2 after 2 log rows"_s,
-                       u"update 2/2 after 3 log rows"_s};
+        << QStringList{u"show, bar 0 0/2 after 0 log rows"_s, u"update 1/2 after 1 log rows"_s,
+                       u"update 2/2 after 2 log rows"_s, u"update 2/2 after 3 log rows"_s};
 }
 
 void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
@@ -150,7 +154,8 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
     // The rows are captured before the run; the sender walks what it captured.
     const QList<Outgoing> messages{bench.recipient(first), bench.recipient(second)};
 
-    auto run = SendRun::begin(bench.services, {Sender::Announcement, true, static_cast<SendPolicy::Progress>(progress)}, 2);
+    auto run =
+        SendRun::begin(bench.services, {Sender::Announcement, true, static_cast<SendPolicy::Progress>(progress)}, 2);
     QVERIFY(run);
     QVERIFY(bench.runState.isSending());
     for (const Outgoing &message : messages)
@@ -163,11 +168,14 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
     const QStringList texts = bench.modem->texts();
     QCOMPARE(bench.modem->pdus().at(2).message.destination, QStringLiteral("6022"));
     // Each row is marked once; a second part leaves it as its first part did.
-    QCOMPARE(bench.details(), (QList<QStringList>{{QString::number(first), u"2026-12-09 10:30:00"_s, u"Ali"_s, u"short"_s, u"SEND"_s},
-                                                  {QString::number(second), u"2026-12-09 10:30:00"_s, u"Siti"_s, twoPartText(), u"SEND"_s}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
-                                              {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
-                                              {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
+    QCOMPARE(
+        bench.details(),
+        (QList<QStringList>{{QString::number(first), u"2026-12-09 10:30:00"_s, u"Ali"_s, u"short"_s, u"SEND"_s},
+                            {QString::number(second), u"2026-12-09 10:30:00"_s, u"Siti"_s, twoPartText(), u"SEND"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
+                                 {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
+                                 {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
     QCOMPARE(bench.runState.currentDetailId, QString::number(second));
     QCOMPARE(bench.display.steps, steps);
 }
@@ -187,9 +195,10 @@ void TestSendRun::errorAnswerMarksTheRowOfItsPart()
     QCOMPARE(bench.details().at(0).at(4), QStringLiteral("SEND"));
     QCOMPARE(bench.details().at(1).at(4), QStringLiteral("FAIL"));
     // The failed part has its "FAIL" row, with the whole stored message, then its "SEND" row.
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one "_s, u"SEND"_s},
-                                              {u"RAYA"_s, u"Siti"_s, u"two"_s, u"FAIL"_s},
-                                              {u"RAYA"_s, u"Siti"_s, u"two "_s, u"SEND"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one "_s, u"SEND"_s},
+                                 {u"RAYA"_s, u"Siti"_s, u"two"_s, u"FAIL"_s},
+                                 {u"RAYA"_s, u"Siti"_s, u"two "_s, u"SEND"_s}}));
 }
 
 void TestSendRun::modemRefusingEveryPartLogsFailThenSendForEach()
@@ -211,12 +220,13 @@ void TestSendRun::modemRefusingEveryPartLogsFailThenSendForEach()
     const QStringList texts = bench.modem->texts();
     QCOMPARE(texts.size(), 3);
     // The "FAIL" row holds the whole stored message, the "SEND" row the part sent.
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one"_s, u"FAIL"_s},
-                                              {u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
-                                              {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
-                                              {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
-                                              {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
-                                              {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, u"one"_s, u"FAIL"_s},
+                                 {u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
+                                 {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
+                                 {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
+                                 {u"RAYA"_s, u"Siti"_s, twoPartText(), u"FAIL"_s},
+                                 {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
     QCOMPARE(bench.details().at(0).at(4), u"FAIL"_s);
     QCOMPARE(bench.details().at(1).at(4), u"FAIL"_s);
 }
@@ -238,7 +248,8 @@ void TestSendRun::repeatedErrorGivesOneFailPerPart()
     // The next part is another matter.
     bench.sms.send(QStringLiteral("again"));
     QVERIFY(QTest::qWaitFor([&] { return bench.failRows() == 2; }));
-    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from project_detail where status = 'FAIL'")), QStringLiteral("2"));
+    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from project_detail where status = 'FAIL'")),
+             QStringLiteral("2"));
     QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
@@ -308,10 +319,12 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.records.pendingCount(), 0);
     const QString firstPart = bench.modem->texts().first();
-    QCOMPARE(bench.details(), (QList<QStringList>{{u"1"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
-                                                  {u"2"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
-                                              {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
+    QCOMPARE(bench.details(),
+             (QList<QStringList>{{u"1"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
+                                 {u"2"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
+                                 {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
     QCOMPARE(bench.runState.currentDetailId, QStringLiteral("2"));
 }
 
@@ -331,8 +344,9 @@ void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     }
     bench.records.flush();
     QCOMPARE(bench.details().first().at(4), QStringLiteral("FAIL"));
-    QCOMPARE(bench.log(), (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
-                                              {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"SEND"_s},
+                                 {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
 }
 
 void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall_data()
@@ -348,7 +362,8 @@ void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall()
     QFETCH(int, wait);
     Bench bench;
     bench.beforeWait(wait, [&] { bench.modem.reset(); });
-    QCOMPARE(errorOf([&] { bench.sms.send(twoPartText()); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
+    QCOMPARE(errorOf([&] { bench.sms.send(twoPartText()); }),
+             QStringLiteral("WriteFile function failed (win error code: 5)"));
     // The first part went out and keeps its rows.
     QCOMPARE(bench.details().size(), 1);
     QCOMPARE(bench.log().size(), 1);

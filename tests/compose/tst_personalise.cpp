@@ -19,8 +19,7 @@ QString sqlValue(const QVariant &value)
     return QLatin1Char('\'') + value.toString().replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
-struct Contact
-{
+struct Contact {
     QVariant languages = QStringLiteral("ENGLISH");
     QVariant greeting = QStringLiteral("Tuan");
     QVariant nickname = QStringLiteral("Bob");
@@ -29,8 +28,7 @@ struct Contact
 
 } // namespace
 
-class TestPersonalise : public QObject
-{
+class TestPersonalise : public QObject {
     Q_OBJECT
 
 private:
@@ -41,10 +39,10 @@ private:
                    const QString &var1 = QString(), const QString &var2 = QString())
     {
         m_workspace->exec(QStringLiteral("delete from text_replacement"));
-        m_workspace->exec(QStringLiteral("insert into text_replacement (geeting, nickname, name, var1, var2) "
-                                         "values (%1, %2, %3, %4, %5)")
-                              .arg(sqlValue(greeting), sqlValue(nickname), sqlValue(name), sqlValue(var1),
-                                   sqlValue(var2)));
+        m_workspace->exec(
+            QStringLiteral("insert into text_replacement (geeting, nickname, name, var1, var2) "
+                           "values (%1, %2, %3, %4, %5)")
+                .arg(sqlValue(greeting), sqlValue(nickname), sqlValue(name), sqlValue(var1), sqlValue(var2)));
     }
 
     QString personalise(const Contact &contact, const QString &malay = Malay, const QString &english = English)
@@ -52,8 +50,8 @@ private:
         m_workspace->exec(QStringLiteral("delete from profile"));
         m_workspace->exec(QStringLiteral("insert into profile (languages, greeting, nickname, name, var1, var2) "
                                          "values (%1, %2, %3, %4, '[V1]', '[V2]')")
-                              .arg(sqlValue(contact.languages), sqlValue(contact.greeting),
-                                   sqlValue(contact.nickname), sqlValue(contact.name)));
+                              .arg(sqlValue(contact.languages), sqlValue(contact.greeting), sqlValue(contact.nickname),
+                                   sqlValue(contact.name)));
         m_dm->q_profile.refresh();
         return Personalise(m_dm->q_profile, malay, english, m_dm->q_text_replacement);
     }
@@ -114,9 +112,8 @@ private Q_SLOTS:
         QTest::newRow("name token inside the name is not searched again")
             << QStringLiteral("[NAME]/[NAME]") << QStringLiteral("Tuan") << QStringLiteral("x[name]")
             << QStringLiteral("x[name]/x[name]");
-        QTest::newRow("nickname and variables")
-            << QStringLiteral("[NICK] [VAR1] [VAR2] [V1]") << QStringLiteral("Tuan") << QStringLiteral("Ali")
-            << QStringLiteral("Bob [VAR1] [VAR2] [V1]");
+        QTest::newRow("nickname and variables") << QStringLiteral("[NICK] [VAR1] [VAR2] [V1]") << QStringLiteral("Tuan")
+                                                << QStringLiteral("Ali") << QStringLiteral("Bob [VAR1] [VAR2] [V1]");
     }
     void replacements()
     {
@@ -161,20 +158,23 @@ private Q_SLOTS:
     void replaceTokenMatching()
     {
         // Matches never overlap: after "aa" the search resumes behind it.
-        QCOMPARE(replaceToken(QStringLiteral("aaaaa"), QStringLiteral("aa"), QStringLiteral("b")), QStringLiteral("bba"));
+        QCOMPARE(replaceToken(QStringLiteral("aaaaa"), QStringLiteral("aa"), QStringLiteral("b")),
+                 QStringLiteral("bba"));
         QCOMPARE(replaceToken(QStringLiteral("[x]"), QString(), QStringLiteral("b")), QStringLiteral("[x]"));
         QCOMPARE(replaceToken(QStringLiteral("\u00C9cole [\u00E9]"), QStringLiteral("[\u00C9]"), QStringLiteral("e")),
                  QStringLiteral("\u00C9cole e"));
         // "ß" upper-cases to two letters as a string; the positions must not shift.
-        QCOMPARE(replaceToken(QStringLiteral("Stra\u00DFe [name] end"), QStringLiteral("[NAME]"), QStringLiteral("Ali")),
-                 QStringLiteral("Stra\u00DFe Ali end"));
+        QCOMPARE(
+            replaceToken(QStringLiteral("Stra\u00DFe [name] end"), QStringLiteral("[NAME]"), QStringLiteral("Ali")),
+            QStringLiteral("Stra\u00DFe Ali end"));
     }
 
     void replaceTokenIgnoresLocale()
     {
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
-        const QString replaced = replaceToken(QStringLiteral("[isim] [ISIM]"), QStringLiteral("[isim]"), QStringLiteral("Ali"));
+        const QString replaced =
+            replaceToken(QStringLiteral("[isim] [ISIM]"), QStringLiteral("[isim]"), QStringLiteral("Ali"));
         QLocale::setDefault(previous);
         QCOMPARE(replaced, QStringLiteral("Ali Ali"));
     }

@@ -25,8 +25,7 @@ QString letters(int count, char letter = 'x')
 }
 
 // A word of the message as the recipient reads it, and where it lies among the parts.
-struct PartWord
-{
+struct PartWord {
     QString text;
     int part;
     bool opensPart; // nothing before it in its part
@@ -40,8 +39,8 @@ QList<PartWord> partWords(const QStringList &parts)
         const QString sent = gsmSentText(parts.at(part));
         const QStringList texts = sent.split(u' ', Qt::SkipEmptyParts);
         for (int i = 0; i < texts.size(); ++i)
-            words.append({texts.at(i), part, i == 0 && !sent.startsWith(u' '),
-                          i == texts.size() - 1 && !sent.endsWith(u' ')});
+            words.append(
+                {texts.at(i), part, i == 0 && !sent.startsWith(u' '), i == texts.size() - 1 && !sent.endsWith(u' ')});
     }
     return words;
 }
@@ -103,8 +102,7 @@ QString generatedMessage(QRandomGenerator &random)
 
 } // namespace
 
-class TestSaperatesms : public QObject
-{
+class TestSaperatesms : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -120,7 +118,8 @@ private Q_SLOTS:
             << pieces(15) + QStringLiteral("abcdefghij") << pieces(15) << QStringLiteral("abcdefghij ");
         QTest::newRow("piece reaching exactly 160 is taken")
             << pieces(16) + QStringLiteral("more") << pieces(16) << QStringLiteral("more ");
-        QTest::newRow("two short words") << QStringLiteral("Hello there") << QStringLiteral("Hello there ") << QString();
+        QTest::newRow("two short words") << QStringLiteral("Hello there") << QStringLiteral("Hello there ")
+                                         << QString();
         QTest::newRow("cut between two blanks")
             << pieces(16) + QStringLiteral(" tail") << pieces(16) << QStringLiteral(" tail ");
         QTest::newRow("line break and tab join words")
@@ -161,31 +160,26 @@ private Q_SLOTS:
             << pieces(15) + QStringLiteral("abcdefghij") << QStringList{pieces(15), QStringLiteral("abcdefghij ")};
         QTest::newRow("three parts") << pieces(39) + QStringLiteral("abcdefghi")
                                      << QStringList{pieces(16), pieces(16), pieces(8)};
-        QTest::newRow("overlong word after a short one")
-            << QStringLiteral("hi ") + letters(200)
-            << QStringList{QStringLiteral("hi "), letters(160), letters(40) + QLatin1Char(' ')};
+        QTest::newRow("overlong word after a short one") << QStringLiteral("hi ")
+                + letters(200) << QStringList{QStringLiteral("hi "), letters(160), letters(40) + QLatin1Char(' ')};
         // Nothing but the added blank is left after a word that fills an SMS exactly.
         QTest::newRow("word of exactly 160") << letters(160) << QStringList{letters(160)};
         QTest::newRow("word of exactly 320") << letters(320) << QStringList{letters(160), letters(160)};
         QTest::newRow("overlong word twice the limit")
             << letters(330) << QStringList{letters(160), letters(160), letters(10) + QLatin1Char(' ')};
         // 159 septets and a two-septet character: the character moves whole.
-        QTest::newRow("no cut between escape and code")
-            << letters(159) + Euro + QLatin1Char('b')
-            << QStringList{letters(159), QString(Euro) + QStringLiteral("b ")};
-        QTest::newRow("escape character ending exactly at 160")
-            << letters(158) + QLatin1Char('[') + QLatin1Char('b')
-            << QStringList{letters(158) + QLatin1Char('['), QStringLiteral("b ")};
+        QTest::newRow("no cut between escape and code") << letters(159) + Euro
+                + QLatin1Char('b') << QStringList{letters(159), QString(Euro) + QStringLiteral("b ")};
+        QTest::newRow("escape character ending exactly at 160") << letters(158) + QLatin1Char('[')
+                + QLatin1Char('b') << QStringList{letters(158) + QLatin1Char('['), QStringLiteral("b ")};
         // The blanks would be an SMS of their own, and neither neighbour has room.
-        QTest::newRow("leading blank before a full SMS")
-            << u" "_s + letters(159) << QStringList{letters(159) + u' '};
+        QTest::newRow("leading blank before a full SMS") << u" "_s + letters(159) << QStringList{letters(159) + u' '};
         QTest::newRow("blank between two full SMS")
             << letters(160) + u' ' + letters(159) << QStringList{letters(160), letters(159) + u' '};
         QTest::newRow("the next part takes what it has room for")
             << QString(5, u' ') + letters(157) << QStringList{u"  "_s + letters(157) + u' '};
         QTest::newRow("the part before takes what it has room for")
-            << letters(158) + u" \t\t "_s + letters(159)
-            << QStringList{letters(158) + u" \t"_s, letters(159) + u' '};
+            << letters(158) + u" \t\t "_s + letters(159) << QStringList{letters(158) + u" \t"_s, letters(159) + u' '};
         QTest::newRow("blanks after a full SMS are dropped")
             << letters(159) + QString(6, u' ') << QStringList{letters(159) + u' '};
         QTest::newRow("tabs alone give one empty SMS") << u"\t \t"_s << QStringList{QString()};
@@ -236,7 +230,8 @@ private Q_SLOTS:
 
         QVERIFY(!needsCharacterLimitWarning(300));
         QVERIFY(needsCharacterLimitWarning(301));
-        QCOMPARE(characterLimitWarningText(), QStringLiteral("Your text is more then 300 characters. System disallowed"));
+        QCOMPARE(characterLimitWarningText(),
+                 QStringLiteral("Your text is more then 300 characters. System disallowed"));
     }
 };
 

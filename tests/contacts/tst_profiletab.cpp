@@ -24,12 +24,11 @@ namespace {
 
 // Empty boxes are stored as empty (NULL) fields, which the program reads as "".
 const QString Null = QStringLiteral("<null>");
-const QString ProfileColumns = QStringLiteral(
-    "name, nickname, mobile_number, email, festive, group_name, birthday, maritial_status, aniversary, "
-    "income, greeting, languages, notes, var1, var2");
+const QString ProfileColumns =
+    QStringLiteral("name, nickname, mobile_number, email, festive, group_name, birthday, maritial_status, aniversary, "
+                   "income, greeting, languages, notes, var1, var2");
 
-struct Fixture
-{
+struct Fixture {
     TestWorkspace workspace;
     ScriptedDialogs dialogs;
     DataModule dm;
@@ -87,8 +86,7 @@ struct Fixture
 
 } // namespace
 
-class TestProfileTab : public QObject
-{
+class TestProfileTab : public QObject {
     Q_OBJECT
 
 private:
@@ -132,9 +130,9 @@ private Q_SLOTS:
         QCOMPARE(f->tab.Label32->text(), QStringLiteral("3"));
         QCOMPARE(f->stored(QStringLiteral("mobile_number = '60999'")).value(0),
                  (QStringList{QStringLiteral("Ali"), QStringLiteral("Li"), QStringLiteral("60999"), QStringLiteral("@"),
-                              QStringLiteral("CHINESE "), Null, QStringLiteral("07/08/1985"),
-                              QStringLiteral("MARRIED"), QStringLiteral("03/02/2010"), QStringLiteral("3500"), Null,
-                              QStringLiteral("MALAY"), Null, Null, Null}));
+                              QStringLiteral("CHINESE "), Null, QStringLiteral("07/08/1985"), QStringLiteral("MARRIED"),
+                              QStringLiteral("03/02/2010"), QStringLiteral("3500"), Null, QStringLiteral("MALAY"), Null,
+                              Null, Null}));
         QCOMPARE(f->dm.q_profile.currentRow(), 0);
         QVERIFY(f->dialogs.shown().isEmpty());
     }
@@ -145,10 +143,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("nickname");
         QTest::addColumn<QString>("mobile");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("blank name passes") << " " << "N" << "601" << true;
-        QTest::newRow("empty name") << "" << "N" << "601" << false;
-        QTest::newRow("empty nickname") << "A" << "" << "601" << false;
-        QTest::newRow("empty mobile number") << "A" << "N" << "" << false;
+        QTest::newRow("blank name passes") << " "
+                                           << "N"
+                                           << "601" << true;
+        QTest::newRow("empty name") << ""
+                                    << "N"
+                                    << "601" << false;
+        QTest::newRow("empty nickname") << "A"
+                                        << ""
+                                        << "601" << false;
+        QTest::newRow("empty mobile number") << "A"
+                                             << "N"
+                                             << "" << false;
     }
     void mandatoryFields()
     {
@@ -166,7 +172,8 @@ private Q_SLOTS:
 
     void singleKeepsOldAnniversary()
     {
-        f->insert(QStringLiteral("'Mei', 'M', '601', '', '', '', '01/02/1990', 'MARRIED', '14/02/2001', '', '', '', '', '', ''"));
+        f->insert(QStringLiteral(
+            "'Mei', 'M', '601', '', '', '', '01/02/1990', 'MARRIED', '14/02/2001', '', '', '', '', '', ''"));
         f->show();
         f->clickRow(0);
         QVERIFY(f->tab.CheckBox7->isChecked());
@@ -190,13 +197,22 @@ private Q_SLOTS:
         ProfileTab &tab = f->tab;
         f->clickRow(0);
         const auto form = [&tab] {
-            return QStringList{tab.Edit1->text(), tab.Edit2->text(), tab.Edit3->text(), tab.Edit11->text(),
-                               tab.ComboBox5->currentText(), tab.ComboBox1->currentText(), tab.Edit4->text(),
-                               tab.ComboBox2->currentText(), tab.ComboBox3->currentText(),
-                               tab.RichEdit1->toPlainText(), tab.suiEdit4->text(), tab.suiEdit5->text()};
+            return QStringList{tab.Edit1->text(),
+                               tab.Edit2->text(),
+                               tab.Edit3->text(),
+                               tab.Edit11->text(),
+                               tab.ComboBox5->currentText(),
+                               tab.ComboBox1->currentText(),
+                               tab.Edit4->text(),
+                               tab.ComboBox2->currentText(),
+                               tab.ComboBox3->currentText(),
+                               tab.RichEdit1->toPlainText(),
+                               tab.suiEdit4->text(),
+                               tab.suiEdit5->text()};
         };
-        QCOMPARE(form(), (QStringList{u"Ali"_s, u"Li"_s, u"601"_s, u"a@b"_s, u"ISLAM"_s, u"VIP"_s, u"900"_s, u"Encik"_s, u"MALAY"_s, u"Jalan 1"_s,
-                                      u"v1"_s, u"v2"_s}));
+        QCOMPARE(form(),
+                 (QStringList{u"Ali"_s, u"Li"_s, u"601"_s, u"a@b"_s, u"ISLAM"_s, u"VIP"_s, u"900"_s, u"Encik"_s,
+                              u"MALAY"_s, u"Jalan 1"_s, u"v1"_s, u"v2"_s}));
         QCOMPARE(tab.DateTimePicker1->date(), QDate(1980, 3, 5));
         QCOMPARE(tab.DateTimePicker2->date(), QDate(2005, 7, 6));
 
@@ -209,8 +225,9 @@ private Q_SLOTS:
 
         // A malformed date is reported only after every other field has been taken.
         QTest::keyClick(tab.DBGrid1, Qt::Key_Down);
-        QCOMPARE(form(), (QStringList{u"Cy"_s, u"C"_s, u"603"_s, u"c@d"_s, u"HINDU"_s, u"STAFF"_s, u"77"_s, u"Mr"_s, u"ENGLISH"_s, u"Road 2"_s, u"x1"_s,
-                                      u"x2"_s}));
+        QCOMPARE(form(),
+                 (QStringList{u"Cy"_s, u"C"_s, u"603"_s, u"c@d"_s, u"HINDU"_s, u"STAFF"_s, u"77"_s, u"Mr"_s,
+                              u"ENGLISH"_s, u"Road 2"_s, u"x1"_s, u"x2"_s}));
         QCOMPARE(tab.DateTimePicker1->date(), QDate(1980, 3, 5));
         QCOMPARE(f->dialogs.errors(), QStringList{QStringLiteral("'1990-05-03' is not a valid date.")});
     }
@@ -249,8 +266,9 @@ private Q_SLOTS:
             f->type(f->tab.Edit4, QStringLiteral("1234567"));
             f->save();
             QCOMPARE(f->dialogs.errors(), QStringList{QStringLiteral("The field income takes at most 6 characters.")});
-            QCOMPARE(f->stored(), (QList<QStringList>{{u"Old"_s, u"O"_s, u"601"_s, u""_s, u""_s, u""_s, u""_s, u"SINGLE"_s, u""_s, u"12"_s, u""_s, u""_s,
-                                                      u""_s, u""_s, u""_s}}));
+            QCOMPARE(f->stored(),
+                     (QList<QStringList>{{u"Old"_s, u"O"_s, u"601"_s, u""_s, u""_s, u""_s, u""_s, u"SINGLE"_s, u""_s,
+                                          u"12"_s, u""_s, u""_s, u""_s, u""_s, u""_s}}));
             QCOMPARE(f->tab.Label32->text(), QStringLiteral("1"));
             QCOMPARE(f->tab.DBGrid1->model()->index(0, 0).data().toString(), QStringLiteral("Old"));
         }
@@ -283,10 +301,10 @@ private Q_SLOTS:
         f->clickRow(0);
         QTest::mouseClick(f->tab.BitBtn1, Qt::LeftButton);
         ProfileTab &tab = f->tab;
-        for (const QString &text : {tab.Edit1->text(), tab.Edit2->text(), tab.Edit3->text(), tab.Edit4->text(),
-                                    tab.ComboBox1->currentText(), tab.ComboBox2->currentText(),
-                                    tab.ComboBox5->currentText(), tab.RichEdit1->toPlainText(), tab.suiEdit4->text(),
-                                    tab.suiEdit5->text()})
+        for (const QString &text :
+             {tab.Edit1->text(), tab.Edit2->text(), tab.Edit3->text(), tab.Edit4->text(), tab.ComboBox1->currentText(),
+              tab.ComboBox2->currentText(), tab.ComboBox5->currentText(), tab.RichEdit1->toPlainText(),
+              tab.suiEdit4->text(), tab.suiEdit5->text()})
             QCOMPARE(text, QString());
         QCOMPARE(tab.ComboBox3->currentText(), QStringLiteral("MALAY"));
         QCOMPARE(tab.Edit11->text(), QStringLiteral("@"));

@@ -17,8 +17,7 @@ const QDate BackupDay(2026, 12, 8);
 const QString DayMonthYear = QStringLiteral("dd/MM/yyyy");
 
 // A connection of its own, as another program on the same file would hold it.
-class OtherProgram
-{
+class OtherProgram {
 public:
     explicit OtherProgram(const QString &path, const QString &name)
         : m_name(name)
@@ -71,8 +70,7 @@ QString failureOf(Database &database, const QString &folder)
 
 } // namespace
 
-class TestBackup : public QObject
-{
+class TestBackup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -92,9 +90,15 @@ void TestBackup::targetPath_data()
     QTest::newRow("folder") << "/home/ops/Save" << DayMonthYear << "/home/ops/Save/08_12_2026Dovrel.mdb";
     QTest::newRow("folder with slash") << "/home/ops/Save/" << DayMonthYear << "/home/ops/Save/08_12_2026Dovrel.mdb";
     QTest::newRow("root") << "/" << DayMonthYear << "/08_12_2026Dovrel.mdb";
-    QTest::newRow("dots") << "/b" << "dd.MM.yy" << "/b/08_12_26Dovrel.mdb";
-    QTest::newRow("dot and blank, trailing") << "/b" << "yyyy. MM. dd." << "/b/2026_12_08Dovrel.mdb";
-    QTest::newRow("blanks and month name") << "/b" << "d MMM yyyy" << "/b/8_Dec_2026Dovrel.mdb";
+    QTest::newRow("dots") << "/b"
+                          << "dd.MM.yy"
+                          << "/b/08_12_26Dovrel.mdb";
+    QTest::newRow("dot and blank, trailing") << "/b"
+                                             << "yyyy. MM. dd."
+                                             << "/b/2026_12_08Dovrel.mdb";
+    QTest::newRow("blanks and month name") << "/b"
+                                           << "d MMM yyyy"
+                                           << "/b/8_Dec_2026Dovrel.mdb";
     QTest::newRow("direction marks") << "/b" << QString::fromUtf8("d\u200f/M\u200f/yyyy") << "/b/8_12_2026Dovrel.mdb";
 }
 
@@ -190,13 +194,14 @@ void TestBackup::failuresSayWhyAndLeaveNothingBehind()
              QStringLiteral("The folder '%1' does not exist").arg(folder.filePath(QStringLiteral("gone"))));
 
     // Nobody, not even the superuser, creates files in /proc.
-    QVERIFY(failureOf(database, QStringLiteral("/proc")).startsWith(QStringLiteral("Cannot write into the folder '/proc': ")));
+    QVERIFY(failureOf(database, QStringLiteral("/proc"))
+                .startsWith(QStringLiteral("Cannot write into the folder '/proc': ")));
 
     // The dated name is taken by a folder: the copy is written, then cannot take its name.
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("08_12_2026Dovrel.mdb")));
     const QString occupied = failureOf(database, folder.path());
-    QVERIFY2(occupied.startsWith(QStringLiteral("The backup could not be saved as '%1/08_12_2026Dovrel.mdb': ")
-                                     .arg(folder.path())),
+    QVERIFY2(occupied.startsWith(
+                 QStringLiteral("The backup could not be saved as '%1/08_12_2026Dovrel.mdb': ").arg(folder.path())),
              qPrintable(occupied));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("notes.txt")});
 }

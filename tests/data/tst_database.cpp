@@ -50,8 +50,7 @@ QList<QStringList> readAll(Database &database, const QString &sql)
 
 } // namespace
 
-class TestDatabase : public QObject
-{
+class TestDatabase : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -268,7 +267,8 @@ void TestDatabase::withoutTheDriverHandleNocaseIsSqlitesOwn()
     ws.exec(QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('\u00c9COLE'), ('ecole')"));
     Database db;
     db.setDriverHandleAllowed(false);
-    Dataset groups(db, QStringLiteral("q_group"), QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
+    Dataset groups(db, QStringLiteral("q_group"),
+                   QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
     groups.open();
     QCOMPARE(column(groups, QStringLiteral("group_name")), QStringList{QStringLiteral("\u00c9COLE")});
 }

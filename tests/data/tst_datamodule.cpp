@@ -5,8 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestDataModule : public QObject
-{
+class TestDataModule : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -65,7 +64,8 @@ void TestDataModule::everyQueryObjectHoldsItsDefaultTextToTheLetter()
             continue;
         query->refresh();
         const int column = query->fieldIndex(u"msg_send"_s);
-        const bool shortens = QStringList{u"q_prj_dtl"_s, u"q_prj_dtl_schedule"_s, u"q_pd_que"_s}.contains(query->objectName());
+        const bool shortens =
+            QStringList{u"q_prj_dtl"_s, u"q_prj_dtl_schedule"_s, u"q_pd_que"_s}.contains(query->objectName());
         QCOMPARE(query->displayText(0, column).size(), shortens ? 50 : 60);
     }
 }

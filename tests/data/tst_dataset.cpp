@@ -11,8 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestDataset : public QObject
-{
+class TestDataset : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -70,18 +69,27 @@ void TestDataset::schemaHasEveryTableFieldAndSize()
         for (const Column &column : db.columns(table)) {
             QString kind;
             switch (column.kind) {
-            case Column::Kind::Counter: kind = QStringLiteral("c"); break;
-            case Column::Kind::Memo: kind = QStringLiteral("m"); break;
-            case Column::Kind::DateTime: kind = QStringLiteral("d"); break;
-            case Column::Kind::Text: kind = QString::number(column.size); break;
+                case Column::Kind::Counter:
+                    kind = QStringLiteral("c");
+                    break;
+                case Column::Kind::Memo:
+                    kind = QStringLiteral("m");
+                    break;
+                case Column::Kind::DateTime:
+                    kind = QStringLiteral("d");
+                    break;
+                case Column::Kind::Text:
+                    kind = QString::number(column.size);
+                    break;
             }
             described += QLatin1Char(' ') + column.name + QLatin1Char(':') + kind;
         }
         actual << described;
     }
     QCOMPARE(actual, expected);
-    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-             QStringLiteral("12"));
+    QCOMPARE(
+        ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
+        QStringLiteral("12"));
     QCOMPARE(ws.value(QStringLiteral("pragma journal_mode")), QStringLiteral("wal"));
 }
 
@@ -105,8 +113,9 @@ void TestDataset::refreshSeesRowsWrittenElsewhere()
 void TestDataset::repointedTextIsWhatAnotherScreenRefreshes()
 {
     TestWorkspace ws;
-    ws.exec(QStringLiteral("insert into transaction_log(status, date_send) values "
-                           "('SEND','2026-01-01 10:00:00'), ('FAIL','2026-01-03 10:00:00'), ('SEND','2026-01-02 10:00:00')"));
+    ws.exec(QStringLiteral(
+        "insert into transaction_log(status, date_send) values "
+        "('SEND','2026-01-01 10:00:00'), ('FAIL','2026-01-03 10:00:00'), ('SEND','2026-01-02 10:00:00')"));
     DataModule dm;
     QCOMPARE(dm.q_transaction_log.sql(), QStringLiteral("select * from transaction_log;"));
     dm.q_transaction_log.repoint(QStringLiteral("select top 2 * from transaction_log order by date_send desc"));
@@ -143,7 +152,8 @@ void TestDataset::appendFillsCounterAndWalkCountsExactly()
     QStringList names;
     for (dm.q_prj_dtl_any.first(); !dm.q_prj_dtl_any.eof(); dm.q_prj_dtl_any.next())
         names << dm.q_prj_dtl_any.text(QStringLiteral("name"));
-    QCOMPARE(names, (QStringList{QStringLiteral("Contact 0"), QStringLiteral("Contact 1"), QStringLiteral("Contact 2")}));
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("Contact 0"), QStringLiteral("Contact 1"), QStringLiteral("Contact 2")}));
     dm.q_prj_dtl_any.first();
     QCOMPARE(dm.q_prj_dtl_any.dateTime(QStringLiteral("date_send")), sent);
     QVERIFY(dm.q_prj_dtl_any.text(QStringLiteral("status")).isEmpty()); // NULL reads as ""
@@ -160,8 +170,9 @@ void TestDataset::editChangesCurrentRowOnly()
     dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("300"));
     QCOMPARE(dm.q_profile.text(QStringLiteral("income")), QStringLiteral("300")); // the edit buffer
     dm.q_profile.post();
-    QCOMPARE(ws.rows(QStringLiteral("select name, income from profile order by name")),
-             (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QStringLiteral("300")}}));
+    QCOMPARE(
+        ws.rows(QStringLiteral("select name, income from profile order by name")),
+        (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QStringLiteral("300")}}));
 
     dm.q_profile.edit();
     dm.q_profile.setValue(QStringLiteral("income"), QStringLiteral("999"));
@@ -221,11 +232,14 @@ void TestDataset::dialectFeatures()
     QCOMPARE(names(dm.q_prof_birthday, QStringLiteral("select * from profile where birthday like \"08/12/%\"")),
              QStringLiteral("Ali,Cat"));
     QCOMPARE(names(dm.q_prof_anniversary,
-                   QStringLiteral("select * from profile where aniversary like \"08/12/%\" and maritial_status = \"MARRIED\"")),
+                   QStringLiteral(
+                       "select * from profile where aniversary like \"08/12/%\" and maritial_status = \"MARRIED\"")),
              QStringLiteral("Ali"));
     QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where birthday is null")), QStringLiteral("Dan"));
-    QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where aniversary is not null")), QStringLiteral("Ali"));
-    QCOMPARE(names(dm.q_prof, QStringLiteral("select top 2 * from profile order by name desc")), QStringLiteral("Dan,Cat"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where aniversary is not null")),
+             QStringLiteral("Ali"));
+    QCOMPARE(names(dm.q_prof, QStringLiteral("select top 2 * from profile order by name desc")),
+             QStringLiteral("Dan,Cat"));
     QCOMPARE(names(dm.rpt_prof, dm.rpt_prof.defaultSql()), QStringLiteral("Ali,Bob,Cat,Dan"));
     QCOMPARE(names(dm.q_prof, QStringLiteral("select * from profile where name = 'Bob';")), QStringLiteral("Bob"));
 }
@@ -233,7 +247,8 @@ void TestDataset::dialectFeatures()
 void TestDataset::textComparisonIgnoresCase()
 {
     TestWorkspace ws;
-    ws.exec(QStringLiteral("insert into project_detail(project_name, status) values ('Raya', 'FAIL'), ('RAYA', 'fail'), ('x', 'SEND')"));
+    ws.exec(QStringLiteral(
+        "insert into project_detail(project_name, status) values ('Raya', 'FAIL'), ('RAYA', 'fail'), ('x', 'SEND')"));
     DataModule dm;
     dm.q_prj_dtl.repoint(QStringLiteral("select * from project_detail where project_name = \"raya\""));
     QCOMPARE(dm.q_prj_dtl.recordCount(), 2);
@@ -243,7 +258,8 @@ void TestDataset::textComparisonIgnoresCase()
     QCOMPARE(dm.q_prj_dtl.recordCount(), 2);
 
     // Beyond ASCII letters too.
-    ws.exec(QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('Zoo'), ('\u00c9COLE'), ('ecole')"));
+    ws.exec(
+        QStringLiteral("insert into grouping(group_name) values ('\u00e9cole'), ('Zoo'), ('\u00c9COLE'), ('ecole')"));
     dm.q_group.repoint(QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
     QCOMPARE(dm.q_group.recordCount(), 2);
 }
@@ -298,7 +314,8 @@ void TestDataset::doubleQuotesAreStoredAndFoundAsTyped()
     dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ") + JetSql::quote(number));
     QCOMPARE(dm.q_prof.recordCount(), 1);
     QCOMPARE(dm.q_prof.text(QStringLiteral("mobile_number")), number);
-    dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ") + JetSql::quote(QStringLiteral("it's")));
+    dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ")
+                      + JetSql::quote(QStringLiteral("it's")));
     QCOMPARE(dm.q_prof.recordCount(), 0);
 }
 
@@ -333,7 +350,8 @@ void TestDataset::messagesShowFirstFiftyCharactersInGrids()
     TestWorkspace ws;
     const QString fifty(50, QLatin1Char('a'));
     const QString fiftyOne = fifty + QLatin1Char('b');
-    ws.exec(QStringLiteral("insert into project_detail(msg_send, status) values ('%1', 'FAIL'), ('%2', 'FAIL')").arg(fifty, fiftyOne));
+    ws.exec(QStringLiteral("insert into project_detail(msg_send, status) values ('%1', 'FAIL'), ('%2', 'FAIL')")
+                .arg(fifty, fiftyOne));
     DataModule dm;
     ScriptedDialogs dialogs;
     for (Dataset *shortened : {&dm.q_prj_dtl, &dm.q_prj_dtl_schedule, &dm.q_pd_que}) {
@@ -354,10 +372,10 @@ void TestDataset::messagesShowFirstFiftyCharactersInGrids()
 
 void TestDataset::statementsOutsideTheDialectAreRefused()
 {
-    for (const char *statement : {"delete from profile", "select name from profile",
-                                  "select * from profile; drop table profile",
-                                  "select * from profile where name = \"unterminated",
-                                  "select * from profile where id in (select id from grouping)"}) {
+    for (const char *statement :
+         {"delete from profile", "select name from profile", "select * from profile; drop table profile",
+          "select * from profile where name = \"unterminated",
+          "select * from profile where id in (select id from grouping)"}) {
         try {
             JetSql::translate(QString::fromLatin1(statement));
             QFAIL(statement);
@@ -409,9 +427,13 @@ void TestDataset::transactionStoresAllOrNothing()
 
 void TestDataset::packedRowsKeepEveryKindOfCell()
 {
-    const QVector<QVariant> values{QVariant(), QVariant(QMetaType(QMetaType::QString)), QString(QLatin1String("")),
-                                   QStringLiteral("Selamat Hari Raya \u20ac\nbaris dua"), QVariant::fromValue<qlonglong>(-42),
-                                   2.5, QStringLiteral("x")};
+    const QVector<QVariant> values{QVariant(),
+                                   QVariant(QMetaType(QMetaType::QString)),
+                                   QString(QLatin1String("")),
+                                   QStringLiteral("Selamat Hari Raya \u20ac\nbaris dua"),
+                                   QVariant::fromValue<qlonglong>(-42),
+                                   2.5,
+                                   QStringLiteral("x")};
     const PackedRow row = PackedRow::fromValues(values);
     QCOMPARE(row.size(), 7);
     QVERIFY(row.value(0).isNull());
@@ -472,9 +494,11 @@ void TestDataset::newDatabaseToolMakesAReadyDatabase()
     TestWorkspace ws(false);
     const QString tool = qEnvironmentVariable("BRIVORA_TOOLS") + QStringLiteral("/brivora-newdb");
     QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 0);
-    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-             QStringLiteral("12"));
-    QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")), (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
+    QCOMPARE(
+        ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
+        QStringLiteral("12"));
+    QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")),
+             (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
     // An existing database is never overwritten.
     ws.exec(QStringLiteral("insert into profile(name) values ('kept')"));
     QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 1);

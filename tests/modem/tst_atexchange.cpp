@@ -8,9 +8,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Everything one exchange needs, on a fresh database and a test modem.
-struct Bench : SendBench
-{
-    Bench() : SendBench(QDateTime(QDate(2026, 12, 8), QTime(9, 0))) {}
+struct Bench : SendBench {
+    Bench()
+        : SendBench(QDateTime(QDate(2026, 12, 8), QTime(9, 0)))
+    {
+    }
 
     // A project_detail row as a runner leaves it after writing the PDU.
     qint64 addSentRow(const QString &message)
@@ -43,8 +45,7 @@ struct Bench : SendBench
 
 } // namespace
 
-class TestAtExchange : public QObject
-{
+class TestAtExchange : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

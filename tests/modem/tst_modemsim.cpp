@@ -16,8 +16,7 @@ const QByteArray ExamplePdu = "07912143658709F111000B919178563412F00000AA0361F11
 const QByteArray ExchangeOfOnePart = "AT+CMGF=0\r\nAT+CMGS=17\r\n" + ExamplePdu + '\x1a';
 
 // A link plugged into a fresh modem, with its received chunks kept.
-struct Bench
-{
+struct Bench {
     TestModem modem;
     SerialLink link;
     ReceivedChunks chunks{link};
@@ -33,7 +32,7 @@ struct Bench
         const bool settled = QTest::qWaitFor(
             [&] {
                 return modem.receivedBytes().size() >= read && modem.isIdle()
-                       && chunks.all().size() - before >= modem.sentBytes().size() - answered;
+                    && chunks.all().size() - before >= modem.sentBytes().size() - answered;
             },
             30000);
         if (!settled)
@@ -44,8 +43,7 @@ struct Bench
 
 } // namespace
 
-class TestModemSimulator : public QObject
-{
+class TestModemSimulator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

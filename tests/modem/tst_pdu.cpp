@@ -33,8 +33,7 @@ QString userDataField(const QString &text)
 
 } // namespace
 
-class TestPdu : public QObject
-{
+class TestPdu : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -61,9 +60,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
         QTest::newRow("ten letters") << QStringLiteral("hellohello") << QStringLiteral("0AE8329BFD4697D9EC37");
-        QTest::newRow("eighth fills the seventh octet") << QStringLiteral("abcdefgh") << QStringLiteral("0861F1985C369FD1");
+        QTest::newRow("eighth fills the seventh octet")
+            << QStringLiteral("abcdefgh") << QStringLiteral("0861F1985C369FD1");
         QTest::newRow("empty") << QString() << QStringLiteral("00");
-        QTest::newRow("basic table beyond ASCII") << QStringLiteral("@$_\u00A3\u00E9") << QStringLiteral("050041245000");
+        QTest::newRow("basic table beyond ASCII")
+            << QStringLiteral("@$_\u00A3\u00E9") << QStringLiteral("050041245000");
         QTest::newRow("line breaks") << QStringLiteral("A\r\nB") << QStringLiteral("04C1864208");
         QTest::newRow("escapes count two") << QStringLiteral("\u20AC[]") << QStringLiteral("069BF286B7F101");
     }
@@ -83,8 +84,9 @@ private Q_SLOTS:
 
         const QString tooLong = QStringLiteral("Input string greater than 160 characters!");
         QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(161, QLatin1Char('a'))); }), tooLong);
-        QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(159, QLatin1Char('a')) + QChar(0x20AC)); }),
-                 tooLong);
+        QCOMPARE(
+            refusal([] { encodeSubmitPdu(QString(), Destination, QString(159, QLatin1Char('a')) + QChar(0x20AC)); }),
+            tooLong);
         // The length is judged first, as before any character is looked at.
         QCOMPARE(refusal([] { encodeSubmitPdu(QString(), Destination, QString(161, QChar(0x0105))); }), tooLong);
     }
@@ -133,13 +135,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("centre");
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("head");
-        QTest::newRow("leading plus dropped") << QString() << QStringLiteral("+19876543210")
-                                              << QStringLiteral("0011000B919178563412F0");
-        QTest::newRow("inner plus copied") << QString() << QStringLiteral("19+87") << QStringLiteral("0011000591918+F7");
-        QTest::newRow("only one plus dropped") << QStringLiteral("++123") << QStringLiteral("1")
-                                               << QStringLiteral("03911+3211000191F1");
-        QTest::newRow("lone plus is no centre") << QStringLiteral("+") << QStringLiteral("1")
-                                                << QStringLiteral("0011000191F1");
+        QTest::newRow("leading plus dropped")
+            << QString() << QStringLiteral("+19876543210") << QStringLiteral("0011000B919178563412F0");
+        QTest::newRow("inner plus copied")
+            << QString() << QStringLiteral("19+87") << QStringLiteral("0011000591918+F7");
+        QTest::newRow("only one plus dropped")
+            << QStringLiteral("++123") << QStringLiteral("1") << QStringLiteral("03911+3211000191F1");
+        QTest::newRow("lone plus is no centre")
+            << QStringLiteral("+") << QStringLiteral("1") << QStringLiteral("0011000191F1");
         QTest::newRow("even centre") << QStringLiteral("1234") << QStringLiteral("1")
                                      << QStringLiteral("0391214311000191F1");
         QTest::newRow("odd centre") << QStringLiteral("12345") << QStringLiteral("1")
@@ -180,13 +183,14 @@ private Q_SLOTS:
         QTest::newRow("18-digit centre") << QStringLiteral("123456789012345678") << QStringLiteral("6012345")
                                          << QStringLiteral("x");
         QTest::newRow("whole alphabet") << QStringLiteral("601") << QStringLiteral("60")
-                                        << QStringLiteral("@\u00A3$\u00A5\u00E8\u00E9\u00F9\u00EC\u00F2\u00C7\n\u00D8\u00F8\r"
-                                                          "\u00C5\u00E5\u0394_\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3"
-                                                          "\u0398\u039E\u00C6\u00E6\u00DF\u00C9 !\"#\u00A4%&'()*+,-./09:;<=>?"
-                                                          "\u00A1AZ\u00C4\u00D6\u00D1\u00DC\u00A7\u00BFaz\u00E4\u00F6\u00F1"
-                                                          "\u00FC\u00E0\f^{}\\[~]|\u20AC");
-        QTest::newRow("160 septets ending in an escape") << QString() << Destination
-                                                         << QString(158, QLatin1Char('z')) + QLatin1Char('}');
+                                        << QStringLiteral(
+                                               "@\u00A3$\u00A5\u00E8\u00E9\u00F9\u00EC\u00F2\u00C7\n\u00D8\u00F8\r"
+                                               "\u00C5\u00E5\u0394_\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3"
+                                               "\u0398\u039E\u00C6\u00E6\u00DF\u00C9 !\"#\u00A4%&'()*+,-./09:;<=>?"
+                                               "\u00A1AZ\u00C4\u00D6\u00D1\u00DC\u00A7\u00BFaz\u00E4\u00F6\u00F1"
+                                               "\u00FC\u00E0\f^{}\\[~]|\u20AC");
+        QTest::newRow("160 septets ending in an escape")
+            << QString() << Destination << QString(158, QLatin1Char('z')) + QLatin1Char('}');
         QTest::newRow("empty text") << QString() << Destination << QString();
     }
     void decoderRoundTrips()

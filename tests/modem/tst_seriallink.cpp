@@ -48,8 +48,7 @@ QComboBox *list(const PortSetupDialog &dialog, const char *name)
 
 // Points XDG_RUNTIME_DIR at a folder of its own, so the port file of a simulator
 // running on this machine is not seen and ours does not leak.
-class RuntimeDir
-{
+class RuntimeDir {
 public:
     RuntimeDir()
         : m_wasSet(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
@@ -73,8 +72,7 @@ private:
 
 } // namespace
 
-class TestSerialLink : public QObject
-{
+class TestSerialLink : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -202,8 +200,10 @@ void TestSerialLink::removedDeviceFailsWritesAndCanBeClosed()
     // Still open for the program, as a port handle stays open when its device goes.
     QVERIFY(link.isOpen());
     QCOMPARE(light.count(), 1);
-    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
-    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
+    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }),
+             QStringLiteral("WriteFile function failed (win error code: 5)"));
+    QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }),
+             QStringLiteral("WriteFile function failed (win error code: 5)"));
 
     link.close();
     QVERIFY(!link.isOpen());

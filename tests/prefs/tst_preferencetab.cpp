@@ -28,8 +28,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The tab on a fresh database, shown as an active window so that focus moves for real.
-struct Fixture
-{
+struct Fixture {
     Fixture()
     {
         dm.q_group.open();
@@ -86,8 +85,7 @@ QRect textArea(const QLineEdit *box)
 
 } // namespace
 
-class TestPreferenceTab : public QObject
-{
+class TestPreferenceTab : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -111,8 +109,7 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
     QVERIFY(f.ready());
     PreferenceTab &tab = f.tab;
 
-    struct Case
-    {
+    struct Case {
         QWidget *control;
         QString table;
         QString field;
@@ -175,7 +172,8 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
 void TestPreferenceTab::onlyTheFirstRowOfASettingsTableIsWritten()
 {
     Fixture f;
-    f.ws.exec(QStringLiteral("insert into birthday(auto_broadcast, msg_eng) values ('YES', 'first'), ('YES', 'second')"));
+    f.ws.exec(
+        QStringLiteral("insert into birthday(auto_broadcast, msg_eng) values ('YES', 'first'), ('YES', 'second')"));
     f.ws.exec(QStringLiteral("insert into languages(lang1, lang2) values ('A', 'B'), ('C', 'D')"));
     f.ws.exec(QStringLiteral("insert into smsc values ('111'), ('222')"));
     QVERIFY(f.ready());
@@ -271,7 +269,8 @@ void TestPreferenceTab::groupsAreUpperCaseAndMayRepeat()
     QCOMPARE(column(f.ws, QStringLiteral("select group_name from grouping order by id")),
              (QStringList{u"STAFF"_s, u"STAFF"_s, u"  "_s}));
     QCOMPARE(f.tab.DBGrid5->model()->rowCount(), 3);
-    QCOMPARE(f.tab.DBGrid5->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("GROUP"));
+    QCOMPARE(f.tab.DBGrid5->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("GROUP"));
     QCOMPARE(f.tab.DBGrid5->model()->columnCount(), 1);
     QVERIFY(f.dialogs.shown().isEmpty());
 }
@@ -330,7 +329,8 @@ void TestPreferenceTab::numberAndLanguageBoxesShowTheirTextWhole()
     Fixture f;
     QVERIFY(f.ready());
     const QList<std::pair<QLineEdit *, QString>> cases{
-        {f.tab.suiEdit6, u"INDONESIAN"_s}, {f.tab.suiEdit7, u"PORTUGUESE"_s},
+        {f.tab.suiEdit6, u"INDONESIAN"_s},
+        {f.tab.suiEdit7, u"PORTUGUESE"_s},
         {f.tab.suiEdit1, u"+60123456789"_s}, // the message centre number beside them
     };
     for (const auto &[box, text] : cases)

@@ -7,11 +7,9 @@
 #include <QString>
 
 // Records every box the program shows and answers questions and choosers from queues.
-class ScriptedDialogs : public Dialogs
-{
+class ScriptedDialogs : public Dialogs {
 public:
-    struct Shown
-    {
+    struct Shown {
         QString kind; // "warning", "error", "information", "confirm", "open", "save", "folder"
         QString title;
         QString text;

@@ -18,8 +18,7 @@
 // and a test modem whose port is open: the records, the exchange, the failure marker
 // and the services over them. Waits run at a hundredth of their length, the clock reads
 // `now`, and another program's lock is waited for only briefly.
-struct SendBench
-{
+struct SendBench {
     explicit SendBench(const QDateTime &now);
 
     TestWorkspace ws;

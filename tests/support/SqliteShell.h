@@ -6,8 +6,7 @@
 // The sqlite3 shell on the same file: another program reading and writing it, or
 // holding it locked ("begin exclusive;") while the program works. It takes statements
 // as they are handed over and reports when it has done them; it stops at an error.
-class SqliteShell
-{
+class SqliteShell {
 public:
     explicit SqliteShell(const QString &path);
     ~SqliteShell();

@@ -13,8 +13,7 @@
 //   ... send ...
 //   QVERIFY(modem.waitForPdus(2));
 //   QCOMPARE(modem.pdus().at(0).message.text, QStringLiteral("Hello"));
-class TestModem : public ModemSimulator
-{
+class TestModem : public ModemSimulator {
     Q_OBJECT
 
 public:
@@ -37,8 +36,7 @@ public:
 };
 
 // A receive handler for tests: reads and keeps each chunk a link announces.
-class ReceivedChunks : public QObject
-{
+class ReceivedChunks : public QObject {
     Q_OBJECT
 
 public:

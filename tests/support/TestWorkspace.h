@@ -4,8 +4,7 @@
 #include <QTemporaryDir>
 
 // A temporary folder made the working folder, holding a fresh "Dovrel.mdb".
-class TestWorkspace
-{
+class TestWorkspace {
 public:
     explicit TestWorkspace(bool withDatabase = true);
     ~TestWorkspace();

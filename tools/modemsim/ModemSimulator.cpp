@@ -41,8 +41,8 @@ ModemSimulator::ModemSimulator(QObject *parent)
 {
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-        throw BrivoraError(QStringLiteral("No pseudo-terminal for the modem: %1")
-                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        throw BrivoraError(
+            QStringLiteral("No pseudo-terminal for the modem: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     m_devicePath = QFile::decodeName(name);
 
     // The simulator keeps the slave open itself: when the last opener closes it the
@@ -238,8 +238,8 @@ void ModemSimulator::writeNow(const QByteArray &bytes)
 {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t done = ::write(m_master, bytes.constData() + written,
-                                     static_cast<size_t>(bytes.size() - written));
+        const ssize_t done =
+            ::write(m_master, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (done > 0)
             written += done;
         else if (done < 0 && errno != EINTR)

@@ -24,19 +24,17 @@ class QTimer;
 // It runs on the event loop of the thread that made it (no threads of its own):
 // input is read, and answered, when that loop processes events, and delays and
 // pauses are timers, never sleeps.
-class ModemSimulator : public QObject
-{
+class ModemSimulator : public QObject {
     Q_OBJECT
 
 public:
     // What a scripted answer replaces the normal answer of.
     enum class Input { ModeCommand, LengthCommand, Pdu };
 
-    struct ReceivedPdu
-    {
-        QString hex;             // as written by the sender, without Ctrl-Z
+    struct ReceivedPdu {
+        QString hex; // as written by the sender, without Ctrl-Z
         int announcedLength = 0; // the <n> of the AT+CMGS before it
-        bool decoded = false;    // false: message is empty and the PDU was refused
+        bool decoded = false; // false: message is empty and the PDU was refused
         SubmitPdu message;
     };
 
@@ -89,8 +87,7 @@ Q_SIGNALS:
     void inputReceived(const QString &input);
 
 private:
-    struct Chunk
-    {
+    struct Chunk {
         int waitMilliseconds;
         QByteArray bytes;
         // Written only once the port has read everything written before it.
@@ -123,10 +120,10 @@ private:
     int m_splitAt = 0;
     int m_splitPause = 0;
 
-    QByteArray m_pending;         // received, not yet parsed
+    QByteArray m_pending; // received, not yet parsed
     bool m_awaitingPdu = false;
     int m_announcedLength = 0;
-    QHash<int, int> m_counts;     // inputs seen, per kind
+    QHash<int, int> m_counts; // inputs seen, per kind
     int m_nextReference = 1;
     QList<Chunk> m_output;
 

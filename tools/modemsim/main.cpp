@@ -36,14 +36,12 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("A GSM modem on a pseudo-terminal."));
     parser.addHelpOption();
     const QCommandLineOption errorEvery(QStringLiteral("error-every"),
-                                        QStringLiteral("Answer every <n>th message with ERROR."),
-                                        QStringLiteral("n"));
+                                        QStringLiteral("Answer every <n>th message with ERROR."), QStringLiteral("n"));
     const QCommandLineOption cmsError(QStringLiteral("cms-error"),
                                       QStringLiteral("Answer every message with +CMS ERROR: <code>."),
                                       QStringLiteral("code"));
     const QCommandLineOption delay(QStringLiteral("delay"),
-                                   QStringLiteral("Answer <ms> milliseconds after each input."),
-                                   QStringLiteral("ms"));
+                                   QStringLiteral("Answer <ms> milliseconds after each input."), QStringLiteral("ms"));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Never answer."));
     const QCommandLineOption echo(QStringLiteral("echo"), QStringLiteral("Echo command lines."));
     parser.addOptions({errorEvery, cmsError, delay, silent, echo});
