@@ -74,6 +74,18 @@ void Dataset::repoint(const QString &sql)
     open();
 }
 
+void Dataset::reread(int row)
+{
+    requireOpen();
+    const std::unique_ptr<Database::Statement> statement = m_database.select(
+        QStringLiteral("SELECT rowid AS __rowid, * FROM \"%1\" WHERE rowid = %2").arg(m_table).arg(m_rowIds.at(row)));
+    // A row deleted meanwhile keeps what the snapshot holds, as after any other delete.
+    if (!statement->step())
+        return;
+    m_rows[row] = statement->row(1);
+    Q_EMIT rowChanged(row);
+}
+
 void Dataset::setCurrentRow(int row)
 {
     requireOpen();

@@ -33,6 +33,9 @@ public:
     void refresh();
     // Close, take the new text, open.
     void repoint(const QString &sql);
+    // Reads one row of the snapshot again from its table, as a sender that has just
+    // written it shows it: the cost of one row, not of the whole result.
+    void reread(int row);
 
     State state() const { return m_state; }
     const QString &table() const { return m_table; }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class DataModule;
+class Dataset;
+struct Outgoing;
+struct SendServices;
+
+// What the runner reads from the composer as it goes, and the composer's own Clear.
+struct BroadcastControls {
+    // The name field: the project whose recipient list is loaded.
+    std::function<QString()> projectName;
+    // "Pause every" so many SMS "For" so many minutes; read before each message, so a
+    // change during the run applies from the next one.
+    std::function<int()> pauseEvery;
+    std::function<int()> pauseMinutes;
+    std::function<void()> clear;
+};
+
+// "Start Broadcasting": every message of the loaded recipient list (q_prj_dtl), with a
+// pause after every so many, then the project stamped as sent and the composer cleared.
+class BroadcastRunner {
+public:
+    static constexpr auto ClosedListText = "Cannot perform this operation on a closed dataset";
+
+    BroadcastRunner(SendServices &services, DataModule &dm, BroadcastControls controls);
+
+    void start();
+
+private:
+    static QList<Outgoing> recipients(const Dataset &list);
+    // The list on screen follows the row being sent; the row shows its mark at once.
+    static void show(Dataset &list, int row, qint64 detailId, bool reread);
+    void stamp(const QString &project);
+
+    SendServices &m_services;
+    DataModule &m_dm;
+    BroadcastControls m_controls;
+};

@@ -1,0 +1,291 @@
+// "Start Broadcasting" over a loaded recipient list: what goes out in which order, the
+// pauses between, the rows marked and logged, the stamp at the end, and how it stops.
+#include "base/Errors.h"
+#include "broadcast/BroadcastRunner.h"
+#include "support/SendBench.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The pauses as the progress window is told of them, with the log rows written by then.
+class PauseDisplay : public ProgressDisplay {
+public:
+    explicit PauseDisplay(const TestWorkspace &ws)
+        : m_ws(ws)
+    {
+    }
+    void showProgress(bool) override { ++shows; }
+    void updateProgress() override { }
+    void showPause(int minutes) override { steps << u"pause %1 after %2"_s.arg(minutes).arg(logRows()); }
+    void endPause() override { steps << u"over"_s; }
+    QStringList steps;
+    int shows = 0;
+
+private:
+    QString logRows() const { return m_ws.value(u"select count(*) from transaction_log"_s); }
+    const TestWorkspace &m_ws;
+};
+
+struct Bench : SendBench {
+    Bench()
+        : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
+        , display(ws)
+        , runner(services, dm,
+                 {[this] { return name; }, [this] { return every; }, [this] { return minutes; }, [this] { ++clears; }})
+    {
+        runState.setDisplay(&display);
+        ws.exec(u"insert into project(project_name) values ('RAYA'), ('OTHER')"_s);
+    }
+
+    void addRecipients(const QStringList &messages)
+    {
+        for (const QString &message : messages)
+            ws.exec(u"insert into project_detail(project_name, mobile_number, name, nickname, group_name, msg_send, "
+                    "status) values ('RAYA', '60%1', 'Client %1', 'C', 'STAFF', '%2', '')"_s.arg(
+                        ws.value(u"select count(*) + 1 from project_detail"_s), message));
+        dm.q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    }
+
+    QString errorOfStart()
+    {
+        try {
+            runner.start();
+        } catch (const BrivoraError &error) {
+            return error.text();
+        }
+        return u"no error"_s;
+    }
+
+    QList<QStringList> details() const
+    {
+        return ws.rows(u"select mobile_number, ifnull(date_send, ''), status from project_detail order by id"_s);
+    }
+    QList<QStringList> log() const
+    {
+        return ws.rows(u"select mobile_number, msg_send, status from transaction_log order by id"_s);
+    }
+    QList<QStringList> projects() const
+    {
+        return ws.rows(u"select project_name, ifnull(date_send, '') from project order by id"_s);
+    }
+    QStringList destinations() const
+    {
+        QStringList numbers;
+        for (const auto &pdu : modem->pdus())
+            numbers << pdu.message.destination;
+        return numbers;
+    }
+
+    PauseDisplay display;
+    BroadcastRunner runner;
+    QString name = u"RAYA"_s;
+    int every = 0;
+    int minutes = 0;
+    int clears = 0;
+};
+
+QStringList numbered(int count)
+{
+    QStringList items;
+    for (int i = 1; i <= count; ++i)
+        items << u"60%1"_s.arg(i);
+    return items;
+}
+
+const QString Sent = u"2026-12-09 10:30:00"_s;
+
+} // namespace
+
+class TestBroadcastRunner : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pausesAfterEveryNthMessageButNotTheLast_data();
+    void pausesAfterEveryNthMessageButNotTheLast();
+    void longMessagesGoWholeInAsManyPartsAsTheyNeed();
+    void errorAnswerFailsItsRowAndTheRunGoesOn();
+    void closedPortStopsTheRunBeforeAnyMark();
+    void stampGoesToTheProjectThatWasSent();
+    void clickOnTheListDuringAWaitChangesNothingSent();
+    void closedListSendsAndShowsNothing();
+};
+
+void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast_data()
+{
+    QTest::addColumn<int>("every");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("every 3 for 2") << 3 << 2
+                                   << QStringList{u"pause 2 after 3"_s, u"over"_s, u"pause 2 after 6"_s, u"over"_s};
+    QTest::newRow("every 5 for 0") << 5 << 0 << QStringList{u"pause 0 after 5"_s, u"over"_s};
+    QTest::newRow("every 0: for is ignored") << 0 << 2 << QStringList{};
+    QTest::newRow("every 7: none after the last") << 7 << 2 << QStringList{};
+}
+
+void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast()
+{
+    QFETCH(int, every);
+    QFETCH(int, minutes);
+    QFETCH(QStringList, steps);
+    Bench bench;
+    bench.clock.setScale(0.001);
+    bench.every = every;
+    bench.minutes = minutes;
+    bench.addRecipients(QStringList(7, u"Selamat Hari Raya"_s));
+    int pauseWaits = 0;
+    bench.clock.setWaitListener([&](int milliseconds, bool pumping) {
+        if (pumping && milliseconds == minutes * 60000)
+            ++pauseWaits;
+    });
+
+    bench.runner.start();
+
+    QCOMPARE(bench.display.steps, steps);
+    if (minutes != 0)
+        QCOMPARE(pauseWaits, static_cast<int>(steps.size() / 2));
+    QCOMPARE(bench.display.shows, 1);
+    QCOMPARE(bench.destinations(), numbered(7));
+    for (const QStringList &row : bench.details())
+        QCOMPARE(row.mid(1), (QStringList{Sent, u"SEND"_s}));
+    QCOMPARE(bench.log().size(), 7);
+    QCOMPARE(bench.projects(), (QList<QStringList>{{u"RAYA"_s, Sent}, {u"OTHER"_s, QString()}}));
+    QCOMPARE(bench.clears, 1);
+    QVERIFY(!bench.dm.q_prj_dtl.isOpen());
+    QCOMPARE(bench.runState.progressCurrent, 0);
+    QVERIFY(!bench.runState.isSending());
+}
+
+void TestBroadcastRunner::longMessagesGoWholeInAsManyPartsAsTheyNeed()
+{
+    Bench bench;
+    // 399 characters: sixteen more words than the two-part text.
+    const QString three = twoPartText() + QLatin1Char(' ') + twoPartText().left(118);
+    bench.addRecipients({twoPartText(), three});
+
+    bench.runner.start();
+
+    QCOMPARE(bench.destinations(), (QStringList{u"601"_s, u"601"_s, u"602"_s, u"602"_s, u"602"_s}));
+    const QStringList texts = bench.modem->texts();
+    // What the phone puts together holds every word, in order.
+    const auto words = [](const QStringList &parts) { return parts.join(QString()).split(u' ', Qt::SkipEmptyParts); };
+    QCOMPARE(words(texts.mid(0, 2)), twoPartText().split(u' '));
+    QCOMPARE(words(texts.mid(2)), three.split(u' '));
+    QCOMPARE(bench.details(), (QList<QStringList>{{u"601"_s, Sent, u"SEND"_s}, {u"602"_s, Sent, u"SEND"_s}}));
+    QList<QStringList> log;
+    for (int i = 0; i < texts.size(); ++i)
+        log << QStringList{bench.destinations().at(i), texts.at(i), u"SEND"_s};
+    QCOMPARE(bench.log(), log);
+    // The rows keep their whole message.
+    QCOMPARE(bench.ws.value(u"select msg_send from project_detail where mobile_number = '602'"_s), three);
+}
+
+void TestBroadcastRunner::errorAnswerFailsItsRowAndTheRunGoesOn()
+{
+    Bench bench;
+    bench.addRecipients({u"one"_s, u"two"_s, u"three"_s});
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
+    // The answer to the second PDU is taken during that part's last wait, the 6th.
+    int waits = 0;
+    bench.clock.setWaitListener([&](int, bool) {
+        if (++waits == 6)
+            QVERIFY(QTest::qWaitFor([&] {
+                return bench.ws.value(u"select count(*) from transaction_log where status = 'FAIL'"_s) == u"1"_s;
+            }));
+    });
+
+    bench.runner.start();
+
+    QCOMPARE(
+        bench.details(),
+        (QList<QStringList>{{u"601"_s, Sent, u"SEND"_s}, {u"602"_s, Sent, u"FAIL"_s}, {u"603"_s, Sent, u"SEND"_s}}));
+    QCOMPARE(bench.log(),
+             (QList<QStringList>{{u"601"_s, u"one "_s, u"SEND"_s},
+                                 {u"602"_s, u"two"_s, u"FAIL"_s},
+                                 {u"602"_s, u"two "_s, u"SEND"_s},
+                                 {u"603"_s, u"three "_s, u"SEND"_s}}));
+    QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, Sent}));
+}
+
+void TestBroadcastRunner::closedPortStopsTheRunBeforeAnyMark()
+{
+    Bench bench;
+    bench.addRecipients({u"one"_s, u"two"_s});
+    bench.link.close();
+
+    QVERIFY(bench.errorOfStart().startsWith(u"WriteFile function failed (win error code: "_s));
+
+    QCOMPARE(bench.details(), (QList<QStringList>{{u"601"_s, QString(), QString()}, {u"602"_s, QString(), QString()}}));
+    QVERIFY(bench.log().isEmpty());
+    // Nothing of the end: no stamp, no Clear, the list still loaded, the window left open.
+    QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, QString()}));
+    QCOMPARE(bench.clears, 0);
+    QVERIFY(bench.dm.q_prj_dtl.isOpen());
+    QCOMPARE(bench.runState.progressCurrent, 1);
+    QVERIFY(!bench.runState.isSending());
+}
+
+void TestBroadcastRunner::stampGoesToTheProjectThatWasSent()
+{
+    Bench bench;
+    bench.addRecipients({u"one"_s});
+    // The operator types another project's name while the first SMS is on its way.
+    bench.clock.setWaitListener([&](int, bool) { bench.name = u"OTHER"_s; });
+    bench.runner.start();
+    QCOMPARE(bench.projects(), (QList<QStringList>{{u"RAYA"_s, Sent}, {u"OTHER"_s, QString()}}));
+
+    // A project deleted before its run ends gets no row made up of a date alone.
+    bench.ws.exec(u"delete from project where project_name = 'RAYA'"_s);
+    bench.name = u"RAYA"_s;
+    bench.dm.q_prj_dtl.refresh();
+    bench.runner.start();
+    QCOMPARE(bench.projects(), (QList<QStringList>{{u"OTHER"_s, QString()}}));
+    QCOMPARE(bench.log().size(), 2);
+}
+
+void TestBroadcastRunner::clickOnTheListDuringAWaitChangesNothingSent()
+{
+    Bench bench;
+    bench.addRecipients({u"one"_s, u"two"_s, u"three"_s, u"four"_s});
+    Dataset &list = bench.dm.q_prj_dtl;
+    QStringList seen;
+    int waits = 0;
+    bench.clock.setWaitListener([&](int, bool pumping) {
+        if (!pumping || ++waits % 2 == 0)
+            return;
+        // At the first wait of each message: the row being sent is current, the row
+        // before it already shows its send date.
+        const int row = list.currentRow();
+        seen << u"%1 %2"_s.arg(list.valueAt(row, list.fieldIndex(u"mobile_number"_s)).toString(),
+                               row == 0 ? u"-"_s : list.valueAt(row - 1, list.fieldIndex(u"status"_s)).toString());
+        // The operator clicks another row of the list.
+        list.setCurrentRow((row + 2) % list.recordCount());
+    });
+
+    bench.runner.start();
+
+    QCOMPARE(seen, (QStringList{u"601 -"_s, u"602 SEND"_s, u"603 SEND"_s, u"604 SEND"_s}));
+    QCOMPARE(bench.destinations(), numbered(4));
+    QCOMPARE(bench.log().size(), 4);
+}
+
+void TestBroadcastRunner::closedListSendsAndShowsNothing()
+{
+    Bench bench;
+    bench.addRecipients({u"one"_s});
+    bench.dm.q_prj_dtl.close();
+
+    QCOMPARE(bench.errorOfStart(), u"Cannot perform this operation on a closed dataset"_s);
+
+    QCOMPARE(bench.display.shows, 0);
+    QCOMPARE(bench.runState.progressTotal, 0);
+    QVERIFY(!bench.runState.isSending());
+    bench.clock.Delay(100);
+    QVERIFY(bench.modem->pdus().isEmpty());
+    QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, QString()}));
+}
+
+QTEST_GUILESS_MAIN(TestBroadcastRunner)
+#include "tst_broadcastrunner.moc"
