@@ -58,6 +58,12 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_services{m_exchange, m_runState, m_records,
                  m_clock,    m_dialogs,  [this] { return preferenceTab->centreNumber(); }}
     , m_individualSms(m_services, m_dm)
+    , m_broadcastRunner(m_services, m_dm,
+                        {[this] { return announcementTab->projectName(); },
+                         [this] { return announcementTab->pauseEvery(); },
+                         [this] { return announcementTab->pauseMinutes(); },
+                         // Until the composer's own Clear takes its place.
+                         [this] { announcementTab->clearComposer(); }})
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
 {
@@ -67,7 +73,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     profileTab = new ProfileTab(m_dm, m_dialogs);
-    announcementTab = new AnnouncementTab(m_dm);
+    announcementTab = new AnnouncementTab(m_dm, m_dialogs);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs);
     queueTab = new QueueTab(m_dm, m_dialogs);
     reportsTab = new ReportsTab;
@@ -82,6 +88,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
+    connect(announcementTab->BitBtn10, &QPushButton::clicked, this, &MainWindow::BitBtn10Click);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
@@ -180,6 +187,11 @@ void MainWindow::suitempBitBtn4Click()
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         m_individualSms.send(text);
     });
+}
+
+void MainWindow::BitBtn10Click()
+{
+    guarded(m_dialogs, [this] { m_broadcastRunner.start(); });
 }
 
 void MainWindow::exitProgram()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast/BroadcastRunner.h"
 #include "broadcast/FailureMarker.h"
 #include "broadcast/IndividualSms.h"
 #include "broadcast/Records.h"
@@ -68,6 +69,8 @@ public:
     void ComLed1Click();
     // "Send Individual SMS" on the Profile tab.
     void suitempBitBtn4Click();
+    // "Start Broadcasting" on the announcement tab.
+    void BitBtn10Click();
     // "Exit" of the tray menu: a running send is stopped first, when the operator agrees;
     // what was sent keeps its records, the port closes and the program ends.
     void exitProgram();
@@ -120,6 +123,7 @@ private:
     FailureMarker m_failureMarker;
     SendServices m_services;
     IndividualSms m_individualSms;
+    BroadcastRunner m_broadcastRunner;
     PortSetupPrompt m_portSetupPrompt;
     UrlOpener m_openUrl;
     std::unique_ptr<ProgressWindow> m_frmWait;
