@@ -105,6 +105,8 @@ class TestBroadcastRunner : public QObject {
 private Q_SLOTS:
     void pausesAfterEveryNthMessageButNotTheLast_data();
     void pausesAfterEveryNthMessageButNotTheLast();
+    void pauseValuesAreReadBeforeEachMessage();
+    void emptyListSendsNothingButEndsAsAnyRun();
     void longMessagesGoWholeInAsManyPartsAsTheyNeed();
     void errorAnswerFailsItsRowAndTheRunGoesOn();
     void closedPortStopsTheRunBeforeAnyMark();
@@ -156,6 +158,32 @@ void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast()
     QVERIFY(!bench.dm.q_prj_dtl.isOpen());
     QCOMPARE(bench.runState.progressCurrent, 0);
     QVERIFY(!bench.runState.isSending());
+}
+
+void TestBroadcastRunner::pauseValuesAreReadBeforeEachMessage()
+{
+    Bench bench;
+    bench.addRecipients(QStringList(5, u"Salam"_s));
+    // Set while the first message is on its way: they count from the start of the run.
+    bench.clock.setWaitListener([&](int, bool) {
+        bench.every = 2;
+        bench.minutes = 1;
+    });
+    bench.runner.start();
+    QCOMPARE(bench.display.steps, (QStringList{u"pause 1 after 2"_s, u"over"_s, u"pause 1 after 4"_s, u"over"_s}));
+}
+
+void TestBroadcastRunner::emptyListSendsNothingButEndsAsAnyRun()
+{
+    Bench bench;
+    bench.addRecipients({});
+    bench.runner.start();
+    QVERIFY(bench.modem->inputs().isEmpty());
+    QCOMPARE(bench.display.shows, 1);
+    QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, Sent}));
+    QCOMPARE(bench.clears, 1);
+    QVERIFY(!bench.dm.q_prj_dtl.isOpen());
+    QCOMPARE(bench.runState.progressCurrent, 0);
 }
 
 void TestBroadcastRunner::longMessagesGoWholeInAsManyPartsAsTheyNeed()
