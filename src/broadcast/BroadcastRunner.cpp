@@ -28,15 +28,17 @@ void BroadcastRunner::start()
         return;
     int sincePause = 0;
     for (int row = 0; row < messages.size(); ++row) {
-        const int every = m_controls.pauseEvery();
-        if (every != 0 && sincePause >= every) {
-            run->pause(m_controls.pauseMinutes());
-            sincePause = 0;
-        }
-        ++sincePause;
         const Outgoing &message = messages.at(row);
         show(list, row, message.detailId, false);
-        run->send(message);
+        // The pause comes once the message counts, before it goes out.
+        run->send(message, [&] {
+            const int every = m_controls.pauseEvery();
+            if (every != 0 && sincePause >= every) {
+                run->pause(m_controls.pauseMinutes());
+                sincePause = 0;
+            }
+            ++sincePause;
+        });
         show(list, row, message.detailId, true);
     }
     stamp(project);

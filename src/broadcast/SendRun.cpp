@@ -27,10 +27,12 @@ SendRun::SendRun(SendServices &services, const SendPolicy &policy, RunState::Sen
 {
 }
 
-void SendRun::send(const Outgoing &message)
+void SendRun::send(const Outgoing &message, const std::function<void()> &beforeParts)
 {
     if (m_policy.startCurrent == 0)
         ++m_services->runState.progressCurrent;
+    if (beforeParts)
+        beforeParts();
     const QStringList parts =
         m_policy.split ? splitIntoParts(message.record.message) : QStringList{message.record.message};
     for (int index = 0; index < parts.size(); ++index)

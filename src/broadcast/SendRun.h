@@ -57,7 +57,9 @@ public:
     // warns with RunState::BusyText and gives nothing.
     static std::optional<SendRun> begin(SendServices &services, const SendPolicy &policy, int total);
 
-    void send(const Outgoing &message);
+    // beforeParts runs once progress current counts the message, before its first part
+    // (the announcement runner's pause check).
+    void send(const Outgoing &message, const std::function<void()> &beforeParts = {});
     // The announcement runner's pause: a pumping wait of so many minutes, shown.
     void pause(int minutes);
     // Progress current back to 0: the progress window closes itself at its next tick.

@@ -10,16 +10,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The pauses as the progress window is told of them, with the log rows written by then.
+// The pauses as the progress window is told of them, with the log rows written by then
+// and the message the window counts (the one after the pause).
 class PauseDisplay : public ProgressDisplay {
 public:
-    explicit PauseDisplay(const TestWorkspace &ws)
+    PauseDisplay(const TestWorkspace &ws, const RunState &state)
         : m_ws(ws)
+        , m_state(state)
     {
     }
     void showProgress(bool) override { ++shows; }
     void updateProgress() override { }
-    void showPause(int minutes) override { steps << u"pause %1 after %2"_s.arg(minutes).arg(logRows()); }
+    void showPause(int minutes) override
+    {
+        steps << u"pause %1 after %2 at %3"_s.arg(minutes).arg(logRows()).arg(m_state.progressCurrent);
+    }
     void endPause() override { steps << u"over"_s; }
     QStringList steps;
     int shows = 0;
@@ -27,12 +32,13 @@ public:
 private:
     QString logRows() const { return m_ws.value(u"select count(*) from transaction_log"_s); }
     const TestWorkspace &m_ws;
+    const RunState &m_state;
 };
 
 struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
-        , display(ws)
+        , display(ws, runState)
         , runner(services, dm,
                  {[this] { return name; }, [this] { return every; }, [this] { return minutes; }, [this] { ++clears; }})
     {
@@ -121,8 +127,9 @@ void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast_data()
     QTest::addColumn<int>("minutes");
     QTest::addColumn<QStringList>("steps");
     QTest::newRow("every 3 for 2") << 3 << 2
-                                   << QStringList{u"pause 2 after 3"_s, u"over"_s, u"pause 2 after 6"_s, u"over"_s};
-    QTest::newRow("every 5 for 0") << 5 << 0 << QStringList{u"pause 0 after 5"_s, u"over"_s};
+                                   << QStringList{u"pause 2 after 3 at 4"_s, u"over"_s, u"pause 2 after 6 at 7"_s,
+                                                  u"over"_s};
+    QTest::newRow("every 5 for 0") << 5 << 0 << QStringList{u"pause 0 after 5 at 6"_s, u"over"_s};
     QTest::newRow("every 0: for is ignored") << 0 << 2 << QStringList{};
     QTest::newRow("every 7: none after the last") << 7 << 2 << QStringList{};
 }
@@ -170,7 +177,8 @@ void TestBroadcastRunner::pauseValuesAreReadBeforeEachMessage()
         bench.minutes = 1;
     });
     bench.runner.start();
-    QCOMPARE(bench.display.steps, (QStringList{u"pause 1 after 2"_s, u"over"_s, u"pause 1 after 4"_s, u"over"_s}));
+    QCOMPARE(bench.display.steps,
+             (QStringList{u"pause 1 after 2 at 3"_s, u"over"_s, u"pause 1 after 4 at 5"_s, u"over"_s}));
 }
 
 void TestBroadcastRunner::emptyListSendsNothingButEndsAsAnyRun()
