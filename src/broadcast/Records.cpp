@@ -18,19 +18,6 @@ QVariant stored(const QDateTime &moment)
     return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
 }
 
-// The first `characters` characters of a text, counted as SQLite's length() counts
-// them: a character beyond the 16-bit range (an emoji) is one, though it takes two
-// UTF-16 units, and is never cut in half.
-QString leftCharacters(const QString &text, int characters)
-{
-    qsizetype end = 0;
-    for (int taken = 0; taken < characters && end < text.size(); ++taken) {
-        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
-        end += pair ? 2 : 1;
-    }
-    return text.left(end);
-}
-
 void run(QSqlQuery &query)
 {
     const bool done = query.exec();
@@ -146,7 +133,7 @@ QString Records::fitted(const QString &table, const QString &field, const QStrin
     const QString value = Database::storedText(text);
     for (const Column &column : m_database.columns(table))
         if (column.kind == Column::Kind::Text && column.name == field)
-            return leftCharacters(value, column.size);
+            return Database::leftCharacters(value, column.size);
     return value;
 }
 

@@ -1,6 +1,7 @@
 #include "contacts/ProfileStore.h"
 
 #include "base/Dialogs.h"
+#include "data/Database.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
 
@@ -69,8 +70,9 @@ bool ProfileStore::save(const Profile &profile)
 {
     m_dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ")
                         + JetSql::quote(profile.mobileNumber));
-    // A blank is a character: only an empty text fails.
-    if (profile.name.isEmpty() || profile.nickname.isEmpty() || profile.mobileNumber.isEmpty()) {
+    // A blank is a character: only a text that is stored empty fails (NULs are not stored).
+    const auto storedEmpty = [](const QString &text) { return Database::storedText(text).isEmpty(); };
+    if (storedEmpty(profile.name) || storedEmpty(profile.nickname) || storedEmpty(profile.mobileNumber)) {
         m_dialogs.warning(QStringLiteral("Mandatory fields was not in correct format"));
         return false;
     }

@@ -38,5 +38,5 @@ DataModule::DataModule(QObject *parent)
 
 QString DataModule::shortMessage(const QVariant &message)
 {
-    return message.toString().left(50);
+    return Database::leftCharacters(message.toString(), 50);
 }

@@ -372,6 +372,16 @@ QSqlQuery &Database::prepared(const QString &sql)
     return **m_prepared.insert(sql, query);
 }
 
+QString Database::leftCharacters(const QString &text, int characters)
+{
+    qsizetype end = 0;
+    for (int taken = 0; taken < characters && end < text.size(); ++taken) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
 QString Database::storedText(const QString &text)
 {
     QString stored = text;

@@ -80,6 +80,10 @@ public:
     // holding one could never be found again and would slip past its size check. Every
     // value stored or spliced into a statement goes through here, and sizes are
     // counted on what it gives.
+    // The first `characters` characters of a text, counted as SQLite's length() counts
+    // them: a character beyond the 16-bit range (an emoji) is one, though it takes two
+    // UTF-16 units, and is never cut in half.
+    static QString leftCharacters(const QString &text, int characters);
     static QString storedText(const QString &text);
 
     // Turns a database refusal into the user's message: a value too long for its column

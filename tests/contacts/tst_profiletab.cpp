@@ -170,6 +170,18 @@ private Q_SLOTS:
                  saved ? QStringList() : QStringList{QStringLiteral("Mandatory fields was not in correct format")});
     }
 
+    void nameOfNulsAloneIsNoName()
+    {
+        // NUL characters are not stored, so such a name (pasted, it cannot be typed) would
+        // be stored empty.
+        f->show();
+        f->fillMandatory(QString(), u"N"_s, u"601"_s);
+        f->tab.Edit1->setText(QString(2, QChar(u'\0')));
+        f->save();
+        QCOMPARE(f->stored().size(), 0);
+        QCOMPARE(f->dialogs.warnings(), QStringList{QStringLiteral("Mandatory fields was not in correct format")});
+    }
+
     void singleKeepsOldAnniversary()
     {
         f->insert(QStringLiteral(

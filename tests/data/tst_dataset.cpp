@@ -368,6 +368,11 @@ void TestDataset::messagesShowFirstFiftyCharactersInGrids()
     dm.q_prj_dtl_any.open();
     DatasetModel whole(dm.q_prj_dtl_any, {{QStringLiteral("msg_send"), QStringLiteral("SMS Message")}}, dialogs);
     QCOMPARE(whole.index(1, 0).data().toString(), fiftyOne);
+
+    // Characters as SQLite counts them: an emoji at the cut is shown whole, not half.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString withEmoji = QString(49, QLatin1Char('a')) + emoji;
+    QCOMPARE(DataModule::shortMessage(QString(withEmoji + QStringLiteral("bc"))), withEmoji);
 }
 
 void TestDataset::statementsOutsideTheDialectAreRefused()
