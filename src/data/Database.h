@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "data/PackedRow.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QPointer>
 #include <QSqlDatabase>
@@ -44,8 +45,6 @@ private:
 class Database {
 public:
     static constexpr auto FileName = "Dovrel.mdb";
-    // How date/time columns hold local time: sorts right as text.
-    static constexpr auto DateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
     explicit Database(QString fileName = QString::fromLatin1(FileName));
     ~Database();
@@ -80,11 +79,14 @@ public:
     // holding one could never be found again and would slip past its size check. Every
     // value stored or spliced into a statement goes through here, and sizes are
     // counted on what it gives.
+    static QString storedText(const QString &text);
+    // A moment as a date/time column holds it (NULL for none), and back.
+    static QVariant storedDateTime(const QDateTime &moment);
+    static QDateTime dateTimeOf(const QVariant &stored);
     // The first `characters` characters of a text, counted as SQLite's length() counts
     // them: a character beyond the 16-bit range (an emoji) is one, though it takes two
     // UTF-16 units, and is never cut in half.
     static QString leftCharacters(const QString &text, int characters);
-    static QString storedText(const QString &text);
 
     // Turns a database refusal into the user's message: a value too long for its column
     // names the field and its limit.

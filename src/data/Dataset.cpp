@@ -205,12 +205,9 @@ QVariant Dataset::toStorage(int column, const QVariant &value) const
 {
     if (!value.isValid())
         return QVariant(QMetaType(QMetaType::QString));
-    if (m_kinds[column] == Column::Kind::DateTime) {
-        const QDateTime moment = value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
-        if (!moment.isValid())
-            return QVariant(QMetaType(QMetaType::QString));
-        return moment.toString(QString::fromLatin1(Database::DateTimeFormat));
-    }
+    if (m_kinds[column] == Column::Kind::DateTime)
+        return Database::storedDateTime(value.typeId() == QMetaType::QDate ? value.toDate().startOfDay()
+                                                                           : value.toDateTime());
     if (m_kinds[column] == Column::Kind::Counter)
         return value.toLongLong();
     // An empty box stores an empty text, not NULL, so it is found by = "" as typed.
@@ -221,7 +218,7 @@ QVariant Dataset::fromStorage(const QVariant &value)
 {
     if (value.isNull())
         return QVariant(QMetaType(QMetaType::QDateTime));
-    return QDateTime::fromString(value.toString(), QString::fromLatin1(Database::DateTimeFormat));
+    return Database::dateTimeOf(value);
 }
 
 QSqlQuery &Dataset::preparedInsert(const QVector<int> &columns)

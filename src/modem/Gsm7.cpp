@@ -12,21 +12,27 @@ constexpr char Escape = 0x1B;
 // The escape position holds no character of its own.
 constexpr char16_t NoCharacter = 0xFFFF;
 
+// Eight codes a row, as the alphabet is printed.
+// clang-format off
 constexpr std::array<char16_t, 128> BasicTable = {
-    u'@',      u'\u00A3', u'$',      u'\u00A5', u'\u00E8', u'\u00E9', u'\u00F9', u'\u00EC',   u'\u00F2', u'\u00C7',
-    u'\n',     u'\u00D8', u'\u00F8', u'\r',     u'\u00C5', u'\u00E5', u'\u0394', u'_',        u'\u03A6', u'\u0393',
-    u'\u039B', u'\u03A9', u'\u03A0', u'\u03A8', u'\u03A3', u'\u0398', u'\u039E', NoCharacter, u'\u00C6', u'\u00E6',
-    u'\u00DF', u'\u00C9', u' ',      u'!',      u'"',      u'#',      u'\u00A4', u'%',        u'&',      u'\'',
-    u'(',      u')',      u'*',      u'+',      u',',      u'-',      u'.',      u'/',        u'0',      u'1',
-    u'2',      u'3',      u'4',      u'5',      u'6',      u'7',      u'8',      u'9',        u':',      u';',
-    u'<',      u'=',      u'>',      u'?',      u'\u00A1', u'A',      u'B',      u'C',        u'D',      u'E',
-    u'F',      u'G',      u'H',      u'I',      u'J',      u'K',      u'L',      u'M',        u'N',      u'O',
-    u'P',      u'Q',      u'R',      u'S',      u'T',      u'U',      u'V',      u'W',        u'X',      u'Y',
-    u'Z',      u'\u00C4', u'\u00D6', u'\u00D1', u'\u00DC', u'\u00A7', u'\u00BF', u'a',        u'b',      u'c',
-    u'd',      u'e',      u'f',      u'g',      u'h',      u'i',      u'j',      u'k',        u'l',      u'm',
-    u'n',      u'o',      u'p',      u'q',      u'r',      u's',      u't',      u'u',        u'v',      u'w',
-    u'x',      u'y',      u'z',      u'\u00E4', u'\u00F6', u'\u00F1', u'\u00FC', u'\u00E0',
+    u'@',    u'\u00A3', u'$',      u'\u00A5', u'\u00E8', u'\u00E9', u'\u00F9', u'\u00EC',
+    u'\u00F2', u'\u00C7', u'\n',   u'\u00D8', u'\u00F8', u'\r',     u'\u00C5', u'\u00E5',
+    u'\u0394', u'_',    u'\u03A6', u'\u0393', u'\u039B', u'\u03A9', u'\u03A0', u'\u03A8',
+    u'\u03A3', u'\u0398', u'\u039E', NoCharacter, u'\u00C6', u'\u00E6', u'\u00DF', u'\u00C9',
+    u' ',    u'!',      u'"',      u'#',      u'\u00A4', u'%',      u'&',      u'\'',
+    u'(',    u')',      u'*',      u'+',      u',',      u'-',      u'.',      u'/',
+    u'0',    u'1',      u'2',      u'3',      u'4',      u'5',      u'6',      u'7',
+    u'8',    u'9',      u':',      u';',      u'<',      u'=',      u'>',      u'?',
+    u'\u00A1', u'A',    u'B',      u'C',      u'D',      u'E',      u'F',      u'G',
+    u'H',    u'I',      u'J',      u'K',      u'L',      u'M',      u'N',      u'O',
+    u'P',    u'Q',      u'R',      u'S',      u'T',      u'U',      u'V',      u'W',
+    u'X',    u'Y',      u'Z',      u'\u00C4', u'\u00D6', u'\u00D1', u'\u00DC', u'\u00A7',
+    u'\u00BF', u'a',    u'b',      u'c',      u'd',      u'e',      u'f',      u'g',
+    u'h',    u'i',      u'j',      u'k',      u'l',      u'm',      u'n',      u'o',
+    u'p',    u'q',      u'r',      u's',      u't',      u'u',      u'v',      u'w',
+    u'x',    u'y',      u'z',      u'\u00E4', u'\u00F6', u'\u00F1', u'\u00FC', u'\u00E0',
 };
+// clang-format on
 
 struct ExtensionEntry {
     char code;

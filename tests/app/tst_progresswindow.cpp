@@ -132,9 +132,9 @@ void TestProgressWindow::runnerUpdates()
     QCOMPARE(window->ProgressBar1->value(), 100);
     QCOMPARE(window->ProgressBar1->text(), QStringLiteral("100%"));
 
-    m_state.display()->showPause(5);
+    m_state.showPause(5);
     QCOMPARE(window->Label1->text(), QStringLiteral("Broadcast Pause for 5 minutes...."));
-    m_state.display()->endPause();
+    m_state.endPause();
     QCOMPARE(window->Label1->text(), QStringLiteral("Broadcast in action..........."));
 
     // A total of 0 must not divide by zero.
