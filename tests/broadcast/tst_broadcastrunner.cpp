@@ -48,10 +48,10 @@ struct Bench : SendBench {
 
     void addRecipients(const QStringList &messages)
     {
-        for (const QString &message : messages)
-            ws.exec(u"insert into project_detail(project_name, mobile_number, name, nickname, group_name, msg_send, "
-                    "status) values ('RAYA', '60%1', 'Client %1', 'C', 'STAFF', '%2', '')"_s.arg(
-                        ws.value(u"select count(*) + 1 from project_detail"_s), message));
+        for (const QString &message : messages) {
+            const QString number = ws.value(u"select count(*) + 1 from project_detail"_s);
+            addRecipient(u"Client "_s + number, u"60"_s + number, message);
+        }
         dm.q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
     }
 

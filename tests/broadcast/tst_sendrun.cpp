@@ -50,15 +50,6 @@ struct Bench : SendBench {
         dm.q_profile.refresh();
     }
 
-    // A recipient row as a project's population leaves it.
-    qint64 addRecipient(const QString &name, const QString &number, const QString &message)
-    {
-        ws.exec(QStringLiteral("insert into project_detail(project_name, mobile_number, name, nickname, group_name, "
-                               "msg_send, status) values ('RAYA', '%1', '%2', '', 'STAFF', '%3', '')")
-                    .arg(number, name, message));
-        return ws.value(QStringLiteral("select max(id) from project_detail")).toLongLong();
-    }
-
     Outgoing recipient(qint64 id) const
     {
         const QStringList row = ws.rows(QStringLiteral("select project_name, mobile_number, name, msg_send from "

@@ -13,6 +13,14 @@ SendBench::SendBench(const QDateTime &now)
     modem->plugInto(link);
 }
 
+qint64 SendBench::addRecipient(const QString &name, const QString &number, const QString &message) const
+{
+    ws.exec(QStringLiteral("insert into project_detail(project_name, mobile_number, name, nickname, group_name, "
+                           "msg_send, status) values ('RAYA', '%1', '%2', '', 'STAFF', '%3', '')")
+                .arg(number, name, message));
+    return ws.value(QStringLiteral("select max(id) from project_detail")).toLongLong();
+}
+
 QString twoPartText()
 {
     QStringList words;

@@ -21,6 +21,9 @@
 struct SendBench {
     explicit SendBench(const QDateTime &now);
 
+    // A recipient row of the project "RAYA", as populating a project leaves it; its id.
+    qint64 addRecipient(const QString &name, const QString &number, const QString &message) const;
+
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     Clock clock;
