@@ -2,6 +2,7 @@
 // pauses between, the rows marked and logged, the stamp at the end, and how it stops.
 #include "base/Errors.h"
 #include "broadcast/BroadcastRunner.h"
+#include "support/ErrorText.h"
 #include "support/SendBench.h"
 
 #include <QTest>
@@ -53,16 +54,6 @@ struct Bench : SendBench {
             addRecipient(u"Client "_s + number, u"60"_s + number, message);
         }
         dm.q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
-    }
-
-    QString errorOfStart()
-    {
-        try {
-            runner.start();
-        } catch (const BrivoraError &error) {
-            return error.text();
-        }
-        return u"no error"_s;
     }
 
     QList<QStringList> details() const
@@ -251,7 +242,7 @@ void TestBroadcastRunner::closedPortStopsTheRunBeforeAnyMark()
     bench.addRecipients({u"one"_s, u"two"_s});
     bench.link.close();
 
-    QVERIFY(bench.errorOfStart().startsWith(u"WriteFile function failed (win error code: "_s));
+    QVERIFY(errorOf([&] { bench.runner.start(); }).startsWith(u"WriteFile function failed (win error code: "_s));
 
     QCOMPARE(bench.details(), (QList<QStringList>{{u"601"_s, QString(), QString()}, {u"602"_s, QString(), QString()}}));
     QVERIFY(bench.log().isEmpty());
@@ -313,7 +304,7 @@ void TestBroadcastRunner::closedListSendsAndShowsNothing()
     bench.addRecipients({u"one"_s});
     bench.dm.q_prj_dtl.close();
 
-    QCOMPARE(bench.errorOfStart(), u"Cannot perform this operation on a closed dataset"_s);
+    QCOMPARE(errorOf([&] { bench.runner.start(); }), u"Cannot perform this operation on a closed dataset"_s);
 
     QCOMPARE(bench.display.shows, 0);
     QCOMPARE(bench.runState.progressTotal, 0);

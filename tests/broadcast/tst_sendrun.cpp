@@ -2,6 +2,7 @@
 // and how it ends when the operator, the database or the device stops it.
 #include "base/Errors.h"
 #include "broadcast/IndividualSms.h"
+#include "support/ErrorText.h"
 #include "support/SendBench.h"
 #include "support/SqliteShell.h"
 
@@ -91,16 +92,6 @@ struct Bench : SendBench {
     RecordingDisplay display;
     IndividualSms sms;
 };
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const BrivoraError &error) {
-        return error.text();
-    }
-    return QStringLiteral("no error");
-}
 
 } // namespace
 

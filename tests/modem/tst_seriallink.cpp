@@ -4,6 +4,7 @@
 #include "modem/PortSetupDialog.h"
 #include "modem/SerialLink.h"
 #include "modem/SimulatorDevice.h"
+#include "support/ErrorText.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 
@@ -19,16 +20,6 @@
 #include <QTimer>
 
 namespace {
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const BrivoraError &error) {
-        return error.text();
-    }
-    return QStringLiteral("<no error>");
-}
 
 QStringList itemsOf(const QComboBox *list)
 {
