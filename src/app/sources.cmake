@@ -2,9 +2,11 @@
 list(APPEND BRIVORA_CORE_SOURCES)
 list(APPEND BRIVORA_GUI_SOURCES
     app/Named.h
+    app/EditorText.h
     app/QtDialogs.h app/QtDialogs.cpp
     app/DatasetGrid.h app/DatasetGrid.cpp
     app/DropDownBox.h app/DropDownBox.cpp
+    app/ExitWatch.h app/ExitWatch.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp
     app/UrlLabel.h app/UrlLabel.cpp
     app/SplashWindow.h app/SplashWindow.cpp

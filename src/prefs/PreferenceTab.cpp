@@ -10,7 +10,6 @@
 #include "data/Backup.h"
 #include "data/DataModule.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QFileSystemModel>
@@ -124,6 +123,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     , m_dialogs(dialogs)
     , m_clock(clock)
     , m_folders(new QFileSystemModel(this))
+    , m_exits(*this, dialogs)
 {
     setObjectName(QStringLiteral("TabSheet4"));
 
@@ -180,13 +180,6 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     onExit(suiEdit1, &PreferenceTab::suiEdit1Exit);
     onExit(suiEdit6, &PreferenceTab::suiEdit6Exit);
     onExit(suiEdit7, &PreferenceTab::suiEdit7Exit);
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &PreferenceTab::focusMoved);
-}
-
-PreferenceTab::~PreferenceTab()
-{
-    // Destroying the controls moves the focus; by then there is nothing left to store.
-    disconnect(m_focusWatch);
 }
 
 QWidget *PreferenceTab::buildGrouping()
@@ -295,32 +288,12 @@ void PreferenceTab::onClick(QPushButton *button, Handler handler)
 
 void PreferenceTab::onExit(QWidget *control, Handler handler)
 {
-    m_exitHandlers.insert(control, handler);
-}
-
-void PreferenceTab::focusMoved(QWidget *old, QWidget *now)
-{
-    // Leaving a control means moving to another one of the same window: a window losing
-    // its activation or a popup menu opening is not a leave.
-    if (old && now && old->window() == now->window())
-        leave(old);
+    m_exits.onExit(control, [this, handler] { (this->*handler)(); });
 }
 
 void PreferenceTab::storeFocusedSetting()
 {
-    leave(window()->focusWidget());
-}
-
-void PreferenceTab::leave(QWidget *focused)
-{
-    // The focus may sit on a part of the control, such as the text field of a time picker.
-    for (QWidget *widget = focused; widget && widget != this; widget = widget->parentWidget()) {
-        const auto handler = m_exitHandlers.constFind(widget);
-        if (handler != m_exitHandlers.constEnd()) {
-            guarded(m_dialogs, [&] { (this->*(*handler))(); });
-            return;
-        }
-    }
+    m_exits.leaveFocused();
 }
 
 QString PreferenceTab::centreNumber() const

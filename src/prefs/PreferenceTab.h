@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "app/ExitWatch.h"
+
 #include <QWidget>
 
 #include <utility>
@@ -31,7 +32,6 @@ class PreferenceTab : public QWidget {
 public:
     // The clock's date names the backups.
     PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
-    ~PreferenceTab() override;
 
     // The message centre number the senders use: the box as it stands, stored or not.
     QString centreNumber() const;
@@ -118,8 +118,6 @@ private:
     QWidget *buildLanguages();
     void onClick(QPushButton *button, Handler handler);
     void onExit(QWidget *control, Handler handler);
-    void focusMoved(QWidget *old, QWidget *now);
-    void leave(QWidget *focused);
 
     // One settings row: refresh, edit the first row (inserting it into an empty table),
     // set the field, post.
@@ -133,6 +131,5 @@ private:
     Dialogs &m_dialogs;
     const Clock &m_clock;
     QFileSystemModel *m_folders;
-    QHash<QWidget *, Handler> m_exitHandlers;
-    QMetaObject::Connection m_focusWatch;
+    ExitWatch m_exits;
 };
