@@ -11,17 +11,6 @@ namespace {
 const auto DetailTable = QStringLiteral("project_detail");
 const auto LogTable = QStringLiteral("transaction_log");
 
-// Runs a kept statement; the caller reads what it gives, then finishes it. A refused one
-// is finished here, ready for its next use.
-void execute(QSqlQuery &query)
-{
-    if (query.exec())
-        return;
-    const QSqlError error = query.lastError();
-    query.finish();
-    Database::fail(error);
-}
-
 } // namespace
 
 Records::Records(Database &database)
@@ -50,7 +39,7 @@ void Records::markSent(qint64 id, const QDateTime &sent)
             QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
         update.bindValue(0, Database::storedDateTime(sent));
         update.bindValue(1, id);
-        execute(update);
+        Database::execute(update);
         update.finish();
     });
 }
@@ -65,7 +54,7 @@ void Records::markFailed(qint64 id, const QDateTime &when)
         QSqlQuery &update =
             m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
         update.bindValue(0, id);
-        execute(update);
+        Database::execute(update);
         update.finish();
         failed->sent = when;
         failed->status = QStringLiteral("FAIL");
@@ -79,7 +68,7 @@ std::optional<MessageRecord> Records::detail(qint64 id)
         QStringLiteral("SELECT project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status "
                        "FROM project_detail WHERE id = ?"));
     select.bindValue(0, id);
-    execute(select);
+    Database::execute(select);
     std::optional<MessageRecord> found;
     if (select.next()) {
         found.emplace();
@@ -111,7 +100,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
     // An empty text is stored as empty, not NULL, as a form stores it.
     statement.bindValue(6, Database::storedText(record.message));
     statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
-    execute(statement);
+    Database::execute(statement);
     const qint64 id = statement.lastInsertId().toLongLong();
     statement.finish();
     return id;

@@ -374,6 +374,15 @@ QSqlQuery &Database::prepared(const QString &sql)
     return **m_prepared.insert(sql, query);
 }
 
+void Database::execute(QSqlQuery &query)
+{
+    if (query.exec())
+        return;
+    const QSqlError error = query.lastError();
+    query.finish();
+    fail(error);
+}
+
 QString Database::leftCharacters(const QString &text, int characters)
 {
     qsizetype end = 0;

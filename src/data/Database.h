@@ -95,6 +95,9 @@ public:
 
     // A statement prepared once on the connection and kept for reuse.
     QSqlQuery &prepared(const QString &sql);
+    // Runs a kept statement; the caller reads what it gives, then finishes it. A refused
+    // one is finished here, ready for its next use, and thrown as the user's message.
+    static void execute(QSqlQuery &query);
 
     // A SELECT read row by row.
     class Statement {

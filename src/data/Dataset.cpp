@@ -266,8 +266,7 @@ void Dataset::writeBuffer()
         QSqlQuery &insert = preparedInsert(columns);
         for (int i = 0; i < columns.size(); ++i)
             insert.bindValue(i, stored[columns[i]]);
-        if (!insert.exec())
-            Database::fail(insert.lastError());
+        Database::execute(insert);
         m_database.noteWriter(*this);
         const qint64 rowId = insert.lastInsertId().toLongLong();
         insert.finish();
@@ -297,8 +296,7 @@ void Dataset::writeBuffer()
         for (int c : columns)
             update.bindValue(i++, stored[c]);
         update.bindValue(i, m_rowIds[m_current]);
-        if (!update.exec())
-            Database::fail(update.lastError());
+        Database::execute(update);
         m_database.noteWriter(*this);
         if (update.numRowsAffected() != 1)
             throw BrivoraError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
@@ -343,8 +341,7 @@ void Dataset::removeRow(int row)
     if (!erase.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table)))
         Database::fail(erase.lastError());
     erase.bindValue(0, m_rowIds[row]);
-    if (!erase.exec())
-        Database::fail(erase.lastError());
+    Database::execute(erase);
     m_database.noteWriter(*this);
     Q_EMIT rowAboutToBeRemoved(row);
     m_rows.removeAt(row);
