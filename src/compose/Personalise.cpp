@@ -33,17 +33,29 @@ QString replaceToken(const QString &text, const QString &token, const QString &v
     return result;
 }
 
+ReplacementTokens ReplacementTokens::read(Dataset &tokens)
+{
+    tokens.refresh();
+    if (tokens.eof())
+        return {};
+    return {tokens.text(QStringLiteral("geeting")), tokens.text(QStringLiteral("nickname")),
+            tokens.text(QStringLiteral("name"))};
+}
+
 QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
                     Dataset &tokens)
 {
+    return Personalise(contact, malayTemplate, englishTemplate, ReplacementTokens::read(tokens));
+}
+
+QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
+                    const ReplacementTokens &tokens)
+{
     QString message =
         contact.text(QStringLiteral("languages")) == QStringLiteral("MALAY") ? malayTemplate : englishTemplate;
-    tokens.refresh();
-    if (tokens.eof())
-        return message;
     // The greeting goes first, so a name token inside a greeting is replaced as well.
-    message = replaceToken(message, tokens.text(QStringLiteral("geeting")), contact.text(QStringLiteral("greeting")));
-    message = replaceToken(message, tokens.text(QStringLiteral("nickname")), contact.text(QStringLiteral("nickname")));
-    message = replaceToken(message, tokens.text(QStringLiteral("name")), contact.text(QStringLiteral("name")));
+    message = replaceToken(message, tokens.greeting, contact.text(QStringLiteral("greeting")));
+    message = replaceToken(message, tokens.nickname, contact.text(QStringLiteral("nickname")));
+    message = replaceToken(message, tokens.name, contact.text(QStringLiteral("name")));
     return message;
 }

@@ -4,6 +4,17 @@
 
 class Dataset;
 
+// The three tokens of the first `text_replacement` row; all empty (replacing nothing)
+// when the table is empty.
+struct ReplacementTokens {
+    QString greeting;
+    QString nickname;
+    QString name;
+
+    // Reads the first row afresh (tokens is refreshed).
+    static ReplacementTokens read(Dataset &tokens);
+};
+
 // The personal text for one contact: the Malay template when the contact's `languages`
 // is exactly "MALAY", the English one otherwise, with the greeting, nickname and name
 // tokens of the first `text_replacement` row replaced in that order by the contact's
@@ -11,6 +22,9 @@ class Dataset;
 // the preferences applies from the next call on; an empty table replaces nothing.
 QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
                     Dataset &tokens);
+// The same with tokens read once, for work that personalises many contacts in one go.
+QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
+                    const ReplacementTokens &tokens);
 
 // Every occurrence of token, in any letter case, replaced by value, left to right and
 // without overlaps; the inserted values are not searched again. An empty token
