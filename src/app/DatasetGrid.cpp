@@ -1,14 +1,18 @@
 #include "app/DatasetGrid.h"
 
+#include "app/DatasetNavigator.h"
 #include "base/Errors.h"
 #include "data/Dataset.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 
 DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs, QWidget *parent)
     : QTableView(parent)
     , m_model(new DatasetModel(dataset, std::move(columns), dialogs, this))
+    , m_dialogs(dialogs)
 {
     // A query object removing a row places its cursor itself once the row is gone; the
     // selection's move off the row on its way out must not reach it half-way. Connected
@@ -41,6 +45,40 @@ void DatasetGrid::setEditable(bool editable)
     setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed
                              : QAbstractItemView::NoEditTriggers);
+}
+
+void DatasetGrid::setHintField(const QString &field)
+{
+    m_hintField = field;
+    viewport()->setMouseTracking(true);
+}
+
+void DatasetGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (m_deleteByKeyboard && event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+        guarded(m_dialogs, [this] { deleteCurrentRecord(dataset(), m_dialogs); });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool DatasetGrid::viewportEvent(QEvent *event)
+{
+    if (m_hintField.isEmpty())
+        return QTableView::viewportEvent(event);
+    if (event->type() == QEvent::MouseMove) {
+        const Dataset &rows = dataset();
+        viewport()->setToolTip(rows.isOpen() && !rows.eof() ? rows.text(m_hintField) : QString());
+    } else if (event->type() == QEvent::ToolTip) {
+        // The selected row's hint, not the cell's under the pointer.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (viewport()->toolTip().isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), viewport()->toolTip(), viewport());
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void DatasetGrid::keyReleaseEvent(QKeyEvent *event)

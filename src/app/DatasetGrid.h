@@ -17,6 +17,11 @@ public:
 
     Dataset &dataset() const { return m_model->dataset(); }
     void setEditable(bool editable);
+    // Ctrl+Delete deletes the selected row after "Delete record?".
+    void setDeleteByKeyboard(bool enabled) { m_deleteByKeyboard = enabled; }
+    // The hint over the grid: the whole value of this field in the selected row, taken
+    // afresh at every mouse move, wherever the pointer is.
+    void setHintField(const QString &field);
 
 Q_SIGNALS:
     // A click on a cell, after the query object moved to its row.
@@ -25,12 +30,17 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void followDataset(int row);
 
     DatasetModel *m_model;
+    Dialogs &m_dialogs;
+    QString m_hintField;
+    bool m_deleteByKeyboard = false;
     bool m_syncing = false;
     bool m_removingRow = false;
 };

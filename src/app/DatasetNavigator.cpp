@@ -77,13 +77,13 @@ QToolButton *DatasetNavigator::addButton(const QString &name, const QString &tex
     return button;
 }
 
-bool DatasetNavigator::deleteCurrent()
+bool deleteCurrentRecord(Dataset &dataset, Dialogs &dialogs)
 {
-    if (!m_dataset.isOpen() || m_dataset.eof())
+    if (!dataset.isOpen() || dataset.eof())
         return false;
-    if (m_dialogs.confirm(QStringLiteral("Delete record?"), Dialogs::Buttons::OkCancel) != Dialogs::Answer::Ok)
+    if (dialogs.confirm(QStringLiteral("Delete record?"), Dialogs::Buttons::OkCancel) != Dialogs::Answer::Ok)
         return false;
-    m_dataset.remove();
+    dataset.remove();
     return true;
 }
 
@@ -106,7 +106,7 @@ void DatasetNavigator::last()
 }
 void DatasetNavigator::removeRow()
 {
-    deleteCurrent();
+    deleteCurrentRecord(m_dataset, m_dialogs);
 }
 void DatasetNavigator::refresh()
 {

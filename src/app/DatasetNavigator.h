@@ -7,6 +7,10 @@ class Dialogs;
 class QAbstractItemView;
 class QToolButton;
 
+// Asks "Delete record?", then deletes the current row of the query object; returns
+// whether it did. Nothing is asked when there is no current row.
+bool deleteCurrentRecord(Dataset &dataset, Dialogs &dialogs);
+
 // The button bar under a grid, working on the grid's query object. Deleting asks
 // "Delete record?" first. A row added by Insert is stored blank at once, so the grid
 // can edit it in place; left blank, it is deleted again when the user moves to another
@@ -34,9 +38,6 @@ public:
     // The grid that shows the same query object and edits its cells in place. Insert and
     // Edit open its cell editor; every button first finishes (Cancel: drops) an open one.
     void setGrid(QAbstractItemView *grid);
-
-    // The delete button's action: asks, then deletes the current row. Returns true when deleted.
-    bool deleteCurrent();
 
 private:
     QToolButton *addButton(const QString &name, const QString &text, const QString &tip,
