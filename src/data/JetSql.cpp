@@ -61,7 +61,7 @@ QString translateTail(const QString &statement, qsizetype from)
             while (i < n && (statement.at(i).isDigit() || statement.at(i) == QLatin1Char('.')))
                 ++i;
             out += statement.mid(start, i - start);
-        } else if (QStringLiteral("=<>,").contains(c)) {
+        } else if (QStringLiteral("=<>,()").contains(c)) {
             out += c;
             ++i;
         } else if (c == QLatin1Char(';')) {

@@ -3,8 +3,8 @@
 #include <QString>
 
 // The statement dialect the program speaks: "select [top <n>] * from <table> ..." with
-// double-quoted text literals, like with "%", is null, is not null and
-// order by <field> desc. JetSql turns it into SQLite and refuses anything else.
+// double-quoted text literals, like with "%", is null, is not null, order by <field>
+// desc and calls of SQLite's functions such as rtrim(<field>). JetSql turns it into SQLite and refuses anything else.
 namespace JetSql {
 
 struct Select {
