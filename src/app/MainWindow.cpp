@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/EditorText.h"
 #include "app/Named.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
@@ -58,12 +59,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_services{m_exchange, m_runState, m_records,
                  m_clock,    m_dialogs,  [this] { return preferenceTab->centreNumber(); }}
     , m_individualSms(m_services, m_dm)
-    , m_broadcastRunner(m_services, m_dm,
-                        {[this] { return announcementTab->projectName(); },
-                         [this] { return announcementTab->pauseEvery(); },
-                         [this] { return announcementTab->pauseMinutes(); },
-                         // Until the composer's own Clear takes its place.
-                         [this] { announcementTab->clearComposer(); }})
+    , m_broadcastRunner(
+          m_services, m_dm,
+          {[this] { return announcementTab->projectName(); }, [this] { return announcementTab->pauseEvery(); },
+           [this] { return announcementTab->pauseMinutes(); }, [this] { announcementTab->suitempBitBtn9Click(); }})
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
 {
@@ -73,7 +72,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     profileTab = new ProfileTab(m_dm, m_dialogs);
-    announcementTab = new AnnouncementTab(m_dm, m_dialogs);
+    announcementTab = new AnnouncementTab(m_dm, m_dialogs, m_clock);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs);
     queueTab = new QueueTab(m_dm, m_dialogs);
     reportsTab = new ReportsTab;
@@ -181,12 +180,7 @@ void MainWindow::ComLed1Click()
 
 void MainWindow::suitempBitBtn4Click()
 {
-    guarded(m_dialogs, [this] {
-        // The message box's lines travel joined by carriage return and line feed.
-        QString text = profileTab->RichEdit4->toPlainText();
-        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        m_individualSms.send(text);
-    });
+    guarded(m_dialogs, [this] { m_individualSms.send(storedLines(profileTab->RichEdit4)); });
 }
 
 void MainWindow::BitBtn10Click()

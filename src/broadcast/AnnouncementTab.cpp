@@ -1,22 +1,31 @@
 #include "broadcast/AnnouncementTab.h"
 
+#include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
+#include "app/EditorText.h"
 #include "app/Named.h"
 #include "base/Dialogs.h"
+#include "base/Errors.h"
 #include "compose/MessageSplit.h"
 #include "data/DataModule.h"
 
+#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 namespace {
+
+constexpr auto FestiveError = "Please select correct festive!";
 
 QLineEdit *counterField(const char *name)
 {
@@ -34,63 +43,151 @@ QSpinBox *spinEdit(const char *name, int maximum)
     return spin;
 }
 
+QPlainTextEdit *templateEditor(const char *name)
+{
+    auto *editor = named(new QPlainTextEdit, name);
+    editor->setTabChangesFocus(true);
+    return editor;
+}
+
 } // namespace
 
-AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent)
     : QWidget(parent)
     , Edit12(named(new QLineEdit, "Edit12"))
+    , ComboBox6(named(new QComboBox, "ComboBox6"))
     , CheckListBox1(named(new QListWidget, "CheckListBox1"))
     , Label22(named(new QLabel(QStringLiteral("Message in Malay:")), "Label22"))
-    , RichEdit2(named(new QPlainTextEdit, "RichEdit2"))
+    , RichEdit2(templateEditor("RichEdit2"))
     , Edit10(counterField("Edit10"))
     , Label23(named(new QLabel(QStringLiteral("Message in English:")), "Label23"))
-    , RichEdit3(named(new QPlainTextEdit, "RichEdit3"))
+    , RichEdit3(templateEditor("RichEdit3"))
     , Edit13(counterField("Edit13"))
+    , BitBtn9(named(new QPushButton(QStringLiteral("Clear")), "BitBtn9"))
+    , BitBtn8(named(new QPushButton(QStringLiteral("Save && Populate Recipient")), "BitBtn8"))
+    , DBGrid3(named(new DatasetGrid(dm.q_prj_dtl,
+                                    {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
+                                     {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
+                                     {QStringLiteral("name"), QStringLiteral("Name")},
+                                     {QStringLiteral("group_name"), QStringLiteral("Group")},
+                                     {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
+                                    dialogs),
+                    "DBGrid3"))
+    , DBNavigator4(named(new DatasetNavigator(dm.q_prj_dtl, dialogs, DatasetNavigator::Delete), "DBNavigator4"))
+    , DBGrid4(named(new DatasetGrid(dm.q_prj, {{QStringLiteral("project_name"), QStringLiteral("Project")}}, dialogs),
+                    "DBGrid4"))
     , suiSpinEdit1(spinEdit("suiSpinEdit1", 100))
     , suiSpinEdit2(spinEdit("suiSpinEdit2", 120))
     , BitBtn10(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn10"))
     , DateTimePicker5(named(new QDateTimeEdit, "DateTimePicker5"))
     , m_dm(dm)
     , m_dialogs(dialogs)
+    , m_projects(dm, dialogs, clock)
+    , m_exits(*this, dialogs)
 {
     setObjectName(QStringLiteral("TabSheet3"));
+    ComboBox6->setEditable(true);
+    ComboBox6->addItems(Festive::choices());
+    // A typed text stays a filter of its own; Enter does not add it to the list.
+    ComboBox6->setInsertPolicy(QComboBox::NoInsert);
     DateTimePicker5->setCalendarPopup(true);
+    DBGrid3->setHintField(QStringLiteral("msg_send"));
+    DBGrid3->setDeleteByKeyboard(true);
+    DBNavigator4->setGrid(DBGrid3);
+    DBGrid4->setDeleteByKeyboard(true);
+    DBGrid4->horizontalHeader()->setStretchLastSection(true);
+
     connect(RichEdit2, &QPlainTextEdit::textChanged, this, &AnnouncementTab::RichEdit2Change);
     connect(RichEdit3, &QPlainTextEdit::textChanged, this, &AnnouncementTab::RichEdit3Change);
+    m_exits.onExit(ComboBox6, [this] { suitempComboBox6Exit(); });
+    connect(BitBtn8, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suitempBitBtn8Click(); }); });
+    connect(BitBtn9, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suitempBitBtn9Click(); }); });
+    connect(DBGrid4, &DatasetGrid::cellClicked, this,
+            [this] { guarded(m_dialogs, [this] { suitempDBGrid4CellClick(); }); });
+    connect(DBGrid4, &DatasetGrid::keyReleased, this,
+            [this] { guarded(m_dialogs, [this] { suitempDBGrid4KeyUp(); }); });
 
     auto *layout = new QGridLayout(this);
-    auto *project = new QGroupBox(QStringLiteral(" Annoucement Project Broadcast "));
-    auto *projectLayout = new QGridLayout(project);
-    projectLayout->addWidget(new QLabel(QStringLiteral("Project Name")), 0, 0);
-    projectLayout->addWidget(Edit12, 0, 1, 1, 2);
-    projectLayout->addWidget(new QLabel(QStringLiteral("Target group")), 1, 0);
-    projectLayout->addWidget(CheckListBox1, 2, 0);
-    projectLayout->addWidget(Label22, 1, 1);
-    projectLayout->addWidget(RichEdit2, 2, 1);
-    projectLayout->addWidget(Edit10, 3, 1);
-    projectLayout->addWidget(Label23, 1, 2);
-    projectLayout->addWidget(RichEdit3, 2, 2);
-    projectLayout->addWidget(Edit13, 3, 2);
-    layout->addWidget(project, 0, 0, 1, 2);
+    layout->addWidget(buildComposer(), 0, 0, 1, 2);
+    layout->addWidget(buildProjectList(), 0, 2);
+    layout->addWidget(buildSchedule(), 1, 0);
+    layout->addWidget(buildDelay(), 1, 1);
+    layout->setColumnStretch(0, 2);
+    layout->setColumnStretch(1, 3);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(0, 1);
+}
 
-    auto *schedule = new QGroupBox(QStringLiteral(" Schedule Broadcast Option"));
-    auto *scheduleLayout = new QGridLayout(schedule);
-    scheduleLayout->addWidget(new QLabel(QStringLiteral("Date")), 0, 0);
-    scheduleLayout->addWidget(DateTimePicker5, 0, 1);
-    layout->addWidget(schedule, 1, 0);
+QWidget *AnnouncementTab::buildComposer()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Annoucement Project Broadcast "));
+    auto *grid = new QGridLayout(box);
+    grid->setVerticalSpacing(3);
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(QStringLiteral("Project Name")));
+    nameRow->addWidget(Edit12, 3);
+    nameRow->addSpacing(12);
+    nameRow->addWidget(new QLabel(QStringLiteral("Festive")));
+    nameRow->addWidget(ComboBox6, 2);
+    grid->addLayout(nameRow, 0, 0, 1, 3);
 
-    auto *delay = new QGroupBox(QStringLiteral(" Delay Delivery Option"));
-    auto *delayLayout = new QHBoxLayout(delay);
-    delayLayout->addWidget(new QLabel(QStringLiteral("Pause every")));
-    delayLayout->addWidget(suiSpinEdit1);
-    delayLayout->addWidget(new QLabel(QStringLiteral("SMS")));
-    delayLayout->addSpacing(12);
-    delayLayout->addWidget(new QLabel(QStringLiteral("For")));
-    delayLayout->addWidget(suiSpinEdit2);
-    delayLayout->addWidget(new QLabel(QStringLiteral("Minutes")));
-    delayLayout->addStretch();
-    delayLayout->addWidget(BitBtn10);
-    layout->addWidget(delay, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Target group")), 1, 0);
+    grid->addWidget(CheckListBox1, 2, 0, 2, 1);
+    grid->addWidget(Label22, 1, 1);
+    grid->addWidget(RichEdit2, 2, 1);
+    grid->addWidget(Edit10, 3, 1);
+    grid->addWidget(Label23, 1, 2);
+    grid->addWidget(RichEdit3, 2, 2);
+    grid->addWidget(Edit13, 3, 2);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 3);
+
+    auto *recipientsRow = new QHBoxLayout;
+    recipientsRow->addWidget(new QLabel(QStringLiteral("List of recipients:")));
+    recipientsRow->addStretch();
+    recipientsRow->addWidget(BitBtn9);
+    recipientsRow->addWidget(BitBtn8);
+    grid->addLayout(recipientsRow, 4, 0, 1, 3);
+    grid->addWidget(DBGrid3, 5, 0, 1, 3);
+    grid->addWidget(DBNavigator4, 6, 0, 1, 3, Qt::AlignLeft);
+    grid->setRowStretch(2, 2);
+    grid->setRowStretch(5, 3);
+    DBGrid3->horizontalHeader()->setStretchLastSection(true);
+    return box;
+}
+
+QWidget *AnnouncementTab::buildProjectList()
+{
+    auto *box = new QGroupBox(QStringLiteral(" List of Project  "));
+    (new QVBoxLayout(box))->addWidget(DBGrid4);
+    return box;
+}
+
+QWidget *AnnouncementTab::buildSchedule()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Schedule Broadcast Option"));
+    auto *layout = new QHBoxLayout(box);
+    layout->addWidget(new QLabel(QStringLiteral("Date")));
+    layout->addWidget(DateTimePicker5);
+    layout->addStretch();
+    return box;
+}
+
+QWidget *AnnouncementTab::buildDelay()
+{
+    auto *box = new QGroupBox(QStringLiteral(" Delay Delivery Option"));
+    auto *layout = new QHBoxLayout(box);
+    layout->addWidget(new QLabel(QStringLiteral("Pause every")));
+    layout->addWidget(suiSpinEdit1);
+    layout->addWidget(new QLabel(QStringLiteral("SMS")));
+    layout->addSpacing(12);
+    layout->addWidget(new QLabel(QStringLiteral("For")));
+    layout->addWidget(suiSpinEdit2);
+    layout->addWidget(new QLabel(QStringLiteral("Minutes")));
+    layout->addStretch();
+    layout->addWidget(BitBtn10);
+    return box;
 }
 
 void AnnouncementTab::fillTargetGroups()
@@ -98,6 +195,8 @@ void AnnouncementTab::fillTargetGroups()
     CheckListBox1->clear();
     // Read without moving the cursor: the group grid's delete button works on it.
     const Dataset &groups = m_dm.q_group;
+    if (!groups.isOpen())
+        return;
     const int groupName = groups.fieldIndex(QStringLiteral("group_name"));
     for (int row = 0; row < groups.recordCount(); ++row) {
         auto *item = new QListWidgetItem(groups.valueAt(row, groupName).toString(), CheckListBox1);
@@ -121,14 +220,67 @@ int AnnouncementTab::pauseMinutes() const
     return suiSpinEdit2->value();
 }
 
-void AnnouncementTab::clearComposer()
+void AnnouncementTab::suitempComboBox6Exit()
+{
+    if (Festive::isAccepted(ComboBox6->currentText())) {
+        BitBtn8->setFocus();
+        return;
+    }
+    m_dialogs.error(QString::fromLatin1(FestiveError));
+    ComboBox6->setFocus();
+}
+
+AnnouncementProject AnnouncementTab::composed() const
+{
+    AnnouncementProject project;
+    project.name = Edit12->text();
+    project.festive = ComboBox6->currentText();
+    for (int row = 0; row < CheckListBox1->count(); ++row)
+        if (CheckListBox1->item(row)->checkState() == Qt::Checked)
+            project.groups << CheckListBox1->item(row)->text();
+    project.malayTemplate = storedLines(RichEdit2);
+    project.englishTemplate = storedLines(RichEdit3);
+    return project;
+}
+
+void AnnouncementTab::suitempBitBtn8Click()
+{
+    m_projects.saveAndPopulate(composed());
+}
+
+void AnnouncementTab::suitempBitBtn9Click()
 {
     Edit12->clear();
     RichEdit2->clear();
     RichEdit3->clear();
-    for (int row = 0; row < CheckListBox1->count(); ++row)
-        CheckListBox1->item(row)->setCheckState(Qt::Unchecked);
+    fillTargetGroups();
     m_dm.q_prj_dtl.close();
+    Edit12->setFocus();
+}
+
+void AnnouncementTab::suitempDBGrid4CellClick()
+{
+    loadSelectedProject();
+}
+
+void AnnouncementTab::suitempDBGrid4KeyUp()
+{
+    loadSelectedProject();
+}
+
+void AnnouncementTab::loadSelectedProject()
+{
+    const std::optional<AnnouncementProject> project = m_projects.loadSelected();
+    if (!project)
+        return;
+    Edit12->setText(project->name);
+    showLines(RichEdit2, project->malayTemplate);
+    showLines(RichEdit3, project->englishTemplate);
+    ComboBox6->setCurrentText(project->festive);
+    fillTargetGroups();
+    for (int row = 0; row < CheckListBox1->count(); ++row)
+        if (project->groups.contains(CheckListBox1->item(row)->text()))
+            CheckListBox1->item(row)->setCheckState(Qt::Checked);
 }
 
 void AnnouncementTab::RichEdit2Change()
@@ -145,8 +297,8 @@ void AnnouncementTab::countCharacters(const QPlainTextEdit *editor, QLineEdit *c
 {
     // Counted as the text is stored and sent: an emoji is one character, and each line
     // break is the carriage return and line feed that the editor's lines travel with.
-    const QString text = editor->toPlainText();
-    const int characters = static_cast<int>(text.toUcs4().size() + text.count(QLatin1Char('\n')));
+    const QString text = storedLines(editor);
+    const int characters = static_cast<int>(text.toUcs4().size());
     counter->setText(characterCountText(characters));
     const CounterColour colour = characterCountColour(characters);
     if (colour != CounterColour::Unchanged) {

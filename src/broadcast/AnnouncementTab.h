@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/ExitWatch.h"
+#include "broadcast/ProjectStore.h"
+
 #include <QWidget>
 
+class QComboBox;
 class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
@@ -9,16 +13,20 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class Clock;
 class DataModule;
+class DatasetGrid;
+class DatasetNavigator;
 class Dialogs;
 
-// The "SMS Anouncement & Broadcast" tab: the project composer, its schedule option
-// and the day's birthday and anniversary greetings.
+// The "SMS Anouncement & Broadcast" tab: the project composer with its recipient list
+// and project list, its schedule option, the Delay Delivery Option and the day's
+// birthday and anniversary greetings.
 class AnnouncementTab : public QWidget {
     Q_OBJECT
 
 public:
-    AnnouncementTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+    AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
 
     // Empties the target list and refills it, unticked, from the rows of q_group.
     void fillTargetGroups();
@@ -26,10 +34,9 @@ public:
     QString projectName() const;
     int pauseEvery() const;
     int pauseMinutes() const;
-    // The composer emptied after a broadcast: name, templates, ticks, recipient list.
-    void clearComposer();
 
     QLineEdit *Edit12;
+    QComboBox *ComboBox6;
     QListWidget *CheckListBox1;
     QLabel *Label22;
     QPlainTextEdit *RichEdit2;
@@ -37,6 +44,11 @@ public:
     QLabel *Label23;
     QPlainTextEdit *RichEdit3;
     QLineEdit *Edit13;
+    QPushButton *BitBtn9;
+    QPushButton *BitBtn8;
+    DatasetGrid *DBGrid3;
+    DatasetNavigator *DBNavigator4;
+    DatasetGrid *DBGrid4;
     QSpinBox *suiSpinEdit1;
     QSpinBox *suiSpinEdit2;
     QPushButton *BitBtn10;
@@ -46,10 +58,24 @@ public:
 public Q_SLOTS:
     void RichEdit2Change();
     void RichEdit3Change();
+    void suitempComboBox6Exit();
+    void suitempBitBtn8Click();
+    // Clear: also run after a broadcast and after scheduling.
+    void suitempBitBtn9Click();
+    void suitempDBGrid4CellClick();
+    void suitempDBGrid4KeyUp();
 
 private:
+    QWidget *buildComposer();
+    QWidget *buildProjectList();
+    QWidget *buildSchedule();
+    QWidget *buildDelay();
     void countCharacters(const QPlainTextEdit *editor, QLineEdit *counter);
+    AnnouncementProject composed() const;
+    void loadSelectedProject();
 
     DataModule &m_dm;
     Dialogs &m_dialogs;
+    ProjectStore m_projects;
+    ExitWatch m_exits;
 };

@@ -6,7 +6,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/FailureMarker.h broadcast/FailureMarker.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
-    broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp)
+    broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp
+    broadcast/ProjectStore.h broadcast/ProjectStore.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
     broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp
