@@ -1,13 +1,18 @@
-// The announcement tab as the operator uses it for a broadcast: the character counters
+// The announcement tab as the operator uses it: the composer (Save && Populate Recipient,
+// the festive filter, loading a project back, the two lists), the character counters
 // under the two templates, and "Start Broadcasting" over the loaded recipient list.
+#include "app/DatasetGrid.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "base/Clock.h"
 #include "broadcast/AnnouncementTab.h"
+#include "broadcast/ProjectStore.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +26,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString Null = u"<null>"_s;
 const QString LimitWarning = u"Your text is more then 300 characters. System disallowed"_s;
 
 // Scaled before the window takes its timers' intervals from it.
@@ -35,10 +41,56 @@ struct TestClock : Clock {
 struct Office {
     Office()
     {
-        ws.exec(u"insert into grouping(group_name) values ('STAFF'), ('VIP')"_s);
+        ws.exec(u"insert into grouping(group_name) values ('STAFF'), ('VIP'), ('EMPTY')"_s);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.PageControl1->setCurrentWidget(tab);
+    }
+
+    // Contacts of STAFF and VIP, and the tokens the templates use.
+    void addContacts() const
+    {
+        ws.exec(u"insert into text_replacement(geeting, nickname, name) values ('<greeting>', '<nick>', '<name>')"_s);
+        ws.exec(u"insert into profile(name, nickname, mobile_number, group_name, festive, languages, greeting) values "
+                "('Ali', 'Li', '6011', 'STAFF', 'ISLAM', 'MALAY', 'Tuan'), "
+                "('Siti', 'Ti', '6022', 'STAFF', 'CHINESE ', 'ENGLISH', 'Puan'), "
+                "('Chan', 'Ch', '6044', 'STAFF', 'chinese', 'ENGLISH', 'Mr'), "
+                "('Abu', 'Bu', '6033', 'VIP', 'CHINESE', 'ENGLISH', 'Encik')"_s);
+    }
+
+    // The composer filled as the operator would, then Save && Populate Recipient.
+    void save(const QString &name, const QStringList &groups, const QString &festive = {})
+    {
+        tab->Edit12->setText(name);
+        tab->ComboBox6->setCurrentText(festive);
+        for (int row = 0; row < tab->CheckListBox1->count(); ++row) {
+            QListWidgetItem *item = tab->CheckListBox1->item(row);
+            item->setCheckState(groups.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
+        }
+        QTest::mouseClick(tab->BitBtn8, Qt::LeftButton);
+    }
+
+    QStringList checkedGroups() const
+    {
+        QStringList checked;
+        for (int row = 0; row < tab->CheckListBox1->count(); ++row)
+            if (tab->CheckListBox1->item(row)->checkState() == Qt::Checked)
+                checked << tab->CheckListBox1->item(row)->text();
+        return checked;
+    }
+
+    // Every row of the three project tables.
+    QList<QStringList> projectTables() const
+    {
+        QList<QStringList> all = ws.rows(u"select * from project"_s);
+        all << ws.rows(u"select * from project_group"_s) << ws.rows(u"select * from project_detail"_s);
+        return all;
+    }
+
+    void clickRow(DatasetGrid *grid, int row) const
+    {
+        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     TestWorkspace ws;
@@ -59,10 +111,233 @@ class TestBroadcasting : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void savePopulatesThenOverwritesTheProject();
+    void festiveFilterIgnoresTrailingBlanks_data();
+    void festiveFilterIgnoresTrailingBlanks();
+    void leavingTheFestiveBoxChecksItsText();
+    void failedSaveLeavesTheDatabaseAsItWas();
+    void reservedNamesAreRefused();
+    void projectLoadsBackByClickOrKey();
+    void listsDeleteByCtrlDeleteAndHintTheSelectedMessage();
     void countersFollowTheirEditors_data();
     void countersFollowTheirEditors();
     void startBroadcastingSendsTheLoadedListThenClears();
 };
+
+void TestBroadcasting::savePopulatesThenOverwritesTheProject()
+{
+    Office office;
+    office.addContacts();
+    AnnouncementTab *tab = office.tab;
+    tab->RichEdit2->setPlainText(u"Salam <greeting> <name>\nJumpa"_s);
+    tab->RichEdit3->setPlainText(u"Hi <NICK>"_s);
+
+    office.dialogs.answer(Dialogs::Answer::No);
+    office.save(u"RAYA"_s, {u"STAFF"_s, u"EMPTY"_s});
+    QCOMPARE(office.dialogs.texts(u"confirm"_s), QStringList{QString::fromLatin1(ProjectStore::CreateQuestion)});
+    QVERIFY(office.projectTables().isEmpty());
+
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    QTest::mouseClick(tab->BitBtn8, Qt::LeftButton);
+    QCOMPARE(office.ws.rows(u"select project_name, project_date, msg_template_malay, msg_template_eng, festive, "
+                            "schedule, date_send from project"_s),
+             (QList<QStringList>{{u"RAYA"_s, u"2026-12-09 00:00:00"_s, u"Salam <greeting> <name>\r\nJumpa"_s,
+                                  u"Hi <NICK>"_s, QString(), Null, Null}}));
+    // A group without contacts is recorded and adds no recipient.
+    QCOMPARE(office.ws.rows(u"select project_name, group_name from project_group"_s),
+             (QList<QStringList>{{u"RAYA"_s, u"STAFF"_s}, {u"RAYA"_s, u"EMPTY"_s}}));
+    const QString recipients =
+        u"select project_name, mobile_number, name, nickname, group_name, msg_send, festive, status, date_send "
+        "from project_detail"_s;
+    QCOMPARE(
+        office.ws.rows(recipients),
+        (QList<QStringList>{
+            {u"RAYA"_s, u"6011"_s, u"Ali"_s, u"Li"_s, u"STAFF"_s, u"Salam Tuan Ali\r\nJumpa"_s, QString(), Null, Null},
+            {u"RAYA"_s, u"6022"_s, u"Siti"_s, u"Ti"_s, u"STAFF"_s, u"Hi Ti"_s, QString(), Null, Null},
+            {u"RAYA"_s, u"6044"_s, u"Chan"_s, u"Ch"_s, u"STAFF"_s, u"Hi Ch"_s, QString(), Null, Null}}));
+    QCOMPARE(tab->DBGrid3->model()->rowCount(), 3);
+    QCOMPARE(tab->DBGrid4->model()->index(0, 0).data().toString(), u"RAYA"_s);
+    // The composer keeps what it shows, ready to broadcast.
+    QCOMPARE(tab->Edit12->text(), u"RAYA"_s);
+    QCOMPARE(office.checkedGroups(), (QStringList{u"STAFF"_s, u"EMPTY"_s}));
+
+    // Sent, scheduled, one recipient deleted by hand, a contact added.
+    office.ws.exec(u"update project set schedule = 'YES', project_broadcast__date = '2026-12-20 09:00:00', "
+                   "date_send = '2026-12-10 08:00:00'"_s);
+    office.ws.exec(u"update project_detail set status = 'SEND', date_send = '2026-12-10 08:00:00'"_s);
+    office.ws.exec(u"delete from project_detail where name = 'Chan'"_s);
+    office.ws.exec(u"insert into profile(name, nickname, mobile_number, group_name) values ('Abu', 'Bu', '6055', "
+                   "'VIP')"_s);
+    const QList<QStringList> before = office.projectTables();
+    office.dialogs.clear();
+    office.dialogs.answer(Dialogs::Answer::No);
+    office.save(u"raya"_s, {u"STAFF"_s, u"VIP"_s});
+    QCOMPARE(office.dialogs.texts(u"confirm"_s), QStringList{QString::fromLatin1(ProjectStore::OverwriteQuestion)});
+    QCOMPARE(office.projectTables(), before);
+
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    QTest::mouseClick(tab->BitBtn8, Qt::LeftButton);
+    QCOMPARE(office.ws.rows(u"select project_name, schedule, project_broadcast__date, date_send from project"_s),
+             (QList<QStringList>{{u"raya"_s, u"YES"_s, u"2026-12-20 09:00:00"_s, u"2026-12-10 08:00:00"_s}}));
+    QCOMPARE(office.ws.rows(u"select group_name from project_group"_s), (QList<QStringList>{{u"STAFF"_s}, {u"VIP"_s}}));
+    QCOMPARE(office.ws.rows(u"select name, status from project_detail"_s),
+             (QList<QStringList>{
+                 {u"Ali"_s, Null}, {u"Siti"_s, Null}, {u"Chan"_s, Null}, {u"Abu"_s, Null}, {u"Abu"_s, Null}}));
+    QCOMPARE(tab->DBGrid3->model()->rowCount(), 5);
+    QVERIFY(office.dialogs.errors().isEmpty());
+}
+
+void TestBroadcasting::festiveFilterIgnoresTrailingBlanks_data()
+{
+    QTest::addColumn<QString>("festive");
+    QTest::addColumn<QStringList>("names");
+    // Stored "CHINESE ", "chinese" and "CHINESE" all match, as the database compares texts.
+    QTest::newRow("without blank") << u"CHINESE"_s << QStringList{u"Siti"_s, u"Chan"_s, u"Abu"_s};
+    QTest::newRow("as the list offers it") << u"CHINESE "_s << QStringList{u"Siti"_s, u"Chan"_s, u"Abu"_s};
+    QTest::newRow("another") << u"ISLAM"_s << QStringList{u"Ali"_s};
+    QTest::newRow("none") << QString() << QStringList{u"Ali"_s, u"Siti"_s, u"Chan"_s, u"Abu"_s};
+}
+
+void TestBroadcasting::festiveFilterIgnoresTrailingBlanks()
+{
+    QFETCH(QString, festive);
+    QFETCH(QStringList, names);
+    Office office;
+    office.addContacts();
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    office.save(u"RAYA"_s, {u"STAFF"_s, u"VIP"_s}, festive);
+    QStringList found;
+    for (const QStringList &row : office.ws.rows(u"select name, festive from project_detail"_s)) {
+        found << row.at(0);
+        QCOMPARE(row.at(1), festive); // stored as the box holds it
+    }
+    QCOMPARE(found, names);
+    QCOMPARE(office.ws.value(u"select festive from project"_s), festive);
+}
+
+void TestBroadcasting::leavingTheFestiveBoxChecksItsText()
+{
+    Office office;
+    QVERIFY(QTest::qWaitForWindowActive(&office.window));
+    AnnouncementTab *tab = office.tab;
+    QCOMPARE(tab->ComboBox6->count(), 13);
+    QCOMPARE(tab->ComboBox6->itemText(5), u"CHINESE "_s);
+    for (const QString &text : {QString(), u"CHINESE "_s, u"CHINESE"_s, u"OTHERS-D"_s, u"SABAH"_s, u"SARAWAK "_s,
+                                u"BUDDHA AND CHINESE"_s, u"chinese"_s, u"XMAS"_s}) {
+        tab->ComboBox6->setFocus();
+        tab->ComboBox6->setEditText(text);
+        tab->Edit12->setFocus();
+        const bool accepted = text != u"chinese"_s && text != u"XMAS"_s;
+        QCOMPARE(office.dialogs.errors(), accepted ? QStringList() : QStringList{u"Please select correct festive!"_s});
+        QWidget *expected = accepted ? static_cast<QWidget *>(tab->BitBtn8) : tab->ComboBox6;
+        QVERIFY2(expected->hasFocus() || expected->isAncestorOf(QApplication::focusWidget()), qPrintable(text));
+        office.dialogs.clear();
+    }
+}
+
+void TestBroadcasting::failedSaveLeavesTheDatabaseAsItWas()
+{
+    Office office;
+    office.addContacts();
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    office.save(u"RAYA"_s, {u"STAFF"_s});
+    // A nickname too long for a recipient row: the overwrite fails after deleting the old
+    // groups and recipients and writing some new ones.
+    office.ws.exec(u"insert into profile(name, nickname, mobile_number, group_name) values ('Long', '%1', '6099', "
+                   "'VIP')"_s.arg(QString(151, u'n')));
+    const QList<QStringList> before = office.projectTables();
+    office.dialogs.clear();
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    office.save(u"RAYA"_s, {u"STAFF"_s, u"VIP"_s});
+    QCOMPARE(office.dialogs.errors().size(), 1);
+    QVERIFY2(office.dialogs.errors().first().contains(u"nickname"_s), qPrintable(office.dialogs.errors().first()));
+    QCOMPARE(office.projectTables(), before);
+    QCOMPARE(office.tab->DBGrid3->model()->rowCount(), 3);
+}
+
+void TestBroadcasting::reservedNamesAreRefused()
+{
+    Office office;
+    office.addContacts();
+    office.ws.exec(
+        u"insert into project_detail(project_name, msg_send, status) values ('BIRTHDAY', 'Happy', 'SEND')"_s);
+    const QList<QStringList> before = office.projectTables();
+    for (const QString &name : {u"INDIVIDUAL"_s, u"birthday"_s, u"Anniversary"_s}) {
+        office.dialogs.clear();
+        office.save(name, {u"STAFF"_s});
+        QCOMPARE(office.dialogs.warnings(), QStringList{QString::fromLatin1(ProjectStore::ReservedNameWarning)});
+        QCOMPARE(office.dialogs.shown().size(), 1); // no question asked
+    }
+    QCOMPARE(office.projectTables(), before);
+}
+
+void TestBroadcasting::projectLoadsBackByClickOrKey()
+{
+    Office office;
+    office.ws.exec(u"insert into project(project_name, msg_template_malay, msg_template_eng, festive) values "
+                   "('RAYA', 'Salam\r\nkawan', 'Hello', 'ISLAM'), ('NEW YEAR', 'Tahun baru', 'Happy new year', '')"_s);
+    office.ws.exec(u"insert into project_group(project_name, group_name) values ('RAYA', 'VIP'), ('RAYA', 'GONE'), "
+                   "('RAYA', 'staff'), ('NEW YEAR', 'STAFF')"_s);
+    office.ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'Salam'), "
+                   "('NEW YEAR', 'Siti', 'Happy'), ('NEW YEAR', 'Abu', 'Happy')"_s);
+    AnnouncementTab *tab = office.tab;
+    QTest::mouseClick(tab->BitBtn9, Qt::LeftButton); // the project list as Clear leaves it
+    office.window.dm().q_prj.refresh();
+
+    office.clickRow(tab->DBGrid4, 0);
+    QCOMPARE(tab->Edit12->text(), u"RAYA"_s);
+    QCOMPARE(tab->RichEdit2->toPlainText(), u"Salam\nkawan"_s);
+    QCOMPARE(tab->Edit10->text(), u"12 characters"_s);
+    QCOMPARE(tab->RichEdit3->toPlainText(), u"Hello"_s);
+    QCOMPARE(tab->ComboBox6->currentText(), u"ISLAM"_s);
+    // Groups are matched exactly; a group no longer offered checks nothing.
+    QCOMPARE(office.checkedGroups(), QStringList{u"VIP"_s});
+    QCOMPARE(tab->DBGrid3->model()->rowCount(), 1);
+
+    tab->DBGrid4->setFocus();
+    QTest::keyClick(tab->DBGrid4, Qt::Key_Down);
+    QCOMPARE(tab->Edit12->text(), u"NEW YEAR"_s);
+    QCOMPARE(tab->ComboBox6->currentText(), QString());
+    QCOMPARE(office.checkedGroups(), QStringList{u"STAFF"_s});
+    QCOMPARE(tab->DBGrid3->model()->rowCount(), 2);
+    QVERIFY(office.dialogs.shown().isEmpty());
+}
+
+void TestBroadcasting::listsDeleteByCtrlDeleteAndHintTheSelectedMessage()
+{
+    Office office;
+    office.ws.exec(u"insert into project(project_name) values ('RAYA'), ('NEW YEAR')"_s);
+    office.ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'One'), "
+                   "('RAYA', 'Siti', 'Two'), ('RAYA', 'Abu', '%1')"_s.arg(QString(70, u'3')));
+    AnnouncementTab *tab = office.tab;
+    office.window.dm().q_prj.refresh();
+    office.clickRow(tab->DBGrid4, 0);
+    DatasetGrid *recipients = tab->DBGrid3;
+
+    // The hint is the selected row's whole message wherever the pointer is.
+    office.clickRow(recipients, 2);
+    QCOMPARE(recipients->model()->index(2, 4).data().toString(), QString(50, u'3'));
+    QTest::mouseMove(recipients->viewport(), recipients->visualRect(recipients->model()->index(0, 1)).center());
+    QCOMPARE(recipients->viewport()->toolTip(), QString(70, u'3'));
+
+    office.clickRow(recipients, 1);
+    office.dialogs.answer(Dialogs::Answer::Cancel);
+    QTest::keyClick(recipients, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(office.dialogs.texts(u"confirm"_s), QStringList{u"Delete record?"_s});
+    QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
+    office.dialogs.answer(Dialogs::Answer::Ok);
+    QTest::keyClick(recipients, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(office.ws.rows(u"select name from project_detail"_s), (QList<QStringList>{{u"Ali"_s}, {u"Abu"_s}}));
+    QTest::keyClick(recipients, Qt::Key_Delete); // without Ctrl nothing happens
+    QCOMPARE(office.dialogs.shown().size(), 2);
+
+    // Deleting a project removes its project row only.
+    office.clickRow(tab->DBGrid4, 0);
+    office.dialogs.answer(Dialogs::Answer::Ok);
+    QTest::keyClick(tab->DBGrid4, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(office.ws.rows(u"select project_name from project"_s), QList<QStringList>{{u"NEW YEAR"_s}});
+    QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"2"_s);
+}
 
 void TestBroadcasting::countersFollowTheirEditors_data()
 {
