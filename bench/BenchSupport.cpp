@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 
 #include <cstdio>
@@ -26,4 +27,15 @@ double shellSeconds(const QString &database, const QString &script)
         std::exit(1);
     }
     return timer.nsecsElapsed() / 1e9;
+}
+
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
 }

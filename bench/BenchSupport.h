@@ -22,3 +22,6 @@ private:
 // Runs script through the sqlite3 shell on the database and returns its seconds;
 // a failing shell ends the run.
 double shellSeconds(const QString &database, const QString &script);
+
+// Resident memory of this process, in kilobytes.
+long residentKilobytes();
