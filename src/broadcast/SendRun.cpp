@@ -49,7 +49,11 @@ void SendRun::sendPart(const Outgoing &message, const QString &text, int index, 
     part.message = text;
     part.status = QStringLiteral("SEND");
     services.exchange.sendOnePart(services.centreNumber(), part.mobileNumber, text,
-                                  waitsFor(m_policy.sender, index, count), [&] { record(message, part, index); });
+                                  waitsFor(m_policy.sender, index, count), [&] {
+                                      if (m_policy.progress == SendPolicy::Progress::BeforeRecord)
+                                          services.runState.updateProgress();
+                                      record(message, part, index);
+                                  });
 
     if (m_policy.progress == SendPolicy::Progress::BeforeLog)
         services.runState.updateProgress();

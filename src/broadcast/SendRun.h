@@ -31,8 +31,9 @@ struct Outgoing {
 };
 
 struct SendPolicy {
-    // When the progress window is updated, for each part.
-    enum class Progress { Never, BeforeLog, AfterLog };
+    // When the progress window is updated, for each part: before its record is written
+    // (right after the PDU), after the last wait and before the log row, or after it.
+    enum class Progress { Never, BeforeRecord, BeforeLog, AfterLog };
 
     Sender sender;
     // Split into SMS of 160 characters; otherwise the message goes whole.
