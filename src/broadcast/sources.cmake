@@ -7,7 +7,9 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
     broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp
-    broadcast/ProjectStore.h broadcast/ProjectStore.cpp)
+    broadcast/ProjectStore.h broadcast/ProjectStore.cpp
+    broadcast/GreetingBroadcast.h broadcast/GreetingBroadcast.cpp
+    broadcast/GreetingTimer.h broadcast/GreetingTimer.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
     broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+
+class DataModule;
+struct SendServices;
+
+enum class Greeting { Birthday, Anniversary };
+
+struct GreetingTemplates {
+    QString english;
+    QString malay;
+};
+
+// The day's birthday or anniversary greetings: one personalised SMS for every contact
+// whose birthday (or, married, whose anniversary) is today, whatever the year. Each
+// SMS gets a project_detail row of the pseudo-project "BIRTHDAY" or "ANNIVERSARY".
+class GreetingBroadcast {
+public:
+    // templates gives the pair as it stands on screen when each contact is greeted.
+    GreetingBroadcast(SendServices &services, DataModule &dm, std::function<GreetingTemplates(Greeting)> templates);
+
+    void start(Greeting greeting);
+
+    static QString projectName(Greeting greeting);
+    // The statement that selects the contacts to greet on that day.
+    static QString recipientsSql(Greeting greeting, QDate today);
+
+private:
+    SendServices &m_services;
+    DataModule &m_dm;
+    std::function<GreetingTemplates(Greeting)> m_templates;
+};

@@ -1,0 +1,251 @@
+// The day's birthday and anniversary greetings (split like every message, so each goes
+// out with the blank the split adds), and the one-minute timer that starts
+// them: who is greeted, with which template, the rows each SMS leaves, where the progress
+// moves, and when the timer runs a greeting (late ticks, a send already running, once a
+// minute).
+#include "broadcast/GreetingBroadcast.h"
+#include "broadcast/GreetingTimer.h"
+#include "support/ErrorText.h"
+#include "support/SendBench.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Counts the project_detail rows as each progress update comes.
+class RowsAtProgress : public ProgressDisplay {
+public:
+    explicit RowsAtProgress(const TestWorkspace &ws)
+        : m_ws(ws)
+    {
+    }
+    void showProgress(bool) override { }
+    void updateProgress() override { rows << m_ws.value(u"select count(*) from project_detail"_s).toInt(); }
+    void showPause(int) override { }
+    void endPause() override { }
+    QList<int> rows;
+
+private:
+    const TestWorkspace &m_ws;
+};
+
+struct Bench : SendBench {
+    Bench()
+        : SendBench(QDateTime(QDate(2026, 12, 9), QTime(8, 30)))
+        , display(ws)
+        , greetings(services, dm, [this](Greeting) { return templates; })
+    {
+        runState.setDisplay(&display);
+        ws.exec(u"insert into text_replacement(geeting, nickname, name) values ('<greeting>', '<nick>', '<name>')"_s);
+        ws.exec(u"insert into profile(name, nickname, mobile_number, birthday, maritial_status, aniversary, languages, "
+                "greeting) values "
+                "('Ali', 'Li', '6011', '09/12/1980', 'MARRIED', '09/12/2005', 'MALAY', 'Tuan'), "
+                "('Siti', 'Ti', '6022', '9/12/1980', 'MARRIED', '09/12/2010', 'ENGLISH', 'Puan'), "
+                "('Abu', 'Bu', '6033', '09/12/1999', 'SINGLE', '09/12/2001', 'english', 'Encik'), "
+                "('Leap', 'Le', '6044', '29/02/1980', 'MARRIED', '09/11/2000', 'ENGLISH', 'Mr')"_s);
+    }
+
+    QList<QStringList> details() const
+    {
+        return ws.rows(u"select project_name, mobile_number, name, msg_send, status, date_send from project_detail"_s);
+    }
+
+    RowsAtProgress display;
+    GreetingTemplates templates{u"Happy birthday <nick>"_s, u"Selamat hari jadi <greeting> <name>"_s};
+    GreetingBroadcast greetings;
+};
+
+const QString Now = u"2026-12-09 08:30:00"_s;
+
+// A fixed time of day on the test day.
+QDateTime at(int hour, int minute, int second = 0, int dayOffset = 0)
+{
+    return QDateTime(QDate(2026, 12, 9).addDays(dayOffset), QTime(hour, minute, second));
+}
+
+Clock fixedAt(const QDateTime &moment)
+{
+    Clock clock;
+    clock.setFixedNow(moment);
+    return clock;
+}
+
+struct TimerBench {
+    // The timer takes the moment it starts from the clock.
+    explicit TimerBench(const QDateTime &start)
+        : clock(fixedAt(start))
+    {
+    }
+    void tickAt(const QDateTime &moment)
+    {
+        clock.setFixedNow(moment);
+        timer.Timer1Timer();
+    }
+
+    Clock clock;
+    RunState runState;
+    AutoBroadcast birthday{true, QTime(8, 30)};
+    AutoBroadcast anniversary{false, QTime(8, 30)};
+    QStringList runs;
+    // What a greeting does to the clock while it runs.
+    int greetingSeconds = 0;
+    GreetingTimer timer{runState, clock,
+                        [this](Greeting greeting) { return greeting == Greeting::Birthday ? birthday : anniversary; },
+                        [this](Greeting greeting) {
+                            runs << GreetingBroadcast::projectName(greeting) + clock.now().toString(u" hh:mm:ss"_s);
+                            clock.setFixedNow(clock.now().addSecs(greetingSeconds));
+                        }};
+};
+
+} // namespace
+
+class TestGreetings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void birthdayGreetsTodaysContactsInTheirLanguage();
+    void anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow();
+    void templatesAreReadAsEachContactIsGreeted();
+    void longGreetingsAreSplitAndAnEightBitOneStops();
+    void timerRunsEachGreetingOnceInItsMinute();
+    void lateTickStillFindsTheMinuteItMissed();
+    void bothGreetingsInOneMinuteRunOneAfterTheOther();
+    void greetingDueDuringASendRunsWhenItEnds();
+};
+
+void TestGreetings::birthdayGreetsTodaysContactsInTheirLanguage()
+{
+    Bench bench;
+    bench.greetings.start(Greeting::Birthday);
+    QVERIFY(bench.modem->waitForPdus(2));
+    // "9/12/1980" is not a dd/MM/ date; the year does not count.
+    QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Happy birthday Bu "_s}));
+    QCOMPARE(bench.details(),
+             (QList<QStringList>{{u"BIRTHDAY"_s, u"6011"_s, u"Ali"_s, u"Selamat hari jadi Tuan Ali "_s, u"SEND"_s, Now},
+                                 {u"BIRTHDAY"_s, u"6033"_s, u"Abu"_s, u"Happy birthday Bu "_s, u"SEND"_s, Now}}));
+    QCOMPARE(bench.ws.rows(u"select project_name, mobile_number, msg_send, status from transaction_log"_s),
+             (QList<QStringList>{{u"BIRTHDAY"_s, u"6011"_s, u"Selamat hari jadi Tuan Ali "_s, u"SEND"_s},
+                                 {u"BIRTHDAY"_s, u"6033"_s, u"Happy birthday Bu "_s, u"SEND"_s}}));
+    QCOMPARE(bench.display.rows, (QList<int>{1, 2})); // after each row and its log row
+    QCOMPARE(bench.runState.progressCurrent, 0); // the window closes itself
+    QCOMPARE(bench.ws.value(u"select count(*) from project"_s), u"0"_s);
+
+    bench.ws.exec(u"update profile set birthday = '29/02/1980' where name = 'Ali'"_s);
+    bench.clock.setFixedNow(QDateTime(QDate(2028, 2, 29), QTime(9, 0)));
+    bench.greetings.start(Greeting::Birthday);
+    QVERIFY(bench.modem->waitForPdus(4));
+    QCOMPARE(bench.modem->texts().mid(2), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Happy birthday Le "_s}));
+}
+
+void TestGreetings::anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow()
+{
+    Bench bench;
+    bench.templates = {u"Happy anniversary <nick>"_s, u"Selamat ulang tahun <name>"_s};
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 1);
+    bench.greetings.start(Greeting::Anniversary);
+    QVERIFY(bench.modem->waitForPdus(2));
+    QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat ulang tahun Ali "_s, u"Happy anniversary Ti "_s}));
+    QCOMPARE(bench.ws.rows(u"select project_name, name, status from project_detail"_s),
+             (QList<QStringList>{{u"ANNIVERSARY"_s, u"Ali"_s, u"FAIL"_s}, {u"ANNIVERSARY"_s, u"Siti"_s, u"SEND"_s}}));
+    QCOMPARE(bench.ws.rows(u"select name, status from transaction_log"_s),
+             (QList<QStringList>{{u"Ali"_s, u"FAIL"_s}, {u"Ali"_s, u"SEND"_s}, {u"Siti"_s, u"SEND"_s}}));
+    QCOMPARE(bench.display.rows, (QList<int>{0, 1})); // before each row is written
+}
+
+void TestGreetings::templatesAreReadAsEachContactIsGreeted()
+{
+    Bench bench;
+    bench.clock.setWaitListener([&](int milliseconds, bool) {
+        if (milliseconds == 3000) // the first greeting's last wait
+            bench.templates = {u"Changed for <nick>"_s, u"Diubah"_s};
+    });
+    bench.greetings.start(Greeting::Birthday);
+    QVERIFY(bench.modem->waitForPdus(2));
+    QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Changed for Bu "_s}));
+}
+
+void TestGreetings::longGreetingsAreSplitAndAnEightBitOneStops()
+{
+    Bench bench;
+    bench.templates.malay = twoPartText();
+    bench.greetings.start(Greeting::Birthday);
+    QVERIFY(bench.modem->waitForPdus(3));
+    QCOMPARE(bench.modem->texts().mid(0, 2).join(QString()).simplified(), twoPartText());
+    QCOMPARE(bench.ws.value(u"select count(*) from project_detail where name = 'Ali' and status = 'SEND'"_s), u"2"_s);
+    QCOMPARE(bench.ws.value(u"select count(*) from transaction_log"_s), u"3"_s);
+
+    // A character the GSM alphabet lacks stops the broadcast at its contact.
+    bench.templates.malay = u"Selamat \u4E2D"_s;
+    QCOMPARE(errorOf([&] { bench.greetings.start(Greeting::Birthday); }), u"Input string contains 8-bit data!"_s);
+    QCOMPARE(bench.modem->pdus().size(), 3);
+    QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
+}
+
+void TestGreetings::timerRunsEachGreetingOnceInItsMinute()
+{
+    TimerBench bench(at(8, 29, 1));
+    bench.tickAt(at(8, 30, 1)); // the minute has come
+    bench.tickAt(at(8, 30, 59)); // still the same minute: not again
+    bench.tickAt(at(8, 31, 59));
+    QCOMPARE(bench.runs, QStringList{u"BIRTHDAY 08:30:01"_s});
+
+    // The next day, at the same minute, it runs again; unticked, it does not.
+    bench.tickAt(at(8, 30, 30, 1));
+    bench.birthday.enabled = false;
+    bench.tickAt(at(8, 30, 30, 2));
+    QCOMPARE(bench.runs, (QStringList{u"BIRTHDAY 08:30:01"_s, u"BIRTHDAY 08:30:30"_s}));
+
+    // Twelve hours apart: ten past midnight never matches ten past noon.
+    TimerBench midnight(at(12, 9, 30));
+    midnight.birthday.at = QTime(0, 10);
+    midnight.tickAt(at(12, 10, 30));
+    QVERIFY(midnight.runs.isEmpty());
+    midnight.tickAt(at(0, 10, 20, 1));
+    QCOMPARE(midnight.runs, QStringList{u"BIRTHDAY 00:10:20"_s});
+}
+
+void TestGreetings::lateTickStillFindsTheMinuteItMissed()
+{
+    TimerBench bench(at(8, 29, 30));
+    bench.tickAt(at(8, 31, 10)); // held up past 08:30 by a blocking wait
+    QCOMPARE(bench.runs, QStringList{u"BIRTHDAY 08:31:10"_s});
+
+    // Across midnight too.
+    TimerBench late(at(23, 59, 40));
+    late.birthday.at = QTime(0, 0);
+    late.tickAt(at(0, 1, 5, 1));
+    QCOMPARE(late.runs, QStringList{u"BIRTHDAY 00:01:05"_s});
+}
+
+void TestGreetings::bothGreetingsInOneMinuteRunOneAfterTheOther()
+{
+    TimerBench bench(at(8, 29, 30));
+    bench.anniversary.enabled = true;
+    bench.greetingSeconds = 150; // the birthday greeting outlasts the minute
+    bench.tickAt(at(8, 30, 10));
+    QCOMPARE(bench.runs, (QStringList{u"BIRTHDAY 08:30:10"_s, u"ANNIVERSARY 08:32:40"_s}));
+    // The ticks of the minutes the greetings took find nothing left to do.
+    bench.tickAt(at(8, 33, 10));
+    QCOMPARE(bench.runs.size(), 2);
+}
+
+void TestGreetings::greetingDueDuringASendRunsWhenItEnds()
+{
+    TimerBench bench(at(8, 29, 30));
+    {
+        auto send = bench.runState.tryBeginSend(); // an announcement is going out
+        bench.tickAt(at(8, 30, 10));
+        bench.tickAt(at(8, 31, 10));
+        QVERIFY(bench.runs.isEmpty());
+    }
+    // Once the send has unwound.
+    QVERIFY(bench.runs.isEmpty());
+    QTRY_COMPARE(bench.runs, QStringList{u"BIRTHDAY 08:31:10"_s});
+    bench.tickAt(at(8, 32, 10));
+    QCOMPARE(bench.runs.size(), 1);
+}
+
+QTEST_MAIN(TestGreetings)
+#include "tst_greetings.moc"
