@@ -4,6 +4,7 @@
 #include "app/DatasetNavigator.h"
 #include "app/EditorText.h"
 #include "app/Named.h"
+#include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "compose/MessageSplit.h"
@@ -18,9 +19,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -80,6 +83,10 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     , suiSpinEdit2(spinEdit("suiSpinEdit2", 120))
     , BitBtn10(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn10"))
     , DateTimePicker5(named(new QDateTimeEdit, "DateTimePicker5"))
+    , DateTimePicker6(named(new QTimeEdit(clock.now().time()), "DateTimePicker6"))
+    , BitBtn6(named(new QPushButton(QStringLiteral("Schedule Broadcast")), "BitBtn6"))
+    , BitBtn11(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn11"))
+    , BitBtn12(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn12"))
     , m_dm(dm)
     , m_dialogs(dialogs)
     , m_projects(dm, dialogs, clock)
@@ -91,6 +98,7 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     // A typed text stays a filter of its own; Enter does not add it to the list.
     ComboBox6->setInsertPolicy(QComboBox::NoInsert);
     DateTimePicker5->setCalendarPopup(true);
+    DateTimePicker5->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     DBGrid3->setHintField(QStringLiteral("msg_send"));
     DBGrid3->setDeleteByKeyboard(true);
     DBNavigator4->setGrid(DBGrid3);
@@ -102,14 +110,20 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     m_exits.onExit(ComboBox6, [this] { suitempComboBox6Exit(); });
     connect(BitBtn8, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suitempBitBtn8Click(); }); });
     connect(BitBtn9, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suitempBitBtn9Click(); }); });
+    connect(BitBtn6, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { BitBtn6Click(); }); });
     connect(DBGrid4, &DatasetGrid::cellClicked, this,
             [this] { guarded(m_dialogs, [this] { suitempDBGrid4CellClick(); }); });
     connect(DBGrid4, &DatasetGrid::keyReleased, this,
             [this] { guarded(m_dialogs, [this] { suitempDBGrid4KeyUp(); }); });
 
+    auto *greetings = new QVBoxLayout;
+    greetings->addWidget(buildProjectList(), 1);
+    greetings->addWidget(buildGreeting(QStringLiteral(" Today Birthday Broadcast "), BitBtn11));
+    greetings->addWidget(buildGreeting(QStringLiteral(" Today Anniversary  Broadcast "), BitBtn12));
+
     auto *layout = new QGridLayout(this);
     layout->addWidget(buildComposer(), 0, 0, 1, 2);
-    layout->addWidget(buildProjectList(), 0, 2);
+    layout->addLayout(greetings, 0, 2, 2, 1);
     layout->addWidget(buildSchedule(), 1, 0);
     layout->addWidget(buildDelay(), 1, 1);
     layout->setColumnStretch(0, 2);
@@ -170,7 +184,17 @@ QWidget *AnnouncementTab::buildSchedule()
     auto *layout = new QHBoxLayout(box);
     layout->addWidget(new QLabel(QStringLiteral("Date")));
     layout->addWidget(DateTimePicker5);
+    layout->addWidget(new QLabel(QStringLiteral("Time")));
+    layout->addWidget(DateTimePicker6);
     layout->addStretch();
+    layout->addWidget(BitBtn6);
+    return box;
+}
+
+QWidget *AnnouncementTab::buildGreeting(const QString &caption, QPushButton *start)
+{
+    auto *box = new QGroupBox(caption);
+    (new QHBoxLayout(box))->addWidget(start);
     return box;
 }
 
@@ -256,6 +280,12 @@ void AnnouncementTab::suitempBitBtn9Click()
     fillTargetGroups();
     m_dm.q_prj_dtl.close();
     Edit12->setFocus();
+}
+
+void AnnouncementTab::BitBtn6Click()
+{
+    if (m_projects.schedule(Edit12->text(), DateTimePicker5->date(), DateTimePicker6->time()))
+        suitempBitBtn9Click();
 }
 
 void AnnouncementTab::suitempDBGrid4CellClick()

@@ -13,6 +13,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QTimeEdit;
 class Clock;
 class DataModule;
 class DatasetGrid;
@@ -20,8 +21,8 @@ class DatasetNavigator;
 class Dialogs;
 
 // The "SMS Anouncement & Broadcast" tab: the project composer with its recipient list
-// and project list, its schedule option, the Delay Delivery Option and the day's
-// birthday and anniversary greetings.
+// and project list, its schedule option, the Delay Delivery Option and the buttons of
+// the day's birthday and anniversary greetings.
 class AnnouncementTab : public QWidget {
     Q_OBJECT
 
@@ -52,8 +53,13 @@ public:
     QSpinBox *suiSpinEdit1;
     QSpinBox *suiSpinEdit2;
     QPushButton *BitBtn10;
-    // When a scheduled project goes out: a date and a time of day.
+    // When a scheduled project goes out: a day and a time of day.
     QDateTimeEdit *DateTimePicker5;
+    QTimeEdit *DateTimePicker6;
+    QPushButton *BitBtn6;
+    // The day's greetings.
+    QPushButton *BitBtn11;
+    QPushButton *BitBtn12;
 
 public Q_SLOTS:
     void RichEdit2Change();
@@ -64,12 +70,14 @@ public Q_SLOTS:
     void suitempBitBtn9Click();
     void suitempDBGrid4CellClick();
     void suitempDBGrid4KeyUp();
+    void BitBtn6Click();
 
 private:
     QWidget *buildComposer();
     QWidget *buildProjectList();
     QWidget *buildSchedule();
     QWidget *buildDelay();
+    static QWidget *buildGreeting(const QString &caption, QPushButton *start);
     void countCharacters(const QPlainTextEdit *editor, QLineEdit *counter);
     AnnouncementProject composed() const;
     void loadSelectedProject();

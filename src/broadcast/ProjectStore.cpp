@@ -176,6 +176,22 @@ void ProjectStore::addRecipients(const AnnouncementProject &project, const QStri
     insert.finish();
 }
 
+bool ProjectStore::schedule(const QString &projectName, QDate day, QTime time)
+{
+    Dataset &found = m_dm.q_project;
+    found.repoint(whereProjectIs(QStringLiteral("project"), projectName));
+    // Editing an empty result would make a row that holds the schedule alone.
+    if (found.isEmpty()) {
+        m_dialogs.warning(QString::fromLatin1(UnsavedScheduleWarning));
+        return false;
+    }
+    found.edit();
+    found.setValue(QStringLiteral("project_broadcast__date"), QDateTime(day, QTime(time.hour(), time.minute())));
+    found.setValue(QStringLiteral("schedule"), QStringLiteral("YES"));
+    found.post();
+    return true;
+}
+
 std::optional<AnnouncementProject> ProjectStore::loadSelected()
 {
     Dataset &projects = m_dm.q_prj;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <optional>
 
@@ -43,6 +45,7 @@ public:
     static constexpr auto OverwriteQuestion =
         "Previous record with the same project name exist! Are you sure to overide this project?";
     static constexpr auto CreateQuestion = "Are you sure to create this new project?";
+    static constexpr auto UnsavedScheduleWarning = "Please save the project before scheduling it.";
 
     ProjectStore(DataModule &dm, Dialogs &dialogs, const Clock &clock);
 
@@ -54,6 +57,11 @@ public:
     // last send date. All of it in one transaction. Leaves the recipient list (q_prj_dtl)
     // open on the project's rows. Returns false when nothing was saved.
     bool saveAndPopulate(const AnnouncementProject &project);
+
+    // Records when the project is to go out: the picked day at the picked hour and
+    // minute, seconds dropped. Returns false, having warned and created nothing, when the
+    // name has no project row.
+    bool schedule(const QString &projectName, QDate day, QTime time);
 
     // The project selected in the project list (q_prj) with its recorded groups, its
     // recipient list opened; nothing when the list has no selected row.
