@@ -63,6 +63,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
           m_services, m_dm,
           {[this] { return announcementTab->projectName(); }, [this] { return announcementTab->pauseEvery(); },
            [this] { return announcementTab->pauseMinutes(); }, [this] { announcementTab->suitempBitBtn9Click(); }})
+    , m_greetings(m_services, m_dm, [this](Greeting greeting) { return greetingTemplates(greeting); })
+    , m_greetingTimer(
+          m_runState, m_clock, [this](Greeting greeting) { return autoBroadcast(greeting); },
+          [this](Greeting greeting) { autoGreeting(greeting); })
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
 {
@@ -88,6 +92,8 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
     connect(announcementTab->BitBtn10, &QPushButton::clicked, this, &MainWindow::BitBtn10Click);
+    connect(announcementTab->BitBtn11, &QPushButton::clicked, this, &MainWindow::BitBtn11Click);
+    connect(announcementTab->BitBtn12, &QPushButton::clicked, this, &MainWindow::BitBtn12Click);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
@@ -102,6 +108,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     // The one-minute timer runs from start to end, the window shown or not.
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(m_clock.scaled(60000));
+    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
     Timer1.start();
     Timer2.setObjectName(QStringLiteral("Timer2"));
     Timer2.setInterval(m_clock.scaled(1000));
@@ -188,6 +195,42 @@ void MainWindow::BitBtn10Click()
     guarded(m_dialogs, [this] { m_broadcastRunner.start(); });
 }
 
+void MainWindow::BitBtn11Click()
+{
+    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Birthday); });
+}
+
+void MainWindow::BitBtn12Click()
+{
+    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Anniversary); });
+}
+
+void MainWindow::Timer1Timer()
+{
+    m_greetingTimer.Timer1Timer();
+}
+
+GreetingTemplates MainWindow::greetingTemplates(Greeting greeting) const
+{
+    if (greeting == Greeting::Birthday)
+        return {storedLines(preferenceTab->Memo1), storedLines(preferenceTab->Memo3)};
+    return {storedLines(preferenceTab->Memo2), storedLines(preferenceTab->Memo4)};
+}
+
+AutoBroadcast MainWindow::autoBroadcast(Greeting greeting) const
+{
+    if (greeting == Greeting::Birthday)
+        return {preferenceTab->CheckBox1->isChecked(), preferenceTab->DateTimePicker3->time()};
+    return {preferenceTab->CheckBox2->isChecked(), preferenceTab->DateTimePicker4->time()};
+}
+
+void MainWindow::autoGreeting(Greeting greeting)
+{
+    // In the tray (or minimised) nobody would see a box; it waits for the window.
+    const bool seen = isVisible() && !isMinimized();
+    guarded(seen ? m_dialogs : m_heldBoxes, [&] { m_greetings.start(greeting); });
+}
+
 void MainWindow::exitProgram()
 {
     if (m_runState.isSending()) {
@@ -250,6 +293,7 @@ void MainWindow::FormShow()
     guarded(m_dialogs, [this] { loadSettings(); });
     if (m_splash)
         m_splash->close();
+    m_heldBoxes.showThrough(m_dialogs);
 }
 
 void MainWindow::loadSettings()

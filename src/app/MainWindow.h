@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/HeldBoxes.h"
 #include "broadcast/BroadcastRunner.h"
 #include "broadcast/FailureMarker.h"
+#include "broadcast/GreetingBroadcast.h"
+#include "broadcast/GreetingTimer.h"
 #include "broadcast/IndividualSms.h"
 #include "broadcast/Records.h"
 #include "broadcast/RunState.h"
@@ -71,6 +74,11 @@ public:
     void suitempBitBtn4Click();
     // "Start Broadcasting" on the announcement tab.
     void BitBtn10Click();
+    // "Start Broadcasting" of the day's birthday and anniversary greetings.
+    void BitBtn11Click();
+    void BitBtn12Click();
+    // The one-minute timer: the automatic greetings.
+    void Timer1Timer();
     // "Exit" of the tray menu: a running send is stopped first, when the operator agrees;
     // what was sent keeps its records, the port closes and the program ends.
     void exitProgram();
@@ -112,6 +120,9 @@ private:
     void enableCurrentSheetOnly(int index);
     void loadSettings();
     void captionTemplates(const QString &firstLanguage, const QString &secondLanguage);
+    GreetingTemplates greetingTemplates(Greeting greeting) const;
+    AutoBroadcast autoBroadcast(Greeting greeting) const;
+    void autoGreeting(Greeting greeting);
 
     Dialogs &m_dialogs;
     Clock &m_clock;
@@ -124,6 +135,9 @@ private:
     SendServices m_services;
     IndividualSms m_individualSms;
     BroadcastRunner m_broadcastRunner;
+    GreetingBroadcast m_greetings;
+    GreetingTimer m_greetingTimer;
+    HeldBoxes m_heldBoxes;
     PortSetupPrompt m_portSetupPrompt;
     UrlOpener m_openUrl;
     std::unique_ptr<ProgressWindow> m_frmWait;

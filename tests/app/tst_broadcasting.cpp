@@ -7,12 +7,15 @@
 #include "base/Clock.h"
 #include "broadcast/AnnouncementTab.h"
 #include "broadcast/ProjectStore.h"
+#include "prefs/PreferenceTab.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +24,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimeEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -119,6 +123,8 @@ private Q_SLOTS:
     void reservedNamesAreRefused();
     void projectLoadsBackByClickOrKey();
     void listsDeleteByCtrlDeleteAndHintTheSelectedMessage();
+    void scheduleRecordsThePickedMinuteOnSavedProjectsOnly();
+    void automaticGreetingInTheTrayHoldsItsBoxUntilTheWindowShows();
     void countersFollowTheirEditors_data();
     void countersFollowTheirEditors();
     void startBroadcastingSendsTheLoadedListThenClears();
@@ -337,6 +343,52 @@ void TestBroadcasting::listsDeleteByCtrlDeleteAndHintTheSelectedMessage()
     QTest::keyClick(tab->DBGrid4, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(office.ws.rows(u"select project_name from project"_s), QList<QStringList>{{u"NEW YEAR"_s}});
     QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"2"_s);
+}
+
+void TestBroadcasting::scheduleRecordsThePickedMinuteOnSavedProjectsOnly()
+{
+    // A day-first locale with a 24-hour clock: the stored moment does not depend on it.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Office office;
+    QLocale::setDefault(QLocale::c());
+    office.ws.exec(u"insert into project(project_name, date_send) values ('RAYA', '2026-12-01 09:00:00')"_s);
+    AnnouncementTab *tab = office.tab;
+    office.window.dm().q_prj_dtl.repoint(ProjectStore::recipientsSql(u"RAYA"_s));
+    tab->Edit12->setText(u"raya"_s);
+    tab->DateTimePicker5->setDate(QDate(2026, 12, 25));
+    tab->DateTimePicker6->setTime(QTime(22, 45, 30));
+    QTest::mouseClick(tab->BitBtn6, Qt::LeftButton);
+    QVERIFY(office.dialogs.shown().isEmpty());
+    QCOMPARE(office.ws.rows(u"select project_name, project_broadcast__date, schedule, date_send from project"_s),
+             (QList<QStringList>{{u"RAYA"_s, u"2026-12-25 22:45:00"_s, u"YES"_s, u"2026-12-01 09:00:00"_s}}));
+    QVERIFY(tab->Edit12->text().isEmpty());
+    QVERIFY(!office.window.dm().q_prj_dtl.isOpen());
+
+    tab->Edit12->setText(u"NOT SAVED"_s);
+    QTest::mouseClick(tab->BitBtn6, Qt::LeftButton);
+    QCOMPARE(office.dialogs.warnings(), QStringList{QString::fromLatin1(ProjectStore::UnsavedScheduleWarning)});
+    QCOMPARE(office.ws.value(u"select count(*) from project"_s), u"1"_s);
+    QCOMPARE(tab->Edit12->text(), u"NOT SAVED"_s);
+}
+
+void TestBroadcasting::automaticGreetingInTheTrayHoldsItsBoxUntilTheWindowShows()
+{
+    Office office;
+    office.ws.exec(u"insert into profile(name, mobile_number, birthday) values ('Ali', '6011', '09/12/1980')"_s);
+    // By hand, with the port closed: the box comes at once.
+    QTest::mouseClick(office.tab->BitBtn11, Qt::LeftButton);
+    QCOMPARE(office.dialogs.errors().size(), 1);
+    const QString portError = office.dialogs.errors().first();
+    office.dialogs.clear();
+
+    PreferenceTab *prefs = office.window.preferenceTab;
+    prefs->CheckBox1->setChecked(true);
+    prefs->DateTimePicker3->setTime(QTime(10, 30));
+    office.window.hide();
+    office.window.Timer1Timer();
+    QVERIFY(office.dialogs.shown().isEmpty());
+    office.window.show();
+    QCOMPARE(office.dialogs.errors(), QStringList{portError});
 }
 
 void TestBroadcasting::countersFollowTheirEditors_data()
