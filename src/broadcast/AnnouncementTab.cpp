@@ -123,9 +123,9 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(buildComposer(), 0, 0, 1, 2);
-    layout->addLayout(greetings, 0, 2, 2, 1);
+    layout->addLayout(greetings, 0, 2);
     layout->addWidget(buildSchedule(), 1, 0);
-    layout->addWidget(buildDelay(), 1, 1);
+    layout->addWidget(buildDelay(), 1, 1, 1, 2);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(1, 3);
     layout->setColumnStretch(2, 1);
@@ -168,6 +168,8 @@ QWidget *AnnouncementTab::buildComposer()
     grid->setRowStretch(2, 2);
     grid->setRowStretch(5, 3);
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
+    // Room for a date and a time of day, as the list fills in during a broadcast.
+    DBGrid3->setColumnWidth(0, 130);
     return box;
 }
 
