@@ -4,6 +4,7 @@
 #include "data/JetSql.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlError>
 
 Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
@@ -360,6 +361,19 @@ void Dataset::setDisplayHandler(const QString &field, DisplayHandler handler)
     m_displayHandlers.insert(field.toLower(), std::move(handler));
 }
 
+QString shownDateTime(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return {};
+    const QLocale locale;
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0))
+        return date;
+    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone);
+    return date + QLatin1Char(' ') + locale.toString(moment.time(), timeFormat);
+}
+
 QString Dataset::displayText(int row, int column) const
 {
     const QVariant value = valueAt(row, column);
@@ -367,6 +381,6 @@ QString Dataset::displayText(int row, int column) const
     if (handler != m_displayHandlers.constEnd())
         return (*handler)(value);
     if (value.typeId() == QMetaType::QDateTime)
-        return value.isNull() ? QString() : QLocale().toString(value.toDateTime(), QLocale::ShortFormat);
+        return shownDateTime(value.toDateTime());
     return value.toString();
 }

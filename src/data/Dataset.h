@@ -11,6 +11,11 @@
 
 #include <functional>
 
+// A date/time as the program shows it: the system's short date, a blank and its long
+// time (without a time zone); the time is left out at exactly midnight, and an invalid
+// moment gives an empty text.
+QString shownDateTime(const QDateTime &moment);
+
 // A query object of the data module: an SQL text (its default, or the last one it
 // was re-pointed to), a snapshot of the rows it returned with an exact count, a
 // current row, and append/edit/post/remove through each row's row id.
