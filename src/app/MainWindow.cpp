@@ -16,6 +16,7 @@
 #include "modem/PortSetupDialog.h"
 #include "prefs/PreferenceTab.h"
 #include "reports/ReportsTab.h"
+#include "reports/TransactionLogTab.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -80,7 +81,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     scheduleTab = new ScheduleTab(m_dm, m_dialogs);
     queueTab = new QueueTab(m_dm, m_dialogs);
     reportsTab = new ReportsTab;
-    transactionLogTab = new TransactionLogTab;
+    transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
     preferenceTab = new PreferenceTab(m_dm, m_dialogs, m_clock);
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));
     PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));

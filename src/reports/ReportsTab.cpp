@@ -5,9 +5,3 @@ ReportsTab::ReportsTab(QWidget *parent)
 {
     setObjectName(QStringLiteral("TabSheet2"));
 }
-
-TransactionLogTab::TransactionLogTab(QWidget *parent)
-    : QWidget(parent)
-{
-    setObjectName(QStringLiteral("suiTabSheet2"));
-}

@@ -9,11 +9,3 @@ class ReportsTab : public QWidget {
 public:
     explicit ReportsTab(QWidget *parent = nullptr);
 };
-
-// The "Transaction Log" tab.
-class TransactionLogTab : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit TransactionLogTab(QWidget *parent = nullptr);
-};
