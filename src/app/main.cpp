@@ -8,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    Clock::readTimeZoneOnce();
     QApplication app(argc, argv);
 
     SplashWindow splash;

@@ -49,6 +49,12 @@ void Clock::Delay(int milliseconds) const
     }
 }
 
+void Clock::readTimeZoneOnce()
+{
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
+
 quint32 Clock::tickCount()
 {
     using namespace std::chrono;
