@@ -361,17 +361,21 @@ void Dataset::setDisplayHandler(const QString &field, DisplayHandler handler)
     m_displayHandlers.insert(field.toLower(), std::move(handler));
 }
 
-QString shownDateTime(const QDateTime &moment)
+DateTimeText::DateTimeText()
+    : m_dateFormat(m_locale.dateFormat(QLocale::ShortFormat))
+    , m_timeFormat(m_locale.timeFormat(QLocale::LongFormat))
+{
+    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+    m_timeFormat.remove(zone);
+}
+
+QString DateTimeText::operator()(const QDateTime &moment) const
 {
     if (!moment.isValid())
         return {};
-    const QLocale locale;
-    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
     if (moment.time() == QTime(0, 0))
-        return date;
-    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone);
-    return date + QLatin1Char(' ') + locale.toString(moment.time(), timeFormat);
+        return m_locale.toString(moment.date(), m_dateFormat);
+    return m_locale.toString(moment, m_dateFormat + QLatin1Char(' ') + m_timeFormat);
 }
 
 QString Dataset::displayText(int row, int column) const
@@ -381,6 +385,6 @@ QString Dataset::displayText(int row, int column) const
     if (handler != m_displayHandlers.constEnd())
         return (*handler)(value);
     if (value.typeId() == QMetaType::QDateTime)
-        return shownDateTime(value.toDateTime());
+        return DateTimeText()(value.toDateTime());
     return value.toString();
 }

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QLocale>
 #include <QObject>
 #include <QSqlQuery>
 #include <QVariant>
@@ -13,8 +14,18 @@
 
 // A date/time as the program shows it: the system's short date, a blank and its long
 // time (without a time zone); the time is left out at exactly midnight, and an invalid
-// moment gives an empty text.
-QString shownDateTime(const QDateTime &moment);
+// moment gives an empty text. Made once for a whole listing: the formats are read from
+// the locale when it is made.
+class DateTimeText {
+public:
+    DateTimeText();
+    QString operator()(const QDateTime &moment) const;
+
+private:
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
+};
 
 // A query object of the data module: an SQL text (its default, or the last one it
 // was re-pointed to), a snapshot of the rows it returned with an exact count, a

@@ -27,12 +27,13 @@ QString lines(const Dataset &log)
         columns << log.fieldIndex(field);
     const int sent = log.fieldIndex(QStringLiteral("date_send"));
     const QLatin1String separator(" | ");
+    const DateTimeText dateTimeText;
 
     QString text;
     for (int row = 0; row < log.recordCount(); ++row) {
         if (row > 0)
             text += QLatin1Char('\n');
-        text += shownDateTime(log.valueAt(row, sent).toDateTime());
+        text += dateTimeText(log.valueAt(row, sent).toDateTime());
         for (const int column : std::as_const(columns)) {
             text += separator;
             text += log.valueAt(row, column).toString();
