@@ -63,6 +63,7 @@ void fillProfiles(DataModule &dm, int count)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    Clock::readTimeZoneOnce(); // as the program does
     QApplication app(argc, argv);
     constexpr int Profiles = 100000;
     constexpr int Details = 100000;

@@ -129,6 +129,7 @@ void runnerFigures()
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    Clock::readTimeZoneOnce(); // as the program does
     QApplication app(argc, argv);
     composerFigures();
     runnerFigures();

@@ -37,6 +37,7 @@ MessageRecord sms(int number)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    Clock::readTimeZoneOnce(); // as the program does
     QApplication app(argc, argv);
     constexpr int Rows = 1000000;
 
