@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QList>
+#include "broadcast/RecipientList.h"
+
 #include <QString>
 
 #include <functional>
 
 class DataModule;
-class Dataset;
-struct Outgoing;
 struct SendServices;
 
 // What the runner reads from the composer as it goes, and the composer's own Clear.
@@ -25,16 +24,13 @@ struct BroadcastControls {
 // pause after every so many, then the project stamped as sent and the composer cleared.
 class BroadcastRunner {
 public:
-    static constexpr auto ClosedListText = "Cannot perform this operation on a closed dataset";
+    static constexpr auto ClosedListText = RecipientList::ClosedListText;
 
     BroadcastRunner(SendServices &services, DataModule &dm, BroadcastControls controls);
 
     void start();
 
 private:
-    static QList<Outgoing> recipients(const Dataset &list);
-    // The list on screen follows the row being sent; the row shows its mark at once.
-    static void show(Dataset &list, int row, qint64 detailId, bool reread);
     void stamp(const QString &project);
 
     SendServices &m_services;

@@ -6,6 +6,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/FailureMarker.h broadcast/FailureMarker.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
+    broadcast/RecipientList.h broadcast/RecipientList.cpp
     broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp
     broadcast/ProjectStore.h broadcast/ProjectStore.cpp
     broadcast/GreetingBroadcast.h broadcast/GreetingBroadcast.cpp

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+
+#include <functional>
+
+class Dataset;
+class SendRun;
+struct Outgoing;
+
+// A loaded recipient list (project_detail rows on screen) as a runner sends it.
+namespace RecipientList {
+
+inline constexpr auto ClosedListText = "Cannot perform this operation on a closed dataset";
+
+// One message for every row, from first to last, captured whole before the first SMS:
+// a click on the grid during a wait moves only what the grid shows. A closed list fails
+// with ClosedListText before anything is sent or shown.
+QList<Outgoing> recipients(const Dataset &list);
+
+// Sends the messages in turn; the list on screen follows the row being sent, and each
+// row is read again once marked, so its "Send Date" fills in. beforeParts as in
+// SendRun::send, for each message.
+void sendInTurn(SendRun &run, Dataset &list, const QList<Outgoing> &messages,
+                const std::function<void()> &beforeParts = {});
+
+} // namespace RecipientList
