@@ -1,0 +1,23 @@
+#pragma once
+
+#include "broadcast/RecipientList.h"
+
+class DataModule;
+struct SendServices;
+
+// "Start Broadcasting" on the schedule list: every row of the recipient list loaded there
+// (q_prj_dtl_schedule), first to last whatever its status, without pauses. Nothing follows
+// the last row: the project's send date is left as it was, so it stays "Not yet broadcast",
+// and the list stays open, so the operator sees each row's mark where the run left it.
+class ScheduleListRunner {
+public:
+    static constexpr auto ClosedListText = RecipientList::ClosedListText;
+
+    ScheduleListRunner(SendServices &services, DataModule &dm);
+
+    void start();
+
+private:
+    SendServices &m_services;
+    DataModule &m_dm;
+};
