@@ -8,6 +8,7 @@
 #include "broadcast/IndividualSms.h"
 #include "broadcast/Records.h"
 #include "broadcast/RunState.h"
+#include "broadcast/ScheduleListRunner.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
@@ -135,6 +136,7 @@ private:
     SendServices m_services;
     IndividualSms m_individualSms;
     BroadcastRunner m_broadcastRunner;
+    ScheduleListRunner m_scheduleListRunner;
     GreetingBroadcast m_greetings;
     GreetingTimer m_greetingTimer;
     HeldBoxes m_heldBoxes;

@@ -2,16 +2,37 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QPushButton;
 class DataModule;
 class DatasetGrid;
 class Dialogs;
+class ScheduleListRunner;
 
-// The "Broadcast Schedule List" tab.
+// The "Broadcast Schedule List" tab: the list of broadcast projects in two views, the
+// recipient list of the selected project, and "Start Broadcasting" over that list.
 class ScheduleTab : public QWidget {
     Q_OBJECT
 
 public:
-    ScheduleTab(DataModule &dm, Dialogs &dialogs, QWidget *parent = nullptr);
+    ScheduleTab(DataModule &dm, Dialogs &dialogs, ScheduleListRunner &runner, QWidget *parent = nullptr);
 
     DatasetGrid *suiDBGrid1;
+    // "Not yet broadcast": projects never sent instead of scheduled ones.
+    QCheckBox *CheckBox6;
+    DatasetGrid *suiDBGrid2;
+    QPushButton *suiButton1;
+
+public Q_SLOTS:
+    void CheckBox6Click();
+    void suiDBGrid1CellClick();
+    void suiDBGrid1KeyUp();
+    void suiButton1Click();
+
+private:
+    void loadSelectedRecipients();
+
+    DataModule &m_dm;
+    Dialogs &m_dialogs;
+    ScheduleListRunner &m_runner;
 };

@@ -1,0 +1,168 @@
+// The schedule list tab as the operator uses it: the two views of the project list,
+// a project's recipients loaded by click or key with the whole message as hint, and
+// "Start Broadcasting" over them, after which the project is still not broadcast.
+#include "app/DatasetGrid.h"
+#include "app/MainWindow.h"
+#include "app/ProgressWindow.h"
+#include "base/Clock.h"
+#include "broadcast/ScheduleListRunner.h"
+#include "broadcast/ScheduleTab.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestModem.h"
+#include "support/TestWorkspace.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Scaled before the window takes its timers' intervals from it.
+struct TestClock : Clock {
+    TestClock()
+    {
+        setScale(0.001);
+        setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
+    }
+};
+
+// Three projects: RAYA scheduled and not yet sent, NEW YEAR scheduled and sent, DRAFT
+// with a broadcast date but no longer scheduled.
+struct Office {
+    Office()
+    {
+        ws.exec(u"insert into project(project_name, schedule, project_broadcast__date, date_send) values "
+                "('RAYA', 'YES', '2026-12-20 09:00:00', null), "
+                "('NEW YEAR', 'YES', '2026-12-31 23:00:00', '2026-12-10 08:00:00'), "
+                "('DRAFT', 'NO', '2027-01-05 10:00:00', null)"_s);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.PageControl1->setCurrentWidget(tab);
+    }
+
+    // The projects the list shows, in its order.
+    QStringList projects() const { return column(tab->suiDBGrid1, 0); }
+    QStringList recipients() const { return column(tab->suiDBGrid2, 2); }
+
+    static QStringList column(const DatasetGrid *grid, int column)
+    {
+        QStringList texts;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            texts << grid->model()->index(row, column).data().toString();
+        return texts;
+    }
+
+    static void clickRow(DatasetGrid *grid, int row)
+    {
+        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    TestClock clock;
+    MainWindow window{dialogs, clock};
+    ScheduleTab *tab = window.scheduleTab;
+};
+
+} // namespace
+
+class TestScheduleList : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere();
+    void projectLoadsItsRecipientsByClickOrAnyKey();
+    void hintIsTheSelectedRowsWholeMessage();
+};
+
+void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
+{
+    Office office;
+    TestModem modem;
+    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    office.window.ComLed1Click();
+    office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
+                   "('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti')"_s);
+    ScheduleTab *tab = office.tab;
+    QCOMPARE(office.projects(), (QStringList{u"RAYA"_s, u"NEW YEAR"_s, u"DRAFT"_s}));
+    QVERIFY(!tab->CheckBox6->isChecked());
+
+    // No recipient list loaded yet: nothing to send.
+    QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
+    QCOMPARE(office.dialogs.errors(), QStringList{QString::fromLatin1(ScheduleListRunner::ClosedListText) + u'.'});
+    QVERIFY(modem.inputs().isEmpty());
+    QVERIFY(!office.window.frm_wait().isVisible());
+    office.dialogs.clear();
+
+    QTest::mouseClick(tab->CheckBox6, Qt::LeftButton);
+    QCOMPARE(office.projects(), (QStringList{u"RAYA"_s, u"DRAFT"_s}));
+    QTest::mouseClick(tab->CheckBox6, Qt::LeftButton);
+    QCOMPARE(office.projects(), (QStringList{u"RAYA"_s, u"NEW YEAR"_s}));
+
+    office.clickRow(tab->suiDBGrid1, 0);
+    QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
+    QVERIFY(modem.waitForPdus(2));
+    QCOMPARE(modem.texts(), (QStringList{u"Salam Ali "_s, u"Salam Siti "_s}));
+    QCOMPARE(office.ws.rows(u"select date_send, status from project_detail"_s),
+             QList<QStringList>(2, {u"2026-12-09 10:30:00"_s, u"SEND"_s}));
+    // The list stays on screen with its send dates filled in; the progress window goes.
+    QCOMPARE(office.recipients(), (QStringList{u"Ali"_s, u"Siti"_s}));
+    for (const QString &sendDate : office.column(tab->suiDBGrid2, 0))
+        QVERIFY(!sendDate.isEmpty());
+    QTRY_VERIFY(!office.window.frm_wait().isVisible());
+    QVERIFY(office.dialogs.shown().isEmpty());
+
+    QTest::mouseClick(tab->CheckBox6, Qt::LeftButton);
+    QCOMPARE(office.projects(), (QStringList{u"RAYA"_s, u"DRAFT"_s}));
+}
+
+void TestScheduleList::projectLoadsItsRecipientsByClickOrAnyKey()
+{
+    Office office;
+    // A quote in a name is looked up as typed.
+    office.ws.exec(u"update project set project_name = 'NEW \"YEAR\"' where project_name = 'NEW YEAR'"_s);
+    office.ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'Salam'), "
+                   "('NEW \"YEAR\"', 'Siti', 'Happy'), ('NEW \"YEAR\"', 'Abu', 'Happy'), ('DRAFT', 'Chan', 'Hi')"_s);
+    office.window.dm().q_prj_schedule.refresh();
+    ScheduleTab *tab = office.tab;
+    QVERIFY(!office.window.dm().q_prj_dtl_schedule.isOpen());
+
+    office.clickRow(tab->suiDBGrid1, 0);
+    QCOMPARE(office.recipients(), QStringList{u"Ali"_s});
+
+    tab->suiDBGrid1->setFocus();
+    QTest::keyClick(tab->suiDBGrid1, Qt::Key_Down);
+    QCOMPARE(office.recipients(), (QStringList{u"Siti"_s, u"Abu"_s}));
+
+    // Any key, even one that moves nothing, reads the recipients again.
+    office.ws.exec(u"delete from project_detail where name = 'Abu'"_s);
+    QTest::keyClick(tab->suiDBGrid1, Qt::Key_Shift);
+    QCOMPARE(office.recipients(), QStringList{u"Siti"_s});
+    QVERIFY(office.dialogs.shown().isEmpty());
+}
+
+void TestScheduleList::hintIsTheSelectedRowsWholeMessage()
+{
+    Office office;
+    office.ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'One'), "
+                   "('RAYA', 'Siti', '%1')"_s.arg(QString(70, u'2')));
+    ScheduleTab *tab = office.tab;
+    office.clickRow(tab->suiDBGrid1, 0);
+    DatasetGrid *recipients = tab->suiDBGrid2;
+
+    office.clickRow(recipients, 1);
+    QCOMPARE(recipients->model()->index(1, 4).data().toString(), QString(50, u'2'));
+    QTest::mouseMove(recipients->viewport(), recipients->visualRect(recipients->model()->index(0, 1)).center());
+    QCOMPARE(recipients->viewport()->toolTip(), QString(70, u'2'));
+
+    office.clickRow(recipients, 0);
+    QTest::mouseMove(recipients->viewport(), recipients->visualRect(recipients->model()->index(1, 3)).center());
+    QCOMPARE(recipients->viewport()->toolTip(), u"One"_s);
+}
+
+QTEST_MAIN(TestScheduleList)
+#include "tst_schedulelist.moc"
