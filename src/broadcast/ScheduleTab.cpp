@@ -40,7 +40,7 @@ ScheduleTab::ScheduleTab(DataModule &dm, Dialogs &dialogs, ScheduleListRunner &r
     suiDBGrid1->horizontalHeader()->setStretchLastSection(true);
     suiDBGrid2->horizontalHeader()->setStretchLastSection(true);
     // Room for a date and a time of day, as the list fills in during a run.
-    suiDBGrid2->setColumnWidth(0, 130);
+    suiDBGrid2->setColumnWidth(0, 150);
 
     // Also when the box is set by code: the list always shows the view the box names.
     connect(CheckBox6, &QCheckBox::toggled, this, [this] { guarded(m_dialogs, [this] { CheckBox6Click(); }); });
