@@ -65,6 +65,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
           {[this] { return announcementTab->projectName(); }, [this] { return announcementTab->pauseEvery(); },
            [this] { return announcementTab->pauseMinutes(); }, [this] { announcementTab->suitempBitBtn9Click(); }})
     , m_scheduleListRunner(m_services, m_dm)
+    , m_failQueue(m_services, m_dm)
     , m_greetings(m_services, m_dm, [this](Greeting greeting) { return greetingTemplates(greeting); })
     , m_greetingTimer(
           m_runState, m_clock, [this](Greeting greeting) { return autoBroadcast(greeting); },
@@ -80,7 +81,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     profileTab = new ProfileTab(m_dm, m_dialogs);
     announcementTab = new AnnouncementTab(m_dm, m_dialogs, m_clock);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs, m_scheduleListRunner);
-    queueTab = new QueueTab(m_dm, m_dialogs);
+    queueTab = new QueueTab(m_dm, m_dialogs, m_failQueue);
     reportsTab = new ReportsTab;
     transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
     preferenceTab = new PreferenceTab(m_dm, m_dialogs, m_clock);

@@ -2,6 +2,7 @@
 
 #include "app/HeldBoxes.h"
 #include "broadcast/BroadcastRunner.h"
+#include "broadcast/FailQueue.h"
 #include "broadcast/FailureMarker.h"
 #include "broadcast/GreetingBroadcast.h"
 #include "broadcast/GreetingTimer.h"
@@ -137,6 +138,7 @@ private:
     IndividualSms m_individualSms;
     BroadcastRunner m_broadcastRunner;
     ScheduleListRunner m_scheduleListRunner;
+    FailQueue m_failQueue;
     GreetingBroadcast m_greetings;
     GreetingTimer m_greetingTimer;
     HeldBoxes m_heldBoxes;

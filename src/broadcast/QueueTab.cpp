@@ -1,22 +1,67 @@
 #include "broadcast/QueueTab.h"
 
 #include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
 #include "app/Named.h"
+#include "base/Errors.h"
+#include "broadcast/FailQueue.h"
 #include "data/DataModule.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, FailQueue &queue, QWidget *parent)
     : QWidget(parent)
+    , Label37(named(new QLabel(QStringLiteral("List of Broadcast Queue List (Fail Send)")), "Label37"))
     , suiDBGrid3(named(new DatasetGrid(dm.q_pd_que,
                                        {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
+                                        {QStringLiteral("project_name"), QStringLiteral("Project")},
                                         {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
                                         {QStringLiteral("name"), QStringLiteral("Name")},
-                                        {QStringLiteral("project_name"), QStringLiteral("Project")},
+                                        {QStringLiteral("group_name"), QStringLiteral("Group")},
                                         {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
                                        dialogs),
                        "suiDBGrid3"))
+    , suiDBNavigator1(named(new DatasetNavigator(dm.q_pd_que, dialogs, DatasetNavigator::Delete), "suiDBNavigator1"))
+    , suiButton5(named(new QPushButton(QStringLiteral("Populate FAIL")), "suiButton5"))
+    , suiButton4(named(new QPushButton(QStringLiteral("Start Broadcasting")), "suiButton4"))
+    , m_dm(dm)
+    , m_dialogs(dialogs)
+    , m_queue(queue)
 {
     setObjectName(QStringLiteral("suiTabSheet1"));
-    (new QVBoxLayout(this))->addWidget(suiDBGrid3);
+    QFont title = Label37->font();
+    title.setBold(true);
+    Label37->setFont(title);
+    suiDBGrid3->setHintField(QStringLiteral("msg_send"));
+    suiDBGrid3->setColumnWidth(0, 130);
+    suiDBGrid3->horizontalHeader()->setStretchLastSection(true);
+    suiDBNavigator1->setGrid(suiDBGrid3);
+    suiDBNavigator1->setGuard([this] { return !m_queue.refusedWhileRunning(); });
+    connect(suiButton5, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton5Click(); }); });
+    connect(suiButton4, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton4Click(); }); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(suiDBNavigator1);
+    buttons->addWidget(suiButton5);
+    buttons->addStretch();
+    buttons->addWidget(suiButton4);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label37);
+    layout->addWidget(suiDBGrid3, 1);
+    layout->addLayout(buttons);
+}
+
+void QueueTab::suiButton5Click()
+{
+    if (!m_queue.refusedWhileRunning())
+        m_dm.q_pd_que.refresh();
+}
+
+void QueueTab::suiButton4Click()
+{
+    m_queue.start();
 }

@@ -9,6 +9,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/RecipientList.h broadcast/RecipientList.cpp
     broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp
     broadcast/ScheduleListRunner.h broadcast/ScheduleListRunner.cpp
+    broadcast/FailQueue.h broadcast/FailQueue.cpp
     broadcast/ProjectStore.h broadcast/ProjectStore.cpp
     broadcast/GreetingBroadcast.h broadcast/GreetingBroadcast.cpp
     broadcast/GreetingTimer.h broadcast/GreetingTimer.cpp)

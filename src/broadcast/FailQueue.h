@@ -1,0 +1,23 @@
+#pragma once
+
+class DataModule;
+class Dialogs;
+struct SendServices;
+
+// "Start Broadcasting" of the failed-message queue: every "FAIL" row sent again, newest
+// first, its stored message as it is (never personalised again), each row marked "SEND"
+// with its new time as its first part goes out.
+class FailQueue {
+public:
+    FailQueue(SendServices &services, DataModule &dm);
+
+    void start();
+    // While the re-send walks the queue, what would change the list it walks (reading it
+    // again, deleting a row, a second start) is refused with the busy warning.
+    bool refusedWhileRunning() const;
+
+private:
+    SendServices &m_services;
+    DataModule &m_dm;
+    bool m_running = false;
+};
