@@ -45,7 +45,7 @@ QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, FailQueue &queue, QWidget *
     connect(suiButton4, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton4Click(); }); });
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(suiDBNavigator1);
+    buttons->addWidget(suiDBNavigator1, 0, Qt::AlignLeft);
     buttons->addWidget(suiButton5);
     buttons->addStretch();
     buttons->addWidget(suiButton4);
