@@ -30,12 +30,14 @@ int DatasetModel::rowCount(const QModelIndex &parent) const
 
 int DatasetModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(m_columns.isEmpty() ? m_dataset.fieldNames().size() : m_columns.size());
 }
 
 int DatasetModel::datasetColumn(int column) const
 {
-    return m_dataset.fieldIndex(m_columns.value(column).field);
+    return m_columns.isEmpty() ? column : m_dataset.fieldIndex(m_columns.value(column).field);
 }
 
 QVariant DatasetModel::data(const QModelIndex &index, int role) const
@@ -59,7 +61,7 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return m_columns.value(section).title;
+        return m_columns.isEmpty() ? m_dataset.fieldNames().value(section) : m_columns.value(section).title;
     return {};
 }
 

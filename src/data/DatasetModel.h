@@ -6,8 +6,9 @@
 class Dataset;
 class Dialogs;
 
-// Binds a grid to a query object: the listed fields as columns, rows as the query
-// object holds them, edits in place posted through the query object.
+// Binds a grid to a query object: the listed fields as columns (with no list, every
+// field of the query object, titled with its name), rows as the query object holds them,
+// edits in place posted through the query object.
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 
