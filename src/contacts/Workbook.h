@@ -17,6 +17,11 @@ struct WorkbookCell {
 // last; every row has the same number of cells.
 using WorkbookRows = QList<QList<WorkbookCell>>;
 
+enum class WorkbookFormat { None, Xls, Xlsx };
+// What the file's first bytes say it is; None for a file that cannot be opened or is
+// no workbook.
+WorkbookFormat workbookFormat(const QString &path);
+
 // The worksheet named "Sheet1" of an Excel workbook: the 97-2003 kind (.xls, read with
 // FreeXL) or the 2007 and later kind (.xlsx), told apart by the file's first bytes, not by
 // its name. Throws BrivoraError with the reader's own text when the file cannot be read
