@@ -1,0 +1,63 @@
+#include "contacts/CsvExport.h"
+
+#include "base/Errors.h"
+#include "data/Dataset.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace CsvExport {
+
+namespace {
+
+void appendField(QByteArray &line, const QString &text)
+{
+    line += '"';
+    line += text.toUtf8();
+    line += "\"|";
+}
+
+} // namespace
+
+QString withDefaultExtension(const QString &fileName)
+{
+    if (!QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    return fileName + QLatin1Char('.') + QLatin1String(DefaultExtension);
+}
+
+void SaveAsCSV(const QString &fileName, Dataset &dataset)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw BrivoraError(QStringLiteral("Cannot create %1: %2").arg(fileName, file.errorString()));
+    // Written a block at a time; closing (by the destructor too) keeps what was written.
+    QByteArray block;
+    auto flush = [&] {
+        if (file.write(block) != block.size())
+            throw BrivoraError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
+        block.clear();
+    };
+    for (const QString &field : dataset.fieldNames())
+        appendField(block, field);
+    block += "\r\n";
+    const int columns = static_cast<int>(dataset.fieldNames().size());
+    for (; !dataset.eof(); dataset.next()) {
+        for (int column = 0; column < columns; ++column)
+            appendField(block, dataset.valueAt(dataset.currentRow(), column).toString());
+        block += "\r\n";
+        if (block.size() > (1 << 20))
+            flush();
+    }
+    flush();
+}
+
+int exportProfiles(Database &database, const QString &fileName)
+{
+    Dataset clientDataSet1(database, QStringLiteral("ClientDataSet1"), QStringLiteral("select * from profile"));
+    clientDataSet1.open();
+    SaveAsCSV(fileName, clientDataSet1);
+    return clientDataSet1.recordCount();
+}
+
+} // namespace CsvExport

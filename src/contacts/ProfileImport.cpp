@@ -1,0 +1,224 @@
+#include "contacts/ProfileImport.h"
+
+#include "base/Errors.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+enum class Kind { Text, Number, Date };
+
+struct SheetColumn {
+    const char *name;
+    Kind kind;
+};
+
+// The columns a sheet must have, in the order they are written into a profile.
+constexpr SheetColumn ProfileColumns[] = {
+    {"name", Kind::Text},
+    {"nickname", Kind::Text},
+    {"mobile_number", Kind::Number},
+    {"group_name", Kind::Text},
+    {"birthday", Kind::Date},
+    {"aniversary", Kind::Date},
+    {"maritial_status", Kind::Text},
+    {"income", Kind::Number},
+    {"greeting", Kind::Text},
+    {"email", Kind::Text},
+    {"languages", Kind::Text},
+    {"notes", Kind::Text},
+    {"festive", Kind::Text},
+    {"var1", Kind::Text},
+    {"var2", Kind::Text},
+};
+
+QString plainNumber(double number)
+{
+    // A phone number of eleven digits stays eleven digits: no decimal point, no exponent.
+    return QLocale::c().toString(number, 'f', QLocale::FloatingPointShortest);
+}
+
+QString dateText(const WorkbookCell &cell)
+{
+    // The form the profile editor and the greetings match on, whatever the locale.
+    return cell.moment.toString(cell.kind == WorkbookCell::Kind::DateTime ? QStringLiteral("dd/MM/yyyy HH:mm:ss")
+                                                                          : QStringLiteral("dd/MM/yyyy"));
+}
+
+QString anyText(const WorkbookCell &cell)
+{
+    switch (cell.kind) {
+        case WorkbookCell::Kind::Empty:
+            return {};
+        case WorkbookCell::Kind::Text:
+            return cell.text;
+        case WorkbookCell::Kind::Number:
+            return plainNumber(cell.number);
+        case WorkbookCell::Kind::Date:
+        case WorkbookCell::Kind::DateTime:
+            return dateText(cell);
+    }
+    return {};
+}
+
+// The cell's text for a column of that kind; a cell of another kind cannot be read.
+QString cellText(const WorkbookCell &cell, Kind kind, const QString &column, int sheetRow)
+{
+    const bool fits = kind == Kind::Text || cell.kind == WorkbookCell::Kind::Empty
+        || (kind == Kind::Number && cell.kind == WorkbookCell::Kind::Number)
+        || (kind == Kind::Date && (cell.kind == WorkbookCell::Kind::Date || cell.kind == WorkbookCell::Kind::DateTime));
+    if (!fits) {
+        const QString wanted = kind == Kind::Number ? QStringLiteral("a number") : QStringLiteral("a date");
+        throw BrivoraError(QStringLiteral("Data type mismatch in sheet row %1, column %2: %3 is expected")
+                               .arg(sheetRow)
+                               .arg(column, wanted));
+    }
+    return anyText(cell);
+}
+
+// The sheet's column names: the first row's texts; an empty name becomes F<n> and a
+// repeated one gets its position added, so that every column can be shown.
+QStringList columnNames(const QList<WorkbookCell> &header)
+{
+    QStringList names;
+    QSet<QString> seen;
+    for (int column = 0; column < header.size(); ++column) {
+        QString name = anyText(header.at(column)).trimmed();
+        if (name.isEmpty() || seen.contains(name.toLower()))
+            name = QStringLiteral("F%1").arg(column + 1);
+        seen.insert(name.toLower());
+        names << name;
+    }
+    return names;
+}
+
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+void execute(Database &database, const QString &sql)
+{
+    QSqlQuery query(database.connection());
+    if (!query.exec(sql))
+        Database::fail(query.lastError());
+}
+
+} // namespace
+
+ProfileSheet::ProfileSheet()
+    : m_database(m_folder.filePath(QStringLiteral("sheet.db")))
+    , m_rows(m_database, QStringLiteral("ADOQuery1"), QStringLiteral("SELECT * FROM sheet0"))
+{
+    // The scratch database is made here; the program's own database never is.
+    QFile file(m_folder.filePath(QStringLiteral("sheet.db")));
+    if (!m_folder.isValid() || !file.open(QIODevice::WriteOnly))
+        throw BrivoraError(
+            QStringLiteral("Cannot make a scratch file for the workbook's rows in %1").arg(m_folder.path()));
+}
+
+std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path)
+{
+    m_shownOk = false;
+    // A file that is no workbook at all cannot be connected to; one whose sheet is not as
+    // the import needs it cannot be read.
+    const bool opens = workbookFormat(path) != WorkbookFormat::None;
+    try {
+        store(readSheet1(path));
+    } catch (const BrivoraError &error) {
+        return Failure{QString::fromLatin1(opens ? ReadText : ConnectText).arg(path), error.text()};
+    }
+    m_shownOk = true;
+    return std::nullopt;
+}
+
+void ProfileSheet::store(const WorkbookRows &rows)
+{
+    if (rows.isEmpty())
+        throw BrivoraError(QStringLiteral("The sheet \"Sheet1\" is empty: its first row must name the columns"));
+    const QStringList names = columnNames(rows.first());
+    // Each column of a profile by its position in the sheet, checked before anything is kept.
+    QHash<int, Kind> kinds;
+    for (const SheetColumn &column : ProfileColumns) {
+        const auto found = std::find_if(names.begin(), names.end(), [&](const QString &name) {
+            return name.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0;
+        });
+        if (found == names.end())
+            throw BrivoraError(
+                QStringLiteral("The sheet \"Sheet1\" has no column named %1").arg(QLatin1String(column.name)));
+        kinds.insert(static_cast<int>(found - names.begin()), column.kind);
+    }
+    QList<QStringList> texts;
+    texts.reserve(rows.size() - 1);
+    for (int row = 1; row < rows.size(); ++row) {
+        QStringList line;
+        line.reserve(names.size());
+        for (int column = 0; column < names.size(); ++column) {
+            const WorkbookCell &cell = rows.at(row).value(column);
+            line << cellText(cell, kinds.value(column, Kind::Text), names.at(column), row + 1);
+        }
+        texts << line;
+    }
+
+    // A table of its own for each sheet shown: the database keeps what it learnt of a table's columns.
+    const QString table = QStringLiteral("sheet%1").arg(++m_shown);
+    m_rows.close();
+    m_database.transaction([&] {
+        QStringList declared;
+        for (const QString &name : names)
+            declared << quotedName(name) + QStringLiteral(" TEXT");
+        if (m_shown > 1)
+            execute(m_database, QStringLiteral("DROP TABLE sheet%1").arg(m_shown - 1));
+        execute(m_database, QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(QStringLiteral(", "))));
+        QStringList marks(names.size(), QStringLiteral("?"));
+        QSqlQuery insert(m_database.connection());
+        if (!insert.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", ")))))
+            Database::fail(insert.lastError());
+        for (const QStringList &line : std::as_const(texts)) {
+            for (int column = 0; column < line.size(); ++column)
+                insert.bindValue(column, line.at(column));
+            Database::execute(insert);
+        }
+    });
+    m_rows.repoint(QStringLiteral("SELECT * FROM ") + table);
+}
+
+int ProfileSheet::importInto(Database &database, bool replace)
+{
+    if (!isShown())
+        throw BrivoraError(QString::fromLatin1(NothingShownText));
+    QList<int> fields;
+    QStringList names;
+    for (const SheetColumn &column : ProfileColumns) {
+        const QString name = QLatin1String(column.name);
+        names << name;
+        fields << m_rows.fieldIndex(name);
+    }
+    const QStringList marks(names.size(), QStringLiteral("?"));
+    database.transaction([&] {
+        if (replace) {
+            QSqlQuery &erase = database.prepared(QStringLiteral("DELETE FROM profile"));
+            Database::execute(erase);
+            erase.finish();
+        }
+        QSqlQuery &insert =
+            database.prepared(QStringLiteral("INSERT INTO profile (%1) VALUES (%2)")
+                                  .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        for (int row = 0; row < m_rows.recordCount(); ++row) {
+            for (int column = 0; column < fields.size(); ++column)
+                insert.bindValue(column, Database::storedText(m_rows.valueAt(row, fields.at(column)).toString()));
+            try {
+                Database::execute(insert);
+            } catch (const BrivoraError &error) {
+                // The first row under the column names is the sheet's second.
+                throw BrivoraError(QStringLiteral("Sheet row %1: %2").arg(row + 2).arg(error.text()));
+            }
+        }
+        insert.finish();
+    });
+    return m_rows.recordCount();
+}
