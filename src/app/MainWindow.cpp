@@ -11,6 +11,7 @@
 #include "broadcast/AnnouncementTab.h"
 #include "broadcast/QueueTab.h"
 #include "broadcast/ScheduleTab.h"
+#include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
 #include "modem/ComLed.h"
 #include "modem/PortSetupDialog.h"
@@ -94,6 +95,8 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
+    frm_import = new ImportWindow(m_dm, m_dialogs, this);
+    connect(profileTab->suiButton2, &QPushButton::clicked, frm_import, &ImportWindow::showCentred);
     connect(announcementTab->BitBtn10, &QPushButton::clicked, this, &MainWindow::BitBtn10Click);
     connect(announcementTab->BitBtn11, &QPushButton::clicked, this, &MainWindow::BitBtn11Click);
     connect(announcementTab->BitBtn12, &QPushButton::clicked, this, &MainWindow::BitBtn12Click);

@@ -22,6 +22,7 @@
 #include <memory>
 
 class AnnouncementTab;
+class ImportWindow;
 class ComLed;
 class Clock;
 class Dialogs;
@@ -104,6 +105,8 @@ public:
     TransactionLogTab *transactionLogTab;
     PreferenceTab *preferenceTab;
     ComLed *ComLed1;
+    // "Import Profile": made once and kept, so it shows the last workbook again.
+    ImportWindow *frm_import;
     QTimer Timer1;
     QTimer Timer2;
     // Closing the window only hides it; the tray icon brings it back or ends the program.

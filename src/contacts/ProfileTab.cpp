@@ -1,5 +1,8 @@
 #include "contacts/ProfileTab.h"
 
+#include "base/Dialogs.h"
+#include "contacts/CsvExport.h"
+
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
@@ -21,6 +24,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -152,6 +156,7 @@ ProfileTab::ProfileTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     connect(ComboBox2, &DropDownBox::dropDown, this, &ProfileTab::suitempComboBox2DropDown);
     connect(ComboBox3, &DropDownBox::dropDown, this, &ProfileTab::ComboBox3DropDown);
     connect(CheckBox7, &QCheckBox::clicked, this, &ProfileTab::CheckBox7Click);
+    connect(suiButton3, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton3Click(); }); });
 }
 
 QWidget *ProfileTab::buildForm()
@@ -322,4 +327,13 @@ void ProfileTab::showProfile(const Profile &profile)
     // Reported only now, so the form never mixes this profile with the one shown before.
     if (!invalidDate.isEmpty())
         throw BrivoraError(QStringLiteral("'%1' is not a valid date").arg(invalidDate));
+}
+
+void ProfileTab::suiButton3Click()
+{
+    DBGrid1->setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { DBGrid1->setEnabled(true); });
+    const QString chosen = m_dialogs.saveFileName(QString(), QString(), QStringLiteral("*.*"));
+    if (!chosen.isEmpty())
+        CsvExport::exportProfiles(m_dm.con, CsvExport::withDefaultExtension(chosen));
 }

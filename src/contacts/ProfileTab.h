@@ -62,6 +62,8 @@ public:
 
 public Q_SLOTS:
     void suitempBitBtn1Click();
+    // "Export Profile": every profile into a file the operator names.
+    void suiButton3Click();
     void suitempBitBtn2Click();
     void DBGrid1CellClick();
     void DBGrid1KeyUp();

@@ -1,0 +1,129 @@
+#include "contacts/ImportWindow.h"
+
+#include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
+#include "app/Named.h"
+#include "base/Dialogs.h"
+#include "base/Errors.h"
+#include "data/DataModule.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
+    : QDialog(parent)
+    , m_dm(dm)
+    , m_dialogs(dialogs)
+    , ShellTreeView1(named(new QTreeView, "ShellTreeView1"))
+    , ShellListView1(named(new QListView, "ShellListView1"))
+    , Edit1(named(new QLineEdit, "Edit1"))
+    , BitBtn1(named(new QPushButton(QStringLiteral("Display")), "BitBtn1"))
+    , DBGrid1(named(new DatasetGrid(m_sheet.rows(), {}, dialogs), "DBGrid1"))
+    , DBNavigator1(
+          named(new DatasetNavigator(m_sheet.rows(), dialogs, DatasetNavigator::All & ~DatasetNavigator::Refresh),
+                "DBNavigator1"))
+    , BitBtn2(named(new QPushButton(QStringLiteral("Import")), "BitBtn2"))
+    , m_folders(new QFileSystemModel(this))
+    , m_files(new QFileSystemModel(this))
+{
+    setObjectName(QStringLiteral("frm_import"));
+    setWindowTitle(QString::fromLatin1(Title));
+    setModal(true);
+    setSizeGripEnabled(true);
+    resize(760, 520);
+
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_folders->setRootPath(QDir::rootPath());
+    ShellTreeView1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
+        ShellTreeView1->hideColumn(column);
+    ShellTreeView1->setHeaderHidden(true);
+    const QModelIndex home = m_folders->index(QDir::homePath());
+    ShellTreeView1->setCurrentIndex(home);
+    ShellTreeView1->scrollTo(home);
+
+    m_files->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
+    ShellListView1->setModel(m_files);
+    ShellListView1->setRootIndex(m_files->setRootPath(QDir::homePath()));
+    connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &folder) {
+                ShellListView1->setRootIndex(m_files->setRootPath(m_folders->filePath(folder)));
+            });
+    connect(ShellListView1, &QListView::clicked, this, &ImportWindow::ShellListView1Click);
+
+    DBGrid1->setEditable(true);
+    DBNavigator1->setGrid(DBGrid1);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suitempBitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { BitBtn2Click(); }); });
+
+    auto *browse = new QSplitter;
+    browse->addWidget(ShellTreeView1);
+    browse->addWidget(ShellListView1);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(Edit1, 1);
+    pathRow->addWidget(BitBtn1);
+    auto *importRow = new QHBoxLayout;
+    importRow->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    importRow->addStretch();
+    importRow->addWidget(BitBtn2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Select your MsExcel file :")));
+    layout->addWidget(browse, 2);
+    layout->addLayout(pathRow);
+    layout->addWidget(DBGrid1, 3);
+    layout->addLayout(importRow);
+}
+
+void ImportWindow::showCentred()
+{
+    if (const QWidget *owner = parentWidget())
+        move(owner->geometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+}
+
+void ImportWindow::ShellListView1Click()
+{
+    // A click beside every item selects none and leaves the path as it is.
+    const QModelIndex item = ShellListView1->currentIndex();
+    if (item.isValid())
+        Edit1->setText(QDir::toNativeSeparators(m_files->filePath(item)));
+}
+
+void ImportWindow::suitempBitBtn1Click()
+{
+    if (const auto failure = m_sheet.display(Edit1->text())) {
+        m_dialogs.error(failure->message);
+        throw BrivoraError(failure->reason);
+    }
+    DBGrid1->resizeColumnsToContents();
+}
+
+void ImportWindow::BitBtn2Click()
+{
+    // No rows to copy: the old profiles must not go for nothing.
+    if (!m_sheet.isShown()) {
+        m_dialogs.warning(QString::fromLatin1(ProfileSheet::NothingShownText));
+        return;
+    }
+    const Dialogs::Answer answer =
+        m_dialogs.confirm(QString::fromLatin1(ReplaceQuestion), Dialogs::Buttons::YesNoCancel);
+    if (answer != Dialogs::Answer::Yes && answer != Dialogs::Answer::No)
+        return;
+    m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
+    // The profile list shows what was stored at once.
+    m_dm.q_profile.repoint(QStringLiteral("select * from profile"));
+    m_dialogs.information(QStringLiteral("Brivora"), QString::fromLatin1(CompletedText));
+    accept();
+}
