@@ -123,6 +123,7 @@ private Q_SLOTS:
     void reservedNamesAreRefused();
     void projectLoadsBackByClickOrKey();
     void listsDeleteByCtrlDeleteAndHintTheSelectedMessage();
+    void scheduleRecordsThePickedMinuteOnSavedProjectsOnly_data();
     void scheduleRecordsThePickedMinuteOnSavedProjectsOnly();
     void automaticGreetingInTheTrayHoldsItsBoxUntilTheWindowShows();
     void countersFollowTheirEditors_data();
@@ -345,10 +346,18 @@ void TestBroadcasting::listsDeleteByCtrlDeleteAndHintTheSelectedMessage()
     QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"2"_s);
 }
 
+void TestBroadcasting::scheduleRecordsThePickedMinuteOnSavedProjectsOnly_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    // Day first with a 24-hour clock, month first with AM and PM: the stored moment is the same.
+    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany);
+    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
 void TestBroadcasting::scheduleRecordsThePickedMinuteOnSavedProjectsOnly()
 {
-    // A day-first locale with a 24-hour clock: the stored moment does not depend on it.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
     Office office;
     QLocale::setDefault(QLocale::c());
     office.ws.exec(u"insert into project(project_name, date_send) values ('RAYA', '2026-12-01 09:00:00')"_s);
