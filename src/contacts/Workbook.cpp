@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 
+#include <QDir>
 #include <QFile>
 
 WorkbookFormat workbookFormat(const QString &path)
@@ -9,11 +10,12 @@ WorkbookFormat workbookFormat(const QString &path)
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return WorkbookFormat::None;
-    const QByteArray head = file.read(8);
-    if (head == QByteArray::fromHex("d0cf11e0a1b11ae1"))
-        return WorkbookFormat::Xls;
-    if (head.startsWith("PK\x03\x04"))
+    const QByteArray start = file.read(8);
+    // A zip's local file header, as every .xlsx begins; the compound document signature of .xls.
+    if (start.startsWith("PK\x03\x04"))
         return WorkbookFormat::Xlsx;
+    if (start == QByteArray::fromHex("d0cf11e0a1b11ae1"))
+        return WorkbookFormat::Xls;
     return WorkbookFormat::None;
 }
 
@@ -27,5 +29,10 @@ WorkbookRows readSheet1(const QString &path)
         case WorkbookFormat::None:
             break;
     }
-    throw BrivoraError(QStringLiteral("The file %1 does not exist or is no Excel workbook").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw BrivoraError(QStringLiteral("Cannot open the workbook \"%1\": %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    throw BrivoraError(
+        QStringLiteral("\"%1\" is not an Excel workbook (.xls or .xlsx)").arg(QDir::toNativeSeparators(path)));
 }

@@ -82,7 +82,7 @@ bool DatasetModel::setData(const QModelIndex &index, const QVariant &value, int 
         m_dataset.setCurrentRow(index.row());
         m_dataset.edit();
         try {
-            m_dataset.setValue(m_columns.value(index.column()).field, value);
+            m_dataset.setValue(m_dataset.fieldNames().value(datasetColumn(index.column())), value);
             m_dataset.post();
         } catch (...) {
             m_dataset.cancel();

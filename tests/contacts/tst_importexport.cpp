@@ -1,0 +1,274 @@
+// Profiles from a workbook ("Import Profile") and to a delimited file ("Export
+// Profile"), through the window and the two tools scripts use.
+#include "app/DatasetGrid.h"
+#include "contacts/CsvExport.h"
+#include "contacts/ImportWindow.h"
+#include "contacts/ProfileTab.h"
+#include "data/DataModule.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestWorkspace.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(BRIVORA_FIXTURES) + QLatin1Char('/') + name;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Office {
+    Office() { ws.exec(u"insert into profile(name, mobile_number) values ('Old One', '6011'), ('Old Two', '6022')"_s); }
+
+    // Display, as the operator would: the path typed, the button clicked.
+    void display(const QString &path)
+    {
+        window.Edit1->setText(path);
+        QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    }
+    void import(Dialogs::Answer answer)
+    {
+        dialogs.answer(answer);
+        QTest::mouseClick(window.BitBtn2, Qt::LeftButton);
+    }
+    QList<QStringList> profiles() const
+    {
+        return ws.rows(u"select name, mobile_number, birthday, maritial_status, aniversary, income, notes, var1, var2 "
+                       "from profile order by id_profile"_s);
+    }
+
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    DataModule dm;
+    QWidget owner;
+    ImportWindow window{dm, dialogs, &owner};
+};
+
+const QStringList TanAhKow{u"Tan Ah Kow"_s,
+                           u"60123456789"_s,
+                           u"09/12/1980"_s,
+                           u"MARRIED"_s,
+                           u"18/06/2005"_s,
+                           u"4500"_s,
+                           u"Says \"call after six\""_s,
+                           u"A1"_s,
+                           u"B1"_s};
+const QStringList SitiAminah{u"Siti Aminah"_s, u"60198765432"_s, u"31/01/1975"_s, u"MARRIED"_s, QString(),
+                             u"3200.5"_s,      u"Prefers SMS"_s, u"A2"_s,         QString()};
+
+} // namespace
+
+class TestImportExport : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void displayThenAddTwiceThenReplace();
+    void bothKindsOfWorkbookGiveTheSameRows();
+    void displayFailuresSayWhichStepFailed();
+    void importWithoutASheetDeletesNothing();
+    void failedReplaceKeepsEveryOldProfile();
+    void editsInThePreviewAreImported();
+    void exportWritesEveryFieldUnescaped();
+    void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
+};
+
+void TestImportExport::displayThenAddTwiceThenReplace()
+{
+    Office office;
+    QCOMPARE(office.window.windowTitle(),
+             u"Brivora ver 1.1 ~ Personalise SMS Broadcaster - Importing records from MsExcel"_s);
+    office.display(fixture(u"profiles.xls"_s));
+    QVERIFY(office.dialogs.shown().isEmpty());
+    QCOMPARE(office.window.DBGrid1->model()->rowCount(), 4);
+    QCOMPARE(office.window.DBGrid1->model()->columnCount(), 16); // the unknown column is shown too
+    QCOMPARE(office.window.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), u"mobile_number"_s);
+
+    office.window.show();
+    office.import(Dialogs::Answer::Cancel);
+    QVERIFY(office.window.isVisible());
+    QCOMPARE(office.profiles().size(), 2);
+
+    office.import(Dialogs::Answer::No);
+    QCOMPARE(office.dialogs.texts(u"confirm"_s).first(), QString::fromLatin1(ImportWindow::ReplaceQuestion));
+    QCOMPARE(office.dialogs.texts(u"information"_s), QStringList{QString::fromLatin1(ImportWindow::CompletedText)});
+    QVERIFY(!office.window.isVisible());
+    QCOMPARE(office.dm.q_profile.recordCount(), 6); // the profile list shows them at once
+    office.import(Dialogs::Answer::No);
+    QCOMPARE(office.profiles().size(), 10);
+
+    office.import(Dialogs::Answer::Yes);
+    const QList<QStringList> stored = office.profiles();
+    QCOMPARE(stored.size(), 4);
+    QCOMPARE(stored.at(0), TanAhKow);
+    QCOMPARE(stored.at(1), SitiAminah); // MARRIED, with no anniversary
+}
+
+void TestImportExport::bothKindsOfWorkbookGiveTheSameRows()
+{
+    Office office;
+    auto shown = [&](const QString &name) {
+        office.display(fixture(name));
+        QList<QStringList> rows;
+        const QAbstractItemModel *model = office.window.DBGrid1->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column)
+                cells << model->index(row, column).data().toString();
+            rows << cells;
+        }
+        return rows;
+    };
+    const QList<QStringList> xls = shown(u"profiles.xls"_s);
+    QCOMPARE(shown(u"profiles.xlsx"_s), xls);
+    QCOMPARE(xls.first().at(5), u"15/03/2024 14:30:00"_s); // a time of day only where the cell holds one
+    QVERIFY(office.dialogs.shown().isEmpty());
+}
+
+void TestImportExport::displayFailuresSayWhichStepFailed()
+{
+    const QString connect = u"Unable to connect to Excel, make sure the workbook %1 exist!"_s;
+    const QString read = u"Unable to read data from Excel, make sure the query %1 is meaningful!"_s;
+    Office office;
+    office.display(fixture(u"profiles.xls"_s));
+    for (const auto &[path, first, reason] :
+         {std::tuple{QString(), connect.arg(QString()), u"Cannot open the workbook"_s},
+          std::tuple{fixture(u"make_workbooks.py"_s), connect.arg(fixture(u"make_workbooks.py"_s)),
+                     u"is not an Excel workbook"_s},
+          std::tuple{fixture(u"wrong_kind.xls"_s), read.arg(fixture(u"wrong_kind.xls"_s)),
+                     u"column mobile_number: a number is expected"_s},
+          std::tuple{fixture(u"no_sheet1.xlsx"_s), read.arg(fixture(u"no_sheet1.xlsx"_s)), u"Sheet1"_s},
+          std::tuple{fixture(u"missing_column.xls"_s), read.arg(fixture(u"missing_column.xls"_s)),
+                     u"no column named festive"_s}}) {
+        office.dialogs.clear();
+        office.display(path);
+        const QStringList errors = office.dialogs.errors();
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.at(0), first);
+        QVERIFY2(errors.at(1).contains(reason), qPrintable(errors.at(1)));
+        QCOMPARE(office.window.DBGrid1->model()->rowCount(), 4); // the rows shown before stay
+    }
+}
+
+void TestImportExport::importWithoutASheetDeletesNothing()
+{
+    Office office;
+    office.import(Dialogs::Answer::Yes);
+    office.display(fixture(u"profiles.xls"_s));
+    office.display(fixture(u"wrong_kind.xls"_s)); // failed: its rows are not what was asked for
+    office.dialogs.clear();
+    office.import(Dialogs::Answer::Yes);
+    QCOMPARE(office.dialogs.warnings(), QStringList{u"Please display a workbook before importing it."_s});
+    QCOMPARE(office.dialogs.shown().size(), 1);
+    QCOMPARE(office.profiles().size(), 2);
+}
+
+void TestImportExport::failedReplaceKeepsEveryOldProfile()
+{
+    Office office;
+    office.display(fixture(u"long_income.xls"_s)); // its third row's income has seven digits
+    const QList<QStringList> before = office.profiles();
+    for (const Dialogs::Answer answer : {Dialogs::Answer::Yes, Dialogs::Answer::No}) {
+        office.dialogs.clear();
+        office.import(answer);
+        QCOMPARE(office.dialogs.errors().size(), 1);
+        QVERIFY2(office.dialogs.errors().first().startsWith(u"Sheet row 3: "_s),
+                 qPrintable(office.dialogs.errors().first()));
+        QVERIFY(office.dialogs.errors().first().contains(u"income"_s));
+        QCOMPARE(office.profiles(), before);
+        QVERIFY(office.dialogs.texts(u"information"_s).isEmpty());
+    }
+}
+
+void TestImportExport::editsInThePreviewAreImported()
+{
+    QTemporaryDir folder;
+    const QString copy = folder.filePath(u"copy.xls"_s);
+    QVERIFY(QFile::copy(fixture(u"profiles.xls"_s), copy));
+    const QByteArray original = contents(copy);
+    Office office;
+    office.display(copy);
+    QAbstractItemModel *preview = office.window.DBGrid1->model();
+    QVERIFY(preview->setData(preview->index(0, 1), u"Tan Ah Kow Jr"_s));
+    office.import(Dialogs::Answer::Yes);
+    QCOMPARE(office.profiles().first().first(), u"Tan Ah Kow Jr"_s);
+    QCOMPARE(contents(copy), original); // the workbook is never written
+}
+
+void TestImportExport::exportWritesEveryFieldUnescaped()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    DataModule dm;
+    dm.q_profile.open();
+    const QString header =
+        u"\"id_profile\"|\"name\"|\"nickname\"|\"mobile_number\"|\"email\"|\"group_name\"|\"festive\"|"
+        "\"birthday\"|\"maritial_status\"|\"aniversary\"|\"income\"|\"greeting\"|\"languages\"|"
+        "\"notes\"|\"var1\"|\"var2\"|\r\n"_s;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"profiles"_s);
+    QCOMPARE(CsvExport::exportProfiles(dm.con, CsvExport::withDefaultExtension(path)), 0);
+    QCOMPARE(QString::fromUtf8(contents(path + u".CSV"_s)), header);
+
+    ws.exec(u"insert into profile(name, mobile_number, notes, aniversary, var1) values "
+            "('Siti \u00e9', '6011', 'Jalan \"Ampang\" | 2', null, 'x')"_s);
+    ProfileTab tab(dm, dialogs);
+    dialogs.choose(path);
+    QTest::mouseClick(tab.suiButton3, Qt::LeftButton);
+    QCOMPARE(QString::fromUtf8(contents(path + u".CSV"_s)),
+             header
+                 + u"\"1\"|\"Siti \u00e9\"|\"\"|\"6011\"|\"\"|\"\"|\"\"|\"\"|\"\"|\"\"|\"\"|\"\"|\"\"|"
+                   "\"Jalan \"Ampang\" | 2\"|\"x\"|\"\"|\r\n"_s);
+    QVERIFY(tab.DBGrid1->isEnabled());
+
+    dialogs.choose(folder.filePath(u"no/such/folder/out.csv"_s));
+    QTest::mouseClick(tab.suiButton3, Qt::LeftButton);
+    QCOMPARE(dialogs.errors().size(), 1);
+    QVERIFY(dialogs.errors().first().startsWith(u"Cannot create "_s));
+    QVERIFY(tab.DBGrid1->isEnabled());
+}
+
+void TestImportExport::toolsPrintWhatTheyDidAndFailWithTheProgramsMessage()
+{
+    TestWorkspace ws;
+    auto run = [](const QString &tool, const QStringList &arguments) {
+        QProcess process;
+        process.start(qEnvironmentVariable("BRIVORA_TOOLS") + QLatin1Char('/') + tool, arguments);
+        process.waitForFinished(60000);
+        return std::pair{process.exitCode(),
+                         QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+    };
+    const QString db = ws.databasePath();
+    auto [code, text] = run(u"brivora-import"_s, {db, fixture(u"profiles.xlsx"_s), u"--add"_s});
+    QCOMPARE(code, 0);
+    QCOMPARE(text, u"read 4 rows from %1\nstored 4 profiles\n"_s.arg(fixture(u"profiles.xlsx"_s)));
+    std::tie(code, text) = run(u"brivora-import"_s, {db, fixture(u"long_income.xls"_s), u"--replace"_s});
+    QCOMPARE(code, 1);
+    QVERIFY2(text.contains(u"brivora-import: Sheet row 3: "_s), qPrintable(text));
+    QCOMPARE(ws.value(u"select count(*) from profile"_s), u"4"_s);
+    std::tie(code, text) = run(u"brivora-import"_s, {db, fixture(u"profiles.xls"_s)});
+    QCOMPARE(code, 2);
+
+    QTemporaryDir folder;
+    std::tie(code, text) = run(u"brivora-export"_s, {db, folder.filePath(u"out"_s)});
+    QCOMPARE(code, 0);
+    QCOMPARE(text, u"wrote 4 profiles to %1\n"_s.arg(folder.filePath(u"out.CSV"_s)));
+    QCOMPARE(contents(folder.filePath(u"out.CSV"_s)).count("\r\n"), 5);
+    std::tie(code, text) = run(u"brivora-export"_s, {folder.filePath(u"missing.mdb"_s), folder.filePath(u"x"_s)});
+    QCOMPARE(code, 1);
+    QVERIFY2(text.startsWith(u"brivora-export: Could not find file"_s), qPrintable(text));
+}
+
+QTEST_MAIN(TestImportExport)
+#include "tst_importexport.moc"
