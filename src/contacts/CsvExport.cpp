@@ -10,11 +10,11 @@ namespace CsvExport {
 
 namespace {
 
-void appendField(QByteArray &line, const QString &text)
+void appendField(QString &line, const QString &text)
 {
-    line += '"';
-    line += text.toUtf8();
-    line += "\"|";
+    line += QLatin1Char('"');
+    line += text;
+    line += QLatin1String("\"|");
 }
 
 } // namespace
@@ -38,14 +38,18 @@ void SaveAsCSV(const QString &fileName, Dataset &dataset)
             throw BrivoraError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
         block.clear();
     };
+    QString line;
     for (const QString &field : dataset.fieldNames())
-        appendField(block, field);
-    block += "\r\n";
+        appendField(line, field);
+    line += QLatin1String("\r\n");
+    block += line.toUtf8();
     const int columns = static_cast<int>(dataset.fieldNames().size());
     for (; !dataset.eof(); dataset.next()) {
+        line.clear();
         for (int column = 0; column < columns; ++column)
-            appendField(block, dataset.valueAt(dataset.currentRow(), column).toString());
-        block += "\r\n";
+            appendField(line, dataset.valueAt(dataset.currentRow(), column).toString());
+        line += QLatin1String("\r\n");
+        block += line.toUtf8();
         if (block.size() > (1 << 20))
             flush();
     }
