@@ -35,14 +35,12 @@ public:
             fail(path, QStringLiteral("it cannot be opened as a zip archive"));
     }
 
-    // Part names are not case-sensitive in a workbook; zip entry names are.
-    bool has(const QString &part) { return m_zip.setCurrentFile(part, QuaZip::csInsensitive); }
-
     // Streams the part through parse. A parser that meets a value it cannot take calls
     // raiseError, so every fault is told with the part's name and line.
     void read(const QString &part, const std::function<void(QXmlStreamReader &)> &parse)
     {
-        if (!has(part))
+        // Part names are not case-sensitive in a workbook; zip entry names are.
+        if (!m_zip.setCurrentFile(part, QuaZip::csInsensitive))
             fail(m_path, QStringLiteral("it has no part %1").arg(part));
         QuaZipFile file(&m_zip);
         if (!file.open(QIODevice::ReadOnly))
@@ -260,10 +258,10 @@ QString cellName(int row, int column)
 }
 
 // Reads one <c> element to its end. A cell without a value (only formatted) is Empty.
-WorkbookCell readCell(QXmlStreamReader &xml, const Tables &tables, int row, int column)
+WorkbookCell readCell(QXmlStreamReader &xml, const QXmlStreamAttributes &attributes, const Tables &tables, int row,
+                      int column)
 {
-    const auto attributes = xml.attributes();
-    const QString type = attributes.value("t"_L1).toString();
+    const QStringView type = attributes.value("t"_L1);
     const int style = attributes.value("s"_L1).toInt();
     std::optional<QString> value;
     std::optional<QString> inlineText;
@@ -341,13 +339,15 @@ WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables)
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"row") {
-            const auto number = xml.attributes().value("r"_L1);
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QStringView number = attributes.value("r"_L1);
             row = number.isEmpty() ? row + 1 : number.toInt();
             column = 0;
             if (row < 1 || row > MaxRows)
                 xml.raiseError(QStringLiteral("row number %1 is not valid").arg(number));
         } else if (xml.name() == u"c") {
-            const QString reference = xml.attributes().value("r"_L1).toString();
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QStringView reference = attributes.value("r"_L1);
             column = reference.isEmpty() ? column + 1 : columnOf(reference);
             if (column < 1 || column > MaxColumns) {
                 xml.raiseError(QStringLiteral("cell reference %1 is not valid").arg(reference));
@@ -357,7 +357,7 @@ WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables)
                 xml.raiseError(QStringLiteral("a cell stands outside every row"));
                 break;
             }
-            WorkbookCell cell = readCell(xml, tables, row, column);
+            WorkbookCell cell = readCell(xml, attributes, tables, row, column);
             if (cell.kind == WorkbookCell::Kind::Empty)
                 continue;
             if (rows.size() < row)
