@@ -40,7 +40,7 @@ ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     setWindowTitle(QString::fromLatin1(Title));
     setModal(true);
     setSizeGripEnabled(true);
-    resize(760, 520);
+    resize(760, 480);
 
     m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_folders->setRootPath(QDir::rootPath());
