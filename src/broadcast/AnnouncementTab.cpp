@@ -7,6 +7,7 @@
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
+#include "broadcast/RecipientGrid.h"
 #include "compose/MessageSplit.h"
 #include "data/DataModule.h"
 
@@ -68,14 +69,7 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     , Edit13(counterField("Edit13"))
     , BitBtn9(named(new QPushButton(QStringLiteral("Clear")), "BitBtn9"))
     , BitBtn8(named(new QPushButton(QStringLiteral("Save && Populate Recipient")), "BitBtn8"))
-    , DBGrid3(named(new DatasetGrid(dm.q_prj_dtl,
-                                    {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
-                                     {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
-                                     {QStringLiteral("name"), QStringLiteral("Name")},
-                                     {QStringLiteral("group_name"), QStringLiteral("Group")},
-                                     {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
-                                    dialogs),
-                    "DBGrid3"))
+    , DBGrid3(named(recipientGrid(dm.q_prj_dtl, dialogs), "DBGrid3"))
     , DBNavigator4(named(new DatasetNavigator(dm.q_prj_dtl, dialogs, DatasetNavigator::Delete), "DBNavigator4"))
     , DBGrid4(named(new DatasetGrid(dm.q_prj, {{QStringLiteral("project_name"), QStringLiteral("Project")}}, dialogs),
                     "DBGrid4"))
@@ -99,7 +93,6 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     ComboBox6->setInsertPolicy(QComboBox::NoInsert);
     DateTimePicker5->setCalendarPopup(true);
     DateTimePicker5->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    DBGrid3->setHintField(QStringLiteral("msg_send"));
     DBGrid3->setDeleteByKeyboard(true);
     DBNavigator4->setGrid(DBGrid3);
     DBGrid4->setDeleteByKeyboard(true);
@@ -167,9 +160,6 @@ QWidget *AnnouncementTab::buildComposer()
     grid->addWidget(DBNavigator4, 6, 0, 1, 3, Qt::AlignLeft);
     grid->setRowStretch(2, 2);
     grid->setRowStretch(5, 3);
-    DBGrid3->horizontalHeader()->setStretchLastSection(true);
-    // Room for a date and a time of day, as the list fills in during a broadcast.
-    DBGrid3->setColumnWidth(0, 130);
     return box;
 }
 

@@ -4,6 +4,7 @@
 #include "app/Named.h"
 #include "base/Errors.h"
 #include "broadcast/ProjectStore.h"
+#include "broadcast/RecipientGrid.h"
 #include "broadcast/ScheduleListRunner.h"
 #include "data/DataModule.h"
 
@@ -22,25 +23,14 @@ ScheduleTab::ScheduleTab(DataModule &dm, Dialogs &dialogs, ScheduleListRunner &r
                                        dialogs),
                        "suiDBGrid1"))
     , CheckBox6(named(new QCheckBox(QStringLiteral("Not yet broadcast")), "CheckBox6"))
-    , suiDBGrid2(named(new DatasetGrid(dm.q_prj_dtl_schedule,
-                                       {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
-                                        {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
-                                        {QStringLiteral("name"), QStringLiteral("Name")},
-                                        {QStringLiteral("group_name"), QStringLiteral("Group")},
-                                        {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
-                                       dialogs),
-                       "suiDBGrid2"))
+    , suiDBGrid2(named(recipientGrid(dm.q_prj_dtl_schedule, dialogs), "suiDBGrid2"))
     , suiButton1(named(new QPushButton(QStringLiteral("Start Broadcasting")), "suiButton1"))
     , m_dm(dm)
     , m_dialogs(dialogs)
     , m_runner(runner)
 {
     setObjectName(QStringLiteral("TabSheet5"));
-    suiDBGrid2->setHintField(QStringLiteral("msg_send"));
     suiDBGrid1->horizontalHeader()->setStretchLastSection(true);
-    suiDBGrid2->horizontalHeader()->setStretchLastSection(true);
-    // Room for a date and a time of day, as the list fills in during a run.
-    suiDBGrid2->setColumnWidth(0, 150);
 
     // Also when the box is set by code: the list always shows the view the box names.
     connect(CheckBox6, &QCheckBox::toggled, this, [this] { guarded(m_dialogs, [this] { CheckBox6Click(); }); });

@@ -14,6 +14,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/GreetingBroadcast.h broadcast/GreetingBroadcast.cpp
     broadcast/GreetingTimer.h broadcast/GreetingTimer.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
+    broadcast/RecipientGrid.h broadcast/RecipientGrid.cpp
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
     broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp
     broadcast/QueueTab.h broadcast/QueueTab.cpp)

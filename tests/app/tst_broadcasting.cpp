@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
+#include "support/WindowClock.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,15 +33,6 @@ namespace {
 
 const QString Null = u"<null>"_s;
 const QString LimitWarning = u"Your text is more then 300 characters. System disallowed"_s;
-
-// Scaled before the window takes its timers' intervals from it.
-struct TestClock : Clock {
-    TestClock()
-    {
-        setScale(0.001);
-        setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
-    }
-};
 
 struct Office {
     Office()
@@ -99,7 +91,7 @@ struct Office {
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;
-    TestClock clock;
+    WindowClock clock;
     MainWindow window{dialogs, clock};
     AnnouncementTab *tab = window.announcementTab;
 };

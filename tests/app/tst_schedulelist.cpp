@@ -10,6 +10,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
+#include "support/WindowClock.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -19,15 +20,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Scaled before the window takes its timers' intervals from it.
-struct TestClock : Clock {
-    TestClock()
-    {
-        setScale(0.001);
-        setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
-    }
-};
 
 // Three projects: RAYA scheduled and not yet sent, NEW YEAR scheduled and sent, DRAFT
 // with a broadcast date but no longer scheduled.
@@ -63,7 +55,7 @@ struct Office {
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;
-    TestClock clock;
+    WindowClock clock;
     MainWindow window{dialogs, clock};
     ScheduleTab *tab = window.scheduleTab;
 };
