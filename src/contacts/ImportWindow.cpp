@@ -84,6 +84,13 @@ ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     layout->addLayout(importRow);
 }
 
+ImportWindow::~ImportWindow()
+{
+    // The preview shows the sheet's rows: it goes first, while they still exist (child
+    // widgets would otherwise outlive the members).
+    qDeleteAll(findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly));
+}
+
 void ImportWindow::showCentred()
 {
     if (const QWidget *owner = parentWidget())

@@ -31,6 +31,7 @@ public:
     static constexpr auto CompletedText = "Profile import, completed. Please check your record!";
 
     ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent);
+    ~ImportWindow() override;
 
     // Shows the window modally over its parent, centred on it, without waiting.
     void showCentred();
