@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 enum class Kind { Text, Number, Date };
@@ -172,7 +174,7 @@ void ProfileSheet::store(const WorkbookRows &rows)
         for (const QString &name : names)
             declared << quotedName(name) + QStringLiteral(" TEXT");
         if (m_shown > 1)
-            execute(m_database, QStringLiteral("DROP TABLE sheet%1").arg(m_shown - 1));
+            execute(m_database, QStringLiteral("DROP TABLE IF EXISTS sheet%1").arg(m_shown - 1));
         execute(m_database, QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(QStringLiteral(", "))));
         QStringList marks(names.size(), QStringLiteral("?"));
         QSqlQuery insert(m_database.connection());
