@@ -364,6 +364,7 @@ void TestBroadcasting::scheduleRecordsThePickedMinuteOnSavedProjectsOnly()
              (QList<QStringList>{{u"RAYA"_s, u"2026-12-25 22:45:00"_s, u"YES"_s, u"2026-12-01 09:00:00"_s}}));
     QVERIFY(tab->Edit12->text().isEmpty());
     QVERIFY(!office.window.dm().q_prj_dtl.isOpen());
+    QCOMPARE(office.window.dm().q_prj_schedule.recordCount(), 1); // listed at once
 
     tab->Edit12->setText(u"NOT SAVED"_s);
     QTest::mouseClick(tab->BitBtn6, Qt::LeftButton);
