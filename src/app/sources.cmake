@@ -7,6 +7,7 @@ list(APPEND BRIVORA_GUI_SOURCES
     app/DatasetGrid.h app/DatasetGrid.cpp
     app/DropDownBox.h app/DropDownBox.cpp
     app/ExitWatch.h app/ExitWatch.cpp
+    app/FolderTree.h app/FolderTree.cpp
     app/HeldBoxes.h app/HeldBoxes.cpp
     app/DatasetNavigator.h app/DatasetNavigator.cpp
     app/UrlLabel.h app/UrlLabel.cpp

@@ -2,6 +2,7 @@
 
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
+#include "app/FolderTree.h"
 #include "app/Named.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
@@ -42,12 +43,7 @@ ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     setSizeGripEnabled(true);
     resize(760, 480);
 
-    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_folders->setRootPath(QDir::rootPath());
-    ShellTreeView1->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column)
-        ShellTreeView1->hideColumn(column);
-    ShellTreeView1->setHeaderHidden(true);
+    showFolders(ShellTreeView1, m_folders);
     const QModelIndex home = m_folders->index(QDir::homePath());
     ShellTreeView1->setCurrentIndex(home);
     ShellTreeView1->scrollTo(home);

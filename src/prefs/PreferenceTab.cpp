@@ -3,6 +3,7 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
+#include "app/FolderTree.h"
 #include "app/Named.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
@@ -246,12 +247,7 @@ QWidget *PreferenceTab::buildBackup()
 {
     auto *box = new QGroupBox(QStringLiteral("Backup Database "));
     auto *layout = new QVBoxLayout(box);
-    m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
-    m_folders->setRootPath(QDir::rootPath());
-    ShellTreeView1->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column)
-        ShellTreeView1->hideColumn(column);
-    ShellTreeView1->setHeaderHidden(true);
+    showFolders(ShellTreeView1, m_folders);
     ShellTreeView1->expand(m_folders->index(QDir::rootPath()));
     // A right click picks the folder as well.
     ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
