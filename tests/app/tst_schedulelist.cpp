@@ -7,6 +7,7 @@
 #include "base/Clock.h"
 #include "broadcast/ScheduleListRunner.h"
 #include "broadcast/ScheduleTab.h"
+#include "support/GridDriver.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
@@ -36,22 +37,8 @@ struct Office {
     }
 
     // The projects the list shows, in its order.
-    QStringList projects() const { return column(tab->suiDBGrid1, 0); }
-    QStringList recipients() const { return column(tab->suiDBGrid2, 2); }
-
-    static QStringList column(const DatasetGrid *grid, int column)
-    {
-        QStringList texts;
-        for (int row = 0; row < grid->model()->rowCount(); ++row)
-            texts << grid->model()->index(row, column).data().toString();
-        return texts;
-    }
-
-    static void clickRow(DatasetGrid *grid, int row)
-    {
-        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    }
+    QStringList projects() const { return columnTexts(tab->suiDBGrid1, 0); }
+    QStringList recipients() const { return columnTexts(tab->suiDBGrid2, 2); }
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;
@@ -95,7 +82,7 @@ void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
     QTest::mouseClick(tab->CheckBox6, Qt::LeftButton);
     QCOMPARE(office.projects(), (QStringList{u"RAYA"_s, u"NEW YEAR"_s}));
 
-    office.clickRow(tab->suiDBGrid1, 0);
+    clickRow(tab->suiDBGrid1, 0);
     QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
     QVERIFY(modem.waitForPdus(2));
     QCOMPARE(modem.texts(), (QStringList{u"Salam Ali "_s, u"Salam Siti "_s}));
@@ -103,7 +90,7 @@ void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
              QList<QStringList>(2, {u"2026-12-09 10:30:00"_s, u"SEND"_s}));
     // The list stays on screen with its send dates filled in; the progress window goes.
     QCOMPARE(office.recipients(), (QStringList{u"Ali"_s, u"Siti"_s}));
-    for (const QString &sendDate : office.column(tab->suiDBGrid2, 0))
+    for (const QString &sendDate : columnTexts(tab->suiDBGrid2, 0))
         QVERIFY(!sendDate.isEmpty());
     QTRY_VERIFY(!office.window.frm_wait().isVisible());
     QVERIFY(office.dialogs.shown().isEmpty());
@@ -123,7 +110,7 @@ void TestScheduleList::projectLoadsItsRecipientsByClickOrAnyKey()
     ScheduleTab *tab = office.tab;
     QVERIFY(!office.window.dm().q_prj_dtl_schedule.isOpen());
 
-    office.clickRow(tab->suiDBGrid1, 0);
+    clickRow(tab->suiDBGrid1, 0);
     QCOMPARE(office.recipients(), QStringList{u"Ali"_s});
 
     tab->suiDBGrid1->setFocus();
@@ -143,17 +130,15 @@ void TestScheduleList::hintIsTheSelectedRowsWholeMessage()
     office.ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'One'), "
                    "('RAYA', 'Siti', '%1')"_s.arg(QString(70, u'2')));
     ScheduleTab *tab = office.tab;
-    office.clickRow(tab->suiDBGrid1, 0);
+    clickRow(tab->suiDBGrid1, 0);
     DatasetGrid *recipients = tab->suiDBGrid2;
 
-    office.clickRow(recipients, 1);
+    clickRow(recipients, 1);
     QCOMPARE(recipients->model()->index(1, 4).data().toString(), QString(50, u'2'));
-    QTest::mouseMove(recipients->viewport(), recipients->visualRect(recipients->model()->index(0, 1)).center());
-    QCOMPARE(recipients->viewport()->toolTip(), QString(70, u'2'));
+    QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'2'));
 
-    office.clickRow(recipients, 0);
-    QTest::mouseMove(recipients->viewport(), recipients->visualRect(recipients->model()->index(1, 3)).center());
-    QCOMPARE(recipients->viewport()->toolTip(), u"One"_s);
+    clickRow(recipients, 0);
+    QCOMPARE(hintOver(recipients, 1, 3), u"One"_s);
 }
 
 QTEST_MAIN(TestScheduleList)

@@ -161,13 +161,7 @@ void TestScheduleListRunner::errorAnswerFailsItsRowAndTheRunGoesOn()
     bench.load({u"one"_s, u"two"_s, u"three"_s});
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
     // The answer to the second PDU is taken during that part's last wait, the 6th.
-    int waits = 0;
-    bench.clock.setWaitListener([&](int, bool) {
-        if (++waits == 6)
-            QVERIFY(QTest::qWaitFor([&] {
-                return bench.ws.value(u"select count(*) from transaction_log where status = 'FAIL'"_s) == u"1"_s;
-            }));
-    });
+    bench.holdWaitUntilFailLogged(6);
 
     bench.runner.start();
 

@@ -1,5 +1,7 @@
 #include "support/SendBench.h"
 
+#include <QTest>
+
 SendBench::SendBench(const QDateTime &now)
     : modem(std::make_unique<TestModem>())
     , records(dm.con)
@@ -19,6 +21,17 @@ qint64 SendBench::addRecipient(const QString &name, const QString &number, const
                            "msg_send, status) values ('RAYA', '%1', '%2', '', 'STAFF', '%3', '')")
                 .arg(number, name, message));
     return ws.value(QStringLiteral("select max(id) from project_detail")).toLongLong();
+}
+
+void SendBench::holdWaitUntilFailLogged(int wait)
+{
+    clock.setWaitListener([this, wait, waits = 0](int, bool) mutable {
+        if (++waits == wait)
+            QVERIFY(QTest::qWaitFor([&] {
+                return ws.value(QStringLiteral("select count(*) from transaction_log where status = 'FAIL'"))
+                    == QStringLiteral("1");
+            }));
+    });
 }
 
 QString twoPartText()
