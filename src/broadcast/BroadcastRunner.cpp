@@ -1,6 +1,7 @@
 #include "broadcast/BroadcastRunner.h"
 
 #include "base/Clock.h"
+#include "broadcast/RecipientList.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "broadcast/RecipientList.h"
-
 #include <QString>
 
 #include <functional>
@@ -24,8 +22,6 @@ struct BroadcastControls {
 // pause after every so many, then the project stamped as sent and the composer cleared.
 class BroadcastRunner {
 public:
-    static constexpr auto ClosedListText = RecipientList::ClosedListText;
-
     BroadcastRunner(SendServices &services, DataModule &dm, BroadcastControls controls);
 
     void start();

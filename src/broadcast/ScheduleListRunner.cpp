@@ -1,5 +1,6 @@
 #include "broadcast/ScheduleListRunner.h"
 
+#include "broadcast/RecipientList.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 

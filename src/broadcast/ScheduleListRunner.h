@@ -1,7 +1,5 @@
 #pragma once
 
-#include "broadcast/RecipientList.h"
-
 class DataModule;
 struct SendServices;
 
@@ -11,8 +9,6 @@ struct SendServices;
 // and the list stays open, so the operator sees each row's mark where the run left it.
 class ScheduleListRunner {
 public:
-    static constexpr auto ClosedListText = RecipientList::ClosedListText;
-
     ScheduleListRunner(SendServices &services, DataModule &dm);
 
     void start();

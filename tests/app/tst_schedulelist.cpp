@@ -5,7 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "base/Clock.h"
-#include "broadcast/ScheduleListRunner.h"
+#include "broadcast/RecipientList.h"
 #include "broadcast/ScheduleTab.h"
 #include "support/GridDriver.h"
 #include "support/ScriptedDialogs.h"
@@ -72,7 +72,7 @@ void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
 
     // No recipient list loaded yet: nothing to send.
     QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
-    QCOMPARE(office.dialogs.errors(), QStringList{QString::fromLatin1(ScheduleListRunner::ClosedListText) + u'.'});
+    QCOMPARE(office.dialogs.errors(), QStringList{QString::fromLatin1(RecipientList::ClosedListText) + u'.'});
     QVERIFY(modem.inputs().isEmpty());
     QVERIFY(!office.window.frm_wait().isVisible());
     office.dialogs.clear();
