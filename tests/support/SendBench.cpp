@@ -23,6 +23,14 @@ qint64 SendBench::addRecipient(const QString &name, const QString &number, const
     return ws.value(QStringLiteral("select max(id) from project_detail")).toLongLong();
 }
 
+void SendBench::addRecipients(const QStringList &messages) const
+{
+    for (const QString &message : messages) {
+        const QString number = ws.value(QStringLiteral("select count(*) + 1 from project_detail"));
+        addRecipient(QStringLiteral("Client ") + number, QStringLiteral("60") + number, message);
+    }
+}
+
 void SendBench::holdWaitUntilFailLogged(int wait)
 {
     clock.setWaitListener([this, wait, waits = 0](int, bool) mutable {

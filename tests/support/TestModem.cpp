@@ -38,6 +38,14 @@ QStringList TestModem::texts() const
     return result;
 }
 
+QStringList TestModem::destinations() const
+{
+    QStringList numbers;
+    for (const ReceivedPdu &pdu : pdus())
+        numbers << pdu.message.destination;
+    return numbers;
+}
+
 ReceivedChunks::ReceivedChunks(SerialLink &link)
     : m_link(link)
 {

@@ -33,6 +33,8 @@ public:
 
     // The texts of the PDUs received so far, decoded.
     QStringList texts() const;
+    // The number each decoded PDU was sent to, in order.
+    QStringList destinations() const;
 };
 
 // A receive handler for tests: reads and keeps each chunk a link announces.
