@@ -1,6 +1,11 @@
-# Files of this subsystem: core ones build without widgets.
+# Files of this subsystem: core ones build without widgets; the report pages need
+# Qt's fonts and PDF writer but no widgets either.
 list(APPEND BRIVORA_CORE_SOURCES
     reports/TransactionLog.h reports/TransactionLog.cpp)
+list(APPEND BRIVORA_REPORT_SOURCES
+    reports/ReportPage.h reports/PageDrawing.h reports/PageDrawing.cpp
+    reports/ReportCatalog.h reports/ReportCatalog.cpp
+    reports/ReportLayouts.h reports/ReportLayouts.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     reports/ReportsTab.h reports/ReportsTab.cpp
     reports/TransactionLogTab.h reports/TransactionLogTab.cpp)

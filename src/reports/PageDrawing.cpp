@@ -1,0 +1,105 @@
+#include "reports/PageDrawing.h"
+
+#include "base/Errors.h"
+
+#include <QFile>
+#include <QPagedPaintDevice>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <numeric>
+
+namespace Reports {
+
+QFont fontFor(TextStyle style)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(style.pointSize);
+    font.setBold(style.bold);
+    // Unhinted glyphs keep the advances the layout measured at any zoom.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+void drawPage(QPainter &painter, const Page &page, QPointF paperOrigin, double pixelsPerMm)
+{
+    painter.save();
+    const QPointF origin = paperOrigin + QPointF(Margin, Margin) * pixelsPerMm;
+    const auto toDevice = [&](const QRectF &mm) {
+        return QRectF(origin + mm.topLeft() * pixelsPerMm, mm.size() * pixelsPerMm);
+    };
+    // Points are a physical size: scaled with the page, whatever the device's resolution.
+    const double pointScale = pixelsPerMm * 25.4 / painter.device()->logicalDpiY();
+    QPen pen(Qt::black);
+    pen.setWidthF(std::max(1.0, 0.2 * pixelsPerMm));
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    TextStyle current{0, false};
+    for (const PageItem &item : page.items) {
+        const QRectF area = toDevice(item.area);
+        switch (item.kind) {
+            case PageItem::Kind::Text: {
+                if (!(item.style == current)) {
+                    current = item.style;
+                    painter.setFont(fontFor({current.pointSize * pointScale, current.bold}));
+                }
+                const int flags = Qt::AlignTop | (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine
+                    | Qt::TextDontClip;
+                painter.drawText(area, flags, item.text);
+                break;
+            }
+            case PageItem::Kind::Box:
+                painter.drawRect(area);
+                break;
+            case PageItem::Kind::Rule:
+                painter.drawLine(area.topLeft(), area.topRight());
+                break;
+        }
+    }
+    painter.restore();
+}
+
+bool printPages(QPagedPaintDevice &device, const PagedReport &report, const QVector<int> &pages,
+                const PageProgress &progress)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw BrivoraError(QStringLiteral("The printer could not be started."));
+    const double pixelsPerMm = device.logicalDpiX() / 25.4;
+    for (int done = 0; done < pages.size(); ++done) {
+        if (done > 0)
+            device.newPage();
+        drawPage(painter, report.page(pages.at(done)), QPointF(0, 0), pixelsPerMm);
+        if (progress && !progress(done + 1, int(pages.size()))) {
+            painter.end();
+            return false;
+        }
+    }
+    painter.end();
+    return true;
+}
+
+bool writePdf(const PagedReport &report, const QString &path, const PageProgress &progress)
+{
+    bool finished = false;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw BrivoraError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        QPdfWriter pdf(&file);
+        pdf.setCreator(QStringLiteral("Brivora"));
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pdf.setResolution(1200);
+        QVector<int> pages(report.pageCount());
+        std::iota(pages.begin(), pages.end(), 0);
+        finished = printPages(pdf, report, pages, progress);
+        if (!file.flush())
+            throw BrivoraError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    }
+    if (!finished)
+        QFile::remove(path);
+    return finished;
+}
+
+} // namespace Reports

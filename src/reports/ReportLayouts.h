@@ -1,0 +1,21 @@
+#pragma once
+
+#include "reports/ReportCatalog.h"
+#include "reports/ReportPage.h"
+
+#include <QDate>
+
+#include <memory>
+
+namespace Reports {
+
+// Lays the open query object's rows out in the entry's layout, the header dated
+// printedOn. The values the pages show are copied, so the report stays as it was laid
+// out when the query object changes.
+std::unique_ptr<PagedReport> layOut(const ReportEntry &entry, const Dataset &rows, const QDate &printedOn);
+
+// Runs a report as a choice in the list does: closes the entry's query object, sets its
+// statement, opens it and lays its rows out.
+std::unique_ptr<PagedReport> runReport(DataModule &dm, const ReportEntry &entry, const QDate &printedOn);
+
+} // namespace Reports
