@@ -2,7 +2,7 @@
 # menu entry with its icon. Tests and benchmarks have no install rules and stay out.
 include(GNUInstallDirs)
 
-install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export
+install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/brivora-launch
         DESTINATION ${CMAKE_INSTALL_BINDIR})

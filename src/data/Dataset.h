@@ -20,6 +20,9 @@ class DateTimeText {
 public:
     DateTimeText();
     QString operator()(const QDateTime &moment) const;
+    // The date and the time alone, for reports that print them on two lines.
+    QString date(const QDate &day) const { return m_locale.toString(day, m_dateFormat); }
+    QString time(const QTime &time) const { return m_locale.toString(time, m_timeFormat); }
 
 private:
     QLocale m_locale;

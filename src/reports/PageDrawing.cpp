@@ -19,6 +19,8 @@ QFont fontFor(TextStyle style)
     font.setBold(style.bold);
     // Unhinted glyphs keep the advances the layout measured at any zoom.
     font.setHintingPreference(QFont::PreferNoHinting);
+    // Without kerning a line is as wide as its characters, which is how the layout cuts it.
+    font.setKerning(false);
     return font;
 }
 
@@ -44,9 +46,7 @@ void drawPage(QPainter &painter, const Page &page, QPointF paperOrigin, double p
                     current = item.style;
                     painter.setFont(fontFor({current.pointSize * pointScale, current.bold}));
                 }
-                const int flags = Qt::AlignTop | (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine
-                    | Qt::TextDontClip;
-                painter.drawText(area, flags, item.text);
+                painter.drawText(area, Qt::AlignTop | Qt::AlignLeft | Qt::TextSingleLine | Qt::TextDontClip, item.text);
                 break;
             }
             case PageItem::Kind::Box:

@@ -30,12 +30,11 @@ QFont fontFor(TextStyle style);
 
 struct PageItem {
     enum class Kind : quint8 {
-        Text, // one line of text, top-left (or top-right) in its area
+        Text, // one line of text at its area's top-left corner
         Box, // a rectangle with a thin black border and no fill
         Rule, // a thin horizontal line along the area's top edge
     };
     Kind kind = Kind::Text;
-    bool alignRight = false; // a text ending at its area's right edge
     TextStyle style;
     QRectF area; // millimetres from the top-left corner inside the margins
     QString text;

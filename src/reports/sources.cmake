@@ -5,6 +5,7 @@ list(APPEND BRIVORA_CORE_SOURCES
 list(APPEND BRIVORA_REPORT_SOURCES
     reports/ReportPage.h reports/PageDrawing.h reports/PageDrawing.cpp
     reports/ReportCatalog.h reports/ReportCatalog.cpp
+    reports/TextMeasure.h reports/TextMeasure.cpp
     reports/ReportLayouts.h reports/ReportLayouts.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     reports/ReportsTab.h reports/ReportsTab.cpp
