@@ -78,7 +78,8 @@ int main(int argc, char *argv[])
     std::printf("  resident memory: %ld MB (%ld MB added by the report and its rows; target < 300 MB)\n",
                 residentKilobytes() / 1024, (residentKilobytes() - before) / 1024);
     timer.start();
-    const Reports::Page first = contacts->page(0);
-    std::printf("  the first page alone, as the preview builds it: %.1f ms\n", timer.nsecsElapsed() / 1e6);
+    const auto shown = Reports::runReport(dm, Reports::reportEntry(1), QDate(2026, 12, 9));
+    const Reports::Page first = shown->page(0);
+    std::printf("  from the choice to the first page the preview shows: %.2f s\n", timer.nsecsElapsed() / 1e9);
     return 0;
 }

@@ -129,12 +129,15 @@ private:
     double m_top = 0;
 };
 
-// A column: its title and where it stands, and the field printed under it.
+// A column: its title and where it stands, and the field printed under it, after a
+// fixed prefix when it has one ("RM." before an income).
 struct Column {
     QString title;
     double titleAt;
     int field;
     double at;
+    QString prefix = {};
+    double prefixWidth = 0;
 };
 
 // Titles of a row of columns over a framed box.
@@ -266,8 +269,12 @@ private:
 void valueRow(PageWriter &out, const RowValues &rows, int row, const QVector<Column> &columns, double y, double lastEnd)
 {
     for (int i = 0; i < columns.size(); ++i) {
+        const Column &column = columns.at(i);
         const double end = i + 1 < columns.size() ? columns.at(i + 1).at : lastEnd;
-        out.text(Value, columns.at(i).at, y, end - columns.at(i).at - Gap, rows.at(row, columns.at(i).field));
+        if (!column.prefix.isEmpty())
+            out.whole(Value, column.at, y, column.prefix);
+        const double at = column.at + column.prefixWidth;
+        out.text(Value, at, y, end - at - Gap, rows.at(row, column.field));
     }
 }
 
@@ -293,7 +300,7 @@ public:
                      {QStringLiteral("email"), 68.8, Email, 68.8}};
         if (!byGroup)
             m_columns.append({QStringLiteral("Group"), 105.0, Group, 105.0});
-        m_columns.append({{QStringLiteral("Income"), 124.1, Income, 129.6},
+        m_columns.append({{QStringLiteral("Income"), 124.1, Income, 123.6, QStringLiteral("RM."), 6.0},
                           {QStringLiteral("Status"), 149.0, Status, 149.2},
                           {QStringLiteral("Phone"), 169.9, Phone, 169.1}});
         if (byGroup)
@@ -318,8 +325,6 @@ protected:
     {
         out.number(Value, 0.8, 4.2 - Gap, row + 1);
         valueRow(out, m_rows, row, m_columns, 0.4, BoxWidth);
-        // "RM." stands before the income, which starts further right.
-        out.whole(Value, 123.6, 0.4, QStringLiteral("RM."));
     }
 
 private:
