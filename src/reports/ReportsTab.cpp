@@ -162,7 +162,6 @@ ReportsTab::ReportsTab(DataModule &dm, Dialogs &dialogs, Clock &clock, QWidget *
     // Told that no entry is current, the list does not make its first entry current when it
     // gets the focus: a report runs only when the user chooses it.
     ListBox1->setCurrentIndex(QModelIndex());
-    ListBox1->viewport()->installEventFilter(this);
     // A press that makes another entry current runs it then; the click that follows must
     // not run it a second time. A click on the current entry runs it again.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
@@ -183,6 +182,7 @@ ReportsTab::ReportsTab(DataModule &dm, Dialogs &dialogs, Clock &clock, QWidget *
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(list);
     layout->addLayout(preview, 1);
+    ListBox1->viewport()->installEventFilter(this);
 
     connect(ppViewer1, &ReportViewer::pageChanged, this,
             [this] { guarded(m_dialogs, [this] { ppViewer1PageChange(); }); });

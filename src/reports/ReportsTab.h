@@ -23,18 +23,18 @@ public:
 
     QLabel *Label27;
     QListWidget *ListBox1;
-    QWidget *pnlPreviewBar;
-    QToolButton *spbPreviewPrint;
-    QToolButton *spbPreviewWhole;
-    QToolButton *spbPreviewWidth;
-    QToolButton *spbPreview100Percent;
-    QToolButton *spbPreviewFirst;
-    QToolButton *spbPreviewPrior;
-    QLineEdit *mskPreviewPage;
-    QToolButton *spbPreviewNext;
-    QToolButton *spbPreviewLast;
-    QLineEdit *mskPreviewPercentage;
-    QToolButton *spbPreviewPdf;
+    QWidget *pnlPreviewBar = nullptr;
+    QToolButton *spbPreviewPrint = nullptr;
+    QToolButton *spbPreviewWhole = nullptr;
+    QToolButton *spbPreviewWidth = nullptr;
+    QToolButton *spbPreview100Percent = nullptr;
+    QToolButton *spbPreviewFirst = nullptr;
+    QToolButton *spbPreviewPrior = nullptr;
+    QLineEdit *mskPreviewPage = nullptr;
+    QToolButton *spbPreviewNext = nullptr;
+    QToolButton *spbPreviewLast = nullptr;
+    QLineEdit *mskPreviewPercentage = nullptr;
+    QToolButton *spbPreviewPdf = nullptr;
     ReportViewer *ppViewer1;
 
 public Q_SLOTS:
