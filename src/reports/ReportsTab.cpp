@@ -10,6 +10,7 @@
 #include "reports/ReportViewer.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -342,7 +343,11 @@ void ReportsTab::spbPreviewPrintClick()
     if (pages.isEmpty())
         return;
     withCancelBox(QStringLiteral("Printing..."), [&](const Reports::PageProgress &progress) {
-        return Reports::printPages(printer, *report, pages, progress);
+        const bool finished = Reports::printPages(printer, *report, pages, progress);
+        // A cancelled print to a file leaves no half-written file behind, as "Save as PDF" does.
+        if (!finished && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+            QFile::remove(printer.outputFileName());
+        return finished;
     });
 }
 
