@@ -83,7 +83,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     announcementTab = new AnnouncementTab(m_dm, m_dialogs, m_clock);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs, m_scheduleListRunner);
     queueTab = new QueueTab(m_dm, m_dialogs, m_failQueue);
-    reportsTab = new ReportsTab;
+    reportsTab = new ReportsTab(m_dm, m_dialogs, m_clock);
     transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
     preferenceTab = new PreferenceTab(m_dm, m_dialogs, m_clock);
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));

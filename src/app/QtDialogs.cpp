@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPrintDialog>
+
+#include <algorithm>
 
 namespace {
 
@@ -89,4 +92,14 @@ QString QtDialogs::saveFileName(const QString &caption, const QString &suggested
 QString QtDialogs::existingFolder(const QString &caption, const QString &startFolder)
 {
     return QFileDialog::getExistingDirectory(parentForBox(), caption, startFolder);
+}
+
+bool QtDialogs::setUpPrinter(QPrinter &printer, int, int pageCount)
+{
+    QPrintDialog dialog(&printer, parentForBox());
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
+                      | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile
+                      | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, std::max(1, pageCount));
+    return dialog.exec() == QDialog::Accepted;
 }

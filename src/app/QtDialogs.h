@@ -19,6 +19,7 @@ public:
     QString openFileName(const QString &caption, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     QString existingFolder(const QString &caption, const QString &startFolder) override;
+    bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
 
     // What a box is shown over: an open modal box, else a window kept on top, else the owner.
     QWidget *parentForBox() const;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QPrinter;
+
 // Every message box, question and file dialog of the program goes through this
 // interface, so that tests can answer them (ScriptedDialogs) and the core never
 // includes a widget header.
@@ -25,4 +27,10 @@ public:
     virtual QString openFileName(const QString &caption, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) = 0;
     virtual QString existingFolder(const QString &caption, const QString &startFolder) = 0;
+
+    // The print dialog for a report of pageCount pages whose page currentPage (from 1) is
+    // shown: the printer, the pages, copies and collation are set on printer. False when
+    // the user cancelled. Answered "cancelled" unless overridden, so dialogs of work that
+    // never prints (the held boxes, silent ones) need not know printers.
+    virtual bool setUpPrinter(QPrinter & /*printer*/, int /*currentPage*/, int /*pageCount*/) { return false; }
 };

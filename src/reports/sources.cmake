@@ -9,4 +9,6 @@ list(APPEND BRIVORA_REPORT_SOURCES
     reports/ReportLayouts.h reports/ReportLayouts.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     reports/ReportsTab.h reports/ReportsTab.cpp
+    reports/ReportViewer.h reports/ReportViewer.cpp
+    reports/ReportPrinting.h reports/ReportPrinting.cpp
     reports/TransactionLogTab.h reports/TransactionLogTab.cpp)

@@ -30,9 +30,9 @@ QString ScriptedDialogs::openFileName(const QString &caption, const QString &)
     return m_paths.isEmpty() ? QString() : m_paths.dequeue();
 }
 
-QString ScriptedDialogs::saveFileName(const QString &caption, const QString &, const QString &)
+QString ScriptedDialogs::saveFileName(const QString &caption, const QString &suggestedName, const QString &)
 {
-    m_shown << Shown{QStringLiteral("save"), caption, {}};
+    m_shown << Shown{QStringLiteral("save"), caption, suggestedName};
     return m_paths.isEmpty() ? QString() : m_paths.dequeue();
 }
 
@@ -40,6 +40,13 @@ QString ScriptedDialogs::existingFolder(const QString &caption, const QString &)
 {
     m_shown << Shown{QStringLiteral("folder"), caption, {}};
     return m_paths.isEmpty() ? QString() : m_paths.dequeue();
+}
+
+bool ScriptedDialogs::setUpPrinter(QPrinter &printer, int currentPage, int pageCount)
+{
+    m_shown << Shown{QStringLiteral("print"), QStringLiteral("Print"),
+                     QStringLiteral("page %1 of %2").arg(currentPage).arg(pageCount)};
+    return !m_printerSetups.isEmpty() && m_printerSetups.dequeue()(printer);
 }
 
 QStringList ScriptedDialogs::texts(const QString &kind) const

@@ -6,11 +6,13 @@
 #include <QQueue>
 #include <QString>
 
+#include <functional>
+
 // Records every box the program shows and answers questions and choosers from queues.
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "warning", "error", "information", "confirm", "open", "save", "folder"
+        QString kind; // "warning", "error", "information", "confirm", "open", "save", "folder", "print"
         QString title;
         QString text;
     };
@@ -20,11 +22,18 @@ public:
     void information(const QString &title, const QString &text) override;
     Answer confirm(const QString &text, Buttons buttons) override;
     QString openFileName(const QString &caption, const QString &filter) override;
+    // Recorded with the suggested name as its text.
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     QString existingFolder(const QString &caption, const QString &startFolder) override;
+    // Recorded with the text "page <current> of <count>"; answered by the next queued setup.
+    bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
 
     void answer(Answer next) { m_answers.enqueue(next); }
     void choose(const QString &path) { m_paths.enqueue(path); }
+    // What the user picks in the next print dialog, set on its printer; its result is the
+    // dialog's (false: cancelled). With none queued the dialog is cancelled.
+    using PrinterSetup = std::function<bool(QPrinter &)>;
+    void setUpPrinterWith(PrinterSetup setup) { m_printerSetups.enqueue(std::move(setup)); }
 
     const QList<Shown> &shown() const { return m_shown; }
     QStringList texts(const QString &kind) const;
@@ -36,4 +45,5 @@ private:
     QList<Shown> m_shown;
     QQueue<Answer> m_answers;
     QQueue<QString> m_paths;
+    QQueue<PrinterSetup> m_printerSetups;
 };
