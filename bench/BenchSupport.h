@@ -14,6 +14,7 @@ public:
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString existingFolder(const QString &, const QString &) override { return {}; }
+    bool setUpPrinter(QPrinter &, int, int) override { return false; }
 
 private:
     [[noreturn]] static void fail(const QString &text);

@@ -19,6 +19,7 @@ public:
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString existingFolder(const QString &, const QString &) override { return {}; }
+    bool setUpPrinter(QPrinter &, int, int) override { return false; }
 
     // Shows what was held, in order, and forgets it.
     void showThrough(Dialogs &dialogs);

@@ -30,7 +30,6 @@ public:
 
     // The print dialog for a report of pageCount pages whose page currentPage (from 1) is
     // shown: the printer, the pages, copies and collation are set on printer. False when
-    // the user cancelled. Answered "cancelled" unless overridden, so dialogs of work that
-    // never prints (the held boxes, silent ones) need not know printers.
-    virtual bool setUpPrinter(QPrinter & /*printer*/, int /*currentPage*/, int /*pageCount*/) { return false; }
+    // the user cancelled.
+    virtual bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) = 0;
 };

@@ -343,7 +343,13 @@ void ReportsTab::spbPreviewPrintClick()
     if (pages.isEmpty())
         return;
     withCancelBox(QStringLiteral("Printing..."), [&](const Reports::PageProgress &progress) {
-        const bool finished = Reports::printPages(printer, *report, pages, progress);
+        // A cancelled print is aborted, so the printer drops the pages it was sent.
+        const bool finished = Reports::printPages(printer, *report, pages, [&](int done, int all) {
+            if (progress(done, all))
+                return true;
+            printer.abort();
+            return false;
+        });
         // A cancelled print to a file leaves no half-written file behind, as "Save as PDF" does.
         if (!finished && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
             QFile::remove(printer.outputFileName());

@@ -44,7 +44,7 @@ public:
             m_built->append(index);
         Reports::Page page;
         page.items.append(
-            {Reports::PageItem::Kind::Text, false, {10, false}, QRectF(0, 0, 50, 6), QString::number(index + 1)});
+            {Reports::PageItem::Kind::Text, {10, false}, QRectF(0, 0, 50, 6), QString::number(index + 1)});
         return page;
     }
 
