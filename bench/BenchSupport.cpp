@@ -1,5 +1,8 @@
 #include "BenchSupport.h"
 
+#include "data/Database.h"
+
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +14,14 @@ void SilentDialogs::fail(const QString &text)
 {
     std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
     std::exit(1);
+}
+
+QString freshWorkingDatabase(const QString &folder)
+{
+    QDir::setCurrent(folder);
+    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
+    Database::create(file);
+    return file;
 }
 
 double shellSeconds(const QString &database, const QString &script)

@@ -24,5 +24,9 @@ private:
 // a failing shell ends the run.
 double shellSeconds(const QString &database, const QString &script);
 
+// Makes the folder the working folder, with a fresh "Dovrel.mdb" in it, as the program
+// finds its database; returns the database's path.
+QString freshWorkingDatabase(const QString &folder);
+
 // Resident memory of this process, in kilobytes.
 long residentKilobytes();

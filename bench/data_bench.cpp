@@ -69,9 +69,7 @@ int main(int argc, char *argv[])
     constexpr int Details = 100000;
 
     QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
-    const QString file = QDir::current().absoluteFilePath(QStringLiteral("Dovrel.mdb"));
-    Database::create(file);
+    const QString file = freshWorkingDatabase(folder.path());
 
     SilentDialogs dialogs;
     Clock clock;

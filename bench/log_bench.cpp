@@ -26,9 +26,7 @@ int main(int argc, char *argv[])
     constexpr int DetailRows = 1000000;
 
     QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
-    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
-    Database::create(file);
+    const QString file = freshWorkingDatabase(folder.path());
     const QString rows = QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
         "SELECT 'RAYA ' || (i % 50), datetime('2026-01-01 10:00:00', '+' || i || ' seconds'), '6012' || i, "

@@ -41,9 +41,7 @@ double milliseconds(const QElapsedTimer &timer)
 void composerFigures()
 {
     QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
-    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
-    Database::create(file);
+    const QString file = freshWorkingDatabase(folder.path());
     shellSeconds(
         file,
         QStringLiteral("BEGIN;\n"

@@ -42,9 +42,7 @@ int main(int argc, char *argv[])
     constexpr int Rows = 1000000;
 
     QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
-    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
-    Database::create(file);
+    const QString file = freshWorkingDatabase(folder.path());
     std::printf("Filling project_detail and transaction_log with %d rows each...\n", Rows);
     const QString fill = QStringLiteral(
         "INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status) "

@@ -40,9 +40,7 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
-    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(Database::FileName));
-    Database::create(file);
+    const QString file = freshWorkingDatabase(folder.path());
     shellSeconds(
         file,
         QStringLiteral(

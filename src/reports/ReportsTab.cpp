@@ -383,22 +383,23 @@ bool ReportsTab::pressedDown(QToolButton *zoomButton)
     return true;
 }
 
-void ReportsTab::spbPreviewWholeClick()
+void ReportsTab::zoomClick(QToolButton *zoomButton, ReportViewer::ZoomMode mode)
 {
-    if (pressedDown(spbPreviewWhole))
-        ppViewer1->setZoomMode(ReportViewer::ZoomMode::WholePage);
+    if (pressedDown(zoomButton))
+        ppViewer1->setZoomMode(mode);
     else
         ppViewer1->holdZoom();
     ppViewer1PageChange();
 }
 
+void ReportsTab::spbPreviewWholeClick()
+{
+    zoomClick(spbPreviewWhole, ReportViewer::ZoomMode::WholePage);
+}
+
 void ReportsTab::spbPreviewWidthClick()
 {
-    if (pressedDown(spbPreviewWidth))
-        ppViewer1->setZoomMode(ReportViewer::ZoomMode::PageWidth);
-    else
-        ppViewer1->holdZoom();
-    ppViewer1PageChange();
+    zoomClick(spbPreviewWidth, ReportViewer::ZoomMode::PageWidth);
 }
 
 void ReportsTab::spbPreview100PercentClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/PageDrawing.h"
+#include "reports/ReportViewer.h"
 
 #include <QWidget>
 
@@ -11,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QToolButton;
-class ReportViewer;
 
 // The "Reports" tab: the list of reports and the preview of the one chosen, with its bar
 // for printing, zooming and turning pages.
@@ -61,6 +61,8 @@ private:
     // True when the zoom button was pressed down (the others are released then), false
     // when a click released it.
     bool pressedDown(QToolButton *zoomButton);
+    // A click on a fitting zoom button: fit the paper while it is down, else keep the scale.
+    void zoomClick(QToolButton *zoomButton, ReportViewer::ZoomMode mode);
     // Runs work that tells its progress page by page under a modal box with a Cancel button.
     void withCancelBox(const QString &label, const std::function<bool(const Reports::PageProgress &)> &work);
 
