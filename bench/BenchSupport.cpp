@@ -40,13 +40,27 @@ double shellSeconds(const QString &database, const QString &script)
     return timer.nsecsElapsed() / 1e9;
 }
 
-long residentKilobytes()
+namespace {
+
+long statusKilobytes(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+} // namespace
+
+long residentKilobytes()
+{
+    return statusKilobytes("VmRSS:");
+}
+
+long peakResidentKilobytes()
+{
+    return statusKilobytes("VmHWM:");
 }

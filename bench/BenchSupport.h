@@ -30,3 +30,5 @@ QString freshWorkingDatabase(const QString &folder);
 
 // Resident memory of this process, in kilobytes.
 long residentKilobytes();
+// The most it has been since the process started, in kilobytes.
+long peakResidentKilobytes();
