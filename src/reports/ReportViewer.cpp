@@ -2,6 +2,7 @@
 
 #include "reports/PageDrawing.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -166,6 +167,23 @@ void ReportViewer::paintEvent(QPaintEvent *)
     painter.drawRect(paper.adjusted(0, 0, -1, -1));
     painter.setRenderHint(QPainter::TextAntialiasing);
     Reports::drawPage(painter, m_page, paper.topLeft(), m_pixelsPerMm);
+}
+
+void ReportViewer::keyPressEvent(QKeyEvent *event)
+{
+    const QScrollBar *bar = verticalScrollBar();
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    if (event->key() == Qt::Key_PageDown && bar->value() == bar->maximum() && m_current < pageCount()) {
+        next();
+    } else if (event->key() == Qt::Key_PageUp && bar->value() == bar->minimum() && m_current > 1) {
+        prior();
+    } else if (control && event->key() == Qt::Key_Home) {
+        first();
+    } else if (control && event->key() == Qt::Key_End) {
+        last();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
 }
 
 void ReportViewer::resizeEvent(QResizeEvent *event)

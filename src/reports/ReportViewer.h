@@ -56,6 +56,9 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Page Down at the foot of a page turns to the next one, Page Up at its top to the one
+    // before; Ctrl+Home and Ctrl+End to the first and the last.
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 

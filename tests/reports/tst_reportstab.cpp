@@ -115,10 +115,22 @@ void TestReportsTab::viewerBuildsOnlyThePageShown()
     QCOMPARE(viewer.currentPage(), 2000);
     QCOMPARE(built, (QVector<int>{0, 1999}));
     QCOMPARE(turned.size(), 2);
+
+    // The keyboard turns pages where scrolling ends.
+    QTest::keyClick(&viewer, Qt::Key_PageDown);
+    QCOMPARE(viewer.currentPage(), 2000);
+    QTest::keyClick(&viewer, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&viewer, Qt::Key_PageDown);
+    QCOMPARE(viewer.currentPage(), 2);
+    QTest::keyClick(&viewer, Qt::Key_PageUp);
+    QCOMPARE(viewer.currentPage(), 1);
+    QTest::keyClick(&viewer, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(viewer.currentPage(), 2000);
+    QCOMPARE(built, (QVector<int>{0, 1999, 0, 1, 0, 1999}));
     viewer.clear();
     QCOMPARE(viewer.currentPage(), 0);
     QCOMPARE(viewer.pageCount(), 0);
-    QCOMPARE(turned.size(), 3);
+    QCOMPARE(turned.size(), 7);
 }
 
 void TestReportsTab::zoomFitsThePaperAndFollowsTheView()
