@@ -42,7 +42,7 @@ void drawPage(QPainter &painter, const Page &page, QPointF paperOrigin, double p
         const QRectF area = toDevice(item.area);
         switch (item.kind) {
             case PageItem::Kind::Text: {
-                if (!(item.style == current)) {
+                if (item.style != current) {
                     current = item.style;
                     painter.setFont(fontFor({current.pointSize * pointScale, current.bold}));
                 }

@@ -28,37 +28,36 @@ constexpr double Gap = 0.5; // between a value and the next column
 class RowValues {
 public:
     RowValues(const Dataset &rows, const QStringList &fields)
-        : m_width(int(fields.size()))
+        : m_count(rows.recordCount())
+        , m_width(int(fields.size()))
     {
         QVector<int> columns;
         for (const QString &field : fields)
             columns.append(rows.fieldIndex(field));
-        const DateTimeText shown;
-        m_cells.reserve(qsizetype(rows.recordCount()) * m_width);
-        for (int row = 0; row < rows.recordCount(); ++row) {
-            for (int column : columns) {
-                const QVariant value = rows.valueAt(row, column);
-                m_cells.append(value.typeId() == QMetaType::QDateTime ? QString() : value.toString());
-            }
-        }
+        m_cells.reserve(qsizetype(m_count) * m_width);
+        for (int row = 0; row < m_count; ++row)
+            for (int column : columns)
+                m_cells.append(rows.valueAt(row, column).toString());
         // A send time is printed as its date over its time.
-        m_dates.resize(rows.recordCount());
         const int sent = rows.fieldIndex(QStringLiteral("date_send"));
-        if (sent >= 0) {
-            for (int row = 0; row < rows.recordCount(); ++row) {
-                const QDateTime moment = rows.valueAt(row, sent).toDateTime();
-                if (moment.isValid())
-                    m_dates[row] = {shown.date(moment.date()), shown.time(moment.time())};
-            }
+        if (sent < 0)
+            return;
+        const DateTimeText shown;
+        m_dates.resize(m_count);
+        for (int row = 0; row < m_count; ++row) {
+            const QDateTime moment = rows.valueAt(row, sent).toDateTime();
+            if (moment.isValid())
+                m_dates[row] = {shown.date(moment.date()), shown.time(moment.time())};
         }
     }
 
-    int count() const { return int(m_dates.size()); }
+    int count() const { return m_count; }
     const QString &at(int row, int field) const { return m_cells.at(qsizetype(row) * m_width + field); }
     const QString &sentDate(int row) const { return m_dates.at(row).first; }
     const QString &sentTime(int row) const { return m_dates.at(row).second; }
 
 private:
+    int m_count;
     int m_width;
     QVector<QString> m_cells;
     QVector<std::pair<QString, QString>> m_dates;
@@ -109,10 +108,7 @@ public:
     {
         m_page.items.append({PageItem::Kind::Box, {}, QRectF(x, m_top + y, width, height), {}});
     }
-    void rule(double x, double y, double length = RuleLength)
-    {
-        m_page.items.append({PageItem::Kind::Rule, {}, QRectF(x, m_top + y, length, 0), {}});
-    }
+    void rule(double y) { m_page.items.append({PageItem::Kind::Rule, {}, QRectF(0, m_top + y, RuleLength, 0), {}}); }
 
     double lineSpacing(TextStyle style) { return m_measure.lineSpacing(style); }
     double width(TextStyle style, const QString &text) { return m_measure.width(style, text); }
@@ -164,7 +160,7 @@ public:
     struct Heights {
         double header;
         double footer;
-        double groupHeader; // 0: no groups
+        double groupHeader; // of a group's header, when the rows are grouped
         double detail;
     };
 
@@ -210,15 +206,10 @@ protected:
             y = 0;
         };
         const bool grouped = breakField >= 0;
-        int start = 0;
-        while (start < m_rows.count()) {
-            int end = start + 1;
-            if (grouped) {
-                while (end < m_rows.count() && m_rows.at(end, breakField) == m_rows.at(start, breakField))
-                    ++end;
-            } else {
-                end = m_rows.count();
-            }
+        for (int start = 0, end = 0; start < m_rows.count(); start = end) {
+            end = grouped ? start + 1 : m_rows.count();
+            while (end < m_rows.count() && m_rows.at(end, breakField) == m_rows.at(start, breakField))
+                ++end;
             if (grouped) {
                 const double whole = heights.groupHeader + (end - start) * heights.detail;
                 const bool fitsRest = y + whole <= room;
@@ -240,14 +231,13 @@ protected:
                 m_pages.last().append({y, row, false});
                 y += heights.detail;
             }
-            start = end;
         }
     }
 
     virtual void pageHeader(PageWriter &out) const { titleAndDate(out, m_title, m_date); }
     virtual void groupHeader(PageWriter &, int) const { }
     virtual void detail(PageWriter &out, int row) const = 0;
-    virtual void pageFooter(PageWriter &out) const { out.rule(0, 1.0); }
+    virtual void pageFooter(PageWriter &out) const { out.rule(1.0); }
 
     const RowValues m_rows;
 
@@ -351,12 +341,12 @@ protected:
     {
         BandedReport::pageHeader(out);
         if (!m_byGroup)
-            out.rule(0, 13.5);
+            out.rule(13.5);
     }
     void groupHeader(PageWriter &out, int row) const override
     {
         out.text(CardGroup, 0, 1.0, BoxWidth, m_rows.at(row, Contact::Group));
-        out.rule(0, 7.5);
+        out.rule(7.5);
     }
     void detail(PageWriter &out, int row) const override
     {
@@ -386,7 +376,7 @@ protected:
         middle(4, QStringLiteral("Birthday"), Birthday);
         middle(5, QStringLiteral("Anniversary"), Anniversary);
         middle(6, QStringLiteral("Language"), Language);
-        out.rule(0, 41.3 - 0.5);
+        out.rule(41.3 - 0.5);
     }
     void pageFooter(PageWriter &) const override { }
 
@@ -458,33 +448,31 @@ public:
         const Column status{QStringLiteral("Status"), 0, Status, 0};
         const Column message{QStringLiteral("Message"), 0, Text, 0};
         QVector<double> at;
-        int breakField = Project;
         double detailHeight = 15.3;
         switch (m_layout) {
             case Layout::MessagesByName:
                 m_columns = {sent, project, nickname, status, message};
                 at = {4.2, 45.0, 80.2, 102.4, 122.0};
                 m_box = QSizeF(74.1, 10.1);
-                breakField = Name;
+                m_breakField = Name;
                 detailHeight = 11.1;
                 break;
             case Layout::MessagesByGroup:
                 m_columns = {sent, project, name, phone, nickname, status, message};
                 at = {5.3, 37.8, 61.6, 84.4, 105.3, 121.7, 132.6};
                 m_box = QSizeF(64.6, 14.0);
-                breakField = Group;
+                m_breakField = Group;
                 break;
             default:
                 m_columns = {sent, project, name, phone, nickname, group, status, message};
                 at = {5.3, 37.8, 61.6, 84.4, 105.3, 121.4, 137.6, 151.1};
                 m_box = QSizeF(44.7, 14.0);
-                breakField = m_layout == Layout::MessagesByFestive ? Festive : Project;
+                m_breakField = m_layout == Layout::MessagesByFestive ? Festive : Project;
                 break;
         }
         for (int i = 0; i < m_columns.size(); ++i)
             m_columns[i].titleAt = m_columns[i].at = at.at(i);
-        m_breakField = breakField;
-        paginate({13.0, 4.0, titlesOnly() ? 7.6 : 12.6, detailHeight}, breakField, true);
+        paginate({13.0, 4.0, titlesOnly() ? 7.6 : 12.6, detailHeight}, m_breakField, true);
     }
 
 protected:

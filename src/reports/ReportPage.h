@@ -5,8 +5,6 @@
 #include <QString>
 #include <QVector>
 
-#include <functional>
-
 // A report laid out: pages of positioned items in millimetres. The preview and the
 // printer or PDF draw the same items, so what the tests read off the model is what
 // is printed.

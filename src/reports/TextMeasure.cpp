@@ -1,6 +1,6 @@
 #include "reports/TextMeasure.h"
 
-#include <QRegularExpression>
+#include <QFontMetricsF>
 
 namespace Reports {
 

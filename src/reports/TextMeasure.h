@@ -2,7 +2,6 @@
 
 #include "reports/ReportPage.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QStringList>
 
