@@ -14,7 +14,8 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     const QStringList args = app.arguments();
     const QString mode = args.value(3);
-    if (args.size() != 4 || (mode != QStringLiteral("--replace") && mode != QStringLiteral("--add"))) {
+    const bool replace = mode == QStringLiteral("--replace");
+    if (args.size() != 4 || (!replace && mode != QStringLiteral("--add"))) {
         err << "usage: brivora-import <database> <workbook> --replace|--add\n";
         return 2;
     }
@@ -27,9 +28,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         out << "read " << sheet.rows().recordCount() << " rows from " << args.at(2) << '\n';
-        const int stored = sheet.importInto(database, mode == QStringLiteral("--replace"));
-        out << "stored " << stored << " profiles"
-            << (mode == QStringLiteral("--replace") ? " in place of the old ones" : "") << '\n';
+        const int stored = sheet.importInto(database, replace);
+        out << "stored " << stored << " profiles" << (replace ? " in place of the old ones" : "") << '\n';
     } catch (const BrivoraError &error) {
         err << "brivora-import: " << withFullStop(error.text()) << '\n';
         return 1;

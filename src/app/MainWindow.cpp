@@ -95,8 +95,13 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
-    frm_import = new ImportWindow(m_dm, m_dialogs, this);
-    connect(profileTab->suiButton2, &QPushButton::clicked, frm_import, &ImportWindow::showCentred);
+    connect(profileTab->suiButton2, &QPushButton::clicked, this, [this] {
+        guarded(m_dialogs, [this] {
+            if (!frm_import)
+                frm_import = new ImportWindow(m_dm, m_dialogs, this);
+            frm_import->showCentred();
+        });
+    });
     connect(announcementTab->BitBtn10, &QPushButton::clicked, this, &MainWindow::BitBtn10Click);
     connect(announcementTab->BitBtn11, &QPushButton::clicked, this, &MainWindow::BitBtn11Click);
     connect(announcementTab->BitBtn12, &QPushButton::clicked, this, &MainWindow::BitBtn12Click);

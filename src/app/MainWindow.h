@@ -105,8 +105,9 @@ public:
     TransactionLogTab *transactionLogTab;
     PreferenceTab *preferenceTab;
     ComLed *ComLed1;
-    // "Import Profile": made once and kept, so it shows the last workbook again.
-    ImportWindow *frm_import;
+    // "Import Profile": made at its first use, not at start (its folder views read the
+    // disk), and kept, so it shows the last workbook again.
+    ImportWindow *frm_import = nullptr;
     QTimer Timer1;
     QTimer Timer2;
     // Closing the window only hides it; the tray icon brings it back or ends the program.

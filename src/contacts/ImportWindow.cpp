@@ -10,9 +10,7 @@
 
 #include <QDir>
 #include <QFileSystemModel>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -126,7 +124,7 @@ void ImportWindow::BitBtn2Click()
         return;
     m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
     // The profile list shows what was stored at once.
-    m_dm.q_profile.repoint(QStringLiteral("select * from profile"));
+    m_dm.q_profile.refresh();
     m_dialogs.information(QStringLiteral("Brivora"), QString::fromLatin1(CompletedText));
     accept();
 }

@@ -1,6 +1,7 @@
 #include "contacts/ProfileImport.h"
 
 #include "base/Errors.h"
+#include "contacts/ProfileStore.h"
 
 #include <QFile>
 #include <QLocale>
@@ -47,8 +48,10 @@ QString plainNumber(double number)
 QString dateText(const WorkbookCell &cell)
 {
     // The form the profile editor and the greetings match on, whatever the locale.
-    return cell.moment.toString(cell.kind == WorkbookCell::Kind::DateTime ? QStringLiteral("dd/MM/yyyy HH:mm:ss")
-                                                                          : QStringLiteral("dd/MM/yyyy"));
+    const QString date = ProfileStore::dateText(cell.moment.date());
+    if (cell.kind != WorkbookCell::Kind::DateTime)
+        return date;
+    return date + QLatin1Char(' ') + cell.moment.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 QString anyText(const WorkbookCell &cell)
@@ -126,12 +129,12 @@ ProfileSheet::ProfileSheet()
 std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path)
 {
     m_shownOk = false;
-    // A file that is no workbook at all cannot be connected to; one whose sheet is not as
-    // the import needs it cannot be read.
-    const bool opens = workbookFormat(path) != WorkbookFormat::None;
     try {
         store(readSheet1(path));
     } catch (const BrivoraError &error) {
+        // A file that is no workbook at all cannot be connected to; one whose sheet is not
+        // as the import needs it cannot be read.
+        const bool opens = workbookFormat(path) != WorkbookFormat::None;
         return Failure{QString::fromLatin1(opens ? ReadText : ConnectText).arg(path), error.text()};
     }
     m_shownOk = true;
@@ -144,7 +147,7 @@ void ProfileSheet::store(const WorkbookRows &rows)
         throw BrivoraError(QStringLiteral("The sheet \"Sheet1\" is empty: its first row must name the columns"));
     const QStringList names = columnNames(rows.first());
     // Each column of a profile by its position in the sheet, checked before anything is kept.
-    QHash<int, Kind> kinds;
+    QList<Kind> kinds(names.size(), Kind::Text);
     for (const SheetColumn &column : ProfileColumns) {
         const auto found = std::find_if(names.begin(), names.end(), [&](const QString &name) {
             return name.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0;
@@ -152,16 +155,18 @@ void ProfileSheet::store(const WorkbookRows &rows)
         if (found == names.end())
             throw BrivoraError(
                 QStringLiteral("The sheet \"Sheet1\" has no column named %1").arg(QLatin1String(column.name)));
-        kinds.insert(static_cast<int>(found - names.begin()), column.kind);
+        kinds[found - names.begin()] = column.kind;
     }
     QList<QStringList> texts;
     texts.reserve(rows.size() - 1);
     for (int row = 1; row < rows.size(); ++row) {
+        static const WorkbookCell empty;
+        const QList<WorkbookCell> &cells = rows.at(row);
         QStringList line;
         line.reserve(names.size());
         for (int column = 0; column < names.size(); ++column) {
-            const WorkbookCell &cell = rows.at(row).value(column);
-            line << cellText(cell, kinds.value(column, Kind::Text), names.at(column), row + 1);
+            const WorkbookCell &cell = column < cells.size() ? cells.at(column) : empty;
+            line << cellText(cell, kinds.at(column), names.at(column), row + 1);
         }
         texts << line;
     }

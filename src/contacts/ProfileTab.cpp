@@ -1,14 +1,13 @@
 #include "contacts/ProfileTab.h"
 
-#include "base/Dialogs.h"
-#include "contacts/CsvExport.h"
-
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
 #include "app/Named.h"
+#include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "contacts/BalloonTip.h"
+#include "contacts/CsvExport.h"
 #include "contacts/FormControls.h"
 #include "data/DataModule.h"
 

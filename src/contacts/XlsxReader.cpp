@@ -199,6 +199,31 @@ QList<bool> dateStyles(Package &package, const QString &part)
     return result;
 }
 
+WorkbookCell textCell(QString text)
+{
+    WorkbookCell cell;
+    cell.kind = WorkbookCell::Kind::Text;
+    cell.text = std::move(text);
+    return cell;
+}
+
+WorkbookCell numberCell(double number)
+{
+    WorkbookCell cell;
+    cell.kind = WorkbookCell::Kind::Number;
+    cell.number = number;
+    return cell;
+}
+
+// A moment is a date alone when it falls at midnight.
+WorkbookCell momentCell(QDate date, QTime time)
+{
+    WorkbookCell cell;
+    cell.kind = time.msecsSinceStartOfDay() == 0 ? WorkbookCell::Kind::Date : WorkbookCell::Kind::DateTime;
+    cell.moment = QDateTime(date, time);
+    return cell;
+}
+
 // Excel counts days from 0 January 1900 and holds 1900 for a leap year: serial 60 is
 // 29 February 1900, which never was, so from 1 March 1900 on the count is one day ahead.
 // The 1904 date system counts from 1 January 1904. A number beyond the years Excel shows
@@ -220,10 +245,7 @@ std::optional<WorkbookCell> dateCell(double serial, bool date1904)
         date = QDate(1904, 1, 1).addDays(days);
     else
         date = QDate(1899, 12, days < 60 ? 31 : 30).addDays(days);
-    WorkbookCell cell;
-    cell.kind = ms == 0 ? WorkbookCell::Kind::Date : WorkbookCell::Kind::DateTime;
-    cell.moment = QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
-    return cell;
+    return momentCell(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
 struct Tables {
@@ -231,22 +253,6 @@ struct Tables {
     QList<bool> dateStyles;
     bool date1904 = false;
 };
-
-WorkbookCell textCell(QString text)
-{
-    WorkbookCell cell;
-    cell.kind = WorkbookCell::Kind::Text;
-    cell.text = std::move(text);
-    return cell;
-}
-
-WorkbookCell numberCell(double number)
-{
-    WorkbookCell cell;
-    cell.kind = WorkbookCell::Kind::Number;
-    cell.number = number;
-    return cell;
-}
 
 // "C5" for row 5, column 3.
 QString cellName(int row, int column)
@@ -296,10 +302,7 @@ WorkbookCell readCell(QXmlStreamReader &xml, const QXmlStreamAttributes &attribu
         const QDateTime moment = QDateTime::fromString(*value, Qt::ISODateWithMs);
         if (!moment.isValid())
             return refuse(QStringLiteral("holds no date: %1").arg(*value));
-        WorkbookCell cell;
-        cell.kind = moment.time().msecsSinceStartOfDay() == 0 ? WorkbookCell::Kind::Date : WorkbookCell::Kind::DateTime;
-        cell.moment = QDateTime(moment.date(), moment.time());
-        return cell;
+        return momentCell(moment.date(), moment.time());
     }
     bool ok = false;
     const double number = value->toDouble(&ok);
