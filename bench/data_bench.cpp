@@ -6,7 +6,6 @@
 #include "data/DataModule.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>

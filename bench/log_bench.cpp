@@ -3,13 +3,11 @@
 // "FAIL" rows among 1 000 000 recipient rows.
 #include "base/Clock.h"
 #include "BenchSupport.h"
-#include "data/Database.h"
 #include "data/DataModule.h"
 #include "reports/TransactionLogTab.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>

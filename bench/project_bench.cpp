@@ -12,7 +12,6 @@
 #include "support/SendBench.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>

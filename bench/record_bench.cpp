@@ -8,7 +8,6 @@
 #include "data/Database.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 

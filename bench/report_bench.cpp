@@ -8,7 +8,6 @@
 #include "reports/PageDrawing.h"
 #include "reports/ReportLayouts.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTemporaryDir>

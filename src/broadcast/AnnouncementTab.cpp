@@ -279,9 +279,6 @@ void AnnouncementTab::BitBtn6Click()
     if (!m_projects.schedule(Edit12->text(), DateTimePicker5->date(), DateTimePicker6->time()))
         return;
     suitempBitBtn9Click();
-    // The schedule list shows the new schedule without waiting for the window's next showing.
-    if (m_dm.q_prj_schedule.isOpen())
-        m_dm.q_prj_schedule.refresh();
 }
 
 void AnnouncementTab::suitempDBGrid4CellClick()

@@ -1,7 +1,6 @@
 #pragma once
 
 class DataModule;
-class Dialogs;
 struct SendServices;
 
 // "Start Broadcasting" of the failed-message queue: every "FAIL" row sent again, newest

@@ -189,6 +189,9 @@ bool ProjectStore::schedule(const QString &projectName, QDate day, QTime time)
     found.setValue(QStringLiteral("project_broadcast__date"), QDateTime(day, QTime(time.hour(), time.minute())));
     found.setValue(QStringLiteral("schedule"), QStringLiteral("YES"));
     found.post();
+    // The schedule list shows the new schedule without waiting for the window's next showing.
+    if (m_dm.q_prj_schedule.isOpen())
+        m_dm.q_prj_schedule.refresh();
     return true;
 }
 

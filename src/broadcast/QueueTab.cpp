@@ -5,10 +5,10 @@
 #include "app/Named.h"
 #include "base/Errors.h"
 #include "broadcast/FailQueue.h"
+#include "broadcast/RecipientGrid.h"
 #include "data/DataModule.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -16,14 +16,14 @@
 QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, FailQueue &queue, QWidget *parent)
     : QWidget(parent)
     , Label37(named(new QLabel(QStringLiteral("List of Broadcast Queue List (Fail Send)")), "Label37"))
-    , suiDBGrid3(named(new DatasetGrid(dm.q_pd_que,
-                                       {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
-                                        {QStringLiteral("project_name"), QStringLiteral("Project")},
-                                        {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
-                                        {QStringLiteral("name"), QStringLiteral("Name")},
-                                        {QStringLiteral("group_name"), QStringLiteral("Group")},
-                                        {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
-                                       dialogs),
+    , suiDBGrid3(named(messageGrid(dm.q_pd_que,
+                                   {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
+                                    {QStringLiteral("project_name"), QStringLiteral("Project")},
+                                    {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
+                                    {QStringLiteral("name"), QStringLiteral("Name")},
+                                    {QStringLiteral("group_name"), QStringLiteral("Group")},
+                                    {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
+                                   dialogs),
                        "suiDBGrid3"))
     , suiDBNavigator1(named(new DatasetNavigator(dm.q_pd_que, dialogs, DatasetNavigator::Delete), "suiDBNavigator1"))
     , suiButton5(named(new QPushButton(QStringLiteral("Populate FAIL")), "suiButton5"))
@@ -36,9 +36,6 @@ QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, FailQueue &queue, QWidget *
     QFont title = Label37->font();
     title.setBold(true);
     Label37->setFont(title);
-    suiDBGrid3->setHintField(QStringLiteral("msg_send"));
-    suiDBGrid3->setColumnWidth(0, 130);
-    suiDBGrid3->horizontalHeader()->setStretchLastSection(true);
     suiDBNavigator1->setGrid(suiDBGrid3);
     suiDBNavigator1->setGuard([this] { return !m_queue.refusedWhileRunning(); });
     connect(suiButton5, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton5Click(); }); });

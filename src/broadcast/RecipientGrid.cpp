@@ -4,18 +4,23 @@
 
 #include <QHeaderView>
 
-DatasetGrid *recipientGrid(Dataset &recipients, Dialogs &dialogs)
+DatasetGrid *messageGrid(Dataset &messages, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs)
 {
-    auto *grid = new DatasetGrid(recipients,
-                                 {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
-                                  {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
-                                  {QStringLiteral("name"), QStringLiteral("Name")},
-                                  {QStringLiteral("group_name"), QStringLiteral("Group")},
-                                  {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
-                                 dialogs);
+    auto *grid = new DatasetGrid(messages, std::move(columns), dialogs);
     grid->setHintField(QStringLiteral("msg_send"));
     grid->horizontalHeader()->setStretchLastSection(true);
-    // Room for a date and a time of day, as the list fills in during a broadcast.
+    // Room for a date and a time of day, as the list fills in during a send.
     grid->setColumnWidth(0, 150);
     return grid;
+}
+
+DatasetGrid *recipientGrid(Dataset &recipients, Dialogs &dialogs)
+{
+    return messageGrid(recipients,
+                       {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
+                        {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
+                        {QStringLiteral("name"), QStringLiteral("Name")},
+                        {QStringLiteral("group_name"), QStringLiteral("Group")},
+                        {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
+                       dialogs);
 }

@@ -3,7 +3,6 @@
 #include "base/Errors.h"
 #include "data/JetSql.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
 
@@ -45,6 +44,7 @@ void Dataset::open()
     m_rowIds = std::move(rowIds);
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_state = State::Browse;
+    m_dateTimeText = DateTimeText();
     Q_EMIT reset();
     Q_EMIT currentRowChanged(m_current);
 }
@@ -367,6 +367,7 @@ DateTimeText::DateTimeText()
 {
     static const QRegularExpression zone(QStringLiteral("\\s*t+"));
     m_timeFormat.remove(zone);
+    m_dateTimeFormat = m_dateFormat + QLatin1Char(' ') + m_timeFormat;
 }
 
 QString DateTimeText::operator()(const QDateTime &moment) const
@@ -375,7 +376,7 @@ QString DateTimeText::operator()(const QDateTime &moment) const
         return {};
     if (moment.time() == QTime(0, 0))
         return m_locale.toString(moment.date(), m_dateFormat);
-    return m_locale.toString(moment, m_dateFormat + QLatin1Char(' ') + m_timeFormat);
+    return m_locale.toString(moment, m_dateTimeFormat);
 }
 
 QString Dataset::displayText(int row, int column) const
@@ -385,6 +386,6 @@ QString Dataset::displayText(int row, int column) const
     if (handler != m_displayHandlers.constEnd())
         return (*handler)(value);
     if (value.typeId() == QMetaType::QDateTime)
-        return DateTimeText()(value.toDateTime());
+        return m_dateTimeText(value.toDateTime());
     return value.toString();
 }

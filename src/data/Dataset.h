@@ -28,6 +28,7 @@ private:
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
+    QString m_dateTimeFormat;
 };
 
 // A query object of the data module: an SQL text (its default, or the last one it
@@ -136,4 +137,5 @@ private:
     QVector<bool> m_dirty;
 
     QHash<QString, DisplayHandler> m_displayHandlers; // by lower-case field name
+    DateTimeText m_dateTimeText; // as the locale stood when the rows were read
 };
