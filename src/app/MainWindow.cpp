@@ -58,8 +58,13 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_records(m_dm.con)
     , m_exchange(m_comPort, m_clock)
     , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
-    , m_services{m_exchange, m_runState, m_records,
-                 m_clock,    m_dialogs,  [this] { return preferenceTab->centreNumber(); }}
+    , m_services{m_exchange,
+                 m_runState,
+                 m_records,
+                 m_clock,
+                 m_dialogs,
+                 [this] { return preferenceTab->centreNumber(); },
+                 [this] { return preferenceTab->CheckBoxAnswers->isChecked(); }}
     , m_individualSms(m_services, m_dm)
     , m_broadcastRunner(
           m_services, m_dm,
@@ -134,6 +139,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { guarded(m_dialogs, [this] { m_records.flush(); }); });
     m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
     m_runState.setDisplay(m_frmWait.get());
+    connect(&m_runState, &RunState::runEnded, this, &MainWindow::runEnded);
 }
 
 MainWindow::~MainWindow()
@@ -189,11 +195,16 @@ void MainWindow::suiURLLabel2Click()
 void MainWindow::ComLed1Click()
 {
     // Closing the port under a running send would cut its exchange in half.
-    if (m_runState.isSending()) {
-        m_dialogs.warning(QString::fromLatin1(RunState::BusyText));
+    if (m_runState.refusedWhileSending(m_dialogs))
         return;
-    }
-    guarded(m_dialogs, [this] { configureAndOpen(m_comPort, m_portSetupPrompt); });
+    guarded(m_dialogs, [this] {
+        configureAndOpen(m_comPort, m_portSetupPrompt);
+        // A port with nothing behind it would take every message without a word.
+        m_exchange.probe([this, port = m_comPort.settings().portName](bool answered) {
+            if (!answered)
+                m_dialogs.warning(QString::fromLatin1(NoModemText).arg(port));
+        });
+    });
 }
 
 void MainWindow::suitempBitBtn4Click()
@@ -208,12 +219,12 @@ void MainWindow::BitBtn10Click()
 
 void MainWindow::BitBtn11Click()
 {
-    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Birthday); });
+    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Birthday, m_dialogs); });
 }
 
 void MainWindow::BitBtn12Click()
 {
-    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Anniversary); });
+    guarded(m_dialogs, [this] { m_greetings.start(Greeting::Anniversary, m_dialogs); });
 }
 
 void MainWindow::Timer1Timer()
@@ -238,8 +249,15 @@ AutoBroadcast MainWindow::autoBroadcast(Greeting greeting) const
 void MainWindow::autoGreeting(Greeting greeting)
 {
     // In the tray (or minimised) nobody would see a box; it waits for the window.
-    const bool seen = isVisible() && !isMinimized();
-    guarded(seen ? m_dialogs : m_heldBoxes, [&] { m_greetings.start(greeting); });
+    Dialogs &boxes = isVisible() && !isMinimized() ? m_dialogs : m_heldBoxes;
+    guarded(boxes, [&] { m_greetings.start(greeting, boxes); });
+}
+
+void MainWindow::runEnded(const RunReport &report)
+{
+    // Nobody may be looking at the window: the tray tells why the run stopped.
+    if (report.end == RunReport::End::Failed && (!isVisible() || isMinimized()))
+        CiaTray1->showBalloon(report.error);
 }
 
 void MainWindow::exitProgram()
@@ -337,6 +355,8 @@ void MainWindow::loadSettings()
 
     m_dm.q_smsc.refresh();
     prefs.suiEdit1->setText(m_dm.q_smsc.text(QStringLiteral("center_number")));
+    prefs.CheckBoxAnswers->setChecked(m_dm.options.value(QString::fromLatin1(Options::AwaitAnswers))
+                                      == QStringLiteral("YES"));
 
     m_dm.q_group.first();
     prefs.suiEdit2->setText(tokens.text(QStringLiteral("var1")));

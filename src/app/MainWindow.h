@@ -46,6 +46,7 @@ class MainWindow : public QWidget {
 public:
     static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
     static constexpr auto StopAndExitText = "A broadcast is running. Stop it and exit?";
+    static constexpr auto NoModemText = "No modem answers on %1. Check the cable, the power and the port settings.";
     static constexpr auto ExitOrMinimiseText =
         "Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out.";
 
@@ -129,6 +130,7 @@ private:
     GreetingTemplates greetingTemplates(Greeting greeting) const;
     AutoBroadcast autoBroadcast(Greeting greeting) const;
     void autoGreeting(Greeting greeting);
+    void runEnded(const RunReport &report);
 
     Dialogs &m_dialogs;
     Clock &m_clock;

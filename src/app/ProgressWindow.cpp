@@ -2,15 +2,13 @@
 
 #include "base/Clock.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <cmath>
 
@@ -42,6 +40,7 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     , Label6(label(QStringLiteral("Label6"), QStringLiteral("Current SMS :"), false, this))
     , Label7(label(QStringLiteral("Label7"), QString(), true, this))
     , ProgressBar1(new QProgressBar(this))
+    , stopButton(new QPushButton(QStringLiteral("Stop"), this))
     , m_state(state)
     , m_clock(clock)
     , m_owner(owner)
@@ -58,16 +57,23 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setFixedHeight(17);
 
+    stopButton->setObjectName(QStringLiteral("stopButton"));
+    stopButton->setEnabled(false);
+    connect(stopButton, &QPushButton::clicked, this, &ProgressWindow::stopClicked);
+    connect(&m_state, &RunState::runEnded, this, [this] {
+        stopButton->setText(QStringLiteral("Stop"));
+        stopButton->setEnabled(false);
+    });
+
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
-    // The values take the rest of the width: they change while the layout has no
-    // chance to follow (the hold on showing blocks every event).
     counters->setColumnStretch(1, 1);
     const QList<QPair<QLabel *, QLabel *>> rows{{Label2, Label3}, {Label5, Label4}, {Label6, Label7}};
     for (int row = 0; row < rows.size(); ++row) {
         counters->addWidget(rows[row].first, row, 0, Qt::AlignRight);
         counters->addWidget(rows[row].second, row, 1);
     }
+    counters->addWidget(stopButton, 0, 2, rows.size(), 1, Qt::AlignRight | Qt::AlignVCenter);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -81,11 +87,11 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     connect(&Timer1, &QTimer::timeout, this, &ProgressWindow::Timer1Timer);
 }
 
-QString ProgressWindow::estimateText(int total)
+QString ProgressWindow::estimateText(int seconds)
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString minutes = locale.toString(total * 6 / 60.0, 'f', 2);
+    QString minutes = locale.toString(seconds / 60.0, 'f', 2);
     while (minutes.endsWith(locale.zeroDigit()))
         minutes.chop(locale.zeroDigit().size());
     if (minutes.endsWith(locale.decimalPoint()))
@@ -93,32 +99,28 @@ QString ProgressWindow::estimateText(int total)
     return minutes + QStringLiteral(" minutes");
 }
 
-void ProgressWindow::showProgress(bool resetBar)
+int ProgressWindow::showProgress(bool resetBar)
 {
-    // The show event, which fills the labels, comes before the window system has the
-    // window at all; the hold waits until it is on screen and painted, or the window
-    // would stay off the screen for the whole of it.
     const bool appearing = !isVisible();
     show();
     if (resetBar)
         ProgressBar1->setValue(0);
-    waitUntilOnScreen();
-    repaint();
-    if (appearing)
-        hold();
+    stopButton->setText(QStringLiteral("Stop"));
+    stopButton->setEnabled(true);
+    return appearing ? HoldMs : 0;
 }
 
-void ProgressWindow::waitUntilOnScreen()
+void ProgressWindow::holdEnded()
 {
-    // The senders' blocking waits paint nothing: unless the window system has put the
-    // window on screen by now, it would stay blank for the whole send. Meanwhile no
-    // click, timer tick or received byte is taken.
-    constexpr auto windowSystemOnly =
-        QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
-    QElapsedTimer waited;
-    waited.start();
-    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
-        QCoreApplication::processEvents(windowSystemOnly, 20);
+    if (!Timer1.isActive())
+        Timer1.start();
+}
+
+void ProgressWindow::stopClicked()
+{
+    m_state.requestStop();
+    stopButton->setText(QStringLiteral("Stopping..."));
+    stopButton->setEnabled(false);
 }
 
 void ProgressWindow::updateProgress()
@@ -128,19 +130,17 @@ void ProgressWindow::updateProgress()
     const int percent = total > 0 ? static_cast<int>(std::lround(m_state.progressCurrent * 100.0 / total)) : 0;
     ProgressBar1->setValue(qBound(0, percent, 100));
     Label7->setText(QString::number(m_state.progressCurrent));
-    repaint();
+    Label4->setText(estimateText(m_state.secondsToGo));
 }
 
 void ProgressWindow::showPause(int minutes)
 {
     Label1->setText(QStringLiteral("Broadcast Pause for %1 minutes....").arg(minutes));
-    repaint();
 }
 
 void ProgressWindow::endPause()
 {
     Label1->setText(QString::fromLatin1(ActionText));
-    repaint();
 }
 
 void ProgressWindow::showEvent(QShowEvent *event)
@@ -154,16 +154,8 @@ void ProgressWindow::FormShow()
 {
     move(m_owner.frameGeometry().center() - (frameGeometry().center() - pos()));
     Label3->setText(QString::number(m_state.progressTotal));
-    Label4->setText(estimateText(m_state.progressTotal));
+    Label4->setText(estimateText(m_state.secondsToGo));
     Label7->setText(QString::number(m_state.progressCurrent));
-}
-
-void ProgressWindow::hold()
-{
-    // The sender waits here, painting nothing, before its first message goes out.
-    m_clock.sleep(HoldMs);
-    if (!Timer1.isActive())
-        Timer1.start();
 }
 
 void ProgressWindow::Timer1Timer()

@@ -8,6 +8,7 @@
 class Clock;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // "frm_wait": the small always-on-top window every sender shows while it sends. It
 // closes itself at the first tick of its timer after the sender set the current
@@ -23,17 +24,20 @@ public:
     // Shows the counters of state; centred on owner whenever it appears.
     ProgressWindow(RunState &state, Clock &clock, QWidget &owner);
 
-    // Six seconds a message, as minutes with up to two decimals: 25 gives "2.5 minutes".
-    static QString estimateText(int total);
+    // The time still to go as minutes with up to two decimals: 150 seconds give
+    // "2.5 minutes".
+    static QString estimateText(int seconds);
 
-    void showProgress(bool resetBar) override;
+    // The window appears (or is shown again) and holds the sender for HoldMs when it
+    // has just appeared, so it is read before the first message goes out.
+    int showProgress(bool resetBar) override;
+    void holdEnded() override;
     void updateProgress() override;
     void showPause(int minutes) override;
     void endPause() override;
 
     // Runs each time the window becomes visible, not when an open one is shown again:
-    // the window is placed and its labels filled. Once it is on screen and painted the
-    // sender is held for HoldMs.
+    // the window is placed and its labels filled.
     void FormShow();
     void Timer1Timer();
 
@@ -45,14 +49,15 @@ public:
     QLabel *Label6;
     QLabel *Label7;
     QProgressBar *ProgressBar1;
+    // Stops the running send once the part going out has its records.
+    QPushButton *stopButton;
     QTimer Timer1;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void waitUntilOnScreen();
-    void hold();
+    void stopClicked();
     RunState &m_state;
     Clock &m_clock;
     QWidget &m_owner;

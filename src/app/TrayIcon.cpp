@@ -101,3 +101,10 @@ bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
     }
     return QSystemTrayIcon::eventFilter(watched, event);
 }
+
+void TrayIcon::showBalloon(const QString &text)
+{
+    m_lastBalloon = text;
+    if (trayAvailable() && supportsMessages())
+        showMessage(QStringLiteral("Brivora"), text);
+}

@@ -32,6 +32,10 @@ public:
     // Ends the program: the window closes for good and the event loop ends.
     void endProgram();
 
+    // A balloon from the icon, where the desktop shows them; the last one is kept.
+    void showBalloon(const QString &text);
+    const QString &lastBalloon() const { return m_lastBalloon; }
+
 public Q_SLOTS:
     void CiaTray1DblClick();
     void Restrore1Click();
@@ -54,4 +58,5 @@ private:
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     // Set by "Exit": the window must then close for good, or the ending is refused.
     bool m_exiting = false;
+    QString m_lastBalloon;
 };

@@ -5,26 +5,36 @@
 
 #include <functional>
 
-// Every wait and every reading of the current time goes through the clock.
-// The program runs it at scale 1; tests shrink the waits (scale 0.001 runs a
+class QTimer;
+
+// Every wait and every reading of the current time goes through the clock. Waits are
+// timers, never sleeps: the window's thread goes on with its events while one runs.
+// The program runs the clock at scale 1; tests shrink the waits (scale 0.001 runs a
 // broadcast with its real waits in milliseconds) and fix the time of day.
 class Clock {
 public:
     QDateTime now() const;
     void setFixedNow(const QDateTime &now) { m_fixedNow = now; }
 
-    void setScale(double scale) { m_scale = scale; }
+    // Shrinks every wait and time-out alike.
+    void setScale(double scale) { m_scale = m_timeoutScale = scale; }
+    // Shrinks only the time-outs: how long the program gives a modem to answer. Tests of
+    // a modem that answers keep them real while the paced waits run in milliseconds.
+    void setTimeoutScale(double scale) { m_timeoutScale = scale; }
+    double scale() const { return m_scale; }
     // A program interval in milliseconds, as the clock runs it.
     int scaled(int milliseconds) const;
 
-    // Blocking wait: nothing of the user-interface thread is processed.
-    void sleep(int milliseconds) const;
-    // Pumping wait: events (clicks, timers, received characters) are processed until
-    // the time has passed.
-    void Delay(int milliseconds) const;
+    // Starts timer as a single shot of a program interval. examinesAnswers tells the
+    // listener what kind of wait of a send it is: one during which the modem's error
+    // answers are taken as they come, or one that keeps them for later.
+    void startWait(QTimer &timer, int milliseconds, bool examinesAnswers = true) const;
+    // Starts timer as the longest time something may take to answer.
+    void startTimeout(QTimer &timer, int milliseconds) const;
 
-    // Told of every wait before it starts (tests check the order of writes and waits).
-    using WaitListener = std::function<void(int milliseconds, bool pumping)>;
+    // Told of every wait before it starts (tests check the order of writes and waits,
+    // and may hold the program at a wait until an answer has been handled).
+    using WaitListener = std::function<void(int milliseconds, bool examinesAnswers)>;
     void setWaitListener(WaitListener listener) { m_waitListener = std::move(listener); }
 
     // With TZ unset, the C library reads the zone file again for every local time the
@@ -33,13 +43,9 @@ public:
     // before any thread runs.
     static void readTimeZoneOnce();
 
-    // Milliseconds between two readings of a 32-bit tick counter, right across its wrap.
-    static quint32 ticksBetween(quint32 start, quint32 end) { return end - start; }
-
 private:
-    static quint32 tickCount();
-
     double m_scale = 1.0;
+    double m_timeoutScale = 1.0;
     QDateTime m_fixedNow;
     WaitListener m_waitListener;
 };

@@ -15,16 +15,29 @@ QString withFullStop(const QString &text)
     return text;
 }
 
+std::optional<QString> errorBoxText(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const ActionStopped &) {
+        return std::nullopt;
+    } catch (const BrivoraError &error) {
+        return withFullStop(error.text());
+    } catch (const std::exception &error) {
+        return withFullStop(QString::fromUtf8(error.what()));
+    } catch (...) {
+        return QStringLiteral("Unknown error.");
+    }
+}
+
 bool guarded(Dialogs &dialogs, const std::function<void()> &action)
 {
     try {
         action();
         return true;
-    } catch (const ActionStopped &) {
-    } catch (const BrivoraError &error) {
-        dialogs.error(withFullStop(error.text()));
-    } catch (const std::exception &error) {
-        dialogs.error(withFullStop(QString::fromUtf8(error.what())));
+    } catch (...) {
+        if (const std::optional<QString> text = errorBoxText(std::current_exception()))
+            dialogs.error(*text);
     }
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 
@@ -30,6 +31,10 @@ public:
 // The error box appends a full stop when the text's last character sorts after
 // "." in the character set: after a letter or a digit, not after ")" or "!".
 QString withFullStop(const QString &text);
+
+// What the error box shows for error, full stop included; nothing for an action
+// stopped on purpose.
+std::optional<QString> errorBoxText(const std::exception_ptr &error);
 
 // Runs one user or timer action; an error ends the action and is shown as the
 // error box captioned "Brivora". Returns false when the action failed or was stopped.

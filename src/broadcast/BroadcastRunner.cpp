@@ -17,27 +17,38 @@ void BroadcastRunner::start()
 {
     Dataset &list = m_dm.q_prj_dtl;
     const QList<Outgoing> messages = RecipientList::recipients(list);
-    // The operator may edit the name field while the run waits; the stamp belongs to
+    // The operator may edit the name field while the run goes on; the stamp belongs to
     // the project whose rows went out.
     const QString project = m_controls.projectName();
-    auto run = SendRun::begin(m_services, {Sender::Announcement, true, SendPolicy::Progress::BeforeLog},
-                              static_cast<int>(messages.size()));
-    if (!run)
-        return;
-    int sincePause = 0;
-    // The pause comes once the message counts, before it goes out.
-    RecipientList::sendInTurn(*run, list, messages, [&] {
+    SendPlan plan = RecipientList::inTurn(list, messages);
+    // Messages since the start or the last pause; a pause comes once a message counts,
+    // before it goes out, so none follows the last.
+    auto sincePause = std::make_shared<int>(0);
+    plan.pauseFirst = [this, sincePause]() -> std::optional<int> {
         const int every = m_controls.pauseEvery();
-        if (every != 0 && sincePause >= every) {
-            run->pause(m_controls.pauseMinutes());
-            sincePause = 0;
+        std::optional<int> minutes;
+        if (every != 0 && *sincePause >= every) {
+            minutes = m_controls.pauseMinutes();
+            *sincePause = 0;
         }
-        ++sincePause;
-    });
-    stamp(project);
-    m_controls.clear();
-    list.close();
-    run->finish();
+        ++*sincePause;
+        return minutes;
+    };
+    plan.pausesAhead = [this, sincePause, total = plan.total](int index) {
+        const int every = m_controls.pauseEvery();
+        const int left = total - index;
+        const int firstPause = std::max(0, every - *sincePause);
+        if (every <= 0 || firstPause >= left)
+            return 0;
+        return (1 + (left - 1 - firstPause) / every) * m_controls.pauseMinutes() * 60;
+    };
+    plan.completed = [this, project, &list] {
+        stamp(project);
+        m_controls.clear();
+        list.close();
+        m_services.runState.finishProgress();
+    };
+    SendRun::start(m_services, {Sender::Announcement, true, SendPolicy::Progress::BeforeLog}, std::move(plan));
 }
 
 void BroadcastRunner::stamp(const QString &project)

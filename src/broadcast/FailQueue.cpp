@@ -5,8 +5,6 @@
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 
-#include <QScopeGuard>
-
 FailQueue::FailQueue(SendServices &services, DataModule &dm)
     : m_services(services)
     , m_dm(dm)
@@ -15,9 +13,11 @@ FailQueue::FailQueue(SendServices &services, DataModule &dm)
 
 bool FailQueue::refusedWhileRunning() const
 {
-    if (m_running)
+    // The warning is modal: the re-send may well have ended by the time it is closed.
+    const bool refused = m_running;
+    if (refused)
         m_services.dialogs.warning(QString::fromLatin1(RunState::BusyText));
-    return m_running;
+    return refused;
 }
 
 void FailQueue::start()
@@ -26,13 +26,9 @@ void FailQueue::start()
         return;
     Dataset &queue = m_dm.q_pd_que;
     queue.refresh();
-    const QList<Outgoing> messages = RecipientList::recipients(queue);
-    auto run = SendRun::begin(m_services, {Sender::FailQueue, true, SendPolicy::Progress::BeforeLog},
-                              static_cast<int>(messages.size()));
-    if (!run)
-        return;
-    m_running = true;
-    const auto done = qScopeGuard([this] { m_running = false; });
-    RecipientList::sendInTurn(*run, queue, messages);
-    run->finish();
+    SendPlan plan = RecipientList::inTurn(queue, RecipientList::recipients(queue));
+    plan.completed = [this] { m_services.runState.finishProgress(); };
+    plan.ended = [this](const RunReport &) { m_running = false; };
+    m_running = SendRun::start(m_services, {Sender::FailQueue, true, SendPolicy::Progress::BeforeLog}, std::move(plan))
+        != nullptr;
 }

@@ -29,7 +29,7 @@ void FailureMarker::markCurrentRow()
             return;
         m_markedRow = m_runState.currentDetailId;
         m_markedPart = m_exchange.partsWritten();
-        m_records.markFailed(m_runState.currentDetailId.toLongLong(), m_clock.now());
+        m_records.markFailed([id = m_runState.currentDetailId.toLongLong()] { return id; }, m_clock.now());
         // A running send stops with the database's refusal before its next part; with
         // none running, the operator learns of it now. The mark is kept either way.
         if (!m_runState.isSending())

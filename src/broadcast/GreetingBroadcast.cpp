@@ -28,28 +28,48 @@ QString GreetingBroadcast::recipientsSql(Greeting greeting, QDate today)
     return QStringLiteral("select * from profile where aniversary like %1 and maritial_status = \"MARRIED\"").arg(day);
 }
 
-void GreetingBroadcast::start(Greeting greeting)
+void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
 {
+    // The list the running greeting was started from is not re-pointed under it.
+    if (m_services.runState.refusedWhileSending(m_services.dialogs))
+        return;
     Dataset &contacts = greeting == Greeting::Birthday ? m_dm.q_prof_birthday : m_dm.q_prof_anniversary;
     contacts.repoint(recipientsSql(greeting, m_services.clock.now().date()));
+    struct Contact {
+        MessageRecord record;
+        ContactFields fields;
+    };
+    QList<Contact> today;
+    today.reserve(contacts.recordCount());
+    for (int row = 0; row < contacts.recordCount(); ++row) {
+        contacts.setCurrentRow(row);
+        Contact contact; // no row of its own yet: each SMS adds one
+        contact.record.projectName = projectName(greeting);
+        contact.record.mobileNumber = contacts.text(QStringLiteral("mobile_number"));
+        contact.record.name = contacts.text(QStringLiteral("name"));
+        contact.record.nickname = contacts.text(QStringLiteral("nickname"));
+        contact.record.groupName = contacts.text(QStringLiteral("group_name"));
+        contact.fields = ContactFields::of(contacts);
+        today << contact;
+    }
+
+    SendPlan plan;
+    plan.total = static_cast<int>(today.size());
+    // Each contact is greeted with the templates as they stand on screen at its turn,
+    // and the tokens as they are stored then.
+    plan.message = [this, greeting, today](int index) {
+        const GreetingTemplates templates = m_templates(greeting);
+        Outgoing message;
+        message.record = today.at(index).record;
+        message.record.message = Personalise(today.at(index).fields, templates.malay, templates.english,
+                                             ReplacementTokens::read(m_dm.q_text_replacement));
+        return message;
+    };
+    plan.completed = [this] { m_services.runState.finishProgress(); };
+    plan.boxes = &boxes;
     // The anniversary greeting shows its progress as each row is written, the birthday
     // greeting once the SMS is logged.
     const auto progress =
         greeting == Greeting::Birthday ? SendPolicy::Progress::AfterLog : SendPolicy::Progress::BeforeRecord;
-    auto run = SendRun::begin(m_services, {Sender::Greeting, true, progress}, contacts.recordCount());
-    if (!run)
-        return;
-    for (int row = 0; row < contacts.recordCount(); ++row) {
-        contacts.setCurrentRow(row);
-        const GreetingTemplates templates = m_templates(greeting);
-        Outgoing message; // no row of its own yet: each SMS adds one
-        message.record.projectName = projectName(greeting);
-        message.record.mobileNumber = contacts.text(QStringLiteral("mobile_number"));
-        message.record.name = contacts.text(QStringLiteral("name"));
-        message.record.nickname = contacts.text(QStringLiteral("nickname"));
-        message.record.groupName = contacts.text(QStringLiteral("group_name"));
-        message.record.message = Personalise(contacts, templates.malay, templates.english, m_dm.q_text_replacement);
-        run->send(message);
-    }
-    run->finish();
+    SendRun::start(m_services, {Sender::Greeting, true, progress}, std::move(plan));
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 class DataModule;
+class Dialogs;
 struct SendServices;
 
 enum class Greeting { Birthday, Anniversary };
@@ -23,7 +24,9 @@ public:
     // templates gives the pair as it stands on screen when each contact is greeted.
     GreetingBroadcast(SendServices &services, DataModule &dm, std::function<GreetingTemplates(Greeting)> templates);
 
-    void start(Greeting greeting);
+    // The contacts are those of today as the greeting starts; its error box goes to
+    // boxes (the main window's, or held while the window is in the tray).
+    void start(Greeting greeting, Dialogs &boxes);
 
     static QString projectName(Greeting greeting);
     // The statement that selects the contacts to greet on that day.

@@ -18,8 +18,8 @@ GreetingTimer::GreetingTimer(RunState &runState, const Clock &clock, Settings se
 
 void GreetingTimer::Timer1Timer()
 {
-    // A greeting's pumping waits let later ticks in: the tick that started it looks at
-    // the minutes they cover once it is done.
+    // A box a greeting shows as it starts (an error, a busy warning) lets later ticks in:
+    // the tick that started it looks at the minutes they cover once it is done.
     if (m_ticking)
         return;
     m_ticking = true;

@@ -20,8 +20,8 @@ struct AutoBroadcast {
 };
 
 // The one-minute timer's work: each greeting whose "Auto Broadcast at" minute came since
-// the previous tick goes out, the birthday first. A tick that comes late (a blocking
-// wait held it up) still finds the minute it missed; a greeting whose minute comes while
+// the previous tick goes out, the birthday first. A tick that comes late (a busy
+// machine, a suspended one) still finds the minute it missed; a greeting whose minute comes while
 // another send runs goes out as soon as that send ends; and a greeting goes out at most
 // once for one minute of one day.
 class GreetingTimer : public QObject {

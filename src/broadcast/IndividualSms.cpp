@@ -11,9 +11,6 @@ IndividualSms::IndividualSms(SendServices &services, DataModule &dm)
 
 void IndividualSms::send(const QString &text)
 {
-    auto run = SendRun::begin(m_services, {Sender::Individual, true, SendPolicy::Progress::Never, 1}, 1);
-    if (!run)
-        return;
     // The recipient is the profile selected when the button was clicked; an empty list
     // sends to nobody's number.
     const Dataset &profile = m_dm.q_profile;
@@ -24,6 +21,9 @@ void IndividualSms::send(const QString &text)
     message.record.nickname = profile.text(QStringLiteral("nickname"));
     message.record.groupName = profile.text(QStringLiteral("group_name"));
     message.record.message = text;
-    run->send(message);
-    run->finish();
+    SendPlan plan;
+    plan.total = 1;
+    plan.message = [message](int) { return message; };
+    plan.completed = [this] { m_services.runState.finishProgress(); };
+    SendRun::start(m_services, {Sender::Individual, true, SendPolicy::Progress::Never, 1}, std::move(plan));
 }

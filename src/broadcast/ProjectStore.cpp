@@ -168,8 +168,9 @@ void ProjectStore::addRecipients(const AnnouncementProject &project, const QStri
         insert.bindValue(2, contacts.text(QStringLiteral("name")));
         insert.bindValue(3, contacts.text(QStringLiteral("nickname")));
         insert.bindValue(4, contacts.text(QStringLiteral("group_name")));
-        insert.bindValue(
-            5, Database::storedText(Personalise(contacts, project.malayTemplate, project.englishTemplate, tokens)));
+        insert.bindValue(5,
+                         Database::storedText(Personalise(ContactFields::of(contacts), project.malayTemplate,
+                                                          project.englishTemplate, tokens)));
         insert.bindValue(6, festive);
         Database::execute(insert);
     }

@@ -1,15 +1,14 @@
 #include "broadcast/RecipientList.h"
 
 #include "base/Errors.h"
-#include "broadcast/SendRun.h"
 #include "data/Dataset.h"
 
 namespace {
 
 void show(Dataset &list, int row, qint64 detailId, bool reread)
 {
-    // What the pumping waits let the operator do may have closed or reloaded the list;
-    // then there is nothing of this run left to show.
+    // The operator may have closed or reloaded the list while the run went on; then
+    // there is nothing of this run left to show.
     if (!list.isOpen() || row >= list.recordCount()
         || list.valueAt(row, list.fieldIndex(QStringLiteral("id"))).toLongLong() != detailId)
         return;
@@ -47,13 +46,12 @@ QList<Outgoing> RecipientList::recipients(const Dataset &list)
     return messages;
 }
 
-void RecipientList::sendInTurn(SendRun &run, Dataset &list, const QList<Outgoing> &messages,
-                               const std::function<void()> &beforeParts)
+SendPlan RecipientList::inTurn(Dataset &list, const QList<Outgoing> &messages)
 {
-    for (int row = 0; row < messages.size(); ++row) {
-        const Outgoing &message = messages.at(row);
-        show(list, row, message.detailId, false);
-        run.send(message, beforeParts);
-        show(list, row, message.detailId, true);
-    }
+    SendPlan plan;
+    plan.total = static_cast<int>(messages.size());
+    plan.message = [messages](int index) { return messages.at(index); };
+    plan.starting = [&list, messages](int index) { show(list, index, messages.at(index).detailId, false); };
+    plan.sent = [&list, messages](int index) { show(list, index, messages.at(index).detailId, true); };
+    return plan;
 }

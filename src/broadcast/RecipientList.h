@@ -1,12 +1,10 @@
 #pragma once
 
+#include "broadcast/SendRun.h"
+
 #include <QList>
 
-#include <functional>
-
 class Dataset;
-class SendRun;
-struct Outgoing;
 
 // A loaded recipient list (project_detail rows on screen) as a runner sends it.
 namespace RecipientList {
@@ -18,10 +16,8 @@ inline constexpr auto ClosedListText = "Cannot perform this operation on a close
 // with ClosedListText before anything is sent or shown.
 QList<Outgoing> recipients(const Dataset &list);
 
-// Sends the messages in turn; the list on screen follows the row being sent, and each
-// row is read again once marked, so its "Send Date" fills in. beforeParts as in
-// SendRun::send, for each message.
-void sendInTurn(SendRun &run, Dataset &list, const QList<Outgoing> &messages,
-                const std::function<void()> &beforeParts = {});
+// A run's plan that sends the messages in turn; the list on screen follows the row being
+// sent, and each row is read again once marked, so its "Send Date" fills in.
+SendPlan inTurn(Dataset &list, const QList<Outgoing> &messages);
 
 } // namespace RecipientList

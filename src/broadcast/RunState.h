@@ -1,6 +1,10 @@
 #pragma once
 
+#include "base/Dialogs.h"
+#include "modem/AtExchange.h"
+
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -13,21 +17,38 @@ class ProgressDisplay {
 public:
     virtual ~ProgressDisplay() = default;
     // Shows the window (running its showing steps when it becomes visible); the
-    // runners also set the bar to 0.
-    virtual void showProgress(bool resetBar) = 0;
-    // Bar := rounded current * 100 / total, current shown.
+    // runners also set the bar to 0. Returns how long, in program milliseconds, the
+    // sender holds before its first message: the window has just appeared and is read.
+    virtual int showProgress(bool resetBar) = 0;
+    // The hold is over and the first message goes out.
+    virtual void holdEnded() = 0;
+    // Bar := rounded current * 100 / total, current and the time still to go shown.
     virtual void updateProgress() = 0;
     virtual void showPause(int minutes) = 0;
     virtual void endPause() = 0;
 };
 
+// What one run did, told as it ends.
+struct RunReport {
+    enum class End { Completed, Stopped, Failed };
+    Sender sender = Sender::Individual;
+    End end = End::Completed;
+    int total = 0; // messages the run was started with
+    int messagesSent = 0; // messages whose every part went to the modem
+    int partsWritten = 0; // SMS written to the modem
+    int partsRefused = 0; // SMS the modem refused or did not confirm
+    QString error; // the error box's text, for a run that failed
+};
+
 // The program-wide run state that the main window owns: the progress counters, the
 // current detail id the receive handler marks, and the one-send-at-a-time guard.
-class RunState {
+class RunState : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr auto BusyText = "A broadcast is already running. Please wait until it has finished.";
 
-    // Held by a sender for the whole of its run.
+    // Held by a run for its whole life.
     class SendLock {
     public:
         explicit SendLock(RunState &state)
@@ -54,20 +75,39 @@ public:
 
     void setDisplay(ProgressDisplay *display) { m_display = display; }
 
-    // Empty while another send runs: the caller then warns with BusyText and sends nothing.
-    std::optional<SendLock> tryBeginSend()
+    // Empty while another send runs: the caller then warns with BusyText and sends
+    // nothing. onStop is called when the operator asks the run to stop.
+    std::optional<SendLock> tryBeginSend(std::function<void()> onStop = {})
     {
         if (m_sending)
             return std::nullopt;
+        m_onStop = std::move(onStop);
         return std::optional<SendLock>(std::in_place, *this);
     }
     bool isSending() const { return m_sending; }
+    // For actions that would change what a running send walks: true, after the busy
+    // warning, while one runs.
+    bool refusedWhileSending(Dialogs &dialogs) const
+    {
+        // The warning is modal: the send may well have ended by the time it is closed.
+        const bool refused = m_sending;
+        if (refused)
+            dialogs.warning(QString::fromLatin1(BusyText));
+        return refused;
+    }
 
-    // Asks the running send to stop at its next part boundary.
-    void requestStop() { m_stopRequested = m_sending; }
+    // Asks the running send to stop once the part going out has its records.
+    void requestStop()
+    {
+        if (!m_sending || m_stopRequested)
+            return;
+        m_stopRequested = true;
+        if (m_onStop)
+            m_onStop();
+    }
     bool stopRequested() const { return m_stopRequested; }
-    // Runs step once no send runs: now, or as the running one ends. It runs while a
-    // send unwinds, so it must not throw; it may post work for later.
+    // Runs step once no send runs: now, or as the running one ends. It runs while the
+    // run ends, so it must not throw; it may post work for later.
     void whenIdle(std::function<void()> step)
     {
         if (m_sending)
@@ -78,15 +118,21 @@ public:
 
     int progressTotal = 0;
     int progressCurrent = 0;
+    // The time the run still needs, in seconds, as the progress window shows it.
+    int secondsToGo = 0;
     QString currentDetailId;
 
-    // Start: counters set, window shown.
-    void startProgress(int total, int current, bool resetBar)
+    // Start: counters set, window shown; the hold before the first message.
+    int startProgress(int total, int current, bool resetBar)
     {
         progressTotal = total;
         progressCurrent = current;
+        return m_display ? m_display->showProgress(resetBar) : 0;
+    }
+    void holdEnded()
+    {
         if (m_display)
-            m_display->showProgress(resetBar);
+            m_display->holdEnded();
     }
     void updateProgress()
     {
@@ -107,11 +153,18 @@ public:
     void finishProgress() { progressCurrent = 0; }
     ProgressDisplay *display() const { return m_display; }
 
+    void tellRunEnded(const RunReport &report) { Q_EMIT runEnded(report); }
+
+Q_SIGNALS:
+    // A run has ended, its end steps done; the send lock is still held.
+    void runEnded(const RunReport &report);
+
 private:
     void sendEnded()
     {
         m_sending = false;
         m_stopRequested = false;
+        m_onStop = {};
         const QList<std::function<void()>> steps = std::exchange(m_idleSteps, {});
         for (const auto &step : steps)
             step();
@@ -120,5 +173,6 @@ private:
     ProgressDisplay *m_display = nullptr;
     bool m_sending = false;
     bool m_stopRequested = false;
+    std::function<void()> m_onStop;
     QList<std::function<void()>> m_idleSteps;
 };

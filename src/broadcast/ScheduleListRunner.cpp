@@ -12,13 +12,9 @@ ScheduleListRunner::ScheduleListRunner(SendServices &services, DataModule &dm)
 
 void ScheduleListRunner::start()
 {
-    Dataset &list = m_dm.q_prj_dtl_schedule;
-    const QList<Outgoing> messages = RecipientList::recipients(list);
-    auto run = SendRun::begin(m_services, {Sender::ScheduleList, true, SendPolicy::Progress::AfterLog},
-                              static_cast<int>(messages.size()));
-    if (!run)
-        return;
-    RecipientList::sendInTurn(*run, list, messages);
+    const QList<Outgoing> messages = RecipientList::recipients(m_dm.q_prj_dtl_schedule);
+    SendPlan plan = RecipientList::inTurn(m_dm.q_prj_dtl_schedule, messages);
     // The progress window closes itself, as after any run.
-    run->finish();
+    plan.completed = [this] { m_services.runState.finishProgress(); };
+    SendRun::start(m_services, {Sender::ScheduleList, true, SendPolicy::Progress::AfterLog}, std::move(plan));
 }

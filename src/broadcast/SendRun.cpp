@@ -6,88 +6,237 @@
 #include "broadcast/Records.h"
 #include "compose/MessageSplit.h"
 
-std::optional<SendRun> SendRun::begin(SendServices &services, const SendPolicy &policy, int total)
+SendRun *SendRun::start(SendServices &services, const SendPolicy &policy, SendPlan plan)
 {
-    auto lock = services.runState.tryBeginSend();
+    auto stop = std::make_shared<std::function<void()>>();
+    auto lock = services.runState.tryBeginSend([stop] {
+        if (*stop)
+            (*stop)();
+    });
     if (!lock) {
         services.dialogs.warning(QString::fromLatin1(RunState::BusyText));
-        return std::nullopt;
+        return nullptr;
     }
     // Records an earlier send could not write come first; while the database still
     // refuses them, nothing more goes out.
     services.records.flush();
-    services.runState.startProgress(total, policy.startCurrent, policy.startCurrent == 0);
-    return SendRun(services, policy, std::move(*lock));
+    auto *run = new SendRun(services, policy, std::move(plan), std::move(*lock));
+    *stop = [run] { run->stopAsked(); };
+    return run;
 }
 
-SendRun::SendRun(SendServices &services, const SendPolicy &policy, RunState::SendLock lock)
-    : m_services(&services)
+SendRun::SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan, RunState::SendLock lock)
+    : m_services(services)
     , m_policy(policy)
+    , m_plan(std::move(plan))
     , m_lock(std::move(lock))
 {
-}
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &SendRun::waitEnded);
+    m_report.sender = policy.sender;
+    m_report.total = m_plan.total;
+    m_partsWrittenBefore = services.exchange.partsWritten();
+    const bool awaitAnswers = services.awaitAnswers && services.awaitAnswers();
+    services.exchange.setPace(awaitAnswers ? Pace::Answers : Pace::Fixed);
 
-void SendRun::send(const Outgoing &message, const std::function<void()> &beforeParts)
-{
-    if (m_policy.startCurrent == 0)
-        ++m_services->runState.progressCurrent;
-    if (beforeParts)
-        beforeParts();
-    const QStringList parts =
-        m_policy.split ? splitIntoParts(message.record.message) : QStringList{message.record.message};
-    for (int index = 0; index < parts.size(); ++index)
-        sendPart(message, parts.at(index), index, static_cast<int>(parts.size()));
-}
-
-void SendRun::sendPart(const Outgoing &message, const QString &text, int index, int count)
-{
-    SendServices &services = *m_services;
-    if (services.runState.stopRequested())
-        throw ActionStopped();
-
-    MessageRecord part = message.record;
-    part.message = text;
-    part.status = QStringLiteral("SEND");
-    services.exchange.sendOnePart(services.centreNumber(), part.mobileNumber, text,
-                                  waitsFor(m_policy.sender, index, count), [&] {
-                                      if (m_policy.progress == SendPolicy::Progress::BeforeRecord)
-                                          services.runState.updateProgress();
-                                      record(message, part, index);
-                                  });
-
-    if (m_policy.progress == SendPolicy::Progress::BeforeLog)
-        services.runState.updateProgress();
-    part.sent = services.clock.now();
-    services.records.appendLog(part);
-    if (m_policy.progress == SendPolicy::Progress::AfterLog)
-        services.runState.updateProgress();
-    // The SMS has its records, or they wait for the database: then nothing more goes out.
-    services.records.flush();
-}
-
-void SendRun::record(const Outgoing &message, MessageRecord &part, int index)
-{
-    SendServices &services = *m_services;
-    part.sent = services.clock.now();
     RunState &runState = services.runState;
-    if (message.detailId == 0) {
-        // Until the new row is stored, an error answer has no row of this part to mark.
-        runState.currentDetailId.clear();
-        services.records.appendDetail(part, [&runState](qint64 id) { runState.currentDetailId = QString::number(id); });
-    } else if (index == 0) {
-        services.records.markSent(message.detailId, part.sent);
-        runState.currentDetailId = QString::number(message.detailId);
+    runState.secondsToGo = 0;
+    updateEstimate();
+    const int hold = runState.startProgress(m_plan.total, policy.startCurrent, policy.startCurrent == 0);
+    if (hold > 0) {
+        waitFor(hold, Phase::Holding);
+    } else {
+        // The caller has the run before anything is written.
+        m_phase = Phase::Holding;
+        m_timer.start(0);
     }
 }
 
-void SendRun::pause(int minutes)
+void SendRun::waitFor(int milliseconds, Phase phase)
 {
-    m_services->runState.showPause(minutes);
-    m_services->clock.Delay(minutes * 60000);
-    m_services->runState.endPause();
+    m_phase = phase;
+    m_services.clock.startWait(m_timer, milliseconds);
 }
 
-void SendRun::finish()
+void SendRun::waitEnded()
 {
-    m_services->runState.finishProgress();
+    step([this] {
+        if (m_phase == Phase::Holding) {
+            m_services.runState.holdEnded();
+            m_phase = Phase::Sending;
+            nextMessage();
+        } else if (m_phase == Phase::Pausing) {
+            m_services.runState.endPause();
+            m_phase = Phase::Sending;
+            beginMessage();
+        }
+    });
+}
+
+void SendRun::stopAsked()
+{
+    // The hold and a pause end at once; a part going out first gets its records.
+    if (m_phase == Phase::Holding || m_phase == Phase::Pausing)
+        m_timer.start(0);
+}
+
+void SendRun::nextMessage()
+{
+    if (m_services.runState.stopRequested())
+        throw ActionStopped();
+    if (m_index >= m_plan.total) {
+        end(RunReport::End::Completed);
+        return;
+    }
+    if (m_policy.startCurrent == 0)
+        ++m_services.runState.progressCurrent;
+    if (m_plan.pauseFirst) {
+        if (const std::optional<int> minutes = m_plan.pauseFirst()) {
+            m_services.runState.showPause(*minutes);
+            waitFor(*minutes * 60000, Phase::Pausing);
+            return;
+        }
+    }
+    beginMessage();
+}
+
+void SendRun::beginMessage()
+{
+    if (m_services.runState.stopRequested())
+        throw ActionStopped();
+    m_message = m_plan.message(m_index);
+    if (m_plan.starting)
+        m_plan.starting(m_index);
+    m_parts = m_policy.split ? splitIntoParts(m_message.record.message) : QStringList{m_message.record.message};
+    m_partIndex = 0;
+    m_messageUnconfirmed = false;
+    m_messageTimer.start();
+    sendPart();
+}
+
+void SendRun::sendPart()
+{
+    if (m_services.runState.stopRequested())
+        throw ActionStopped();
+    m_part = m_message.record;
+    m_part.message = m_parts.at(m_partIndex);
+    m_part.status = QStringLiteral("SEND");
+    m_partRow = std::make_shared<qint64>(m_message.detailId);
+    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, m_part.message,
+                              waitsFor(m_policy.sender, m_partIndex, static_cast<int>(m_parts.size()))};
+    m_services.exchange.sendPart(
+        request, [this] { recordPart(); }, [this](const PartResult &result) { step([&] { partDone(result); }); });
+}
+
+void SendRun::recordPart()
+{
+    if (m_policy.progress == SendPolicy::Progress::BeforeRecord)
+        m_services.runState.updateProgress();
+    m_part.sent = m_services.clock.now();
+    RunState &runState = m_services.runState;
+    if (m_message.detailId == 0) {
+        // Until the new row is stored, an error answer has no row of this part to mark.
+        runState.currentDetailId.clear();
+        m_services.records.appendDetail(m_part, [&runState, row = m_partRow](qint64 id) {
+            *row = id;
+            runState.currentDetailId = QString::number(id);
+        });
+    } else if (m_partIndex == 0) {
+        m_services.records.markSent(m_message.detailId, m_part.sent);
+        runState.currentDetailId = QString::number(m_message.detailId);
+    }
+}
+
+void SendRun::partDone(const PartResult &result)
+{
+    using Outcome = PartResult::Outcome;
+    if (result.outcome == Outcome::Failed)
+        std::rethrow_exception(result.error);
+    RunState &runState = m_services.runState;
+    Records &records = m_services.records;
+    const bool unconfirmed = result.outcome == Outcome::Refused || result.outcome == Outcome::Unanswered;
+    if (unconfirmed) {
+        ++m_report.partsRefused;
+        if (!m_messageUnconfirmed)
+            ++m_unconfirmedMessages;
+        m_messageUnconfirmed = true;
+        records.markFailed([row = m_partRow] { return *row; }, m_services.clock.now());
+    }
+    m_silentInRow = result.outcome == Outcome::Unanswered ? m_silentInRow + 1 : 0;
+
+    if (m_policy.progress == SendPolicy::Progress::BeforeLog)
+        runState.updateProgress();
+    m_part.sent = m_services.clock.now();
+    records.appendLog(m_part);
+    if (m_policy.progress == SendPolicy::Progress::AfterLog)
+        runState.updateProgress();
+    // The SMS has its records, or they wait for the database: then nothing more goes out.
+    records.flush();
+    if (m_silentInRow >= SilentPartsToStop)
+        throw BrivoraError(QString::fromLatin1(ModemSilentText).arg(m_unconfirmedMessages));
+
+    if (++m_partIndex < m_parts.size()) {
+        sendPart();
+        return;
+    }
+    m_sendingMs += m_messageTimer.elapsed() / std::max(m_services.clock.scale(), 1e-9);
+    ++m_report.messagesSent;
+    if (m_plan.sent)
+        m_plan.sent(m_index);
+    ++m_index;
+    updateEstimate();
+    nextMessage();
+}
+
+void SendRun::updateEstimate()
+{
+    const int done = m_report.messagesSent;
+    const double perMessage = done >= MessagesBeforeMeasuring ? m_sendingMs / done / 1000.0 : NominalSecondsPerMessage;
+    const int pauses = m_plan.pausesAhead ? m_plan.pausesAhead(m_index) : 0;
+    m_services.runState.secondsToGo = static_cast<int>(std::lround((m_plan.total - done) * perMessage)) + pauses;
+}
+
+void SendRun::step(const std::function<void()> &work)
+{
+    if (m_phase == Phase::Ended)
+        return;
+    try {
+        work();
+    } catch (...) {
+        end(RunReport::End::Failed, std::current_exception());
+    }
+}
+
+void SendRun::end(RunReport::End how, std::exception_ptr error)
+{
+    if (m_phase == Phase::Ended)
+        return;
+    m_phase = Phase::Ended;
+    m_timer.stop();
+    if (how == RunReport::End::Completed && m_plan.completed) {
+        try {
+            m_plan.completed();
+        } catch (...) {
+            how = RunReport::End::Failed;
+            error = std::current_exception();
+        }
+    }
+    std::optional<QString> boxText;
+    if (error) {
+        boxText = errorBoxText(error);
+        how = boxText ? RunReport::End::Failed : RunReport::End::Stopped;
+    }
+    m_report.end = how;
+    m_report.error = boxText.value_or(QString());
+    m_report.partsWritten = static_cast<int>(m_services.exchange.partsWritten() - m_partsWrittenBefore);
+    if (m_plan.ended)
+        m_plan.ended(m_report);
+    m_services.runState.tellRunEnded(m_report);
+    Q_EMIT finished(m_report);
+    Dialogs &boxes = m_plan.boxes ? *m_plan.boxes : m_services.dialogs;
+    deleteLater();
+    // Another send may start from here on; the box, modal, holds up none.
+    m_lock.reset();
+    if (boxText)
+        boxes.error(*boxText);
 }

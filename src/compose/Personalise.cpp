@@ -42,20 +42,25 @@ ReplacementTokens ReplacementTokens::read(Dataset &tokens)
             tokens.text(QStringLiteral("name"))};
 }
 
-QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
-                    Dataset &tokens)
+ContactFields ContactFields::of(const Dataset &contact)
 {
-    return Personalise(contact, malayTemplate, englishTemplate, ReplacementTokens::read(tokens));
+    return {contact.text(QStringLiteral("languages")), contact.text(QStringLiteral("greeting")),
+            contact.text(QStringLiteral("nickname")), contact.text(QStringLiteral("name"))};
 }
 
 QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
+                    Dataset &tokens)
+{
+    return Personalise(ContactFields::of(contact), malayTemplate, englishTemplate, ReplacementTokens::read(tokens));
+}
+
+QString Personalise(const ContactFields &contact, const QString &malayTemplate, const QString &englishTemplate,
                     const ReplacementTokens &tokens)
 {
-    QString message =
-        contact.text(QStringLiteral("languages")) == QStringLiteral("MALAY") ? malayTemplate : englishTemplate;
+    QString message = contact.languages == QStringLiteral("MALAY") ? malayTemplate : englishTemplate;
     // The greeting goes first, so a name token inside a greeting is replaced as well.
-    message = replaceToken(message, tokens.greeting, contact.text(QStringLiteral("greeting")));
-    message = replaceToken(message, tokens.nickname, contact.text(QStringLiteral("nickname")));
-    message = replaceToken(message, tokens.name, contact.text(QStringLiteral("name")));
+    message = replaceToken(message, tokens.greeting, contact.greeting);
+    message = replaceToken(message, tokens.nickname, contact.nickname);
+    message = replaceToken(message, tokens.name, contact.name);
     return message;
 }

@@ -15,6 +15,17 @@ struct ReplacementTokens {
     static ReplacementTokens read(Dataset &tokens);
 };
 
+// The fields of a contact that a template takes.
+struct ContactFields {
+    QString languages;
+    QString greeting;
+    QString nickname;
+    QString name;
+
+    // The current row of contact.
+    static ContactFields of(const Dataset &contact);
+};
+
 // The personal text for one contact: the Malay template when the contact's `languages`
 // is exactly "MALAY", the English one otherwise, with the greeting, nickname and name
 // tokens of the first `text_replacement` row replaced in that order by the contact's
@@ -23,7 +34,7 @@ struct ReplacementTokens {
 QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
                     Dataset &tokens);
 // The same with tokens read once, for work that personalises many contacts in one go.
-QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
+QString Personalise(const ContactFields &contact, const QString &malayTemplate, const QString &englishTemplate,
                     const ReplacementTokens &tokens);
 
 // Every occurrence of token, in any letter case, replaced by value, left to right and

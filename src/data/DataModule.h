@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/Dataset.h"
+#include "data/Options.h"
 
 #include <QObject>
 
@@ -14,6 +15,7 @@ public:
     explicit DataModule(QObject *parent = nullptr);
 
     Database con;
+    Options options{con};
 
     Dataset q_profile;
     Dataset q_prof;

@@ -278,7 +278,40 @@ QSqlDatabase Database::connection()
         ignoreCaseBeyondAscii(db);
     openingValue(db, QStringLiteral("PRAGMA journal_mode=WAL"));
     m_open = true;
+    try {
+        addOptionsTable(db);
+    } catch (...) {
+        // The next use tries again from the start.
+        m_open = false;
+        db.close();
+        throw;
+    }
     return db;
+}
+
+void Database::addOptionsTable(QSqlDatabase &db)
+{
+    // The one change the program makes to a schema: a file made before the settings
+    // table existed gets it, once, whichever program opens it first.
+    const QString exists =
+        QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'options'");
+    QSqlQuery query(db);
+    if (!query.exec(exists) || !query.next())
+        fail(query.lastError());
+    if (query.value(0).toInt() > 0)
+        return;
+    query.finish();
+    const QStringList statements = schemaStatements();
+    const auto table = std::find_if(statements.cbegin(), statements.cend(), [](const QString &statement) {
+        return statement.startsWith(QStringLiteral("CREATE TABLE options"));
+    });
+    transaction([&] {
+        QSqlQuery again(db);
+        if (!again.exec(exists) || !again.next())
+            fail(again.lastError());
+        if (again.value(0).toInt() == 0)
+            exec(db, *table);
+    });
 }
 
 const TableColumns &Database::columns(const QString &table)

@@ -118,6 +118,7 @@ public:
 
 private:
     void rollBack(QSqlDatabase &db);
+    void addOptionsTable(QSqlDatabase &db);
 
     QString m_fileName;
     QString m_connectionName;

@@ -1,4 +1,4 @@
--- Brivora database: twelve tables. Counters are assigned by the database; "VARCHAR(n)"
+-- Brivora database: twelve tables and the settings. Counters are assigned by the database; "VARCHAR(n)"
 -- columns hold at most n characters; TEXT columns are memos; DATETIME columns hold
 -- local time as 'yyyy-MM-dd HH:mm:ss' text. Text compares and sorts without regard
 -- to letter case.
@@ -110,4 +110,11 @@ CREATE TABLE transaction_log (
     group_name      VARCHAR(100) COLLATE NOCASE CHECK (length(group_name) <= 100),
     msg_send        TEXT COLLATE NOCASE,
     status          VARCHAR(50) COLLATE NOCASE CHECK (length(status) <= 50)
+);
+
+-- Settings beyond the twelve tables, one row a setting. The program adds this table to a
+-- file made before it existed.
+CREATE TABLE options (
+    name            VARCHAR(100) COLLATE NOCASE PRIMARY KEY CHECK (length(name) <= 100),
+    value           TEXT
 );

@@ -5,6 +5,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     data/PackedRow.h data/PackedRow.cpp
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp
+    data/Options.h data/Options.cpp
     data/DatasetModel.h data/DatasetModel.cpp
     data/Backup.h data/Backup.cpp)
 list(APPEND BRIVORA_GUI_SOURCES)

@@ -76,6 +76,15 @@ SerialLink::SerialLink(QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::scheduleDelivery);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::portFailed);
+    m_writeTimeout.setSingleShot(true);
+    connect(&m_port, &QSerialPort::bytesWritten, this, [this] {
+        if (m_port.bytesToWrite() == 0)
+            m_writeTimeout.stop();
+    });
+    connect(&m_writeTimeout, &QTimer::timeout, this, [this] {
+        if (m_port.isOpen())
+            m_port.clear(QSerialPort::Output);
+    });
 }
 
 SerialLink::~SerialLink()
@@ -135,6 +144,7 @@ void SerialLink::close()
     }
     if (!m_port.isOpen())
         return;
+    m_writeTimeout.stop();
     const bool purged = m_port.clear(QSerialPort::AllDirections);
     const int code = purged ? 0 : systemErrorNumber(m_port, m_location);
     m_port.close();
@@ -160,18 +170,9 @@ void SerialLink::write(const QByteArray &bytes)
         return;
     if (m_port.write(bytes) < 0)
         fail(WriteFailed);
-    const int timeout = 100 * static_cast<int>(bytes.size()) + 1000;
-    while (m_port.bytesToWrite() > 0) {
-        if (m_port.waitForBytesWritten(timeout))
-            continue;
-        if (m_port.error() != QSerialPort::TimeoutError)
-            fail(WriteFailed);
-        // Held up by flow control past the time-out: what has not left is dropped
-        // and the write counts as done, as with a serial driver's write time-out.
-        m_port.clearError();
-        m_port.clear(QSerialPort::Output);
-        break;
-    }
+    // The bytes leave from the event loop. Held up by flow control past the time-out,
+    // what has not left is dropped, as with a serial driver's write time-out.
+    m_writeTimeout.start(100 * static_cast<int>(m_port.bytesToWrite()) + 1000);
 }
 
 QByteArray SerialLink::read(int count)

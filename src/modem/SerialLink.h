@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -36,8 +37,8 @@ private:
 // The modem's serial port (`ComPort1`).
 //
 // Received bytes are announced by received(byteCount) from the event loop only:
-// bytes that arrive while the thread is busy (a blocking sleep, a handler, a write)
-// stay queued and are announced all together, in one call, the next time events are
+// bytes that arrive while the thread is busy (a handler, a long piece of work) stay
+// queued and are announced all together, in one call, the next time events are
 // processed. A handler that leaves bytes unread sees them again, with any new ones,
 // in the count of the next announcement.
 class SerialLink : public QObject {
@@ -58,9 +59,10 @@ public:
     void close();
     bool isOpen() const;
 
-    // Writes all bytes and returns once they have left (or the write time-out, 100 ms
-    // per byte plus one second, has passed: the rest is dropped, as a serial driver
-    // does). An empty string writes nothing.
+    // Hands all bytes to the port, which writes them from the event loop; what has not
+    // left when the write time-out (100 ms per byte plus one second) has passed is
+    // dropped, as a serial driver does. An empty string writes nothing. Throws when the
+    // port is closed or its device has gone.
     void write(const QByteArray &bytes);
     // Up to count of the bytes already received, without waiting.
     QByteArray read(int count);
@@ -87,6 +89,7 @@ private:
     void requireDevice(const QString &message) const;
 
     QSerialPort m_port;
+    QTimer m_writeTimeout;
     SerialSettings m_settings;
     QString m_location; // the device last opened
     bool m_lost = false; // open for the program, but its device has gone

@@ -120,6 +120,9 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     , suiEdit1(named(new QLineEdit, "suiEdit1"))
     , suiEdit6(named(new LanguageBox, "suiEdit6"))
     , suiEdit7(named(new LanguageBox, "suiEdit7"))
+    , CheckBoxAnswers(named(new QCheckBox(QStringLiteral("Wait for the modem's answers (faster; a message the modem "
+                                                         "does not confirm is marked FAIL)")),
+                            "CheckBoxAnswers"))
     , m_dm(dm)
     , m_dialogs(dialogs)
     , m_clock(clock)
@@ -140,8 +143,11 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     ComboBox4->setCurrentIndex(1);
     connect(ComboBox4, &DropDownBox::dropDown, this, [this] { guarded(m_dialogs, [this] { ComboBox4DropDown(); }); });
 
-    auto *columns = new QHBoxLayout(this);
-    columns->setContentsMargins(6, 6, 6, 6);
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+    auto *columns = new QHBoxLayout;
+    page->addLayout(columns, 1);
+    page->addWidget(CheckBoxAnswers);
     auto *left = new QVBoxLayout;
     left->addWidget(buildGrouping(), 1);
     left->addWidget(buildBackup(), 1);
@@ -181,6 +187,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     onExit(suiEdit1, &PreferenceTab::suiEdit1Exit);
     onExit(suiEdit6, &PreferenceTab::suiEdit6Exit);
     onExit(suiEdit7, &PreferenceTab::suiEdit7Exit);
+    onExit(CheckBoxAnswers, &PreferenceTab::CheckBoxAnswersExit);
 }
 
 QWidget *PreferenceTab::buildGrouping()
@@ -314,6 +321,11 @@ void PreferenceTab::storeSetting(Dataset &settings, const QString &field, const 
 void PreferenceTab::suitempCheckBox1Exit()
 {
     storeSetting(m_dm.q_birthday, QStringLiteral("auto_broadcast"), yesNo(CheckBox1));
+}
+
+void PreferenceTab::CheckBoxAnswersExit()
+{
+    m_dm.options.setValue(QString::fromLatin1(Options::AwaitAnswers), yesNo(CheckBoxAnswers));
 }
 
 void PreferenceTab::suitempCheckBox2Exit()

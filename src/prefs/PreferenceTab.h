@@ -80,6 +80,8 @@ public:
     QLineEdit *suiEdit1;
     QLineEdit *suiEdit6;
     QLineEdit *suiEdit7;
+    // How a send goes: at the fixed pace, or waiting for each of the modem's answers.
+    QCheckBox *CheckBoxAnswers;
 
     // The handlers throw BrivoraError; the tab runs them guarded when its controls fire.
 public Q_SLOTS:
@@ -99,6 +101,7 @@ public Q_SLOTS:
     void suiEdit1Exit();
     void suiEdit6Exit();
     void suiEdit7Exit();
+    void CheckBoxAnswersExit();
 
     void suitempBitBtn3Click();
     void suitempBitBtn5Click();

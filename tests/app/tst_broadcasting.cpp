@@ -4,11 +4,13 @@
 #include "app/DatasetGrid.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
+#include "app/TrayIcon.h"
 #include "base/Clock.h"
 #include "broadcast/AnnouncementTab.h"
 #include "broadcast/ProjectStore.h"
 #include "prefs/PreferenceTab.h"
 #include "support/GridDriver.h"
+#include "support/RunEnds.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
@@ -88,6 +90,7 @@ struct Office {
     ScriptedDialogs dialogs;
     WindowClock clock;
     MainWindow window{dialogs, clock};
+    RunEnds runs{window.runState()};
     AnnouncementTab *tab = window.announcementTab;
 };
 
@@ -116,6 +119,7 @@ private Q_SLOTS:
     void countersFollowTheirEditors_data();
     void countersFollowTheirEditors();
     void startBroadcastingSendsTheLoadedListThenClears();
+    void busyWarningLeftOpenHoldsUpNoBroadcast();
 };
 
 void TestBroadcasting::savePopulatesThenOverwritesTheProject()
@@ -371,8 +375,9 @@ void TestBroadcasting::automaticGreetingInTheTrayHoldsItsBoxUntilTheWindowShows(
 {
     Office office;
     office.ws.exec(u"insert into profile(name, mobile_number, birthday) values ('Ali', '6011', '09/12/1980')"_s);
-    // By hand, with the port closed: the box comes at once.
+    // By hand, with the port closed: the box comes as the run ends.
     QTest::mouseClick(office.tab->BitBtn11, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
     QCOMPARE(office.dialogs.errors().size(), 1);
     const QString portError = office.dialogs.errors().first();
     office.dialogs.clear();
@@ -382,7 +387,10 @@ void TestBroadcasting::automaticGreetingInTheTrayHoldsItsBoxUntilTheWindowShows(
     prefs->DateTimePicker3->setTime(QTime(10, 30));
     office.window.hide();
     office.window.Timer1Timer();
+    QVERIFY(office.runs.wait());
     QVERIFY(office.dialogs.shown().isEmpty());
+    // The tray says why the greeting stopped.
+    QCOMPARE(office.window.CiaTray1->lastBalloon(), portError);
     office.window.show();
     QCOMPARE(office.dialogs.errors(), QStringList{portError});
 }
@@ -462,6 +470,7 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     });
 
     QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
 
     QVERIFY(office.dialogs.shown().isEmpty());
     QVERIFY(modem.waitForPdus(3));
@@ -481,6 +490,36 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
     QCOMPARE(office.dialogs.errors(), QStringList{u"Cannot perform this operation on a closed dataset."_s});
     QCOMPARE(office.ws.value(u"select count(*) from transaction_log"_s), u"3"_s);
+}
+
+void TestBroadcasting::busyWarningLeftOpenHoldsUpNoBroadcast()
+{
+    Office office;
+    TestModem modem;
+    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    office.window.ComLed1Click();
+    office.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    office.ws.exec(u"insert into profile(name, mobile_number, birthday) values ('Ali', '6099', '09/12/1980')"_s);
+    for (int i = 1; i <= 5; ++i)
+        office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
+                       "('RAYA', '601%1', 'Client %1', 'Salam %1')"_s.arg(i));
+    office.tab->Edit12->setText(u"RAYA"_s);
+    office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+
+    const QString greetingList = office.window.dm().q_prof_birthday.sql();
+    QTest::mouseClick(office.tab->BitBtn10, Qt::LeftButton);
+    // A click on the birthday greeting meets the busy warning; nobody answers it until
+    // the broadcast has gone out whole.
+    office.dialogs.keepBoxesOpenUntil([&] { return !office.window.runState().isSending(); });
+    QTest::mouseClick(office.tab->BitBtn11, Qt::LeftButton);
+    QCOMPARE(office.dialogs.warnings(), QStringList{QString::fromLatin1(RunState::BusyText)});
+    QCOMPARE(office.runs.reports.size(), 1);
+    QCOMPARE(office.runs.reports.first().end, RunReport::End::Completed);
+    QVERIFY(modem.waitForPdus(5));
+    QCOMPARE(modem.destinations(), (QStringList{u"6011"_s, u"6012"_s, u"6013"_s, u"6014"_s, u"6015"_s}));
+    QCOMPARE(office.ws.value(u"select date_send from project"_s), u"2026-12-09 10:30:00"_s);
+    // The greeting list was not touched by the refused click.
+    QCOMPARE(office.window.dm().q_prof_birthday.sql(), greetingList);
 }
 
 QTEST_MAIN(TestBroadcasting)

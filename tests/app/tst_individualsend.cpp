@@ -7,6 +7,7 @@
 #include "contacts/ProfileTab.h"
 #include "modem/ComLed.h"
 #include "prefs/PreferenceTab.h"
+#include "support/RunEnds.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void statusLightOpensPortAndButtonSendsToSelectedProfile();
     void statusLightWaitsWhileASendRuns();
     void sendingBeforeThePortIsOpenShowsTheWriteError();
+    void portWithNothingBehindItIsNoticed();
     void clickInTheListDuringATwoPartSendChangesNothingOfIt();
     void exitDuringASend_data();
     void exitDuringASend();
@@ -43,28 +45,32 @@ struct Office {
         ws.exec(QStringLiteral("insert into profile(name, mobile_number) values ('Ali', '60123456789'), "
                                "('Siti', '60198765432')"));
         clock.setScale(0.01);
+        clock.setTimeoutScale(1);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.setPortSetupPrompt([this](const SerialSettings &) { return std::optional(modem.settings()); });
         window.ComLed1Click();
         QVERIFY(window.ComLed1->isLit());
+        // The modem answers the port's first "AT".
+        QTRY_COMPARE(modem.sentBytes(), QByteArray("OK\r\n"));
         QStringList words;
         for (int i = 0; i < 40; ++i)
             words << QStringLiteral("word%1").arg(i);
         window.findChild<QPlainTextEdit *>(QStringLiteral("RichEdit4"))->setPlainText(words.join(QLatin1Char(' ')));
     }
 
-    // Runs step at the start of the n-th pumping wait (from 1) of what follows.
-    void atPumpingWait(int n, std::function<void()> step)
+    // Runs step at the start of the n-th wait (from 1) of what follows that takes the
+    // modem's error answers as they come; the progress window's hold is not counted.
+    void atExaminingWait(int n, std::function<void()> step)
     {
         steps.insert(n, std::move(step));
-        clock.setWaitListener([this](int, bool pumping) {
-            if (pumping && steps.contains(++pumpingWaits))
-                steps.value(pumpingWaits)();
+        clock.setWaitListener([this](int milliseconds, bool examinesAnswers) {
+            if (examinesAnswers && milliseconds != ProgressWindow::HoldMs && steps.contains(++examiningWaits))
+                steps.value(examiningWaits)();
         });
     }
     QHash<int, std::function<void()>> steps;
-    int pumpingWaits = 0;
+    int examiningWaits = 0;
 
     QList<QStringList> details() const
     {
@@ -76,6 +82,7 @@ struct Office {
     Clock clock;
     TestModem modem;
     MainWindow window{dialogs, clock};
+    RunEnds runs{window.runState()};
 };
 
 } // namespace
@@ -87,14 +94,15 @@ void TestIndividualSend::clickInTheListDuringATwoPartSendChangesNothingOfIt()
     office.modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
     auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
     // During the last wait of the first part the operator picks another profile.
-    office.atPumpingWait(1, [&] {
+    office.atExaminingWait(1, [&] {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
     });
     // The second part's error answer is taken during its own last wait.
-    office.atPumpingWait(2, [&] {
+    office.atExaminingWait(2, [&] {
         QVERIFY(QTest::qWaitFor([&] { return office.details().value(1).value(2) == QStringLiteral("FAIL"); }));
     });
     window.suitempBitBtn4Click();
+    QVERIFY(office.runs.wait());
     QCOMPARE(window.dm().q_profile.currentRow(), 1);
     QVERIFY(office.modem.waitForPdus(2));
     QCOMPARE(office.modem.pdus().at(1).message.destination, QStringLiteral("60123456789"));
@@ -116,27 +124,31 @@ void TestIndividualSend::exitDuringASend()
     Office office;
     MainWindow &window = office.window;
     office.dialogs.answer(stop ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-    office.atPumpingWait(1, [&] { window.CiaTray1->Exit1->trigger(); });
+    office.atExaminingWait(1, [&] { window.CiaTray1->Exit1->trigger(); });
     window.suitempBitBtn4Click();
-    QCOMPARE(office.dialogs.texts(QStringLiteral("confirm")),
-             QStringList{QStringLiteral("A broadcast is running. Stop it and exit?")});
-    QVERIFY(office.dialogs.errors().isEmpty());
-    QVERIFY(!window.runState().isSending());
     if (!stop) {
+        QVERIFY(office.runs.wait());
         QVERIFY(office.modem.waitForPdus(2));
         QCOMPARE(office.details().size(), 2);
         QVERIFY(window.ComPort1().isOpen());
         QVERIFY(window.isVisible());
-        return;
+    } else {
+        // The send stops once the part going out has its records; then the port closes
+        // and the program ends.
+        QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(office.runs.reports.size(), 1);
+        QCOMPARE(office.runs.reports.first().end, RunReport::End::Stopped);
+        QCOMPARE(office.details().size(), 1);
+        QCOMPARE(office.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
+        QVERIFY(!window.ComPort1().isOpen());
+        QVERIFY(!window.isVisible());
+        QCOMPARE(office.modem.pdus().size(), 1);
     }
-    // Every SMS written to the modem has its rows; then the port closes and the program ends.
-    QCOMPARE(office.details().size(), 1);
-    QCOMPARE(office.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
-    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!window.ComPort1().isOpen());
-    QVERIFY(!window.isVisible());
-    QCOMPARE(office.modem.pdus().size(), 1);
+    QCOMPARE(office.dialogs.texts(QStringLiteral("confirm")),
+             QStringList{QStringLiteral("A broadcast is running. Stop it and exit?")});
+    QVERIFY(office.dialogs.errors().isEmpty());
+    QVERIFY(!window.runState().isSending());
 }
 
 void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
@@ -148,9 +160,11 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     ScriptedDialogs dialogs;
     Clock clock;
     clock.setScale(0.001);
+    clock.setTimeoutScale(1);
     clock.setFixedNow(QDateTime(QDate(2026, 12, 8), QTime(16, 0)));
     TestModem modem;
     MainWindow window(dialogs, clock);
+    RunEnds runs(window.runState());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -172,6 +186,7 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     window.preferenceTab->suiEdit1->setText(QStringLiteral("+60129999999"));
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("BitBtn4")), Qt::LeftButton);
 
+    QVERIFY(runs.wait());
     QVERIFY(modem.waitForPdus(1));
     const SubmitPdu pdu = modem.pdus().first().message;
     QCOMPARE(modem.pdus().size(), 1);
@@ -195,18 +210,21 @@ void TestIndividualSend::statusLightWaitsWhileASendRuns()
     ScriptedDialogs dialogs;
     Clock clock;
     clock.setScale(0.01);
+    clock.setTimeoutScale(1);
     TestModem modem;
     MainWindow window(dialogs, clock);
+    RunEnds runs(window.runState());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
     window.ComLed1Click();
     QVERIFY(window.ComLed1->isLit());
 
-    // A click on the light during the pumping wait of a two-part message.
+    // A click on the light while a two-part message goes out.
     window.findChild<QPlainTextEdit *>(QStringLiteral("RichEdit4"))->setPlainText(QString(200, QLatin1Char('x')));
-    QTimer::singleShot(0, &window, [&] { QTest::mouseClick(window.ComLed1, Qt::LeftButton); });
     window.suitempBitBtn4Click();
+    QTimer::singleShot(0, &window, [&] { QTest::mouseClick(window.ComLed1, Qt::LeftButton); });
+    QVERIFY(runs.wait());
     QCOMPARE(dialogs.warnings(), QStringList{QString::fromLatin1(RunState::BusyText)});
     QVERIFY(window.ComLed1->isLit());
     QVERIFY(modem.waitForPdus(2));
@@ -221,6 +239,7 @@ void TestIndividualSend::sendingBeforeThePortIsOpenShowsTheWriteError()
     Clock clock;
     clock.setScale(0.001);
     MainWindow window(dialogs, clock);
+    RunEnds runs(window.runState());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -233,11 +252,33 @@ void TestIndividualSend::sendingBeforeThePortIsOpenShowsTheWriteError()
     QVERIFY(!window.ComLed1->isLit());
 
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("BitBtn4")), Qt::LeftButton);
+    QVERIFY(runs.wait());
     QCOMPARE(dialogs.errors().size(), 2);
     QVERIFY(dialogs.errors().last().startsWith(QStringLiteral("WriteFile function failed (win error code: ")));
     QCOMPARE(ws.value(QStringLiteral("select count(*) from project_detail")), QStringLiteral("0"));
     QCOMPARE(window.runState().progressCurrent, 1);
     QVERIFY(!window.runState().isSending());
+}
+
+void TestIndividualSend::portWithNothingBehindItIsNoticed()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    Clock clock;
+    clock.setScale(0.001);
+    TestModem modem;
+    modem.setSilent(true);
+    MainWindow window(dialogs, clock);
+    window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    window.ComLed1Click();
+    QVERIFY(modem.waitForInputs(1));
+    QCOMPARE(modem.inputs(), QStringList{u"AT"_s});
+    QTRY_COMPARE(dialogs.warnings(),
+                 QStringList{u"No modem answers on %1. Check the cable, the power and the port "
+                             "settings."_s.arg(modem.devicePath())});
+    // The port stays open: the operator may power the modem on.
+    QVERIFY(window.ComLed1->isLit());
+    QVERIFY(dialogs.errors().isEmpty());
 }
 
 QTEST_MAIN(TestIndividualSend)

@@ -8,6 +8,7 @@
 #include "broadcast/RecipientList.h"
 #include "broadcast/ScheduleTab.h"
 #include "support/GridDriver.h"
+#include "support/RunEnds.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
@@ -44,6 +45,7 @@ struct Office {
     ScriptedDialogs dialogs;
     WindowClock clock;
     MainWindow window{dialogs, clock};
+    RunEnds runs{window.runState()};
     ScheduleTab *tab = window.scheduleTab;
 };
 
@@ -73,7 +75,7 @@ void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
     // No recipient list loaded yet: nothing to send.
     QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
     QCOMPARE(office.dialogs.errors(), QStringList{QString::fromLatin1(RecipientList::ClosedListText) + u'.'});
-    QVERIFY(modem.inputs().isEmpty());
+    QVERIFY(modem.pdus().isEmpty());
     QVERIFY(!office.window.frm_wait().isVisible());
     office.dialogs.clear();
 
@@ -84,6 +86,7 @@ void TestScheduleList::notYetBroadcastSwitchesViewsAndKeepsAProjectSentHere()
 
     clickRow(tab->suiDBGrid1, 0);
     QTest::mouseClick(tab->suiButton1, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
     QVERIFY(modem.waitForPdus(2));
     QCOMPARE(modem.texts(), (QStringList{u"Salam Ali "_s, u"Salam Siti "_s}));
     QCOMPARE(office.ws.rows(u"select date_send, status from project_detail"_s),

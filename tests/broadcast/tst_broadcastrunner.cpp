@@ -6,6 +6,7 @@
 #include "support/SendBench.h"
 
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +21,12 @@ public:
         , m_state(state)
     {
     }
-    void showProgress(bool) override { ++shows; }
+    int showProgress(bool) override
+    {
+        ++shows;
+        return 0;
+    }
+    void holdEnded() override { }
     void updateProgress() override { }
     void showPause(int minutes) override
     {
@@ -100,6 +106,7 @@ private Q_SLOTS:
     void stampGoesToTheProjectThatWasSent();
     void clickOnTheListDuringAWaitChangesNothingSent();
     void closedListSendsAndShowsNothing();
+    void stopDuringAPauseEndsTheRunAtOnce();
 };
 
 void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast_data()
@@ -126,12 +133,14 @@ void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast()
     bench.minutes = minutes;
     bench.load(QStringList(7, u"Selamat Hari Raya"_s));
     int pauseWaits = 0;
-    bench.clock.setWaitListener([&](int milliseconds, bool pumping) {
-        if (pumping && milliseconds == minutes * 60000)
+    bench.clock.setWaitListener([&](int milliseconds, bool examinesAnswers) {
+        if (examinesAnswers && milliseconds == minutes * 60000)
             ++pauseWaits;
     });
 
     bench.runner.start();
+
+    QVERIFY(bench.waitForRunEnd());
 
     QCOMPARE(bench.display.steps, steps);
     if (minutes != 0)
@@ -158,6 +167,7 @@ void TestBroadcastRunner::pauseValuesAreReadBeforeEachMessage()
         bench.minutes = 1;
     });
     bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.display.steps,
              (QStringList{u"pause 1 after 2 at 3"_s, u"over"_s, u"pause 1 after 4 at 5"_s, u"over"_s}));
 }
@@ -167,6 +177,7 @@ void TestBroadcastRunner::emptyListSendsNothingButEndsAsAnyRun()
     Bench bench;
     bench.load({});
     bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->inputs().isEmpty());
     QCOMPARE(bench.display.shows, 1);
     QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, Sent}));
@@ -183,6 +194,8 @@ void TestBroadcastRunner::longMessagesGoWholeInAsManyPartsAsTheyNeed()
     bench.load({twoPartText(), three});
 
     bench.runner.start();
+
+    QVERIFY(bench.waitForRunEnd());
 
     QCOMPARE(bench.modem->destinations(), (QStringList{u"601"_s, u"601"_s, u"602"_s, u"602"_s, u"602"_s}));
     const QStringList texts = bench.modem->texts();
@@ -209,6 +222,8 @@ void TestBroadcastRunner::errorAnswerFailsItsRowAndTheRunGoesOn()
 
     bench.runner.start();
 
+    QVERIFY(bench.waitForRunEnd());
+
     QCOMPARE(
         bench.details(),
         (QList<QStringList>{{u"601"_s, Sent, u"SEND"_s}, {u"602"_s, Sent, u"FAIL"_s}, {u"603"_s, Sent, u"SEND"_s}}));
@@ -226,7 +241,10 @@ void TestBroadcastRunner::closedPortStopsTheRunBeforeAnyMark()
     bench.load({u"one"_s, u"two"_s});
     bench.link.close();
 
-    QVERIFY(errorOf([&] { bench.runner.start(); }).startsWith(u"WriteFile function failed (win error code: "_s));
+    bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.dialogs.errors().size(), 1);
+    QVERIFY(bench.dialogs.errors().first().startsWith(u"WriteFile function failed (win error code: "_s));
 
     QCOMPARE(bench.details(), (QList<QStringList>{{u"601"_s, QString(), QString()}, {u"602"_s, QString(), QString()}}));
     QVERIFY(bench.log().isEmpty());
@@ -245,6 +263,7 @@ void TestBroadcastRunner::stampGoesToTheProjectThatWasSent()
     // The operator types another project's name while the first SMS is on its way.
     bench.clock.setWaitListener([&](int, bool) { bench.name = u"OTHER"_s; });
     bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.projects(), (QList<QStringList>{{u"RAYA"_s, Sent}, {u"OTHER"_s, QString()}}));
 
     // A project deleted before its run ends gets no row made up of a date alone.
@@ -252,6 +271,7 @@ void TestBroadcastRunner::stampGoesToTheProjectThatWasSent()
     bench.name = u"RAYA"_s;
     bench.dm.q_prj_dtl.refresh();
     bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.projects(), (QList<QStringList>{{u"OTHER"_s, QString()}}));
     QCOMPARE(bench.log().size(), 2);
 }
@@ -263,8 +283,8 @@ void TestBroadcastRunner::clickOnTheListDuringAWaitChangesNothingSent()
     Dataset &list = bench.dm.q_prj_dtl;
     QStringList seen;
     int waits = 0;
-    bench.clock.setWaitListener([&](int, bool pumping) {
-        if (!pumping || ++waits % 2 == 0)
+    bench.clock.setWaitListener([&](int, bool examinesAnswers) {
+        if (!examinesAnswers || ++waits % 2 == 0)
             return;
         // At the first wait of each message: the row being sent is current, the row
         // before it already shows its send date.
@@ -276,6 +296,8 @@ void TestBroadcastRunner::clickOnTheListDuringAWaitChangesNothingSent()
     });
 
     bench.runner.start();
+
+    QVERIFY(bench.waitForRunEnd());
 
     QCOMPARE(seen, (QStringList{u"601 -"_s, u"602 SEND"_s, u"603 SEND"_s, u"604 SEND"_s}));
     QCOMPARE(bench.modem->destinations(), numbered(4));
@@ -295,6 +317,33 @@ void TestBroadcastRunner::closedListSendsAndShowsNothing()
     QVERIFY(!bench.runState.isSending());
     QVERIFY(bench.modem->inputs().isEmpty());
     QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, QString()}));
+}
+
+void TestBroadcastRunner::stopDuringAPauseEndsTheRunAtOnce()
+{
+    Bench bench;
+    bench.load({u"one"_s, u"two"_s, u"three"_s});
+    // A pause of an hour after the first message; the operator stops the run in it.
+    bench.every = 1;
+    bench.minutes = 60;
+    bench.clock.setWaitListener([&](int milliseconds, bool) {
+        if (milliseconds == 60 * 60000)
+            QTimer::singleShot(0, &bench.runState, [&] { bench.runState.requestStop(); });
+    });
+    bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.ended.first().end, RunReport::End::Stopped);
+    QCOMPARE(bench.display.steps, (QStringList{u"pause 60 after 1 at 2"_s, u"over"_s}));
+    // What went out is marked; nothing of the end is done and nothing is shown.
+    QCOMPARE(bench.details(),
+             (QList<QStringList>{
+                 {u"601"_s, Sent, u"SEND"_s}, {u"602"_s, QString(), QString()}, {u"603"_s, QString(), QString()}}));
+    QCOMPARE(bench.modem->destinations(), QStringList{u"601"_s});
+    QCOMPARE(bench.projects().first(), (QStringList{u"RAYA"_s, QString()}));
+    QCOMPARE(bench.clears, 0);
+    QVERIFY(bench.dm.q_prj_dtl.isOpen());
+    QCOMPARE(bench.runState.progressCurrent, 2);
+    QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBroadcastRunner)

@@ -5,7 +5,6 @@
 #include "app/DatasetNavigator.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/QueueTab.h"
-#include "support/ErrorText.h"
 #include "support/SendBench.h"
 
 #include <QPushButton>
@@ -64,6 +63,7 @@ void TestFailQueue::resendsEveryFailedRowNewestFirst()
     bench.ws.exec(u"insert into project_detail(project_name, mobile_number, msg_send, status) values ('RAYA', '6055', "
                   "'Sent', 'SEND')"_s);
     bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(5));
     QCOMPARE(bench.modem->destinations(), (QStringList{u"6044"_s, u"6022"_s, u"6033"_s, u"6033"_s, u"6011"_s}));
     // Stored messages go as they are: no token is replaced again.
@@ -93,14 +93,19 @@ void TestFailQueue::secondPartRefusedFailsTheRowForTheNextResend()
     bench.addFailed(u"RAYA"_s, u"6011"_s, u"2026-12-01 09:00:00"_s, twoPartText());
     bench.addFailed(u"RAYA"_s, u"6022"_s, u"2026-12-02 09:00:00"_s, u"Short"_s);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 3); // 6011's second part
+    // Taken during that part's last wait, the 9th, however long the modem takes.
+    bench.holdWaitUntilFailLogged(9);
     bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(3));
     QCOMPARE(bench.details(), (QList<QStringList>{{u"6011"_s, Resent, u"FAIL"_s}, {u"6022"_s, Resent, u"SEND"_s}}));
     bench.dm.q_pd_que.refresh();
     QCOMPARE(bench.dm.q_pd_que.recordCount(), 1);
 
     bench.clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));
+    bench.clock.setWaitListener({});
     bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(5));
     QCOMPARE(bench.modem->destinations().mid(3), (QStringList{u"6011"_s, u"6011"_s}));
     QCOMPARE(bench.details().first(), (QStringList{u"6011"_s, u"2026-12-09 12:00:00"_s, u"SEND"_s}));
@@ -110,13 +115,17 @@ void TestFailQueue::emptyQueueAndClosedPort()
 {
     Bench bench;
     bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->pdus().isEmpty());
     QVERIFY(bench.dialogs.shown().isEmpty());
     QCOMPARE(bench.runState.progressCurrent, 0);
 
     bench.addFailed(u"RAYA"_s, u"6011"_s, u"2026-12-01 09:00:00"_s, u"Salam"_s);
     bench.link.close();
-    QVERIFY(errorOf([&] { bench.queue.start(); }).startsWith(u"WriteFile function failed (win error code: "_s));
+    bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.dialogs.errors().size(), 1);
+    QVERIFY(bench.dialogs.errors().first().startsWith(u"WriteFile function failed (win error code: "_s));
     QCOMPARE(bench.details(), (QList<QStringList>{{u"6011"_s, u"2026-12-01 09:00:00"_s, u"FAIL"_s}}));
 }
 
@@ -126,7 +135,9 @@ void TestFailQueue::eightBitPartStopsTheResendAtItsRow()
     bench.addFailed(u"RAYA"_s, u"6011"_s, u"2026-12-01 09:00:00"_s, u"Later"_s);
     bench.addFailed(u"RAYA"_s, u"6022"_s, u"2026-12-02 09:00:00"_s, u"Stops \u4E2D"_s);
     bench.addFailed(u"RAYA"_s, u"6033"_s, u"2026-12-03 09:00:00"_s, u"First"_s);
-    QCOMPARE(errorOf([&] { bench.queue.start(); }), u"Input string contains 8-bit data!"_s);
+    bench.queue.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.dialogs.errors(), QStringList{u"Input string contains 8-bit data!"_s});
     QCOMPARE(bench.modem->destinations(), QStringList{u"6033"_s});
     QCOMPARE(bench.details(),
              (QList<QStringList>{{u"6011"_s, u"2026-12-01 09:00:00"_s, u"FAIL"_s},
@@ -154,6 +165,7 @@ void TestFailQueue::tabRefusesChangesToTheQueueWhileItIsSent()
         QTest::mouseClick(tab.suiButton4, Qt::LeftButton);
     });
     QTest::mouseClick(tab.suiButton4, Qt::LeftButton);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.dialogs.warnings(), QStringList(3, QString::fromLatin1(RunState::BusyText)));
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail where status = 'SEND'"_s), u"2"_s);

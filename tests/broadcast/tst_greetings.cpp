@@ -5,7 +5,6 @@
 // minute).
 #include "broadcast/GreetingBroadcast.h"
 #include "broadcast/GreetingTimer.h"
-#include "support/ErrorText.h"
 #include "support/SendBench.h"
 
 #include <QTest>
@@ -21,7 +20,8 @@ public:
         : m_ws(ws)
     {
     }
-    void showProgress(bool) override { }
+    int showProgress(bool) override { return 0; }
+    void holdEnded() override { }
     void updateProgress() override { rows << m_ws.value(u"select count(*) from project_detail"_s).toInt(); }
     void showPause(int) override { }
     void endPause() override { }
@@ -118,7 +118,8 @@ private Q_SLOTS:
 void TestGreetings::birthdayGreetsTodaysContactsInTheirLanguage()
 {
     Bench bench;
-    bench.greetings.start(Greeting::Birthday);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(2));
     // "9/12/1980" is not a dd/MM/ date; the year does not count.
     QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Happy birthday Bu "_s}));
@@ -134,7 +135,8 @@ void TestGreetings::birthdayGreetsTodaysContactsInTheirLanguage()
 
     bench.ws.exec(u"update profile set birthday = '29/02/1980' where name = 'Ali'"_s);
     bench.clock.setFixedNow(QDateTime(QDate(2028, 2, 29), QTime(9, 0)));
-    bench.greetings.start(Greeting::Birthday);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(4));
     QCOMPARE(bench.modem->texts().mid(2), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Happy birthday Le "_s}));
 
@@ -142,8 +144,10 @@ void TestGreetings::birthdayGreetsTodaysContactsInTheirLanguage()
     // same day greets again.
     bench.ws.exec(u"update profile set birthday = '01/10/1974' where name = 'Abu'"_s);
     bench.clock.setFixedNow(QDateTime(QDate(2027, 10, 1), QTime(9, 0)));
-    bench.greetings.start(Greeting::Birthday);
-    bench.greetings.start(Greeting::Birthday);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(6));
     QCOMPARE(bench.modem->texts().mid(4), QStringList(2, u"Happy birthday Bu "_s));
 }
@@ -153,7 +157,10 @@ void TestGreetings::anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow()
     Bench bench;
     bench.templates = {u"Happy anniversary <nick>"_s, u"Selamat ulang tahun <name>"_s};
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 1);
-    bench.greetings.start(Greeting::Anniversary);
+    // Taken during the first greeting's last wait, however long the modem takes.
+    bench.holdWaitUntilFailLogged(3);
+    bench.greetings.start(Greeting::Anniversary, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat ulang tahun Ali "_s, u"Happy anniversary Ti "_s}));
     QCOMPARE(bench.ws.rows(u"select project_name, name, status from project_detail"_s),
@@ -170,7 +177,8 @@ void TestGreetings::templatesAreReadAsEachContactIsGreeted()
         if (milliseconds == 3000) // the first greeting's last wait
             bench.templates = {u"Changed for <nick>"_s, u"Diubah"_s};
     });
-    bench.greetings.start(Greeting::Birthday);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Changed for Bu "_s}));
 }
@@ -179,7 +187,8 @@ void TestGreetings::longGreetingsAreSplitAndAnEightBitOneStops()
 {
     Bench bench;
     bench.templates.malay = twoPartText();
-    bench.greetings.start(Greeting::Birthday);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(3));
     QCOMPARE(bench.modem->texts().mid(0, 2).join(QString()).simplified(), twoPartText());
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail where name = 'Ali' and status = 'SEND'"_s), u"2"_s);
@@ -187,7 +196,9 @@ void TestGreetings::longGreetingsAreSplitAndAnEightBitOneStops()
 
     // A character the GSM alphabet lacks stops the broadcast at its contact.
     bench.templates.malay = u"Selamat \u4E2D"_s;
-    QCOMPARE(errorOf([&] { bench.greetings.start(Greeting::Birthday); }), u"Input string contains 8-bit data!"_s);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.dialogs.errors(), QStringList{u"Input string contains 8-bit data!"_s});
     QCOMPARE(bench.modem->pdus().size(), 3);
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
 }
@@ -221,7 +232,7 @@ void TestGreetings::timerRunsEachGreetingOnceInItsMinute()
 void TestGreetings::lateTickStillFindsTheMinuteItMissed()
 {
     TimerBench bench(at(8, 29, 58));
-    bench.tickAt(at(8, 31, 3)); // held up past 08:30 by a blocking wait
+    bench.tickAt(at(8, 31, 3)); // held up past 08:30 by a busy machine
     bench.tickAt(at(8, 32, 3));
     QCOMPARE(bench.runs, QStringList{u"BIRTHDAY 08:31:03"_s});
 

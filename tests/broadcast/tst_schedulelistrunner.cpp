@@ -20,7 +20,12 @@ public:
         , m_state(state)
     {
     }
-    void showProgress(bool) override { ++shows; }
+    int showProgress(bool) override
+    {
+        ++shows;
+        return 0;
+    }
+    void holdEnded() override { }
     void updateProgress() override
     {
         steps << u"%1 logged at %2"_s.arg(m_ws.value(u"select count(*) from transaction_log"_s))
@@ -99,14 +104,16 @@ void TestScheduleListRunner::everyRowGoesOutMarkedOnceAndLoggedThenNothingMore()
     // Each wait takes a minute, so every mark and log row tells when it was written.
     QStringList waits;
     QList<int> rowsOnScreen;
-    bench.clock.setWaitListener([&](int milliseconds, bool pumping) {
+    bench.clock.setWaitListener([&](int milliseconds, bool examinesAnswers) {
         if (waits.size() % 3 == 0)
             rowsOnScreen << bench.list.currentRow();
-        waits << u"%1 %2"_s.arg(milliseconds).arg(pumping ? u"pumping"_s : u"blocking"_s);
+        waits << u"%1 %2"_s.arg(milliseconds).arg(examinesAnswers ? u"examining"_s : u"holding"_s);
         bench.clock.setFixedNow(bench.clock.now().addSecs(60));
     });
 
     bench.runner.start();
+
+    QVERIFY(bench.waitForRunEnd());
 
     QCOMPARE(bench.modem->destinations(), (QStringList{u"601"_s, u"602"_s, u"602"_s, u"603"_s}));
     const QStringList texts = bench.modem->texts();
@@ -116,7 +123,7 @@ void TestScheduleListRunner::everyRowGoesOutMarkedOnceAndLoggedThenNothingMore()
     // The schedule list's waits, the same for every part.
     QStringList eachPart;
     for (int sms = 0; sms < 4; ++sms)
-        eachPart << u"800 blocking"_s << u"1000 blocking"_s << u"3000 pumping"_s;
+        eachPart << u"800 holding"_s << u"1000 holding"_s << u"3000 examining"_s;
     QCOMPARE(waits, eachPart);
     QCOMPARE(rowsOnScreen, (QList<int>{0, 1, 1, 2}));
     // Each row is marked right after its first PDU, and only then.
@@ -154,6 +161,8 @@ void TestScheduleListRunner::errorAnswerFailsItsRowAndTheRunGoesOn()
     bench.holdWaitUntilFailLogged(6);
 
     bench.runner.start();
+
+    QVERIFY(bench.waitForRunEnd());
 
     const QString sent = u"2026-12-09 10:30:00"_s;
     QCOMPARE(

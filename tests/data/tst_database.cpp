@@ -2,6 +2,7 @@
 #include "data/Database.h"
 #include "data/Dataset.h"
 #include "data/JetSql.h"
+#include "data/Options.h"
 #include "support/SqliteShell.h"
 #include "support/TestWorkspace.h"
 
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void transactionWaitsForAnotherProgramsCommit();
     void fallbackReaderReadsTheSameRows();
     void withoutTheDriverHandleNocaseIsSqlitesOwn();
+    void olderFileGetsTheOptionsTableOnce();
 };
 
 void TestDatabase::rolledBackWritersShowWhatTheFileHolds()
@@ -271,6 +273,46 @@ void TestDatabase::withoutTheDriverHandleNocaseIsSqlitesOwn()
                    QStringLiteral("select * from grouping where group_name = \"\u00c9cole\""));
     groups.open();
     QCOMPARE(column(groups, QStringLiteral("group_name")), QStringList{QStringLiteral("\u00c9COLE")});
+}
+
+void TestDatabase::olderFileGetsTheOptionsTableOnce()
+{
+    TestWorkspace ws;
+    // A file made before the settings table existed.
+    ws.exec(QStringLiteral("drop table options"));
+    {
+        Database database;
+        Options options(database);
+        QCOMPARE(options.value(QString::fromLatin1(Options::AwaitAnswers)), QString());
+        options.setValue(QString::fromLatin1(Options::AwaitAnswers), QStringLiteral("YES"));
+        options.setValue(QStringLiteral("Answers"), QStringLiteral("NO")); // names ignore letter case
+    }
+    QCOMPARE(ws.rows(QStringLiteral("select name, value from options")),
+             (QList<QStringList>{{QStringLiteral("answers"), QStringLiteral("NO")}}));
+    QCOMPARE(ws.value(QStringLiteral("select sql from sqlite_master where name = 'options'")).simplified(),
+             QStringLiteral("CREATE TABLE options ( name VARCHAR(100) COLLATE NOCASE PRIMARY KEY CHECK "
+                            "(length(name) <= 100), value TEXT )"));
+
+    // Opened again, by this program or another at once, the table is there and kept.
+    Database again;
+    Database other;
+    QCOMPARE(Options(again).value(QStringLiteral("answers")), QStringLiteral("NO"));
+    QCOMPARE(Options(other).value(QStringLiteral("ANSWERS")), QStringLiteral("NO"));
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name = 'options'")),
+             QStringLiteral("1"));
+
+    // A file another program holds locked gets the table at the first use after the lock.
+    ws.exec(QStringLiteral("drop table options"));
+    SqliteShell shell(ws.databasePath());
+    shell.run(QStringLiteral("begin exclusive;"));
+    Database locked;
+    locked.setBusyTimeout(50);
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, locked.connection());
+    QVERIFY(!locked.isOpen());
+    shell.run(QStringLiteral("rollback;"));
+    QCOMPARE(Options(locked).value(QStringLiteral("answers")), QString());
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name = 'options'")),
+             QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -60,6 +60,7 @@ void TestDataset::schemaHasEveryTableFieldAndSize()
                        "group_name:100 msg_send:m status:50 festive:70"),
         QStringLiteral("transaction_log: id:c project_name:255 date_send:d mobile_number:255 name:255 "
                        "nickname:150 group_name:100 msg_send:m status:50"),
+        QStringLiteral("options: name:100 value:m"),
     };
     Database db;
     QStringList actual;
@@ -89,7 +90,7 @@ void TestDataset::schemaHasEveryTableFieldAndSize()
     QCOMPARE(actual, expected);
     QCOMPARE(
         ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-        QStringLiteral("12"));
+        QStringLiteral("13"));
     QCOMPARE(ws.value(QStringLiteral("pragma journal_mode")), QStringLiteral("wal"));
 }
 
@@ -501,7 +502,7 @@ void TestDataset::newDatabaseToolMakesAReadyDatabase()
     QCOMPARE(QProcess::execute(tool, {ws.databasePath()}), 0);
     QCOMPARE(
         ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-        QStringLiteral("12"));
+        QStringLiteral("13"));
     QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")),
              (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
     // An existing database is never overwritten.

@@ -1,3 +1,5 @@
+// One part's exchange with the modem: its bytes and waits at the fixed pace, the error
+// answers the failure marker takes, and the answers pace that waits for each answer.
 #include "support/SendBench.h"
 
 #include <QSignalSpy>
@@ -31,17 +33,59 @@ struct Bench : SendBench {
         return id;
     }
 
-    void sendMarking(qint64 row, const QString &text, Sender sender)
+    // Sends one part and waits for its result; record runs as the sender's would.
+    PartResult send(const QString &text, Sender sender, const std::function<void()> &record = {})
     {
-        exchange.sendOnePart(QStringLiteral("+60120000000"), QStringLiteral("60123456789"), text,
-                             waitsFor(sender, 0, 1), [&] { runState.currentDetailId = QString::number(row); });
+        return send({QStringLiteral("+60120000000"), QStringLiteral("60123456789"), text, waitsFor(sender, 0, 1)},
+                    record);
+    }
+    PartResult send(const PartRequest &request, const std::function<void()> &record)
+    {
+        std::optional<PartResult> result;
+        exchange.sendPart(
+            request,
+            [&] {
+                ++recorded;
+                if (record)
+                    record();
+            },
+            [&](const PartResult &done) { result = done; });
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 30000))
+            return {PartResult::Outcome::Failed, u"no result"_s, {}};
+        return *result;
+    }
+
+    // As a runner sends: the row becomes current right after the PDU.
+    PartResult sendMarking(qint64 row, const QString &text, Sender sender)
+    {
+        return send(text, sender, [&] { runState.currentDetailId = QString::number(row); });
     }
 
     QString statusOf(qint64 row) const
     {
         return ws.value(QStringLiteral("select status from project_detail where id = %1").arg(row));
     }
+    QString logRows() const { return ws.value(QStringLiteral("select count(*) from transaction_log")); }
+
+    int recorded = 0;
 };
+
+QString outcome(const PartResult &result)
+{
+    switch (result.outcome) {
+        case PartResult::Outcome::Written:
+            return u"written"_s;
+        case PartResult::Outcome::Confirmed:
+            return u"confirmed"_s;
+        case PartResult::Outcome::Refused:
+            return u"refused: "_s + result.answer;
+        case PartResult::Outcome::Unanswered:
+            return u"unanswered"_s;
+        case PartResult::Outcome::Failed:
+            return u"failed"_s;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -54,57 +98,55 @@ private Q_SLOTS:
     void errorAnswersMarkTheCurrentRowAndLogIt_data();
     void errorAnswersMarkTheCurrentRowAndLogIt();
     void successAndLowerCaseErrorLeaveTheRowSent();
-    void answersQueuedDuringBlockingWaitArriveInOneCall();
+    void errorDuringAHoldingWaitMarksTheRowCurrentAtTheNextExaminingWait();
     void errorSplitAcrossTwoReadsIsRecognised();
     void errorWithoutCurrentRowIsIgnoredAndHandlingGoesOn();
     void databaseErrorInHandlerIsShownAndDeliveryGoesOn();
     void closedPortFailsAtFirstWriteWithNothingRecorded();
     void refusedTextWritesNothing();
+
+    void answersPaceMovesOnEachAnswer_data();
+    void answersPaceMovesOnEachAnswer();
+    void answersPaceIgnoresEchoAndLinesTheModemSendsOnItsOwn();
+    void answersPaceTellsLateErrorsToNoRow();
+    void probeHearsAModemOrItsSilence();
 };
 
 void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
 {
     Bench bench;
     QStringList steps;
-    bench.clock.setWaitListener([&](int milliseconds, bool pumping) {
-        steps << QStringLiteral("%1 bytes written, wait %2 %3")
-                     .arg(bench.modem->receivedBytes().size())
-                     .arg(milliseconds)
-                     .arg(pumping ? QStringLiteral("P") : QStringLiteral("B"));
+    bench.clock.setWaitListener([&](int milliseconds, bool examinesAnswers) {
+        steps << QStringLiteral("wait %1 %2").arg(milliseconds).arg(examinesAnswers ? u"E"_s : u"H"_s);
     });
-    // The modem reads its input from the event loop; let it catch up before each wait.
-    bench.exchange.sendOnePart(QStringLiteral("+12345678901"), QStringLiteral("19876543210"), QStringLiteral("abc"),
-                               waitsFor(Sender::Announcement, 0, 1), [&] { steps << QStringLiteral("record"); });
-    QVERIFY(bench.modem->waitForPdus(1));
+    const PartResult result =
+        bench.send({u"+12345678901"_s, u"19876543210"_s, u"abc"_s, waitsFor(Sender::Announcement, 0, 1)},
+                   [&] { steps << u"record"_s; });
+    QCOMPARE(outcome(result), u"written"_s);
+    QCOMPARE(steps, (QStringList{u"wait 800 E"_s, u"wait 1000 H"_s, u"record"_s, u"wait 5000 E"_s}));
     QCOMPARE(bench.modem->receivedBytes(),
              QByteArray("AT+CMGF=0\r\nAT+CMGS=17\r\n07912143658709F111000B919178563412F00000AA0361F118\x1A"));
-    QCOMPARE(steps.size(), 4);
-    QVERIFY(steps[0].endsWith(QStringLiteral("wait 800 P")));
-    QVERIFY(steps[1].endsWith(QStringLiteral("wait 1000 B")));
-    QCOMPARE(steps[2], QStringLiteral("record"));
-    QVERIFY(steps[3].endsWith(QStringLiteral("wait 5000 P")));
-    // During the pumping W1 the modem had read "AT+CMGF=0" and nothing more.
-    QVERIFY2(steps[1].startsWith(QStringLiteral("11 bytes")), qPrintable(steps[1]));
-    QCOMPARE(bench.modem->pdus().first().message.text, QStringLiteral("abc"));
-    QCOMPARE(bench.modem->pdus().first().message.destination, QStringLiteral("19876543210"));
+    QCOMPARE(bench.modem->pdus().first().message.text, u"abc"_s);
+    QCOMPARE(bench.exchange.partsWritten(), 1u);
+    QVERIFY(!bench.exchange.isSending());
 }
 
 void TestAtExchange::eachSenderHasItsWaits()
 {
     auto describe = [](const PartWaits &w) {
         auto one = [](const Wait &wait) -> QString {
-            return QString::number(wait.milliseconds) + (wait.pumping ? QLatin1Char('P') : QLatin1Char('B'));
+            return QString::number(wait.milliseconds) + (wait.examinesAnswers ? QLatin1Char('E') : QLatin1Char('H'));
         };
         return QStringList{one(w.w1), one(w.w2), one(w.w3)}.join(QLatin1Char(' '));
     };
-    QCOMPARE(describe(waitsFor(Sender::Individual, 0, 1)), QStringLiteral("800B 3000B 3000B"));
-    QCOMPARE(describe(waitsFor(Sender::Individual, 1, 2)), QStringLiteral("800B 3000B 3000P"));
-    QCOMPARE(describe(waitsFor(Sender::Announcement, 0, 1)), QStringLiteral("800P 1000B 5000P"));
-    QCOMPARE(describe(waitsFor(Sender::Announcement, 0, 2)), QStringLiteral("800P 1000B 3000P"));
-    QCOMPARE(describe(waitsFor(Sender::ScheduleList, 1, 2)), QStringLiteral("800B 1000B 3000P"));
-    QCOMPARE(describe(waitsFor(Sender::Greeting, 0, 1)), QStringLiteral("800B 1000B 3000P"));
-    QCOMPARE(describe(waitsFor(Sender::FailQueue, 0, 2)), QStringLiteral("800B 1000B 5000P"));
-    QCOMPARE(describe(waitsFor(Sender::FailQueue, 1, 2)), QStringLiteral("800B 1000B 3000P"));
+    QCOMPARE(describe(waitsFor(Sender::Individual, 0, 1)), u"800H 3000H 3000H"_s);
+    QCOMPARE(describe(waitsFor(Sender::Individual, 1, 2)), u"800H 3000H 3000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::Announcement, 0, 1)), u"800E 1000H 5000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::Announcement, 0, 2)), u"800E 1000H 3000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::ScheduleList, 1, 2)), u"800H 1000H 3000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::Greeting, 0, 1)), u"800H 1000H 3000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::FailQueue, 0, 2)), u"800H 1000H 5000E"_s);
+    QCOMPARE(describe(waitsFor(Sender::FailQueue, 1, 2)), u"800H 1000H 3000E"_s);
 }
 
 void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt_data()
@@ -118,17 +160,17 @@ void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt()
 {
     QFETCH(QByteArray, answer);
     Bench bench;
-    const qint64 earlier = bench.addSentRow(QStringLiteral("earlier message"));
-    const qint64 row = bench.addSentRow(QStringLiteral("the whole stored message"));
+    const qint64 earlier = bench.addSentRow(u"earlier message"_s);
+    const qint64 row = bench.addSentRow(u"the whole stored message"_s);
     bench.runState.currentDetailId = QString::number(earlier);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, answer);
-    bench.sendMarking(row, QStringLiteral("part"), Sender::Greeting);
-
-    // The row stays current after the send, so a late answer marks it all the same.
-    QTRY_COMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
-    QCOMPARE(bench.statusOf(earlier), QStringLiteral("SEND"));
-    QCOMPARE(bench.ws.rows(QStringLiteral("select project_name, date_send, mobile_number, name, nickname, group_name, "
-                                          "msg_send, status from transaction_log")),
+    // The fixed pace does not wait for the answer: the part is written, and the answer
+    // marks whatever row is current when it comes.
+    QCOMPARE(outcome(bench.sendMarking(row, u"part"_s, Sender::Greeting)), u"written"_s);
+    QTRY_COMPARE(bench.statusOf(row), u"FAIL"_s);
+    QCOMPARE(bench.statusOf(earlier), u"SEND"_s);
+    QCOMPARE(bench.ws.rows(u"select project_name, date_send, mobile_number, name, nickname, group_name, "
+                           "msg_send, status from transaction_log"_s),
              (QList<QStringList>{{u"RAYA"_s, u"2026-12-08 09:00:00"_s, u"60123456789"_s, u"Ali"_s, u"Li"_s, u"STAFF"_s,
                                   u"the whole stored message"_s, u"FAIL"_s}}));
     QVERIFY(bench.dialogs.shown().isEmpty());
@@ -137,115 +179,116 @@ void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt()
 void TestAtExchange::successAndLowerCaseErrorLeaveTheRowSent()
 {
     Bench bench;
-    const qint64 ok = bench.addSentRow(QStringLiteral("a"));
-    bench.sendMarking(ok, QStringLiteral("a"), Sender::Greeting);
-    const qint64 lower = bench.addSentRow(QStringLiteral("b"));
+    const qint64 ok = bench.addSentRow(u"a"_s);
+    bench.sendMarking(ok, u"a"_s, Sender::Greeting);
+    const qint64 lower = bench.addSentRow(u"b"_s);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "error");
-    bench.sendMarking(lower, QStringLiteral("b"), Sender::Greeting);
-    QVERIFY(bench.modem->waitUntilIdle());
-    bench.clock.Delay(50);
-    QCOMPARE(bench.statusOf(ok), QStringLiteral("SEND"));
-    QCOMPARE(bench.statusOf(lower), QStringLiteral("SEND"));
-    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("0"));
+    bench.sendMarking(lower, u"b"_s, Sender::Greeting);
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QCOMPARE(bench.statusOf(ok), u"SEND"_s);
+    QCOMPARE(bench.statusOf(lower), u"SEND"_s);
+    QCOMPARE(bench.logRows(), u"0"_s);
 }
 
-void TestAtExchange::answersQueuedDuringBlockingWaitArriveInOneCall()
+void TestAtExchange::errorDuringAHoldingWaitMarksTheRowCurrentAtTheNextExaminingWait()
 {
     Bench bench;
-    const qint64 first = bench.addSentRow(QStringLiteral("first"));
-    const qint64 second = bench.addSentRow(QStringLiteral("second"));
-    bench.runState.currentDetailId = QString::number(second);
-    QSignalSpy deliveries(&bench.link, &SerialLink::received);
-    bench.modem->send("OK\r\n> ");
-    bench.clock.sleep(5000); // 50 ms of nothing processed
-    bench.modem->send("+CMS ERROR: 500\r\nERROR\r\n");
-    bench.clock.sleep(5000);
-    bench.clock.Delay(10000);
-    QCOMPARE(deliveries.size(), 1);
-    QCOMPARE(deliveries.first().first().toInt(), 30);
-    // One error chunk marks only the current row, once.
-    QCOMPARE(bench.statusOf(second), QStringLiteral("FAIL"));
-    QCOMPARE(bench.statusOf(first), QStringLiteral("SEND"));
-    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
+    const qint64 before = bench.addSentRow(u"before"_s);
+    const qint64 row = bench.addSentRow(u"this part"_s);
+    bench.runState.currentDetailId = QString::number(before);
+    // The modem refuses the mode command; the answer comes during W1, which holds it.
+    bench.modem->answerWith(ModemSimulator::Input::ModeCommand, "ERROR");
+    QStringList seenAtWaits;
+    bench.clock.setWaitListener([&](int, bool) {
+        QVERIFY(bench.modem->waitUntilRead(bench.link));
+        seenAtWaits << bench.statusOf(before) + QLatin1Char('/') + bench.statusOf(row);
+    });
+    bench.sendMarking(row, u"part"_s, Sender::FailQueue);
+    // Held through W1 and W2; the row the part made current takes it as W3 begins.
+    QCOMPARE(seenAtWaits, (QStringList{u"SEND/SEND"_s, u"SEND/SEND"_s, u"SEND/FAIL"_s}));
+    QCOMPARE(bench.statusOf(before), u"SEND"_s);
+    QCOMPARE(bench.logRows(), u"1"_s);
+
+    // A wait that holds answers to the end of the part: they are taken once it ends.
+    const qint64 single = bench.addSentRow(u"single"_s);
+    bench.clock.setWaitListener({});
+    bench.modem->answerWith(ModemSimulator::Input::ModeCommand, "OK");
+    bench.modem->answerWith(ModemSimulator::Input::Pdu, "ERROR");
+    bench.sendMarking(single, u"one"_s, Sender::Individual);
+    QTRY_COMPARE(bench.statusOf(single), u"FAIL"_s);
+    QCOMPARE(bench.logRows(), u"2"_s);
 }
 
 void TestAtExchange::errorSplitAcrossTwoReadsIsRecognised()
 {
     Bench bench;
-    const qint64 row = bench.addSentRow(QStringLiteral("m"));
+    const qint64 row = bench.addSentRow(u"m"_s);
     bench.runState.currentDetailId = QString::number(row);
     QSignalSpy deliveries(&bench.link, &SerialLink::received);
     bench.modem->send("\r\nERR");
-    bench.clock.Delay(5000);
-    QCOMPARE(deliveries.size(), 1);
-    QCOMPARE(bench.statusOf(row), QStringLiteral("SEND"));
+    QTRY_COMPARE(deliveries.size(), 1);
+    QCOMPARE(bench.statusOf(row), u"SEND"_s);
     bench.modem->send("OR\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(deliveries.size(), 2);
-    QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
+    QTRY_COMPARE(deliveries.size(), 2);
+    QCOMPARE(bench.statusOf(row), u"FAIL"_s);
 
     // What follows a recognised error does not count it again.
     bench.modem->send("OK\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from transaction_log")), QStringLiteral("1"));
+    QTRY_COMPARE(deliveries.size(), 3);
+    QCOMPARE(bench.logRows(), u"1"_s);
 
     // Through the modem's own split answers, during a send.
-    const qint64 next = bench.addSentRow(QStringLiteral("n"));
+    const qint64 next = bench.addSentRow(u"n"_s);
     bench.modem->setSplit(3, 1);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "ERROR");
-    bench.sendMarking(next, QStringLiteral("n"), Sender::FailQueue);
-    QVERIFY(bench.modem->waitUntilIdle());
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.statusOf(next), QStringLiteral("FAIL"));
+    bench.sendMarking(next, u"n"_s, Sender::FailQueue);
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QCOMPARE(bench.statusOf(next), u"FAIL"_s);
 }
 
 void TestAtExchange::errorWithoutCurrentRowIsIgnoredAndHandlingGoesOn()
 {
     Bench bench;
-    const qint64 row = bench.addSentRow(QStringLiteral("m"));
+    const qint64 row = bench.addSentRow(u"m"_s);
     bench.modem->send("ERROR\r\n");
-    bench.clock.Delay(5000);
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
     QVERIFY(bench.dialogs.shown().isEmpty());
-    QCOMPARE(bench.statusOf(row), QStringLiteral("SEND"));
+    QCOMPARE(bench.statusOf(row), u"SEND"_s);
 
     bench.runState.currentDetailId = QString::number(row);
     bench.modem->send("ERROR\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.statusOf(row), QStringLiteral("FAIL"));
+    QTRY_COMPARE(bench.statusOf(row), u"FAIL"_s);
 }
 
 void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
 {
     Bench bench;
-    const qint64 first = bench.addSentRow(QStringLiteral("m"));
-    const qint64 second = bench.addSentRow(QStringLiteral("n"));
+    const qint64 first = bench.addSentRow(u"m"_s);
+    const qint64 second = bench.addSentRow(u"n"_s);
     bench.runState.currentDetailId = QString::number(first);
     // The log cannot take the FAIL row: the error is shown, the row is marked all the
     // same, and the handler lives on.
-    bench.ws.exec(QStringLiteral("drop table transaction_log"));
+    bench.ws.exec(u"drop table transaction_log"_s);
     bench.modem->send("ERROR\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.dialogs.errors().size(), 1);
-    QVERIFY2(bench.dialogs.errors().first().contains(QStringLiteral("transaction_log")),
-             qPrintable(bench.dialogs.errors().first()));
-    QCOMPARE(bench.statusOf(first), QStringLiteral("FAIL"));
+    QTRY_COMPARE(bench.dialogs.errors().size(), 1);
+    QVERIFY2(bench.dialogs.errors().first().contains(u"transaction_log"_s), qPrintable(bench.dialogs.errors().first()));
+    QCOMPARE(bench.statusOf(first), u"FAIL"_s);
 
     bench.runState.currentDetailId = QString::number(second);
     bench.modem->send("+CMS ERROR: 38\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.statusOf(second), QStringLiteral("FAIL"));
+    QTRY_COMPARE(bench.statusOf(second), u"FAIL"_s);
     QCOMPARE(bench.dialogs.errors().size(), 2);
 
     // A current id that is no number matches no row; a row deleted meanwhile is not
     // brought back as a new row.
-    bench.runState.currentDetailId = QStringLiteral("1 or 1=1");
+    bench.runState.currentDetailId = u"1 or 1=1"_s;
     bench.modem->send("ERROR\r\n");
-    bench.clock.Delay(5000);
-    bench.ws.exec(QStringLiteral("delete from project_detail"));
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    bench.ws.exec(u"delete from project_detail"_s);
     bench.runState.currentDetailId = QString::number(first);
     bench.modem->send("ERROR\r\n");
-    bench.clock.Delay(5000);
-    QCOMPARE(bench.ws.value(QStringLiteral("select count(*) from project_detail")), QStringLiteral("0"));
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"0"_s);
     QCOMPARE(bench.dialogs.errors().size(), 2);
 }
 
@@ -255,14 +298,15 @@ void TestAtExchange::closedPortFailsAtFirstWriteWithNothingRecorded()
     bench.link.close();
     bool recorded = false;
     try {
-        bench.exchange.sendOnePart({}, QStringLiteral("60123"), QStringLiteral("hi"), waitsFor(Sender::Greeting, 0, 1),
-                                   [&] { recorded = true; });
+        bench.exchange.sendPart(
+            {{}, u"60123"_s, u"hi"_s, waitsFor(Sender::Greeting, 0, 1)}, [&] { recorded = true; },
+            [](const PartResult &) { QFAIL("a part that never started ended"); });
         QFAIL("wrote to a closed port");
     } catch (const BrivoraError &error) {
-        QVERIFY2(error.text().startsWith(QStringLiteral("WriteFile function failed (win error code: ")),
-                 qPrintable(error.text()));
+        QVERIFY2(error.text().startsWith(u"WriteFile function failed (win error code: "_s), qPrintable(error.text()));
     }
     QVERIFY(!recorded);
+    QVERIFY(!bench.exchange.isSending());
 }
 
 void TestAtExchange::refusedTextWritesNothing()
@@ -270,11 +314,114 @@ void TestAtExchange::refusedTextWritesNothing()
     Bench bench;
     bool recorded = false;
     QVERIFY_THROWS_EXCEPTION(BrivoraError,
-                             bench.exchange.sendOnePart({}, QStringLiteral("60123"), QString(161, QLatin1Char('a')),
-                                                        waitsFor(Sender::Greeting, 0, 1), [&] { recorded = true; }));
-    bench.clock.Delay(2000);
+                             bench.exchange.sendPart(
+                                 {{}, u"60123"_s, QString(161, u'a'), waitsFor(Sender::Greeting, 0, 1)},
+                                 [&] { recorded = true; }, [](const PartResult &) {}));
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
     QVERIFY(bench.modem->receivedBytes().isEmpty());
     QVERIFY(!recorded);
+}
+
+void TestAtExchange::answersPaceMovesOnEachAnswer_data()
+{
+    QTest::addColumn<QByteArray>("lengthAnswer");
+    QTest::addColumn<QByteArray>("messageAnswer");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("pdus");
+    QTest::addColumn<double>("timeoutScale");
+    QTest::newRow("confirmed") << QByteArray() << QByteArray() << false << u"confirmed"_s << 1 << 1.0;
+    QTest::newRow("message refused") << QByteArray() << QByteArray("+CMS ERROR: 500") << false
+                                     << u"refused: +CMS ERROR: 500"_s << 1 << 1.0;
+    QTest::newRow("length refused") << QByteArray("+CME ERROR: 3") << QByteArray() << false
+                                    << u"refused: +CME ERROR: 3"_s << 0 << 1.0;
+    QTest::newRow("silent modem") << QByteArray() << QByteArray() << true << u"unanswered"_s << 0 << 0.01;
+}
+
+void TestAtExchange::answersPaceMovesOnEachAnswer()
+{
+    QFETCH(QByteArray, lengthAnswer);
+    QFETCH(QByteArray, messageAnswer);
+    QFETCH(bool, silent);
+    QFETCH(QString, outcome);
+    QFETCH(int, pdus);
+    Bench bench;
+    QFETCH(double, timeoutScale);
+    bench.exchange.setPace(Pace::Answers);
+    // The waits are only the longest a modem may take: a modem that answers is never
+    // hurried by them, a silent one makes them run out.
+    bench.clock.setTimeoutScale(timeoutScale);
+    QSignalSpy errors(&bench.exchange, &AtExchange::errorAnswered);
+    if (!lengthAnswer.isEmpty())
+        bench.modem->answerWith(ModemSimulator::Input::LengthCommand, lengthAnswer);
+    if (!messageAnswer.isEmpty())
+        bench.modem->answerWith(ModemSimulator::Input::Pdu, messageAnswer);
+    bench.modem->setSilent(silent);
+    QStringList waits;
+    bench.clock.setWaitListener([&](int milliseconds, bool) { waits << QString::number(milliseconds); });
+    const PartResult result = bench.send(u"hello"_s, Sender::Announcement);
+    QCOMPARE(::outcome(result), outcome);
+    QCOMPARE(bench.modem->pdus().size(), pdus);
+    // Every part has its record step, so its row can be marked, sent or not.
+    QCOMPARE(bench.recorded, 1);
+    // The table's waits bound the first two answers; the message's answer may take a minute.
+    QCOMPARE(waits.mid(0, 2), (QStringList{u"800"_s, u"1000"_s}));
+    if (pdus == 1)
+        QCOMPARE(waits.value(2), u"60000"_s);
+    // An unanswered prompt is taken back, so the modem is ready for the next command.
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    if (silent)
+        QTRY_VERIFY(bench.modem->receivedBytes().endsWith('\x1B'));
+    else
+        QVERIFY(!bench.modem->receivedBytes().contains('\x1B'));
+    QCOMPARE(errors.size(), 0);
+    QVERIFY(!bench.exchange.isSending());
+}
+
+void TestAtExchange::answersPaceIgnoresEchoAndLinesTheModemSendsOnItsOwn()
+{
+    Bench bench;
+    bench.exchange.setPace(Pace::Answers);
+    bench.clock.setTimeoutScale(1);
+    bench.modem->setEcho(true);
+    bench.modem->setUnsolicitedLines(
+        {"^RSSI: 14", "RING", "+CMTI: \"SM\",3", "+CREG: 1", "^BOOT:1,0,0,0,6", "+CDS: 25", "ERRORS: none"});
+    bench.modem->setSplit(4, 1);
+    for (const QString &text : {u"one"_s, u"two"_s, u"three"_s})
+        QCOMPARE(outcome(bench.send(text, Sender::FailQueue)), u"confirmed"_s);
+    QCOMPARE(bench.modem->texts(), (QStringList{u"one"_s, u"two"_s, u"three"_s}));
+}
+
+void TestAtExchange::answersPaceTellsLateErrorsToNoRow()
+{
+    Bench bench;
+    bench.exchange.setPace(Pace::Answers);
+    bench.clock.setTimeoutScale(1);
+    const qint64 row = bench.addSentRow(u"m"_s);
+    QCOMPARE(outcome(bench.sendMarking(row, u"m"_s, Sender::Greeting)), u"confirmed"_s);
+    // An error after the part has had its answer belongs to no part of this program.
+    bench.modem->send("+CMS ERROR: 500\r\n");
+    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QCOMPARE(bench.statusOf(row), u"SEND"_s);
+    QCOMPARE(bench.logRows(), u"0"_s);
+}
+
+void TestAtExchange::probeHearsAModemOrItsSilence()
+{
+    Bench bench;
+    std::optional<bool> answered;
+    bench.exchange.probe([&](bool heard) { answered = heard; });
+    QTRY_VERIFY(answered.has_value());
+    QVERIFY(*answered);
+    QCOMPARE(bench.modem->inputs(), QStringList{u"AT"_s});
+
+    bench.modem->setSilent(true);
+    answered.reset();
+    bench.exchange.probe([&](bool heard) { answered = heard; });
+    QTRY_VERIFY(answered.has_value());
+    QVERIFY(!*answered);
+    // An error answer to the probe is no refusal of a message.
+    QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAtExchange)

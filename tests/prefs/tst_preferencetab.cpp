@@ -117,6 +117,7 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
     };
     tab.CheckBox1->setChecked(true);
     tab.CheckBox2->setChecked(false);
+    tab.CheckBoxAnswers->setChecked(true);
     tab.DateTimePicker3->setDateTime(QDateTime(QDate(2000, 1, 1), QTime(8, 30)));
     tab.DateTimePicker4->setDateTime(QDateTime(QDate(2001, 2, 3), QTime(21, 5)));
     tab.Memo1->setPlainText(QStringLiteral("Happy birthday\n<NAME>"));
@@ -149,6 +150,7 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
         {tab.suiEdit1, u"smsc"_s, u"center_number"_s, u"+60 12-345 6789"_s},
         {tab.suiEdit6, u"languages"_s, u"lang1"_s, u"ENGLISH"_s},
         {tab.suiEdit7, u"languages"_s, u"lang2"_s, u"BAHASA"_s},
+        {tab.CheckBoxAnswers, u"options"_s, u"name || '=' || value"_s, u"answers=YES"_s},
     };
     for (const Case &c : cases) {
         f.leave(c.control);

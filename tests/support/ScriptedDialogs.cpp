@@ -1,18 +1,37 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
+void ScriptedDialogs::show(Shown box)
+{
+    m_shown << std::move(box);
+    if (!m_closes)
+        return;
+    QEventLoop modal;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &modal, [&] {
+        if (m_closes())
+            modal.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(30000, &modal, &QEventLoop::quit);
+    modal.exec();
+}
+
 void ScriptedDialogs::warning(const QString &text)
 {
-    m_shown << Shown{QStringLiteral("warning"), QStringLiteral("Warning"), text};
+    show({QStringLiteral("warning"), QStringLiteral("Warning"), text});
 }
 
 void ScriptedDialogs::error(const QString &text)
 {
-    m_shown << Shown{QStringLiteral("error"), QStringLiteral("Brivora"), text};
+    show({QStringLiteral("error"), QStringLiteral("Brivora"), text});
 }
 
 void ScriptedDialogs::information(const QString &title, const QString &text)
 {
-    m_shown << Shown{QStringLiteral("information"), title, text};
+    show({QStringLiteral("information"), title, text});
 }
 
 Dialogs::Answer ScriptedDialogs::confirm(const QString &text, Buttons buttons)

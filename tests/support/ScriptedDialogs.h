@@ -35,6 +35,10 @@ public:
     using PrinterSetup = std::function<bool(QPrinter &)>;
     void setUpPrinterWith(PrinterSetup setup) { m_printerSetups.enqueue(std::move(setup)); }
 
+    // From now on each message box stays open, running an event loop of its own as a
+    // modal box does, until closes() holds (or 30 s have passed).
+    void keepBoxesOpenUntil(std::function<bool()> closes) { m_closes = std::move(closes); }
+
     const QList<Shown> &shown() const { return m_shown; }
     QStringList texts(const QString &kind) const;
     QStringList errors() const { return texts(QStringLiteral("error")); }
@@ -42,7 +46,10 @@ public:
     void clear() { m_shown.clear(); }
 
 private:
+    void show(Shown box);
+
     QList<Shown> m_shown;
+    std::function<bool()> m_closes;
     QQueue<Answer> m_answers;
     QQueue<QString> m_paths;
     QQueue<PrinterSetup> m_printerSetups;

@@ -7,12 +7,25 @@ SendBench::SendBench(const QDateTime &now)
     , records(dm.con)
     , exchange(link, clock)
     , marker(exchange, runState, records, clock, dialogs)
-    , services{exchange, runState, records, clock, dialogs, [] { return QStringLiteral("+60120000000"); }}
+    , services{exchange,
+               runState,
+               records,
+               clock,
+               dialogs,
+               [] { return QStringLiteral("+60120000000"); },
+               [this] { return awaitAnswers; }}
 {
     clock.setScale(0.01);
     clock.setFixedNow(now);
     dm.con.setBusyTimeout(50);
     modem->plugInto(link);
+}
+
+bool SendBench::waitForRunEnd()
+{
+    // The modem has read every message the run wrote, so tests see what a phone got.
+    return runs.wait(
+        [this] { return !modem || static_cast<quint64>(modem->pdus().size()) >= exchange.partsWritten(); });
 }
 
 qint64 SendBench::addRecipient(const QString &name, const QString &number, const QString &message) const

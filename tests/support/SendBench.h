@@ -8,6 +8,7 @@
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
+#include "support/RunEnds.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
@@ -29,6 +30,10 @@ struct SendBench {
     // The wait-th wait of the send (counted from 1) goes on only once the modem's error
     // answer has been logged, so that the steps after it see the row marked "FAIL".
     void holdWaitUntilFailLogged(int wait);
+    // Waits until one more run has ended than had ended at the last call (a sender
+    // returns at once; its run goes on from the event loop) and the modem has read every
+    // message written; false after 30 s.
+    bool waitForRunEnd();
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;
@@ -42,6 +47,11 @@ struct SendBench {
     AtExchange exchange;
     FailureMarker marker;
     SendServices services;
+    // The Preference setting: each part waits for the modem's answers.
+    bool awaitAnswers = false;
+    RunEnds runs{runState};
+    // Every run's report, in the order they ended.
+    const QList<RunReport> &ended = runs.reports;
 };
 
 // A text of forty words that needs two SMS.

@@ -30,6 +30,13 @@ bool TestModem::waitUntilIdle(int timeoutMilliseconds) const
     return QTest::qWaitFor([&] { return isIdle(); }, timeoutMilliseconds);
 }
 
+bool TestModem::waitUntilRead(const SerialLink &link, int timeoutMilliseconds) const
+{
+    return QTest::qWaitFor(
+        [&] { return isIdle() && unreadByPort() == 0 && (!link.isOpen() || link.bytesWaiting() == 0); },
+        timeoutMilliseconds);
+}
+
 QStringList TestModem::texts() const
 {
     QStringList result;

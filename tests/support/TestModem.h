@@ -30,6 +30,9 @@ public:
     bool waitForInputs(int count, int timeoutMilliseconds = 5000) const;
     // Process events until every delayed or paused answer has been written.
     bool waitUntilIdle(int timeoutMilliseconds = 5000) const;
+    // Process events until every answer has been written and the link's handler has read
+    // it all: what the answers cause has happened.
+    bool waitUntilRead(const SerialLink &link, int timeoutMilliseconds = 5000) const;
 
     // The texts of the PDUs received so far, decoded.
     QStringList texts() const;

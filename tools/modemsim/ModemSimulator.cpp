@@ -182,7 +182,7 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
             reply = QByteArrayLiteral("+CMS ERROR: 304\r\n");
         }
     }
-    answer(reply);
+    answer(reply, true, m_messageLatency);
 }
 
 bool ModemSimulator::scripted(Input input, int count, QByteArray *answer) const
@@ -196,14 +196,19 @@ bool ModemSimulator::scripted(Input input, int count, QByteArray *answer) const
     return true;
 }
 
-void ModemSimulator::answer(const QByteArray &bytes, bool splittable)
+void ModemSimulator::answer(const QByteArray &bytes, bool splittable, int latency)
 {
     if (m_silent || bytes.isEmpty())
         return;
+    if (!m_unsolicited.isEmpty()) {
+        m_output << Chunk{0, "\r\n" + m_unsolicited.at(m_nextUnsolicited) + "\r\n"};
+        m_nextUnsolicited = (m_nextUnsolicited + 1) % m_unsolicited.size();
+    }
+    const int wait = m_delay + latency;
     if (splittable && m_splitAt > 0 && bytes.size() > m_splitAt) {
-        m_output << Chunk{m_delay, bytes.left(m_splitAt)} << Chunk{m_splitPause, bytes.mid(m_splitAt), true};
+        m_output << Chunk{wait, bytes.left(m_splitAt)} << Chunk{m_splitPause, bytes.mid(m_splitAt), true};
     } else {
-        m_output << Chunk{m_delay, bytes};
+        m_output << Chunk{wait, bytes};
     }
     if (!m_outputTimer->isActive())
         flushOutput();

@@ -17,6 +17,7 @@ class QTimer;
 //   "AT+CMGS=<n>"             -> "> " (then the PDU, ended by Ctrl-Z, is awaited)
 //   <PDU hex> Ctrl-Z          -> "+CMGS: <ref>" "OK"
 //   any other "AT..." line    -> "OK"
+// (Escape instead of the PDU abandons the message, as on a phone.)
 // Answers end with CR LF, except the prompt. A PDU whose length differs from the one
 // announced, or that cannot be decoded, is answered "+CMS ERROR: 304" as a phone would.
 // Input that is neither a command nor an awaited PDU is recorded and ignored.
@@ -59,6 +60,12 @@ public:
     // Each answer is written this many milliseconds after its input was read or, when
     // answers queue up, after the answer before it: a slow modem.
     void setDelay(int milliseconds) { m_delay = milliseconds; }
+    // The answer to a message (its reference and "OK", or its error) comes this many
+    // milliseconds later still: the network's time to take it.
+    void setMessageLatency(int milliseconds) { m_messageLatency = milliseconds; }
+    // Lines the modem sends on its own, as a phone reports its signal, the network or a
+    // call: one of them, in turn, goes before every answer.
+    void setUnsolicitedLines(const QList<QByteArray> &lines) { m_unsolicited = lines; }
     // Each answer longer than `at` bytes is written in two pieces, the second
     // pauseMilliseconds after the first and not before the port has read the first:
     // "ERROR" with at = 3 arrives as "ERR", "OR", however busy the machine.
@@ -75,6 +82,8 @@ public:
     const QByteArray &sentBytes() const { return m_sentBytes; }
     // True when no answer waits for its delay or pause.
     bool isIdle() const { return m_output.isEmpty(); }
+    // Bytes written to the port that it has not read yet.
+    int unreadByPort() const;
 
     // Writes devicePath() to the file that tells the port setup of a running
     // simulator (SimulatorDevice); unpublish() removes it again (also done
@@ -100,11 +109,9 @@ private:
     void handlePdu(const QByteArray &hex);
     // The scripted answer for the count-th input of its kind, if one was scripted.
     bool scripted(Input input, int count, QByteArray *answer) const;
-    void answer(const QByteArray &bytes, bool splittable = true);
+    void answer(const QByteArray &bytes, bool splittable = true, int latency = 0);
     void flushOutput();
     void writeNow(const QByteArray &bytes);
-    // Bytes written to the port that it has not read yet.
-    int unreadByPort() const;
 
     int m_master = -1;
     int m_slave = -1;
@@ -117,6 +124,9 @@ private:
     bool m_silent = false;
     bool m_echo = false;
     int m_delay = 0;
+    int m_messageLatency = 0;
+    QList<QByteArray> m_unsolicited;
+    int m_nextUnsolicited = 0;
     int m_splitAt = 0;
     int m_splitPause = 0;
 

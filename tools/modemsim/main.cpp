@@ -42,9 +42,14 @@ int main(int argc, char *argv[])
                                       QStringLiteral("code"));
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Answer <ms> milliseconds after each input."), QStringLiteral("ms"));
+    const QCommandLineOption latency(QStringLiteral("latency"),
+                                     QStringLiteral("Answer each message <ms> milliseconds later still."),
+                                     QStringLiteral("ms"));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Never answer."));
     const QCommandLineOption echo(QStringLiteral("echo"), QStringLiteral("Echo command lines."));
-    parser.addOptions({errorEvery, cmsError, delay, silent, echo});
+    const QCommandLineOption unsolicited(QStringLiteral("unsolicited"),
+                                         QStringLiteral("Send signal, network and call reports between answers."));
+    parser.addOptions({errorEvery, cmsError, delay, latency, silent, echo, unsolicited});
     parser.process(app);
 
     try {
@@ -62,6 +67,9 @@ int main(int argc, char *argv[])
                 modem.answerWith(ModemSimulator::Input::Pdu, "ERROR", n);
         }
         modem.setDelay(parser.value(delay).toInt());
+        modem.setMessageLatency(parser.value(latency).toInt());
+        if (parser.isSet(unsolicited))
+            modem.setUnsolicitedLines({"^RSSI: 14", "+CREG: 1", "RING", "+CMTI: \"SM\",3", "^BOOT:12345,0,0,0,6"});
         modem.setSilent(parser.isSet(silent));
         modem.setEcho(parser.isSet(echo));
 
