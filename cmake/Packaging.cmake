@@ -4,7 +4,11 @@ include(GNUInstallDirs)
 
 install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/brivora-launch
+# The launcher gets the project's version written in.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/brivora-launch.in ${PROJECT_BINARY_DIR}/packaging/brivora-launch
+               @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                      WORLD_READ WORLD_EXECUTE)
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/brivora-launch
         DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brivora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
