@@ -1,10 +1,11 @@
-# What a user installs: the program, its tools, the launcher the desktop menu starts, and the
-# menu entry with its icon. Tests and benchmarks have no install rules and stay out.
+# What a user installs: the program, its tools, the launcher the desktop menu starts, the
+# menu entry with its icon, and a manual page for each program. Tests and benchmarks have
+# no install rules and stay out.
 include(GNUInstallDirs)
 
 install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The launcher gets the project's version written in.
+# The launcher and the manual pages get the project's version written in.
 configure_file(${PROJECT_SOURCE_DIR}/packaging/brivora-launch.in ${PROJECT_BINARY_DIR}/packaging/brivora-launch
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                       WORLD_READ WORLD_EXECUTE)
@@ -14,6 +15,25 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/brivora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brivora.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Manual pages go in compressed with gzip -9n, without a name or a time stamp, so that the
+# same sources give the same package.
+set(BRIVORA_PROGRAMS brivora brivora-launch brivora-newdb brivora-modemsim brivora-pdu brivora-import
+                     brivora-export brivora-report)
+set(gzipped)
+function(brivora_gzip source target)
+    add_custom_command(OUTPUT ${target}
+                       COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${source} ${target}
+                       DEPENDS ${source} VERBATIM)
+    set(gzipped ${gzipped} ${target} PARENT_SCOPE)
+endfunction()
+foreach(program ${BRIVORA_PROGRAMS})
+    set(page ${PROJECT_BINARY_DIR}/packaging/man/${program}.1)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/man/${program}.1 ${page} @ONLY)
+    brivora_gzip(${page} ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+add_custom_target(brivora_packaged_docs ALL DEPENDS ${gzipped})
 
 # The Debian package, made by scripts/package.
 set(CPACK_GENERATOR DEB)

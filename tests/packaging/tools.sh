@@ -1,10 +1,11 @@
 #!/bin/sh
 # Every installed program explains itself: --help (usage, options, an example) and --version
-# exit 0, and a wrong argument exits 2 with the usage on standard error.
-# usage: tools.sh <version> <brivora> <tools folder> <brivora-launch>
+# exit 0, a wrong argument exits 2 with the usage on standard error, and its manual page
+# documents every option its --help lists.
+# usage: tools.sh <version> <brivora> <tools folder> <brivora-launch> <manual pages folder>
 set -eu
 absolute() { echo "$(cd "$(dirname "$1")" && pwd -P)/$(basename "$1")"; }
-version="$1" brivora="$(absolute "$2")" tools="$(absolute "$3")" launcher="$4"
+version="$1" brivora="$(absolute "$2")" tools="$(absolute "$3")" launcher="$4" pages="$5"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 failures=0
@@ -29,6 +30,17 @@ check() { # check <program> <command...>
     grep -q "^ *--version  " "$tmp/out" || fail "$program --help: no line for --version"
     grep -A1 "^Example:" "$tmp/out" | grep -q "^  .*$program" || fail "$program --help: no example"
     [ ! -s "$tmp/err" ] || fail "$program --help wrote to stderr: $(cat "$tmp/err")"
+    # Every option the help lists is in the manual page, written as roff writes a dash.
+    page="$pages/$program.1"
+    if [ ! -f "$page" ]; then
+        fail "$program: no manual page $page"
+    else
+        for option in $(grep -o -- '--[a-z][a-z-]*' "$tmp/out" | sort -u); do
+            grep -qF -- "$(printf '%s' "$option" | sed 's/-/\\-/g')" "$page" ||
+                fail "$program: $option is not in $page"
+        done
+        grep -q "^$program \\\\- " "$page" || fail "$page: its NAME line is not \"$program \\- ...\""
+    fi
 
     run "$@" --version
     expect "$program --version" 0
