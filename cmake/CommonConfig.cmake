@@ -23,3 +23,13 @@ if(BRIVORA_SANITIZE)
     target_compile_options(brivora_config INTERFACE ${sanitizers})
     target_link_options(brivora_config INTERFACE ${sanitizers})
 endif()
+
+# Debian's hardening, as dpkg-buildflags gives a package: checked C library calls, a stack
+# protector, and relocations made read-only and bound at start. Optimised builds only, since
+# _FORTIFY_SOURCE needs the optimiser, and not under the sanitizers, which replace those calls.
+if(NOT BRIVORA_SANITIZE)
+    target_compile_definitions(brivora_config INTERFACE
+        $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+    target_compile_options(brivora_config INTERFACE -fstack-protector-strong -Wformat -Werror=format-security)
+    target_link_options(brivora_config INTERFACE LINKER:-z,relro LINKER:-z,now)
+endif()

@@ -1,4 +1,5 @@
 // brivora-newdb <file>: makes a fresh Brivora database, ready for a first start.
+#include "base/CommandLine.h"
 #include "base/Errors.h"
 #include "data/Database.h"
 #include "data/Dataset.h"
@@ -9,16 +10,22 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    CommandLine commandLine({
+        .program = QStringLiteral("brivora-newdb"),
+        .synopsis = QStringLiteral("<file>"),
+        .description = QStringLiteral("Makes a fresh Brivora database: the twelve tables, empty but for the two\n"
+                                      "preferred languages, ENGLISH and MALAY. It never overwrites a file."),
+        .example = QStringLiteral("brivora-newdb ~/Brivora/Dovrel.mdb"),
+    });
+    commandLine.addArgument(QStringLiteral("file"), QStringLiteral("The database to make; it must not exist yet."));
+    if (const auto done = commandLine.process(app.arguments()))
+        return *done;
+    const QString file = commandLine.arguments().at(0);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        err << "usage: brivora-newdb <file>\n";
-        return 2;
-    }
     try {
-        Database::create(args.at(1));
+        Database::create(file);
         // The two languages the templates are written in, until the user names others.
-        Database database(args.at(1));
+        Database database(file);
         Dataset languages(database, QStringLiteral("languages"), QStringLiteral("select * from languages;"));
         languages.open();
         languages.append();

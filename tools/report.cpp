@@ -1,6 +1,7 @@
 // brivora-report <database> <entry 1-12> <out.pdf>: one report of "List of Report"
 // written as PDF, page for page as the preview and the printer show it.
 #include "base/Clock.h"
+#include "base/CommandLine.h"
 #include "base/Errors.h"
 #include "data/Database.h"
 #include "data/Dataset.h"
@@ -12,30 +13,45 @@
 
 int main(int argc, char *argv[])
 {
+    CommandLine commandLine({
+        .program = QStringLiteral("brivora-report"),
+        .synopsis = QStringLiteral("<database> <entry 1-12> <out.pdf>"),
+        .description =
+            QStringLiteral("Writes one report of the \"Reports\" tab's list as PDF, page for page as the preview\n"
+                           "and the printer show it; it needs no screen. It prints the pages written, and exits\n"
+                           "with 1 and the program's message when anything fails."),
+        .example = QStringLiteral("brivora-report ~/Brivora/Dovrel.mdb 1 clients.pdf"),
+    });
+    commandLine.addArgument(QStringLiteral("database"), QStringLiteral("The Brivora database (Dovrel.mdb) to read."));
+    commandLine.addArgument(QStringLiteral("entry"), QStringLiteral("The report's place in the list, from 1 to 12."));
+    commandLine.addArgument(QStringLiteral("out.pdf"), QStringLiteral("The PDF file to write."));
+    // Answered before the application is made, which would only add its own warnings.
+    if (const auto done = commandLine.answerHelpOrVersion(argc, argv))
+        return *done;
     // Fonts need a GUI application, but a script has no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Clock::readTimeZoneOnce();
     QGuiApplication app(argc, argv);
+    if (const auto done = commandLine.process(app.arguments()))
+        return *done;
+    const QStringList args = commandLine.arguments();
+    bool isNumber = false;
+    const int number = args.at(1).toInt(&isNumber);
+    if (!isNumber)
+        return commandLine.wrongArguments();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
-    bool isNumber = false;
-    const int number = args.value(2).toInt(&isNumber);
-    if (args.size() != 4 || !isNumber) {
-        err << "usage: brivora-report <database> <entry 1-12> <out.pdf>\n";
-        return 2;
-    }
     try {
         const Reports::ReportEntry &entry = Reports::reportEntry(number);
-        Database database(args.at(1));
+        Database database(args.at(0));
         database.connection(); // a missing database is said as such
         Dataset rows(database, entry.queryObject, entry.statement);
         rows.open();
         const auto report = Reports::layOut(entry, rows, Clock().now().date());
-        Reports::writePdf(*report, args.at(3));
+        Reports::writePdf(*report, args.at(2));
         out << "wrote " << report->pageCount() << " pages of \"" << entry.listText << "\" (" << rows.recordCount()
-            << " rows) to " << args.at(3) << '\n';
+            << " rows) to " << args.at(2) << '\n';
     } catch (const BrivoraError &error) {
         err << "brivora-report: " << withFullStop(error.text()) << '\n';
         return 1;

@@ -2,14 +2,26 @@
 #include "app/QtDialogs.h"
 #include "app/SplashWindow.h"
 #include "base/Clock.h"
+#include "base/CommandLine.h"
 
 #include <QApplication>
 #include <QFont>
 
 int main(int argc, char *argv[])
 {
+    CommandLine commandLine({.program = QStringLiteral("brivora"),
+                             .description = QStringLiteral(
+                                 "Sends personalised SMS in bulk to a client list through a GSM modem. It opens the\n"
+                                 "database \"Dovrel.mdb\" of the folder it starts in; brivora-launch starts it in its\n"
+                                 "working folder. Qt's own options (-platform, -style ...) are taken as well."),
+                             .example = QStringLiteral("cd ~/Brivora && brivora")});
+    // Answered before the application is made: they need no display.
+    if (const auto done = commandLine.answerHelpOrVersion(argc, argv))
+        return *done;
     Clock::readTimeZoneOnce();
     QApplication app(argc, argv);
+    if (const auto done = commandLine.process(app.arguments())) // Qt's options are gone from them
+        return *done;
 
     SplashWindow splash;
     splash.show();

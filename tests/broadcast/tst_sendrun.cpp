@@ -389,6 +389,7 @@ void TestSendRun::answersModeMarksTheRowOfItsOwnLateAnswer()
     bench.awaitAnswers = awaitAnswers;
     bench.addRecipients({u"one"_s, u"two"_s});
     // The network takes 4 s to refuse the first message: longer than its last wait.
+    int waits = 0;
     if (awaitAnswers) {
         // Waiting for answers, the waits are only the longest a modem may take.
         bench.clock.setTimeoutScale(1);
@@ -398,7 +399,6 @@ void TestSendRun::answersModeMarksTheRowOfItsOwnLateAnswer()
         // The refusal comes as the second message begins, however busy the machine, and
         // is taken before the second row's last wait (the 6th) ends.
         bench.modem->answerWith(ModemSimulator::Input::Pdu, QByteArray(), 1);
-        int waits = 0;
         bench.clock.setWaitListener([&](int, bool) {
             if (++waits == 4)
                 bench.modem->send("+CMS ERROR: 500\r\n");

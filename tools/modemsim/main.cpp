@@ -1,6 +1,7 @@
 // brivora-modemsim: a GSM modem on a pseudo-terminal, for trying the program without a
 // phone. Prints the device to choose as "Port" (the setup dialog lists it while this
 // runs) and every command and message it receives; runs until interrupted.
+#include "base/CommandLine.h"
 #include "base/Errors.h"
 #include "modem/SimulatorDevice.h"
 #include "modemsim/ModemSimulator.h"
@@ -32,9 +33,11 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A GSM modem on a pseudo-terminal."));
-    parser.addHelpOption();
+    CommandLine commandLine({.program = QStringLiteral("brivora-modemsim"),
+                             .synopsis = QStringLiteral("[options]"),
+                             .description = QStringLiteral("A GSM modem on a pseudo-terminal."),
+                             .example = QStringLiteral("brivora-modemsim --error-every 5")});
+    QCommandLineParser &parser = commandLine.parser();
     const QCommandLineOption errorEvery(QStringLiteral("error-every"),
                                         QStringLiteral("Answer every <n>th message with ERROR."), QStringLiteral("n"));
     const QCommandLineOption cmsError(QStringLiteral("cms-error"),
@@ -50,7 +53,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption unsolicited(QStringLiteral("unsolicited"),
                                          QStringLiteral("Send signal, network and call reports between answers."));
     parser.addOptions({errorEvery, cmsError, delay, latency, silent, echo, unsolicited});
-    parser.process(app);
+    if (const auto done = commandLine.process(app.arguments()))
+        return *done;
 
     try {
         ModemSimulator modem;
