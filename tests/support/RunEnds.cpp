@@ -7,8 +7,8 @@ RunEnds::RunEnds(RunState &state)
     connect(&state, &RunState::runEnded, this, [this](const RunReport &report) { reports << report; });
 }
 
-bool RunEnds::wait(const std::function<bool()> &settled)
+bool RunEnds::wait(const std::function<bool()> &settled, int timeoutMilliseconds)
 {
     const qsizetype awaited = ++m_awaited;
-    return QTest::qWaitFor([&] { return reports.size() >= awaited && (!settled || settled()); }, 30000);
+    return QTest::qWaitFor([&] { return reports.size() >= awaited && (!settled || settled()); }, timeoutMilliseconds);
 }

@@ -16,8 +16,8 @@ public:
     explicit RunEnds(RunState &state);
 
     // Waits until one more run has ended than had ended at the last call, and then
-    // until settled holds; false after 30 s.
-    bool wait(const std::function<bool()> &settled = {});
+    // until settled holds; false when the time is up.
+    bool wait(const std::function<bool()> &settled = {}, int timeoutMilliseconds = 30000);
 
     // Every run's report, in the order they ended.
     QList<RunReport> reports;

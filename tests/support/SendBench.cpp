@@ -21,11 +21,11 @@ SendBench::SendBench(const QDateTime &now)
     modem->plugInto(link);
 }
 
-bool SendBench::waitForRunEnd()
+bool SendBench::waitForRunEnd(int timeoutMilliseconds)
 {
     // The modem has read every message the run wrote, so tests see what a phone got.
-    return runs.wait(
-        [this] { return !modem || static_cast<quint64>(modem->pdus().size()) >= exchange.partsWritten(); });
+    return runs.wait([this] { return !modem || static_cast<quint64>(modem->pdus().size()) >= exchange.partsWritten(); },
+                     timeoutMilliseconds);
 }
 
 qint64 SendBench::addRecipient(const QString &name, const QString &number, const QString &message) const

@@ -32,8 +32,8 @@ struct SendBench {
     void holdWaitUntilFailLogged(int wait);
     // Waits until one more run has ended than had ended at the last call (a sender
     // returns at once; its run goes on from the event loop) and the modem has read every
-    // message written; false after 30 s.
-    bool waitForRunEnd();
+    // message written; false when the time is up.
+    bool waitForRunEnd(int timeoutMilliseconds = 30000);
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;

@@ -59,6 +59,7 @@ ModemSimulator::ModemSimulator(QObject *parent)
     m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ModemSimulator::readInput);
     m_outputTimer->setSingleShot(true);
+    m_outputTimer->setTimerType(Qt::PreciseTimer);
     connect(m_outputTimer, &QTimer::timeout, this, &ModemSimulator::flushOutput);
 }
 

@@ -1,0 +1,100 @@
+// brivora-bench-pace: ten one-part messages to the test modem at real speed, at the fixed
+// pace and waiting for the modem's answers with the network taking 0.5, 2 and 4 s to
+// answer each message; and the longest time the window's event loop went without
+// answering while a run waited for answers.
+#include "broadcast/SendRun.h"
+#include "support/SendBench.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int Messages = 10;
+
+struct Figures {
+    double secondsAMessage = 0;
+    double longestLoopGapMs = 0;
+};
+
+Figures run(bool awaitAnswers, int latencyMs)
+{
+    SendBench bench(QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
+    bench.clock.setScale(1);
+    bench.awaitAnswers = awaitAnswers;
+    bench.modem->setMessageLatency(latencyMs);
+    QStringList texts;
+    for (int i = 1; i <= Messages; ++i)
+        texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
+    bench.addRecipients(texts);
+
+    // A timer that asks for the loop every millisecond: the longest gap between its ticks
+    // is how long the window would have gone without answering.
+    QElapsedTimer sinceTick;
+    double longest = 0;
+    QTimer loop;
+    loop.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&loop, &QTimer::timeout, &loop, [&] {
+        longest = std::max(longest, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+        sinceTick.restart();
+    });
+
+    SendPlan plan;
+    const QList<Outgoing> messages = [&] {
+        QList<Outgoing> list;
+        for (const QStringList &row : bench.ws.rows(QStringLiteral("select id, mobile_number, msg_send from "
+                                                                   "project_detail order by id"))) {
+            Outgoing message;
+            message.detailId = row.at(0).toLongLong();
+            message.record.projectName = QStringLiteral("RAYA");
+            message.record.mobileNumber = row.at(1);
+            message.record.message = row.at(2);
+            list << message;
+        }
+        return list;
+    }();
+    plan.total = Messages;
+    plan.message = [messages](int index) { return messages.at(index); };
+    QElapsedTimer elapsed;
+    elapsed.start();
+    sinceTick.start();
+    loop.start(1);
+    SendRun::start(bench.services, {Sender::Announcement, false, SendPolicy::Progress::BeforeLog}, std::move(plan));
+    if (!bench.waitForRunEnd(10 * 60000)) {
+        std::fprintf(stderr, "the run did not end\n");
+        std::exit(1);
+    }
+    const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
+    loop.stop();
+    if (bench.ended.first().messagesSent != Messages || bench.ended.first().partsRefused != 0) {
+        std::fprintf(stderr, "not every message went out confirmed\n");
+        std::exit(1);
+    }
+    return {seconds / Messages, longest};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const Figures fixed = run(false, 2000);
+    std::printf("fixed pace, modem latency 2 s: %.2f s a message (expected 6.8 s whatever the latency)\n",
+                fixed.secondsAMessage);
+    double longestGap = 0;
+    for (const int latency : {500, 2000, 4000}) {
+        const Figures answers = run(true, latency);
+        longestGap = std::max(longestGap, answers.longestLoopGapMs);
+        std::printf("answers, modem latency %g s: %.2f s a message (target %.2f s or less)\n", latency / 1000.0,
+                    answers.secondsAMessage, latency / 1000.0 + 0.15);
+    }
+    std::printf("longest time the event loop went without answering while waiting for answers: %.1f ms "
+                "(target under 50 ms)\n",
+                longestGap);
+    return 0;
+}
