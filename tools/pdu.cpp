@@ -1,8 +1,10 @@
 // brivora-pdu <centre number> <destination> <text>: prints the PDU the program would
-// hand the modem for that SMS, and on the next line the length AT+CMGS announces.
+// hand the modem for that message, and on the next line the length AT+CMGS announces;
+// for a message of several SMS, each part's PDU and length in turn.
 #include "modem/Pdu.h"
 #include "base/CommandLine.h"
 #include "base/Errors.h"
+#include "compose/MessageSplit.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,22 +16,43 @@ int main(int argc, char *argv[])
         .program = QStringLiteral("brivora-pdu"),
         .synopsis = QStringLiteral("<centre number> <destination> <text>"),
         .description = QStringLiteral("Prints the SMS-SUBMIT PDU Brivora hands the modem for one message, and on the\n"
-                                      "next line the length AT+CMGS announces for it."),
+                                      "next line the length AT+CMGS announces for it; for a message longer than one\n"
+                                      "SMS, the PDU and length of each part of the concatenated message in turn."),
         .example = QStringLiteral("brivora-pdu +60123456789 0198765432 'Hello Ali'"),
     });
     commandLine.addArgument(QStringLiteral("centre number"),
                             QStringLiteral("The SMS centre's number; empty for the one the phone keeps."));
     commandLine.addArgument(QStringLiteral("destination"), QStringLiteral("The phone number the SMS goes to."));
     commandLine.addArgument(QStringLiteral("text"),
-                            QStringLiteral("The message: one SMS, at most 160 characters of the GSM alphabet."));
+                            QStringLiteral("The message, in the GSM alphabet when it can carry it, else in UCS-2."));
+    const QCommandLineOption reference(QStringLiteral("reference"),
+                                       QStringLiteral("The reference <n> (0 to 255) of a concatenated message; "
+                                                      "random without it."),
+                                       QStringLiteral("n"));
+    commandLine.parser().addOption(reference);
     if (const auto done = commandLine.process(app.arguments()))
         return *done;
     const QStringList args = commandLine.arguments();
     QTextStream out(stdout);
     QTextStream err(stderr);
     try {
-        const QString pdu = encodeSubmitPdu(args.at(0), args.at(1), args.at(2));
-        out << pdu << '\n' << commandLength(pdu) << '\n';
+        const QString &text = args.at(2);
+        const SmsPlan sms = planSms(text);
+        sms.requireSendable();
+        QStringList pdus;
+        if (sms.parts.size() == 1) {
+            pdus << encodeSubmitPdu(args.at(0), args.at(1), text);
+        } else {
+            bool given = false;
+            const int number = commandLine.parser().value(reference).toInt(&given);
+            const int shared = given ? number & 0xFF : ConcatenationReferences().take();
+            for (int index = 0; index < sms.parts.size(); ++index)
+                pdus << encodeSubmitPdu(args.at(0), args.at(1),
+                                        SmsPart{sms.parts.at(index), sms.alphabet,
+                                                Concatenation{shared, static_cast<int>(sms.parts.size()), index + 1}});
+        }
+        for (const QString &pdu : std::as_const(pdus))
+            out << pdu << '\n' << commandLength(pdu) << '\n';
     } catch (const BrivoraError &error) {
         err << "brivora-pdu: " << error.text() << '\n';
         return 1;

@@ -47,9 +47,10 @@ void DatasetGrid::setEditable(bool editable)
                              : QAbstractItemView::NoEditTriggers);
 }
 
-void DatasetGrid::setHintField(const QString &field)
+void DatasetGrid::setHintField(const QString &field, HintText describe)
 {
     m_hintField = field;
+    m_describeHint = std::move(describe);
     viewport()->setMouseTracking(true);
 }
 
@@ -68,7 +69,13 @@ bool DatasetGrid::viewportEvent(QEvent *event)
         return QTableView::viewportEvent(event);
     if (event->type() == QEvent::MouseMove) {
         const Dataset &rows = dataset();
-        viewport()->setToolTip(rows.isOpen() && !rows.eof() ? rows.text(m_hintField) : QString());
+        QString hint;
+        if (rows.isOpen() && !rows.eof()) {
+            hint = rows.text(m_hintField);
+            if (m_describeHint)
+                hint = m_describeHint(hint);
+        }
+        viewport()->setToolTip(hint);
     } else if (event->type() == QEvent::ToolTip) {
         // The selected row's hint, not the cell's under the pointer.
         const auto *help = static_cast<QHelpEvent *>(event);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "data/DatasetModel.h"
 
 #include <QTableView>
@@ -20,8 +22,9 @@ public:
     // Ctrl+Delete deletes the selected row after "Delete record?".
     void setDeleteByKeyboard(bool enabled) { m_deleteByKeyboard = enabled; }
     // The hint over the grid: the whole value of this field in the selected row, taken
-    // afresh at every mouse move, wherever the pointer is.
-    void setHintField(const QString &field);
+    // afresh at every mouse move, wherever the pointer is; describe may add to it.
+    using HintText = std::function<QString(const QString &value)>;
+    void setHintField(const QString &field, HintText describe = {});
 
 Q_SIGNALS:
     // A click on a cell, after the query object moved to its row.
@@ -40,6 +43,7 @@ private:
     DatasetModel *m_model;
     Dialogs &m_dialogs;
     QString m_hintField;
+    HintText m_describeHint;
     bool m_deleteByKeyboard = false;
     bool m_syncing = false;
     bool m_removingRow = false;

@@ -40,6 +40,14 @@ QLineEdit *counterField(const char *name)
     return counter;
 }
 
+QHBoxLayout *counterRow(QLineEdit *counter, QLabel *cost)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(counter, 1);
+    row->addWidget(cost);
+    return row;
+}
+
 QSpinBox *spinEdit(const char *name, int maximum)
 {
     auto *spin = named(new QSpinBox, name);
@@ -67,6 +75,8 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     , Label23(named(new QLabel(QStringLiteral("Message in English:")), "Label23"))
     , RichEdit3(templateEditor("RichEdit3"))
     , Edit13(counterField("Edit13"))
+    , smsCostMalay(named(new QLabel(smsCostText(QString())), "smsCostMalay"))
+    , smsCostEnglish(named(new QLabel(smsCostText(QString())), "smsCostEnglish"))
     , BitBtn9(named(new QPushButton(QStringLiteral("Clear")), "BitBtn9"))
     , BitBtn8(named(new QPushButton(QStringLiteral("Save && Populate Recipient")), "BitBtn8"))
     , DBGrid3(named(recipientGrid(dm.q_prj_dtl, dialogs), "DBGrid3"))
@@ -142,10 +152,10 @@ QWidget *AnnouncementTab::buildComposer()
     grid->addWidget(CheckListBox1, 2, 0, 2, 1);
     grid->addWidget(Label22, 1, 1);
     grid->addWidget(RichEdit2, 2, 1);
-    grid->addWidget(Edit10, 3, 1);
+    grid->addLayout(counterRow(Edit10, smsCostMalay), 3, 1);
     grid->addWidget(Label23, 1, 2);
     grid->addWidget(RichEdit3, 2, 2);
-    grid->addWidget(Edit13, 3, 2);
+    grid->addLayout(counterRow(Edit13, smsCostEnglish), 3, 2);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 3);
@@ -308,21 +318,22 @@ void AnnouncementTab::loadSelectedProject()
 
 void AnnouncementTab::RichEdit2Change()
 {
-    countCharacters(RichEdit2, Edit10);
+    countCharacters(RichEdit2, Edit10, smsCostMalay);
 }
 
 void AnnouncementTab::RichEdit3Change()
 {
-    countCharacters(RichEdit3, Edit13);
+    countCharacters(RichEdit3, Edit13, smsCostEnglish);
 }
 
-void AnnouncementTab::countCharacters(const QPlainTextEdit *editor, QLineEdit *counter)
+void AnnouncementTab::countCharacters(const QPlainTextEdit *editor, QLineEdit *counter, QLabel *cost)
 {
     // Counted as the text is stored and sent: an emoji is one character, and each line
     // break is the carriage return and line feed that the editor's lines travel with.
     const QString text = storedLines(editor);
     const int characters = static_cast<int>(text.toUcs4().size());
     counter->setText(characterCountText(characters));
+    cost->setText(smsCostText(text));
     const CounterColour colour = characterCountColour(characters);
     if (colour != CounterColour::Unchanged) {
         QPalette palette = counter->palette();

@@ -45,6 +45,9 @@ public:
     QLabel *Label23;
     QPlainTextEdit *RichEdit3;
     QLineEdit *Edit13;
+    // Beside each counter, how the template as typed goes: "2 SMS · Unicode".
+    QLabel *smsCostMalay;
+    QLabel *smsCostEnglish;
     QPushButton *BitBtn9;
     QPushButton *BitBtn8;
     DatasetGrid *DBGrid3;
@@ -78,7 +81,7 @@ private:
     QWidget *buildSchedule();
     QWidget *buildDelay();
     static QWidget *buildGreeting(const QString &caption, QPushButton *start);
-    void countCharacters(const QPlainTextEdit *editor, QLineEdit *counter);
+    void countCharacters(const QPlainTextEdit *editor, QLineEdit *counter, QLabel *cost);
     AnnouncementProject composed() const;
     void loadSelectedProject();
 

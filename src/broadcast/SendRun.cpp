@@ -4,7 +4,6 @@
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "broadcast/Records.h"
-#include "compose/MessageSplit.h"
 
 SendRun *SendRun::start(SendServices &services, const SendPolicy &policy, SendPlan plan)
 {
@@ -107,7 +106,11 @@ void SendRun::beginMessage()
     m_message = m_plan.message(m_index);
     if (m_plan.starting)
         m_plan.starting(m_index);
-    m_parts = m_policy.split ? splitIntoParts(m_message.record.message) : QStringList{m_message.record.message};
+    const QString &text = m_message.record.message;
+    m_sms = m_policy.split ? planSms(text) : SmsPlan{alphabetFor(text), {text}};
+    m_sms.requireSendable();
+    // Parts of one message share a reference, so the phone shows them as one.
+    m_reference = m_sms.parts.size() > 1 ? m_services.exchange.takeReference() : 0;
     m_partIndex = 0;
     m_messageUnconfirmed = false;
     m_messageTimer.start();
@@ -119,11 +122,15 @@ void SendRun::sendPart()
     if (m_services.runState.stopRequested())
         throw ActionStopped();
     m_part = m_message.record;
-    m_part.message = m_parts.at(m_partIndex);
+    m_part.message = m_sms.parts.at(m_partIndex);
     m_part.status = QStringLiteral("SEND");
     m_partRow = std::make_shared<qint64>(m_message.detailId);
-    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, m_part.message,
-                              waitsFor(m_policy.sender, m_partIndex, static_cast<int>(m_parts.size()))};
+    const int count = static_cast<int>(m_sms.parts.size());
+    SmsPart sms{m_part.message, m_sms.alphabet, std::nullopt};
+    if (count > 1)
+        sms.concatenation = Concatenation{m_reference, count, m_partIndex + 1};
+    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, sms,
+                              waitsFor(m_policy.sender, m_partIndex, count)};
     m_services.exchange.sendPart(
         request, [this] { recordPart(); }, [this](const PartResult &result) { step([&] { partDone(result); }); });
 }
@@ -175,7 +182,7 @@ void SendRun::partDone(const PartResult &result)
     if (m_silentInRow >= SilentPartsToStop)
         throw BrivoraError(QString::fromLatin1(ModemSilentText).arg(m_unconfirmedMessages));
 
-    if (++m_partIndex < m_parts.size()) {
+    if (++m_partIndex < m_sms.parts.size()) {
         sendPart();
         return;
     }

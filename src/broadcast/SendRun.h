@@ -2,6 +2,7 @@
 
 #include "broadcast/MessageRecord.h"
 #include "broadcast/RunState.h"
+#include "compose/MessageSplit.h"
 #include "modem/AtExchange.h"
 
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ struct SendPolicy {
     enum class Progress { Never, BeforeRecord, BeforeLog, AfterLog };
 
     Sender sender;
-    // Split into SMS of 160 characters; otherwise the message goes whole.
+    // Split into as many SMS as the message needs; otherwise it goes whole, as one SMS.
     bool split = true;
     Progress progress = Progress::AfterLog;
     // 0: a runner, which raises progress current before each message and starts the
@@ -135,7 +136,8 @@ private:
 
     int m_index = 0;
     Outgoing m_message;
-    QStringList m_parts;
+    SmsPlan m_sms;
+    int m_reference = 0;
     int m_partIndex = 0;
     MessageRecord m_part;
     // The part's project_detail row; filled once the database has taken a new row.

@@ -1,5 +1,6 @@
 #include "compose/MessageSplit.h"
 
+#include "base/Errors.h"
 #include "modem/Gsm7.h"
 
 #include <algorithm>
@@ -13,50 +14,72 @@ bool holdsWord(const QString &message)
     return std::any_of(message.begin(), message.end(), [](QChar character) { return character != Blank; });
 }
 
-// Septets still free in an SMS; blanks take one each.
-qsizetype room(const QString &part)
-{
-    return SmsSeptets - gsmSeptetCount(part);
-}
-
-// Where the SMS that starts at `from` of the walked text (the message with its added
-// blank) ends: after the last whole piece that fits.
-qsizetype partEnd(const QString &walked, qsizetype from)
-{
-    int septets = 0;
-    qsizetype end = from;
-    while (end < walked.size()) {
-        // The walked text ends in a blank, so every piece has one.
-        const qsizetype pieceEnd = walked.indexOf(Blank, end) + 1;
-        const int pieceSeptets = gsmSeptetCount(QStringView(walked).sliced(end, pieceEnd - end));
-        if (septets + pieceSeptets > SmsSeptets)
-            break;
-        septets += pieceSeptets;
-        end = pieceEnd;
+// How much of an SMS a text takes: septets in the GSM alphabet (an extension character
+// or an ellipsis takes more than one), UTF-16 units in UCS-2.
+class Measure {
+public:
+    Measure(Alphabet alphabet, bool concatenated)
+        : m_alphabet(alphabet)
+        , m_capacity(smsCapacity(alphabet, concatenated))
+    {
     }
-    if (end == from) {
-        // A piece longer than one SMS is cut inside. The cut falls between characters,
-        // so an extension character, escape and code, moves whole to the next part.
-        while (end < walked.size() && septets + gsmSeptetWidth(walked.at(end)) <= SmsSeptets)
-            septets += gsmSeptetWidth(walked.at(end++));
+
+    int capacity() const { return m_capacity; }
+    int of(QStringView text) const
+    {
+        return m_alphabet == Alphabet::Gsm7 ? gsmSeptetCount(text) : static_cast<int>(text.size());
     }
-    return end;
-}
+    // The units of the character at `at`: a surrogate pair goes whole.
+    qsizetype characterLength(const QString &text, qsizetype at) const
+    {
+        return text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate() ? 2 : 1;
+    }
+    // Room still free in an SMS that holds part.
+    int room(const QString &part) const { return m_capacity - of(part); }
 
-} // namespace
+    // Where the SMS that starts at `from` of the walked text (the message with its added
+    // blank) ends: after the last whole piece that fits.
+    qsizetype partEnd(const QString &walked, qsizetype from) const
+    {
+        int used = 0;
+        qsizetype end = from;
+        while (end < walked.size()) {
+            // The walked text ends in a blank, so every piece has one.
+            const qsizetype pieceEnd = walked.indexOf(Blank, end) + 1;
+            const int piece = of(QStringView(walked).sliced(end, pieceEnd - end));
+            if (used + piece > m_capacity)
+                break;
+            used += piece;
+            end = pieceEnd;
+        }
+        if (end == from) {
+            // A piece longer than one SMS is cut inside, between characters: an extension
+            // character (escape and code) or a surrogate pair moves whole to the next part.
+            while (end < walked.size()) {
+                const qsizetype length = characterLength(walked, end);
+                const int width = of(QStringView(walked).sliced(end, length));
+                if (used + width > m_capacity)
+                    break;
+                used += width;
+                end += length;
+            }
+        }
+        return end;
+    }
 
-SeparatedSms saperatesms(const QString &message)
+private:
+    Alphabet m_alphabet;
+    int m_capacity;
+};
+
+// The parts of a message cut to one measure.
+QStringList cut(const QString &message, const Measure &measure, Alphabet alphabet)
 {
-    if (!holdsWord(message))
-        return {};
-    const QString walked = message + Blank;
-    const qsizetype end = partEnd(walked, 0);
-    return {walked.left(end), walked.sliced(end)};
-}
-
-QStringList splitIntoParts(const QString &message)
-{
-    if (!holdsWord(gsmSentText(message)))
+    // What counts as a blank is what goes out as one.
+    const auto wordIn = [alphabet](const QString &text) {
+        return holdsWord(alphabet == Alphabet::Gsm7 ? gsmSentText(text) : text);
+    };
+    if (!wordIn(message))
         return {QString()};
     const QString walked = message + Blank;
     QStringList parts;
@@ -66,22 +89,56 @@ QStringList splitIntoParts(const QString &message)
     // so the neighbours seldom have room for them all.
     QString loose;
     for (qsizetype from = 0; from < walked.size();) {
-        const qsizetype end = partEnd(walked, from);
+        const qsizetype end = measure.partEnd(walked, from);
         const QString part = walked.sliced(from, end - from);
         from = end;
-        if (holdsWord(gsmSentText(part))) {
-            parts << loose.right(room(part)) + part;
+        if (wordIn(part)) {
+            parts << loose.right(measure.room(part)) + part;
             loose.clear();
             continue;
         }
         qsizetype taken = 0;
         if (!parts.isEmpty()) {
-            taken = std::min(part.size(), room(parts.last()));
+            taken = std::min<qsizetype>(part.size(), measure.room(parts.last()));
             parts.last() += part.first(taken);
         }
         loose = part.sliced(taken);
     }
     return parts;
+}
+
+} // namespace
+
+SeparatedSms saperatesms(const QString &message)
+{
+    if (!holdsWord(message))
+        return {};
+    const QString walked = message + Blank;
+    const qsizetype end = Measure(Alphabet::Gsm7, false).partEnd(walked, 0);
+    return {walked.left(end), walked.sliced(end)};
+}
+
+SmsPlan planSms(const QString &message)
+{
+    const Alphabet alphabet = alphabetFor(message);
+    QStringList parts = cut(message, Measure(alphabet, false), alphabet);
+    if (parts.size() > 1)
+        parts = cut(message, Measure(alphabet, true), alphabet);
+    return {alphabet, parts};
+}
+
+void SmsPlan::requireSendable() const
+{
+    if (parts.size() > MostParts)
+        throw BrivoraError(QStringLiteral("The message needs more than %1 SMS").arg(MostParts));
+}
+
+QString smsCostText(const QString &message)
+{
+    const SmsPlan plan = planSms(message);
+    return QStringLiteral("%1 SMS \u00B7 %2")
+        .arg(plan.parts.size())
+        .arg(plan.alphabet == Alphabet::Gsm7 ? QStringLiteral("GSM") : QStringLiteral("Unicode"));
 }
 
 QString characterCountText(int characters)

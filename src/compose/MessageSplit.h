@@ -12,17 +12,34 @@ struct SeparatedSms {
 
 // Cuts a message at a blank: the message gets one blank added and is walked in pieces,
 // each running up to and including a blank; the first part takes the pieces that fit
-// in one SMS, the remainder is everything after them. A message without a word gives
+// in one SMS of the GSM alphabet, the remainder is everything after them. A message without a word gives
 // two empty texts. A first piece too long for one SMS is cut inside, so the first part
 // is never empty while there are words to send.
 SeparatedSms saperatesms(const QString &message);
 
-// Every SMS of a message: the first part as saperatesms takes it, then the rest cut
-// again by the same rule until nothing is left, so each part fits one SMS. No part
-// goes out as blanks alone (a tab goes out as a blank): blanks that would make one go
-// with the parts beside it as far as those have room, and are dropped otherwise. A
+// How a message goes out: its alphabet and the text of each of its SMS, as typed.
+struct SmsPlan {
+    Alphabet alphabet = Alphabet::Gsm7;
+    QStringList parts;
+
+    // Throws BrivoraError for a message of more parts than a concatenated message holds.
+    void requireSendable() const;
+};
+
+// Every SMS of a message. It goes in the GSM alphabet when that can carry it, else in
+// UCS-2. The parts are cut by the one rule of saperatesms, with that alphabet's measure:
+// the message gets one blank added and is walked in pieces, each running up to and
+// including a blank; a part takes the pieces that fit, the rest is cut again until
+// nothing is left; a piece longer than a part is cut inside, never inside an escape pair
+// or a surrogate pair. When the message fits one SMS it is that one part, as before;
+// otherwise it is cut to the smaller size of the parts of a concatenated message. No
+// part goes out as blanks alone (a tab goes out as a blank): blanks that would make one
+// go with the parts beside it as far as those have room, and are dropped otherwise. A
 // message that goes out as blanks alone, or empty, gives one empty part.
-QStringList splitIntoParts(const QString &message);
+SmsPlan planSms(const QString &message);
+
+// What a message costs, for the operator: "1 SMS · GSM", "3 SMS · Unicode".
+QString smsCostText(const QString &message);
 
 // The counter under a template editor; it measures the template as typed.
 QString characterCountText(int characters);

@@ -3,9 +3,11 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
+#include "app/EditorText.h"
 #include "app/Named.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
+#include "compose/MessageSplit.h"
 #include "contacts/BalloonTip.h"
 #include "contacts/CsvExport.h"
 #include "contacts/FormControls.h"
@@ -104,6 +106,7 @@ ProfileTab::ProfileTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     , suiDBNavigator2(named(new DatasetNavigator(dm.q_profile, dialogs), "suiDBNavigator2"))
     , RichEdit4(named(new QPlainTextEdit, "RichEdit4"))
     , BitBtn4(button("BitBtn4", "Send Individual SMS"))
+    , smsCostIndividual(named(new QLabel(smsCostText(QString())), "smsCostIndividual"))
     , suiButton2(button("suiButton2", "Import Profile"))
     , suiButton3(button("suiButton3", "Export Profile"))
     , m_dm(dm)
@@ -125,6 +128,8 @@ ProfileTab::ProfileTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     DBGrid1->setEditable(true);
     suiDBNavigator2->setGrid(DBGrid1);
     RichEdit4->setFixedSize(225, 54);
+    connect(RichEdit4, &QPlainTextEdit::textChanged, this,
+            [this] { smsCostIndividual->setText(smsCostText(storedLines(RichEdit4))); });
     BitBtn4->setFixedSize(152, 60);
     BitBtn4->setCursor(Qt::PointingHandCursor);
 
@@ -140,6 +145,7 @@ ProfileTab::ProfileTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(RichEdit4);
     bottom->addWidget(BitBtn4);
+    bottom->addWidget(smsCostIndividual, 0, Qt::AlignBottom);
     bottom->addStretch();
     bottom->addWidget(suiButton2, 0, Qt::AlignBottom);
     bottom->addWidget(suiButton3, 0, Qt::AlignBottom);

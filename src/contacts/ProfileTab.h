@@ -57,6 +57,8 @@ public:
     // Along the bottom.
     QPlainTextEdit *RichEdit4;
     QPushButton *BitBtn4;
+    // How the typed message goes: "1 SMS · GSM".
+    QLabel *smsCostIndividual;
     QPushButton *suiButton2;
     QPushButton *suiButton3;
 

@@ -68,7 +68,7 @@ AtExchange::AtExchange(SerialLink &link, Clock &clock, QObject *parent)
 void AtExchange::sendPart(const PartRequest &request, std::function<void()> record,
                           std::function<void(const PartResult &)> done)
 {
-    const QString pdu = encodeSubmitPdu(request.centreNumber, request.mobileNumber, request.text);
+    const QString pdu = encodeSubmitPdu(request.centreNumber, request.mobileNumber, request.part);
     if (m_step == Step::Probe) {
         m_timer.stop();
         m_probeAnswered = {};

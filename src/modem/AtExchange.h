@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modem/Pdu.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -42,7 +44,7 @@ enum class Pace { Fixed, Answers };
 struct PartRequest {
     QString centreNumber;
     QString mobileNumber;
-    QString text;
+    SmsPart part;
     PartWaits waits;
 };
 
@@ -97,6 +99,8 @@ public:
 
     // PDUs written so far: tells one part from the next.
     quint64 partsWritten() const { return m_partsWritten; }
+    // The reference of the next concatenated message through this modem.
+    int takeReference() { return m_references.take(); }
 
 Q_SIGNALS:
     // Fixed pace: the modem refused; the row current now is the one to mark.
@@ -146,4 +150,5 @@ private:
     // Awaiting answers: the unfinished last line.
     QByteArray m_answerLine;
     quint64 m_partsWritten = 0;
+    ConcatenationReferences m_references;
 };

@@ -70,13 +70,45 @@ const ExtensionEntry *extensionEntry(QChar character)
     return found == ExtensionTable.end() ? nullptr : &*found;
 }
 
-QChar sentCharacter(QChar character)
+// What a character goes out as in the GSM alphabet: itself, or the nearest the
+// alphabet has, which may be more than one character.
+QStringView sentCharacters(const QChar &character)
 {
-    if (character == u'`')
-        return u'\'';
+    switch (character.unicode()) {
+        case u'`':
+        case u'\u2018': // left single quotation mark
+        case u'\u2019': // right single quotation mark
+        case u'\u201A': // single low-9 quotation mark
+        case u'\u201B': // single high-reversed-9 quotation mark
+        case u'\u2032': // prime
+            return u"'";
+        case u'\u201C': // left double quotation mark
+        case u'\u201D': // right double quotation mark
+        case u'\u201E': // double low-9 quotation mark
+        case u'\u2033': // double prime
+            return u"\"";
+        case u'\u2012': // figure dash
+        case u'\u2013': // en dash
+        case u'\u2014': // em dash
+        case u'\u2212': // minus sign
+            return u"-";
+        case u'\u2026': // horizontal ellipsis
+            return u"...";
+        case u'\u00A0': // no-break space
+        case u'\u2009': // thin space
+        case u'\u202F': // narrow no-break space
+            return u" ";
+        default:
+            break;
+    }
     if (character.category() == QChar::Other_Control && !basicCode(character) && !extensionEntry(character))
-        return u' ';
-    return character;
+        return u" ";
+    return QStringView(&character, 1);
+}
+
+bool inAlphabet(QChar character)
+{
+    return basicCode(character) || extensionEntry(character);
 }
 
 BrivoraError undecodable(const QString &what)
@@ -90,14 +122,31 @@ QString gsmSentText(const QString &text)
 {
     QString sent;
     sent.reserve(text.size());
-    for (const QChar character : text)
-        sent += sentCharacter(character);
+    for (const QChar &character : text)
+        sent += sentCharacters(character);
     return sent;
+}
+
+bool gsmCanCarry(QStringView text)
+{
+    for (const QChar &typed : text)
+        for (const QChar character : sentCharacters(typed))
+            if (!inAlphabet(character))
+                return false;
+    return true;
+}
+
+Alphabet alphabetFor(QStringView text)
+{
+    return gsmCanCarry(text) ? Alphabet::Gsm7 : Alphabet::Ucs2;
 }
 
 int gsmSeptetWidth(QChar character)
 {
-    return extensionEntry(sentCharacter(character)) ? 2 : 1;
+    int septets = 0;
+    for (const QChar sent : sentCharacters(character))
+        septets += extensionEntry(sent) ? 2 : 1;
+    return septets;
 }
 
 int gsmSeptetCount(QStringView text)
@@ -112,15 +161,16 @@ QByteArray toGsmSeptets(const QString &text)
 {
     QByteArray septets;
     septets.reserve(text.size());
-    for (const QChar typed : text) {
-        const QChar character = sentCharacter(typed);
-        if (const std::optional<char> code = basicCode(character)) {
-            septets += *code;
-        } else if (const ExtensionEntry *entry = extensionEntry(character)) {
-            septets += Escape;
-            septets += entry->code;
-        } else {
-            throw BrivoraError(QStringLiteral("Input string contains 8-bit data!"));
+    for (const QChar &typed : text) {
+        for (const QChar character : sentCharacters(typed)) {
+            if (const std::optional<char> code = basicCode(character)) {
+                septets += *code;
+            } else if (const ExtensionEntry *entry = extensionEntry(character)) {
+                septets += Escape;
+                septets += entry->code;
+            } else {
+                throw BrivoraError(QStringLiteral("Input string contains 8-bit data!"));
+            }
         }
     }
     return septets;

@@ -1,7 +1,8 @@
 #include "modem/Pdu.h"
 
 #include "base/Errors.h"
-#include "modem/Gsm7.h"
+
+#include <QRandomGenerator>
 
 namespace {
 
@@ -95,45 +96,30 @@ private:
     qsizetype m_position = 0;
 };
 
-} // namespace
+constexpr int UserDataHeaderIndicator = 0x40;
+constexpr int ConcatenationElement = 0x00;
 
-QString encodeSubmitPdu(const QString &centreNumber, const QString &destination, const QString &text)
+// The user data header of a part: one element, the concatenation with an 8-bit reference.
+QByteArray concatenationHeader(const Concatenation &part)
 {
-    const QString centreDigits = withoutLeadingPlus(centreNumber);
-    const QString destinationDigits = withoutLeadingPlus(destination);
-    const QByteArray userData = packUserData(text);
-
-    QString pdu;
-    if (centreDigits.isEmpty()) {
-        pdu += QStringLiteral("00");
-    } else {
-        // Decimal, not hexadecimal: commandLength reads it back the same way, so the
-        // announced length stays right even for centre numbers of 17 digits or more.
-        const auto centreOctets = 1 + (centreDigits.size() + 1) / 2;
-        pdu += QString::number(centreOctets).rightJustified(2, QLatin1Char('0'));
-        pdu += QStringLiteral("91") + swappedSemiOctets(centreDigits);
-    }
-    // SMS-SUBMIT with a relative validity period; the phone assigns the reference.
-    pdu += QStringLiteral("1100");
-    pdu += hexOctet(static_cast<int>(destinationDigits.size())) + QStringLiteral("91")
-        + swappedSemiOctets(destinationDigits);
-    // Protocol 0, 7-bit default alphabet, valid for four days.
-    pdu += QStringLiteral("0000AA");
-    pdu += hexOctet(gsmSeptetCount(text)) + QString::fromLatin1(userData.toHex().toUpper());
-    return pdu;
+    QByteArray header;
+    header += char(5); // the header's own length
+    header += char(ConcatenationElement);
+    header += char(3);
+    header += static_cast<char>(part.reference & 0xFF);
+    header += static_cast<char>(part.count);
+    header += static_cast<char>(part.index);
+    return header;
 }
 
-QByteArray packUserData(const QString &text)
+// Septets packed seven bits each, least significant bit first, after fillBits zero bits
+// that bring them to a septet boundary behind a header.
+QByteArray packSeptets(const QByteArray &septets, int fillBits)
 {
-    // A text too long is refused for its length, whatever characters it holds.
-    if (gsmSeptetCount(text) > SmsSeptets)
-        throw BrivoraError(QStringLiteral("Input string greater than 160 characters!"));
-    const QByteArray septets = toGsmSeptets(text);
-
     QByteArray octets;
-    octets.reserve((septets.size() * 7 + 7) / 8);
+    octets.reserve((fillBits + septets.size() * 7 + 7) / 8);
     unsigned bits = 0;
-    int bitCount = 0;
+    int bitCount = fillBits;
     for (const char septet : septets) {
         bits |= static_cast<unsigned>(septet) << bitCount;
         bitCount += 7;
@@ -146,6 +132,132 @@ QByteArray packUserData(const QString &text)
     if (bitCount > 0)
         octets += static_cast<char>(bits & 0xFF);
     return octets;
+}
+
+// The septets a header of so many octets takes, fill bits included.
+int headerSeptets(qsizetype headerOctets)
+{
+    return static_cast<int>((headerOctets * 8 + 6) / 7);
+}
+
+// The text as UTF-16 units, high octet first; a lone half of a surrogate pair is no
+// character a phone could show.
+QByteArray toUcs2(const QString &text)
+{
+    QByteArray units;
+    units.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        const bool paired = unit.isHighSurrogate()
+            ? i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+            : !unit.isLowSurrogate() || (i > 0 && text.at(i - 1).isHighSurrogate());
+        if (!paired)
+            throw BrivoraError(QStringLiteral("Input string contains 8-bit data!"));
+        units += static_cast<char>(unit.unicode() >> 8);
+        units += static_cast<char>(unit.unicode() & 0xFF);
+    }
+    return units;
+}
+
+QString fromUcs2(const QByteArray &units)
+{
+    QString text;
+    text.reserve(units.size() / 2);
+    for (qsizetype i = 0; i + 1 < units.size(); i += 2)
+        text += QChar(
+            static_cast<char16_t>((static_cast<quint8>(units.at(i)) << 8) | static_cast<quint8>(units.at(i + 1))));
+    return text;
+}
+
+std::optional<Concatenation> concatenationIn(const QByteArray &header)
+{
+    for (qsizetype at = 0; at + 1 < header.size();) {
+        const int element = static_cast<quint8>(header.at(at));
+        const int length = static_cast<quint8>(header.at(at + 1));
+        if (at + 2 + length > header.size())
+            throw malformed(QStringLiteral("its header ends inside an element"));
+        if (element == ConcatenationElement && length == 3)
+            return Concatenation{static_cast<quint8>(header.at(at + 2)), static_cast<quint8>(header.at(at + 3)),
+                                 static_cast<quint8>(header.at(at + 4))};
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int smsCapacity(Alphabet alphabet, bool concatenated)
+{
+    if (alphabet == Alphabet::Gsm7)
+        return concatenated ? ConcatenatedSeptets : SmsSeptets;
+    return concatenated ? ConcatenatedUnits : SmsUnits;
+}
+
+QString encodeSubmitPdu(const QString &centreNumber, const QString &destination, const SmsPart &part)
+{
+    const QString centreDigits = withoutLeadingPlus(centreNumber);
+    const QString destinationDigits = withoutLeadingPlus(destination);
+    const bool concatenated = part.concatenation.has_value();
+    const QByteArray header = concatenated ? concatenationHeader(*part.concatenation) : QByteArray();
+    const int capacity = smsCapacity(part.alphabet, concatenated);
+    const auto tooLong = [capacity] {
+        return BrivoraError(QStringLiteral("Input string greater than %1 characters!").arg(capacity));
+    };
+
+    // A text too long is refused for its length, whatever characters it holds.
+    QByteArray userData = header;
+    int userDataLength = 0;
+    if (part.alphabet == Alphabet::Gsm7) {
+        if (gsmSeptetCount(part.text) > capacity)
+            throw tooLong();
+        const QByteArray septets = toGsmSeptets(part.text);
+        const int skipped = header.isEmpty() ? 0 : headerSeptets(header.size());
+        userData += packSeptets(septets, skipped * 7 - static_cast<int>(header.size()) * 8);
+        userDataLength = skipped + static_cast<int>(septets.size());
+    } else {
+        if (part.text.size() > capacity)
+            throw tooLong();
+        userData += toUcs2(part.text);
+        userDataLength = static_cast<int>(userData.size());
+    }
+
+    QString pdu;
+    if (centreDigits.isEmpty()) {
+        pdu += QStringLiteral("00");
+    } else {
+        // Decimal, not hexadecimal: commandLength reads it back the same way, so the
+        // announced length stays right even for centre numbers of 17 digits or more.
+        const auto centreOctets = 1 + (centreDigits.size() + 1) / 2;
+        pdu += QString::number(centreOctets).rightJustified(2, QLatin1Char('0'));
+        pdu += QStringLiteral("91") + swappedSemiOctets(centreDigits);
+    }
+    // SMS-SUBMIT with a relative validity period (and a user data header for a part of a
+    // longer message); the phone assigns the reference.
+    pdu += hexOctet(0x11 | (concatenated ? UserDataHeaderIndicator : 0)) + QStringLiteral("00");
+    pdu += hexOctet(static_cast<int>(destinationDigits.size())) + QStringLiteral("91")
+        + swappedSemiOctets(destinationDigits);
+    // Protocol 0, the alphabet, valid for four days.
+    pdu += QStringLiteral("00") + (part.alphabet == Alphabet::Gsm7 ? QStringLiteral("00") : QStringLiteral("08"))
+        + QStringLiteral("AA");
+    pdu += hexOctet(userDataLength) + QString::fromLatin1(userData.toHex().toUpper());
+    return pdu;
+}
+
+QString encodeSubmitPdu(const QString &centreNumber, const QString &destination, const QString &text)
+{
+    return encodeSubmitPdu(centreNumber, destination, SmsPart{text, alphabetFor(text), std::nullopt});
+}
+
+ConcatenationReferences::ConcatenationReferences()
+    : m_next(static_cast<int>(QRandomGenerator::global()->bounded(256)))
+{
+}
+
+int ConcatenationReferences::take()
+{
+    const int reference = m_next;
+    m_next = (m_next + 1) & 0xFF;
+    return reference;
 }
 
 int commandLength(const QString &pdu)
@@ -168,7 +280,10 @@ SubmitPdu decodeSubmitPdu(const QString &hex)
         decoded.centreNumber = centre;
     }
 
-    reader.expect(QStringLiteral("11"), QStringLiteral("first octet"));
+    const int firstOctet = reader.octet(QStringLiteral("first octet"));
+    if ((firstOctet & ~UserDataHeaderIndicator) != 0x11)
+        throw malformed(QStringLiteral("the first octet is not 11 or 51"));
+    const bool hasHeader = firstOctet & UserDataHeaderIndicator;
     reader.take(2, QStringLiteral("message reference"));
     const int destinationDigits = reader.octet(QStringLiteral("destination length"));
     reader.expect(QStringLiteral("91"), QStringLiteral("destination type"));
@@ -176,15 +291,32 @@ SubmitPdu decodeSubmitPdu(const QString &hex)
         unswappedSemiOctets(reader.take(2 * ((destinationDigits + 1) / 2), QStringLiteral("destination number")))
             .left(destinationDigits);
     reader.take(2, QStringLiteral("protocol identifier"));
-    reader.expect(QStringLiteral("00"), QStringLiteral("data coding scheme"));
+    const int coding = reader.octet(QStringLiteral("data coding scheme"));
+    if (coding != 0x00 && coding != 0x08)
+        throw malformed(QStringLiteral("the data coding scheme is not 00 or 08"));
+    decoded.alphabet = coding == 0x08 ? Alphabet::Ucs2 : Alphabet::Gsm7;
     reader.take(2, QStringLiteral("validity period"));
 
-    const int septetCount = reader.octet(QStringLiteral("user data length"));
+    const int userDataLength = reader.octet(QStringLiteral("user data length"));
+    const int octetCount = decoded.alphabet == Alphabet::Gsm7 ? (userDataLength * 7 + 7) / 8 : userDataLength;
     QByteArray octets;
-    for (int octet = 0; octet < (septetCount * 7 + 7) / 8; ++octet)
+    for (int octet = 0; octet < octetCount; ++octet)
         octets += static_cast<char>(reader.octet(QStringLiteral("user data")));
     if (!reader.atEnd())
         throw malformed(QStringLiteral("it goes on after the user data"));
-    decoded.text = fromGsmSeptets(unpackSeptets(octets, septetCount));
+
+    qsizetype headerOctets = 0;
+    if (hasHeader) {
+        if (octets.isEmpty() || static_cast<quint8>(octets.at(0)) + 1 > octets.size())
+            throw malformed(QStringLiteral("its header is longer than its user data"));
+        headerOctets = static_cast<quint8>(octets.at(0)) + 1;
+        decoded.concatenation = concatenationIn(octets.mid(1, headerOctets - 1));
+    }
+    if (decoded.alphabet == Alphabet::Gsm7) {
+        const int skipped = hasHeader ? headerSeptets(headerOctets) : 0;
+        decoded.text = fromGsmSeptets(unpackSeptets(octets, userDataLength).mid(skipped));
+    } else {
+        decoded.text = fromUcs2(octets.mid(headerOctets));
+    }
     return decoded;
 }

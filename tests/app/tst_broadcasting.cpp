@@ -120,6 +120,7 @@ private Q_SLOTS:
     void countersFollowTheirEditors();
     void startBroadcastingSendsTheLoadedListThenClears();
     void busyWarningLeftOpenHoldsUpNoBroadcast();
+    void contactsNamedInChineseAndTamilGetTheirMessageWhole();
 };
 
 void TestBroadcasting::savePopulatesThenOverwritesTheProject()
@@ -315,7 +316,7 @@ void TestBroadcasting::listsDeleteByCtrlDeleteAndHintTheSelectedMessage()
     // The hint is the selected row's whole message wherever the pointer is.
     clickRow(recipients, 2);
     QCOMPARE(recipients->model()->index(2, 4).data().toString(), QString(50, u'3'));
-    QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'3'));
+    QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'3') + u"\n\n1 SMS \u00B7 GSM"_s);
 
     clickRow(recipients, 1);
     office.dialogs.answer(Dialogs::Answer::Cancel);
@@ -399,18 +400,22 @@ void TestBroadcasting::countersFollowTheirEditors_data()
 {
     QTest::addColumn<QString>("editor");
     QTest::addColumn<QString>("counter");
-    QTest::newRow("Malay") << u"RichEdit2"_s << u"Edit10"_s;
-    QTest::newRow("English") << u"RichEdit3"_s << u"Edit13"_s;
+    QTest::addColumn<QString>("costLabel");
+    QTest::newRow("Malay") << u"RichEdit2"_s << u"Edit10"_s << u"smsCostMalay"_s;
+    QTest::newRow("English") << u"RichEdit3"_s << u"Edit13"_s << u"smsCostEnglish"_s;
 }
 
 void TestBroadcasting::countersFollowTheirEditors()
 {
     QFETCH(QString, editor);
     QFETCH(QString, counter);
+    QFETCH(QString, costLabel);
     Office office;
     auto *text = office.window.findChild<QPlainTextEdit *>(editor);
     auto *count = office.window.findChild<QLineEdit *>(counter);
+    const auto *cost = office.window.findChild<QLabel *>(costLabel);
     QCOMPARE(count->text(), u"0 characters"_s);
+    QCOMPARE(cost->text(), u"1 SMS \u00B7 GSM"_s);
     QVERIFY(count->isReadOnly());
     QVERIFY(!(count->focusPolicy() & Qt::TabFocus));
 
@@ -429,9 +434,15 @@ void TestBroadcasting::countersFollowTheirEditors()
     QCOMPARE(count->text(), u"154 characters"_s);
     QCOMPARE(textColour(count), QColor(Qt::black));
 
-    // A line break travels as carriage return and line feed; an emoji is one character.
+    QCOMPARE(cost->text(), u"1 SMS \u00B7 GSM"_s);
+
+    // A line break travels as carriage return and line feed; an emoji is one character,
+    // and sends the template in Unicode.
     text->setPlainText(u"ab\ncd \U0001F600"_s);
     QCOMPARE(count->text(), u"8 characters"_s);
+    QCOMPARE(cost->text(), u"1 SMS \u00B7 Unicode"_s);
+    text->setPlainText(u"Terima kasih \u2013 \u201Cjumpa lagi\u201D"_s.repeated(6));
+    QCOMPARE(cost->text(), u"2 SMS \u00B7 GSM"_s);
 
     text->setPlainText(QString(300, u'a'));
     QVERIFY(office.dialogs.shown().isEmpty());
@@ -520,6 +531,51 @@ void TestBroadcasting::busyWarningLeftOpenHoldsUpNoBroadcast()
     QCOMPARE(office.ws.value(u"select date_send from project"_s), u"2026-12-09 10:30:00"_s);
     // The greeting list was not touched by the refused click.
     QCOMPARE(office.window.dm().q_prof_birthday.sql(), greetingList);
+}
+
+void TestBroadcasting::contactsNamedInChineseAndTamilGetTheirMessageWhole()
+{
+    Office office;
+    TestModem modem;
+    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    office.window.ComLed1Click();
+    office.ws.exec(
+        u"insert into text_replacement(geeting, nickname, name) values ('<greeting>', '<nick>', '<name>')"_s);
+    office.ws.exec(u"insert into profile(name, nickname, mobile_number, group_name, languages, greeting) values "
+                   "('\u9648\u5927\u6587', '\u5927\u6587', '6011', 'STAFF', 'MALAY', 'Encik'), "
+                   "('\u0BAE\u0BC1\u0BB0\u0BC1\u0B95\u0BA9\u0BCD', '\u0BAE\u0BC1\u0BB0\u0BC1', '6022', 'STAFF', "
+                   "'ENGLISH', 'Mr'), "
+                   "('Ali', 'Li', '6033', 'STAFF', 'MALAY', 'Tuan')"_s);
+    AnnouncementTab *tab = office.tab;
+    const QString sale = u" Jualan murah \u201Cakhir tahun\u201D bermula esok \u2013 diskaun sehingga 50%, "
+                         "datang awal untuk hadiah percuma! \U0001F381"_s;
+    tab->RichEdit2->setPlainText(u"Salam <greeting> <name>,"_s + sale);
+    tab->RichEdit3->setPlainText(u"Dear <greeting> <nick>,"_s + sale);
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    office.save(u"SALE"_s, {u"STAFF"_s});
+    QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
+    office.dialogs.clear();
+    // The template may look like one SMS; the list tells what each personal text costs.
+    clickRow(tab->DBGrid3, 1);
+    QCOMPARE(hintOver(tab->DBGrid3, 0, 1),
+             u"Dear Mr \u0BAE\u0BC1\u0BB0\u0BC1,"_s + sale + u"\n\n2 SMS \u00B7 Unicode"_s);
+
+    QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
+    QVERIFY(office.dialogs.shown().isEmpty());
+    // Every message, as the phone puts its parts together: the personal text and the
+    // blank the split adds, curly quotes, dash, Chinese, Tamil and the gift intact.
+    QTRY_COMPARE(modem.messages().size(), 3);
+    QCOMPARE(modem.shownTexts(),
+             (QStringList{u"Salam Encik \u9648\u5927\u6587,"_s + sale + u' ',
+                          u"Dear Mr \u0BAE\u0BC1\u0BB0\u0BC1,"_s + sale + u' ', u"Salam Tuan Ali,"_s + sale + u' '}));
+    for (const ModemSimulator::ShownMessage &message : modem.messages()) {
+        QCOMPARE(message.alphabet, Alphabet::Ucs2); // the gift is no GSM character
+        QCOMPARE(message.parts, 2);
+    }
+    QCOMPARE(office.ws.rows(u"select distinct status from project_detail"_s), QList<QStringList>{{u"SEND"_s}});
+    // Each SMS has its log row, holding its part.
+    QCOMPARE(office.ws.value(u"select count(*) from transaction_log"_s), u"6"_s);
 }
 
 QTEST_MAIN(TestBroadcasting)

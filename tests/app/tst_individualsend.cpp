@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -182,6 +183,7 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
 
     auto *message = window.findChild<QPlainTextEdit *>(QStringLiteral("RichEdit4"));
     message->setPlainText(QStringLiteral("Meeting at 3\nBring $5 & your ID @ door"));
+    QCOMPARE(window.profileTab->smsCostIndividual->text(), QStringLiteral("1 SMS \u00B7 GSM"));
     // The centre number is what the box holds now, saved or not.
     window.preferenceTab->suiEdit1->setText(QStringLiteral("+60129999999"));
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("BitBtn4")), Qt::LeftButton);

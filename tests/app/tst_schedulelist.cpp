@@ -138,10 +138,10 @@ void TestScheduleList::hintIsTheSelectedRowsWholeMessage()
 
     clickRow(recipients, 1);
     QCOMPARE(recipients->model()->index(1, 4).data().toString(), QString(50, u'2'));
-    QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'2'));
+    QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'2') + u"\n\n1 SMS \u00B7 GSM"_s);
 
     clickRow(recipients, 0);
-    QCOMPARE(hintOver(recipients, 1, 3), u"One"_s);
+    QCOMPARE(hintOver(recipients, 1, 3), u"One\n\n1 SMS \u00B7 GSM"_s);
 }
 
 QTEST_MAIN(TestScheduleList)

@@ -49,7 +49,7 @@ private Q_SLOTS:
     void resendsEveryFailedRowNewestFirst();
     void secondPartRefusedFailsTheRowForTheNextResend();
     void emptyQueueAndClosedPort();
-    void eightBitPartStopsTheResendAtItsRow();
+    void unicodeRowsGoOutAsTheyWereStored();
     void tabRefusesChangesToTheQueueWhileItIsSent();
 };
 
@@ -129,20 +129,21 @@ void TestFailQueue::emptyQueueAndClosedPort()
     QCOMPARE(bench.details(), (QList<QStringList>{{u"6011"_s, u"2026-12-01 09:00:00"_s, u"FAIL"_s}}));
 }
 
-void TestFailQueue::eightBitPartStopsTheResendAtItsRow()
+void TestFailQueue::unicodeRowsGoOutAsTheyWereStored()
 {
     Bench bench;
     bench.addFailed(u"RAYA"_s, u"6011"_s, u"2026-12-01 09:00:00"_s, u"Later"_s);
-    bench.addFailed(u"RAYA"_s, u"6022"_s, u"2026-12-02 09:00:00"_s, u"Stops \u4E2D"_s);
+    bench.addFailed(u"RAYA"_s, u"6022"_s, u"2026-12-02 09:00:00"_s, u"Untuk \u9648\u5927\u6587 \U0001F382"_s);
     bench.addFailed(u"RAYA"_s, u"6033"_s, u"2026-12-03 09:00:00"_s, u"First"_s);
     bench.queue.start();
     QVERIFY(bench.waitForRunEnd());
-    QCOMPARE(bench.dialogs.errors(), QStringList{u"Input string contains 8-bit data!"_s});
-    QCOMPARE(bench.modem->destinations(), QStringList{u"6033"_s});
+    QVERIFY(bench.dialogs.shown().isEmpty());
+    QCOMPARE(bench.modem->shownTexts(),
+             (QStringList{u"First "_s, u"Untuk \u9648\u5927\u6587 \U0001F382 "_s, u"Later "_s}));
+    QCOMPARE(bench.modem->pdus().at(1).message.alphabet, Alphabet::Ucs2);
     QCOMPARE(bench.details(),
-             (QList<QStringList>{{u"6011"_s, u"2026-12-01 09:00:00"_s, u"FAIL"_s},
-                                 {u"6022"_s, u"2026-12-02 09:00:00"_s, u"FAIL"_s},
-                                 {u"6033"_s, Resent, u"SEND"_s}}));
+             (QList<QStringList>{
+                 {u"6011"_s, Resent, u"SEND"_s}, {u"6022"_s, Resent, u"SEND"_s}, {u"6033"_s, Resent, u"SEND"_s}}));
 }
 
 void TestFailQueue::tabRefusesChangesToTheQueueWhileItIsSent()

@@ -108,7 +108,7 @@ private Q_SLOTS:
     void birthdayGreetsTodaysContactsInTheirLanguage();
     void anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow();
     void templatesAreReadAsEachContactIsGreeted();
-    void longGreetingsAreSplitAndAnEightBitOneStops();
+    void longAndUnicodeGreetingsGoOut();
     void timerRunsEachGreetingOnceInItsMinute();
     void lateTickStillFindsTheMinuteItMissed();
     void bothGreetingsInOneMinuteRunOneAfterTheOther();
@@ -183,7 +183,7 @@ void TestGreetings::templatesAreReadAsEachContactIsGreeted()
     QCOMPARE(bench.modem->texts(), (QStringList{u"Selamat hari jadi Tuan Ali "_s, u"Changed for Bu "_s}));
 }
 
-void TestGreetings::longGreetingsAreSplitAndAnEightBitOneStops()
+void TestGreetings::longAndUnicodeGreetingsGoOut()
 {
     Bench bench;
     bench.templates.malay = twoPartText();
@@ -194,13 +194,15 @@ void TestGreetings::longGreetingsAreSplitAndAnEightBitOneStops()
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail where name = 'Ali' and status = 'SEND'"_s), u"2"_s);
     QCOMPARE(bench.ws.value(u"select count(*) from transaction_log"_s), u"3"_s);
 
-    // A character the GSM alphabet lacks stops the broadcast at its contact.
-    bench.templates.malay = u"Selamat \u4E2D"_s;
+    // A character the GSM alphabet lacks sends the greeting in UCS-2; nobody is left out.
+    bench.templates.malay = u"Selamat hari jadi <name> \u4E2D"_s;
     bench.greetings.start(Greeting::Birthday, bench.dialogs);
     QVERIFY(bench.waitForRunEnd());
-    QCOMPARE(bench.dialogs.errors(), QStringList{u"Input string contains 8-bit data!"_s});
-    QCOMPARE(bench.modem->pdus().size(), 3);
-    QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
+    QVERIFY(bench.dialogs.errors().isEmpty());
+    QCOMPARE(bench.modem->shownTexts().mid(2),
+             (QStringList{u"Selamat hari jadi Ali \u4E2D "_s, u"Happy birthday Bu "_s}));
+    QCOMPARE(bench.modem->pdus().at(3).message.alphabet, Alphabet::Ucs2);
+    QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"5"_s);
 }
 
 void TestGreetings::timerRunsEachGreetingOnceInItsMinute()

@@ -2,6 +2,7 @@
 #include "compose/MessageSplit.h"
 #include "modem/Gsm7.h"
 #include "modem/Pdu.h"
+#include "support/ErrorText.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -158,28 +159,30 @@ private Q_SLOTS:
         QTest::newRow("one part") << QStringLiteral("Hi") << QStringList{QStringLiteral("Hi ")};
         QTest::newRow("two parts as saperatesms gives them")
             << pieces(15) + QStringLiteral("abcdefghij") << QStringList{pieces(15), QStringLiteral("abcdefghij ")};
-        QTest::newRow("three parts") << pieces(39) + QStringLiteral("abcdefghi")
-                                     << QStringList{pieces(16), pieces(16), pieces(8)};
+        // Once a message needs more than one SMS, each part gives room to the header.
+        QTest::newRow("three parts of a concatenated message")
+            << pieces(39) + QStringLiteral("abcdefghi") << QStringList{pieces(15), pieces(15), pieces(10)};
         QTest::newRow("overlong word after a short one") << QStringLiteral("hi ")
-                + letters(200) << QStringList{QStringLiteral("hi "), letters(160), letters(40) + QLatin1Char(' ')};
+                + letters(200) << QStringList{QStringLiteral("hi "), letters(153), letters(47) + QLatin1Char(' ')};
         // Nothing but the added blank is left after a word that fills an SMS exactly.
         QTest::newRow("word of exactly 160") << letters(160) << QStringList{letters(160)};
-        QTest::newRow("word of exactly 320") << letters(320) << QStringList{letters(160), letters(160)};
+        QTest::newRow("word of exactly 161") << letters(161) << QStringList{letters(153), letters(8) + u' '};
+        QTest::newRow("word of exactly 306") << letters(306) << QStringList{letters(153), letters(153)};
         QTest::newRow("overlong word twice the limit")
-            << letters(330) << QStringList{letters(160), letters(160), letters(10) + QLatin1Char(' ')};
-        // 159 septets and a two-septet character: the character moves whole.
-        QTest::newRow("no cut between escape and code") << letters(159) + Euro
-                + QLatin1Char('b') << QStringList{letters(159), QString(Euro) + QStringLiteral("b ")};
-        QTest::newRow("escape character ending exactly at 160") << letters(158) + QLatin1Char('[')
-                + QLatin1Char('b') << QStringList{letters(158) + QLatin1Char('['), QStringLiteral("b ")};
+            << letters(330) << QStringList{letters(153), letters(153), letters(24) + QLatin1Char(' ')};
+        // 152 septets and a two-septet character: the character moves whole.
+        QTest::newRow("no cut between escape and code")
+            << letters(152) + Euro + letters(10) << QStringList{letters(152), Euro + letters(10) + u' '};
+        QTest::newRow("escape character ending exactly at 153") << letters(151) + QLatin1Char('[')
+                + letters(9) << QStringList{letters(151) + QLatin1Char('['), letters(9) + u' '};
         // The blanks would be an SMS of their own, and neither neighbour has room.
         QTest::newRow("leading blank before a full SMS") << u" "_s + letters(159) << QStringList{letters(159) + u' '};
-        QTest::newRow("blank between two full SMS")
-            << letters(160) + u' ' + letters(159) << QStringList{letters(160), letters(159) + u' '};
+        QTest::newRow("blank between two full parts")
+            << letters(153) + u' ' + letters(152) << QStringList{letters(153), letters(152) + u' '};
         QTest::newRow("the next part takes what it has room for")
             << QString(5, u' ') + letters(157) << QStringList{u"  "_s + letters(157) + u' '};
         QTest::newRow("the part before takes what it has room for")
-            << letters(158) + u" \t\t "_s + letters(159) << QStringList{letters(158) + u" \t"_s, letters(159) + u' '};
+            << letters(151) + u" \t\t "_s + letters(152) << QStringList{letters(151) + u" \t"_s, letters(152) + u' '};
         QTest::newRow("blanks after a full SMS are dropped")
             << letters(159) + QString(6, u' ') << QStringList{letters(159) + u' '};
         QTest::newRow("tabs alone give one empty SMS") << u"\t \t"_s << QStringList{QString()};
@@ -189,7 +192,92 @@ private Q_SLOTS:
     {
         QFETCH(QString, message);
         QFETCH(QStringList, parts);
-        QCOMPARE(splitIntoParts(message), parts);
+        QCOMPARE(planSms(message).parts, parts);
+    }
+
+    void alphabetOfAMessage_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("plain") << u"Salam Ali"_s << false << u"Salam Ali"_s;
+        // Pasted from a word processor: still seven bits.
+        QTest::newRow("typographic quotes, dashes and ellipsis")
+            << u"\u2018Sale\u2019 \u201Ctoday\u201D \u2013 10\u201420% \u2212 5\u2032 6\u2033\u2026"_s << false
+            << u"'Sale' \"today\" - 10-20% - 5' 6\"..."_s;
+        QTest::newRow("no-break and thin spaces") << u"RM\u00A010\u2009000\u202Fnet"_s << false << u"RM 10 000 net"_s;
+        QTest::newRow("a Chinese name in a Malay template")
+            << u"Selamat pagi \u9648\u5927\u6587"_s << true << QString();
+        QTest::newRow("Tamil") << u"\u0BB5\u0BA3\u0B95\u0BCD\u0B95\u0BAE\u0BCD"_s << true << QString();
+        QTest::newRow("emoji") << u"Happy birthday \U0001F382"_s << true << QString();
+        QTest::newRow("a letter the alphabet lacks") << u"\u0105"_s << true << QString();
+    }
+    void alphabetOfAMessage()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, unicode);
+        QFETCH(QString, sent);
+        QCOMPARE(alphabetFor(message), unicode ? Alphabet::Ucs2 : Alphabet::Gsm7);
+        QCOMPARE(planSms(message).alphabet, alphabetFor(message));
+        if (!unicode)
+            QCOMPARE(gsmSentText(message), sent);
+    }
+
+    void unicodeParts_data()
+    {
+        const QString han(u'\u4E2D');
+        const QString emoji = u"\U0001F600"_s;
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("parts");
+        QTest::newRow("69 units and the blank: one SMS") << han.repeated(69) << QStringList{han.repeated(69) + u' '};
+        QTest::newRow("exactly 70 units") << han.repeated(70) << QStringList{han.repeated(70)};
+        QTest::newRow("71 units: two parts of a concatenated message")
+            << han.repeated(71) << QStringList{han.repeated(67), han.repeated(4) + u' '};
+        QTest::newRow("words are cut at a blank")
+            << QString(han.repeated(30) + u' ').repeated(3)
+            << QStringList{han.repeated(30) + u' ' + han.repeated(30) + u' ', han.repeated(30) + u"  "_s};
+        // 66 units: the emoji's two do not fit, and go whole to the next part.
+        QTest::newRow("an emoji at a part boundary") << han.repeated(66) + emoji + han.repeated(5)
+                                                     << QStringList{han.repeated(66), emoji + han.repeated(5) + u' '};
+        QTest::newRow("blanks between parts")
+            << han.repeated(67) + u"  "_s + han.repeated(66) << QStringList{han.repeated(67), han.repeated(66) + u' '};
+    }
+    void unicodeParts()
+    {
+        QFETCH(QString, message);
+        QFETCH(QStringList, parts);
+        const SmsPlan plan = planSms(message);
+        QCOMPARE(plan.alphabet, Alphabet::Ucs2);
+        QCOMPARE(plan.parts, parts);
+    }
+
+    void tamilAnnouncementOfTwoHundredCharactersGoesInThree()
+    {
+        // Ten words of five Tamil letters and one of six, with their blanks: 67 UTF-16
+        // units, a part of a concatenated message; three of them, the last blank the one
+        // the split adds.
+        const QString shortWord = u"\u0BB5\u0BA3\u0B95\u0BCD\u0B95 "_s;
+        const QString longWord = u"\u0BB5\u0BBE\u0BB4\u0BCD\u0BA4\u0BCD "_s;
+        QString message = QString(shortWord.repeated(10) + longWord).repeated(3);
+        message.chop(1);
+        QCOMPARE(message.size(), 200);
+        const SmsPlan plan = planSms(message);
+        QCOMPARE(plan.alphabet, Alphabet::Ucs2);
+        QCOMPARE(plan.parts.size(), 3);
+        QCOMPARE(plan.parts.join(QString()), message + u' ');
+        for (const QString &part : plan.parts)
+            QVERIFY(part.size() <= ConcatenatedUnits);
+    }
+
+    void costOfAMessage()
+    {
+        QCOMPARE(smsCostText(QString()), u"1 SMS \u00B7 GSM"_s);
+        QCOMPARE(smsCostText(pieces(15) + u"abcdefghij"_s), u"2 SMS \u00B7 GSM"_s);
+        QCOMPARE(smsCostText(u"\u2018Salam\u2019"_s), u"1 SMS \u00B7 GSM"_s);
+        QCOMPARE(smsCostText(QString(u'\u4E2D').repeated(71)), u"2 SMS \u00B7 Unicode"_s);
+        // A message of more than a concatenated message holds cannot go.
+        QVERIFY(errorOf([] { planSms(letters(153 * 256)).requireSendable(); }) != u"<no error>"_s);
+        planSms(letters(153 * 255)).requireSendable();
     }
 
     void partsCarryTheWordsInOrder_data()
@@ -204,7 +292,7 @@ private Q_SLOTS:
     void partsCarryTheWordsInOrder()
     {
         QFETCH(QString, message);
-        const QString fault = faultOf(message, splitIntoParts(message));
+        const QString fault = faultOf(message, planSms(message).parts);
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
@@ -214,7 +302,7 @@ private Q_SLOTS:
         for (quint32 seed = 1; seed <= 1500; ++seed) {
             QRandomGenerator random(seed);
             const QString message = generatedMessage(random);
-            const QString fault = faultOf(message, splitIntoParts(message));
+            const QString fault = faultOf(message, planSms(message).parts);
             QVERIFY2(fault.isEmpty(), qPrintable(u"seed %1: "_s.arg(seed) + fault));
         }
     }

@@ -9,6 +9,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+SmsPart gsm(const QString &text)
+{
+    return {text, Alphabet::Gsm7, std::nullopt};
+}
+
 // Everything one exchange needs, on a fresh database and a test modem.
 struct Bench : SendBench {
     Bench()
@@ -36,7 +41,7 @@ struct Bench : SendBench {
     // Sends one part and waits for its result; record runs as the sender's would.
     PartResult send(const QString &text, Sender sender, const std::function<void()> &record = {})
     {
-        return send({QStringLiteral("+60120000000"), QStringLiteral("60123456789"), text, waitsFor(sender, 0, 1)},
+        return send({QStringLiteral("+60120000000"), QStringLiteral("60123456789"), gsm(text), waitsFor(sender, 0, 1)},
                     record);
     }
     PartResult send(const PartRequest &request, const std::function<void()> &record)
@@ -120,7 +125,7 @@ void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
         steps << QStringLiteral("wait %1 %2").arg(milliseconds).arg(examinesAnswers ? u"E"_s : u"H"_s);
     });
     const PartResult result =
-        bench.send({u"+12345678901"_s, u"19876543210"_s, u"abc"_s, waitsFor(Sender::Announcement, 0, 1)},
+        bench.send({u"+12345678901"_s, u"19876543210"_s, gsm(u"abc"_s), waitsFor(Sender::Announcement, 0, 1)},
                    [&] { steps << u"record"_s; });
     QCOMPARE(outcome(result), u"written"_s);
     QCOMPARE(steps, (QStringList{u"wait 800 E"_s, u"wait 1000 H"_s, u"record"_s, u"wait 5000 E"_s}));
@@ -299,7 +304,7 @@ void TestAtExchange::closedPortFailsAtFirstWriteWithNothingRecorded()
     bool recorded = false;
     try {
         bench.exchange.sendPart(
-            {{}, u"60123"_s, u"hi"_s, waitsFor(Sender::Greeting, 0, 1)}, [&] { recorded = true; },
+            {{}, u"60123"_s, gsm(u"hi"_s), waitsFor(Sender::Greeting, 0, 1)}, [&] { recorded = true; },
             [](const PartResult &) { QFAIL("a part that never started ended"); });
         QFAIL("wrote to a closed port");
     } catch (const BrivoraError &error) {
@@ -315,7 +320,7 @@ void TestAtExchange::refusedTextWritesNothing()
     bool recorded = false;
     QVERIFY_THROWS_EXCEPTION(BrivoraError,
                              bench.exchange.sendPart(
-                                 {{}, u"60123"_s, QString(161, u'a'), waitsFor(Sender::Greeting, 0, 1)},
+                                 {{}, u"60123"_s, gsm(QString(161, u'a')), waitsFor(Sender::Greeting, 0, 1)},
                                  [&] { recorded = true; }, [](const PartResult &) {}));
     QVERIFY(bench.modem->waitUntilRead(bench.link));
     QVERIFY(bench.modem->receivedBytes().isEmpty());

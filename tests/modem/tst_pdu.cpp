@@ -1,8 +1,11 @@
 #include "base/Errors.h"
+#include "compose/MessageSplit.h"
 #include "modem/Gsm7.h"
 #include "modem/Pdu.h"
 #include "support/ErrorText.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -79,7 +82,23 @@ private Q_SLOTS:
             errorOf([] { encodeSubmitPdu(QString(), Destination, QString(159, QLatin1Char('a')) + QChar(0x20AC)); }),
             tooLong);
         // The length is judged first, as before any character is looked at.
-        QCOMPARE(errorOf([] { encodeSubmitPdu(QString(), Destination, QString(161, QChar(0x0105))); }), tooLong);
+        QCOMPARE(errorOf([] {
+                     encodeSubmitPdu(QString(), Destination, SmsPart{QString(161, QChar(0x0105)), Alphabet::Gsm7, {}});
+                 }),
+                 tooLong);
+        // In UCS-2, and in a part of a concatenated message, less fits.
+        QCOMPARE(errorOf([] { encodeSubmitPdu(QString(), Destination, QString(71, QChar(0x4E2D))); }),
+                 QStringLiteral("Input string greater than 70 characters!"));
+        QCOMPARE(errorOf([] {
+                     encodeSubmitPdu(QString(), Destination,
+                                     SmsPart{QString(154, u'a'), Alphabet::Gsm7, Concatenation{1, 2, 1}});
+                 }),
+                 QStringLiteral("Input string greater than 153 characters!"));
+        QCOMPARE(errorOf([] {
+                     encodeSubmitPdu(QString(), Destination,
+                                     SmsPart{QString(68, QChar(0x4E2D)), Alphabet::Ucs2, Concatenation{1, 2, 1}});
+                 }),
+                 QStringLiteral("Input string greater than 67 characters!"));
     }
 
     void nearestCharacterGoesOut_data()
@@ -107,18 +126,122 @@ private Q_SLOTS:
         QCOMPARE(userDataField(text).left(2).toInt(nullptr, 16), gsmSeptetCount(received));
     }
 
-    void refusesCharactersOutsideAlphabet_data()
+    void textOutsideTheAlphabetGoesInUcs2()
     {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("letter of another alphabet") << QStringLiteral("\u0105");
-        QTest::newRow("typographic apostrophe") << QStringLiteral("it\u2019s");
-        QTest::newRow("emoji") << QStringLiteral("ok \U0001F600");
-    }
-    void refusesCharactersOutsideAlphabet()
-    {
-        QFETCH(QString, text);
-        QCOMPARE(errorOf([&] { encodeSubmitPdu(QString(), Destination, text); }),
+        // Every UTF-16 unit as two octets, high first; data coding scheme 08.
+        QCOMPARE(encodeSubmitPdu(QString(), Destination, u"\u4E2D\u6587"_s),
+                 QStringLiteral("0011000B919178563412F00008AA044E2D6587"));
+        // A character beyond the basic plane goes as its two units.
+        QCOMPARE(encodeSubmitPdu(QString(), Destination, u"ok \U0001F600"_s),
+                 QStringLiteral("0011000B919178563412F00008AA0A006F006B0020D83DDE00"));
+        // The whole message goes in UCS-2, its plain letters too, as typed.
+        QCOMPARE(decodeSubmitPdu(encodeSubmitPdu(QString(), Destination, u"it\u2019s \u0105"_s)).text,
+                 u"it\u2019s \u0105"_s);
+        // Only a text no phone could show is refused: half of a surrogate pair.
+        for (const QString &broken : {QString(u"a"_s + QChar(0xD83D)), QString(QChar(0xDE00) + u"b"_s)})
+            QCOMPARE(errorOf([&] { encodeSubmitPdu(QString(), Destination, broken); }),
+                     QStringLiteral("Input string contains 8-bit data!"));
+        // Told to use the GSM alphabet for a character it lacks, the encoder refuses.
+        QCOMPARE(errorOf([] {
+                     encodeSubmitPdu(QString(), Destination, SmsPart{u"\u0105"_s, Alphabet::Gsm7, std::nullopt});
+                 }),
                  QStringLiteral("Input string contains 8-bit data!"));
+    }
+
+    void partsOfAConcatenatedMessageCarryTheirHeader()
+    {
+        // Part 2 of 3 of the message with reference 42, 7-bit: first octet 51, the header
+        // 05 00 03 2A 03 02, one fill bit, then the septets; the length counts the
+        // header's seven septets.
+        const QString part =
+            encodeSubmitPdu(QString(), Destination, SmsPart{u"abc"_s, Alphabet::Gsm7, Concatenation{42, 3, 2}});
+        QCOMPARE(part, QStringLiteral("0051000B919178563412F00000AA0A0500032A0302C2E231"));
+        QCOMPARE(commandLength(part), 23);
+        // UCS-2: the length counts octets, the header's six included.
+        QCOMPARE(
+            encodeSubmitPdu(QString(), Destination, SmsPart{u"\u4E2D"_s, Alphabet::Ucs2, Concatenation{255, 2, 1}}),
+            QStringLiteral("0051000B919178563412F00008AA08050003FF02014E2D"));
+
+        // A part holds 153 septets or 67 units.
+        for (const SmsPart &full : {SmsPart{QString(153, u'a'), Alphabet::Gsm7, Concatenation{7, 2, 2}},
+                                    SmsPart{QString(67, QChar(0x4E2D)), Alphabet::Ucs2, Concatenation{7, 2, 2}}}) {
+            const SubmitPdu decoded = decodeSubmitPdu(encodeSubmitPdu(u"+60120000000"_s, Destination, full));
+            QCOMPARE(decoded.text, full.text);
+            QCOMPARE(decoded.alphabet, full.alphabet);
+            QVERIFY(decoded.concatenation);
+            QCOMPARE(decoded.concatenation->reference, 7);
+            QCOMPARE(decoded.concatenation->count, 2);
+            QCOMPARE(decoded.concatenation->index, 2);
+        }
+    }
+
+    void referencesChangeFromMessageToMessage()
+    {
+        ConcatenationReferences references;
+        const int first = references.take();
+        QVERIFY(first >= 0 && first <= 255);
+        int previous = first;
+        for (int i = 0; i < 300; ++i) {
+            const int next = references.take();
+            QCOMPARE(next, (previous + 1) % 256);
+            previous = next;
+        }
+    }
+
+    void anIndependentDecoderReadsWhatAPhoneWould()
+    {
+        // The parts of messages as the senders build them, read by Gammu.
+        struct Expected {
+            QString text;
+            QString coding;
+            int part;
+            int parts;
+        };
+        QStringList pdus;
+        QList<Expected> expected;
+        ConcatenationReferences references;
+        const QStringList messages{
+            u"Salam Ali, jumpa esok."_s,
+            u"\u2018Jualan\u2019 \u2013 murah\u2026"_s,
+            u"Selamat pagi \u9648\u5927\u6587 \U0001F382"_s,
+            QString(u"\u0BB5\u0BA3\u0B95\u0BCD\u0B95 "_s).repeated(40),
+            QString(u"word "_s).repeated(70),
+        };
+        for (const QString &message : messages) {
+            const SmsPlan plan = planSms(message);
+            const int reference = references.take();
+            for (int index = 0; index < plan.parts.size(); ++index) {
+                SmsPart part{plan.parts.at(index), plan.alphabet, std::nullopt};
+                if (plan.parts.size() > 1)
+                    part.concatenation = Concatenation{reference, static_cast<int>(plan.parts.size()), index + 1};
+                pdus << encodeSubmitPdu(u"+60120000000"_s, u"60123456789"_s, part);
+                const bool gsm = plan.alphabet == Alphabet::Gsm7;
+                expected << Expected{gsm ? gsmSentText(part.text) : part.text,
+                                     gsm ? u"Default_No_Compression"_s : u"Unicode_No_Compression"_s,
+                                     plan.parts.size() > 1 ? index + 1 : -1,
+                                     plan.parts.size() > 1 ? static_cast<int>(plan.parts.size()) : 0};
+            }
+        }
+        QProcess gammu;
+        gammu.start(u"/usr/bin/python3"_s, {QStringLiteral(BRIVORA_GAMMU_DECODE)});
+        QVERIFY(gammu.waitForStarted());
+        gammu.write(pdus.join(u'\n').toLatin1() + '\n');
+        gammu.closeWriteChannel();
+        QVERIFY(gammu.waitForFinished(30000));
+        QVERIFY2(gammu.exitCode() == 0, gammu.readAllStandardError().constData());
+        const QList<QByteArray> lines = gammu.readAllStandardOutput().trimmed().split('\n');
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            const QJsonObject read = QJsonDocument::fromJson(lines.at(i)).object();
+            QCOMPARE(read.value(u"text"_s).toString(), expected.at(i).text);
+            QCOMPARE(read.value(u"coding"_s).toString(), expected.at(i).coding);
+            QCOMPARE(read.value(u"number"_s).toString(), u"+60123456789"_s);
+            QCOMPARE(read.value(u"centre"_s).toString(), u"+60120000000"_s);
+            QCOMPARE(read.value(u"part"_s).toInt(), expected.at(i).part);
+            QCOMPARE(read.value(u"parts"_s).toInt(), expected.at(i).parts);
+            if (expected.at(i).parts > 0)
+                QCOMPARE(read.value(u"header"_s).toString(), u"ConcatenatedMessages"_s);
+        }
     }
 
     void numbers_data()
@@ -201,7 +324,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString();
         QTest::newRow("cut inside the destination") << QStringLiteral("0011000B919178");
         QTest::newRow("not a submit") << QStringLiteral("0004000B919178563412F00000AA0361F118");
-        QTest::newRow("not 7-bit") << QStringLiteral("0011000B919178563412F00008AA0361F118");
+        QTest::newRow("8-bit data") << QStringLiteral("0011000B919178563412F00004AA0361F118");
+        QTest::newRow("header longer than the user data") << QStringLiteral("0051000B919178563412F00008AA02050003");
         QTest::newRow("user data short") << QStringLiteral("0011000B919178563412F00000AA0461F118");
         QTest::newRow("user data long") << QStringLiteral("0011000B919178563412F00000AA0261F118");
         QTest::newRow("user data not hex") << QStringLiteral("0011000B919178563412F00000AA0361FX18");
@@ -231,11 +355,28 @@ private Q_SLOTS:
         const QString pdu = QString::fromUtf8(tool.readAllStandardOutput()).section(u'\n', 0, 0);
         QCOMPARE(decodeSubmitPdu(pdu).text, u"a b"_s);
 
-        tool.start(program, {QString(), Destination, QString(161, QLatin1Char('a'))});
+        // A longer message: every part's PDU and length in turn.
+        tool.start(program, {u"--reference"_s, u"9"_s, QString(), Destination, QString(161, QLatin1Char('a'))});
         QVERIFY(tool.waitForFinished());
-        QVERIFY(tool.exitCode() != 0);
+        QCOMPARE(tool.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QString whole;
+        for (int part = 0; part < 2; ++part) {
+            const SubmitPdu decoded = decodeSubmitPdu(lines.at(2 * part));
+            QCOMPARE(commandLength(lines.at(2 * part)), lines.at(2 * part + 1).toInt());
+            QVERIFY(decoded.concatenation);
+            QCOMPARE(decoded.concatenation->reference, 9);
+            QCOMPARE(decoded.concatenation->index, part + 1);
+            whole += decoded.text;
+        }
+        QCOMPARE(whole, QString(161, QLatin1Char('a')) + u' ');
+
+        tool.start(program, {QString(), Destination, QString(153 * 256, QLatin1Char('a'))});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 1);
         QVERIFY(tool.readAllStandardOutput().isEmpty());
-        QVERIFY(tool.readAllStandardError().contains("Input string greater than 160 characters!"));
+        QCOMPARE(tool.readAllStandardError(), QByteArray("brivora-pdu: The message needs more than 255 SMS\n"));
     }
 };
 

@@ -25,6 +25,9 @@ inline QStringList columnTexts(const DatasetGrid *grid, int column)
 // The hint once the pointer has moved over that cell.
 inline QString hintOver(DatasetGrid *grid, int row, int column)
 {
-    QTest::mouseMove(grid->viewport(), grid->visualRect(grid->model()->index(row, column)).center());
+    // Two moves, so that the pointer moves even when a click left it on that very spot.
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseMove(grid->viewport(), cell.topLeft() + QPoint(1, 1));
+    QTest::mouseMove(grid->viewport(), cell.center());
     return grid->viewport()->toolTip();
 }

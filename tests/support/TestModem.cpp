@@ -45,6 +45,14 @@ QStringList TestModem::texts() const
     return result;
 }
 
+QStringList TestModem::shownTexts() const
+{
+    QStringList result;
+    for (const ShownMessage &message : messages())
+        result << message.text;
+    return result;
+}
+
 QStringList TestModem::destinations() const
 {
     QStringList numbers;

@@ -36,6 +36,8 @@ public:
 
     // The texts of the PDUs received so far, decoded.
     QStringList texts() const;
+    // The texts of the messages as phones show them, concatenated parts put together.
+    QStringList shownTexts() const;
     // The number each decoded PDU was sent to, in order.
     QStringList destinations() const;
 };

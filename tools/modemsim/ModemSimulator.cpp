@@ -167,6 +167,7 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
     try {
         pdu.message = decodeSubmitPdu(pdu.hex);
         pdu.decoded = true;
+        putTogether(pdu.message);
     } catch (const BrivoraError &) {
         pdu.decoded = false;
     }
@@ -184,6 +185,25 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
         }
     }
     answer(reply, true, m_messageLatency);
+}
+
+void ModemSimulator::putTogether(const SubmitPdu &pdu)
+{
+    if (!pdu.concatenation) {
+        m_messages << ShownMessage{pdu.destination, pdu.text, pdu.alphabet, 1};
+        return;
+    }
+    const Concatenation &part = *pdu.concatenation;
+    const QString key = pdu.destination + QLatin1Char('/') + QString::number(part.reference);
+    QMap<int, SubmitPdu> &parts = m_waitingParts[key];
+    parts.insert(part.index, pdu);
+    if (parts.size() < part.count)
+        return;
+    ShownMessage shown{pdu.destination, {}, pdu.alphabet, part.count};
+    for (const SubmitPdu &each : std::as_const(parts))
+        shown.text += each.text;
+    m_messages << shown;
+    m_waitingParts.remove(key);
 }
 
 bool ModemSimulator::scripted(Input input, int count, QByteArray *answer) const

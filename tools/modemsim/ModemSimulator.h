@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QStringList>
 
@@ -37,6 +38,14 @@ public:
         int announcedLength = 0; // the <n> of the AT+CMGS before it
         bool decoded = false; // false: message is empty and the PDU was refused
         SubmitPdu message;
+    };
+    // A message as the phone shows it: one SMS, or every part of a concatenated one put
+    // together in their order.
+    struct ShownMessage {
+        QString destination;
+        QString text;
+        Alphabet alphabet = Alphabet::Gsm7;
+        int parts = 1;
     };
 
     // Opens the pseudo-terminal; throws BrivoraError when the system refuses one.
@@ -78,6 +87,8 @@ public:
     const QByteArray &receivedBytes() const { return m_receivedBytes; }
     const QStringList &inputs() const { return m_inputs; }
     const QList<ReceivedPdu> &pdus() const { return m_pdus; }
+    // The messages as phones show them, each once its last part has come.
+    const QList<ShownMessage> &messages() const { return m_messages; }
     // Everything written to the port so far.
     const QByteArray &sentBytes() const { return m_sentBytes; }
     // True when no answer waits for its delay or pause.
@@ -107,6 +118,7 @@ private:
     void parse();
     void handleCommand(const QByteArray &line);
     void handlePdu(const QByteArray &hex);
+    void putTogether(const SubmitPdu &pdu);
     // The scripted answer for the count-th input of its kind, if one was scripted.
     bool scripted(Input input, int count, QByteArray *answer) const;
     void answer(const QByteArray &bytes, bool splittable = true, int latency = 0);
@@ -141,4 +153,8 @@ private:
     QByteArray m_sentBytes;
     QStringList m_inputs;
     QList<ReceivedPdu> m_pdus;
+    QList<ShownMessage> m_messages;
+    // Parts of concatenated messages still waiting for the rest, by destination and
+    // reference.
+    QHash<QString, QMap<int, SubmitPdu>> m_waitingParts;
 };

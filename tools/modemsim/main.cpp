@@ -88,17 +88,27 @@ int main(int argc, char *argv[])
         std::signal(SIGHUP, onSignal);
 
         qsizetype shownPdus = 0;
+        qsizetype shownMessages = 0;
         QObject::connect(&modem, &ModemSimulator::inputReceived, &app, [&](const QString &input) {
             out << "<- " << input << Qt::endl;
             if (modem.pdus().size() == shownPdus)
                 return;
             shownPdus = modem.pdus().size();
             const ModemSimulator::ReceivedPdu &pdu = modem.pdus().constLast();
-            if (pdu.decoded)
-                out << "   to " << pdu.message.destination << " via " << pdu.message.centreNumber << ": "
-                    << pdu.message.text << Qt::endl;
-            else
+            if (!pdu.decoded) {
                 out << "   refused: not a PDU the program builds" << Qt::endl;
+                return;
+            }
+            const SubmitPdu &sms = pdu.message;
+            out << "   to " << sms.destination << " via " << sms.centreNumber;
+            if (sms.concatenation)
+                out << ", part " << sms.concatenation->index << " of " << sms.concatenation->count << " (reference "
+                    << sms.concatenation->reference << ')';
+            out << (sms.alphabet == Alphabet::Ucs2 ? ", UCS-2" : "") << ": " << sms.text << Qt::endl;
+            // A concatenated message, whole, once its last part has come.
+            if (sms.concatenation && modem.messages().size() > shownMessages)
+                out << "   the phone shows: " << modem.messages().constLast().text << Qt::endl;
+            shownMessages = modem.messages().size();
         });
 
         if (!modem.publish())
