@@ -101,8 +101,10 @@ void TestImportExport::displayThenAddTwiceThenReplace()
     QCOMPARE(office.profiles().size(), 2);
 
     office.import(Dialogs::Answer::No);
-    QCOMPARE(office.dialogs.texts(u"confirm"_s).first(), QString::fromLatin1(ImportWindow::ReplaceQuestion));
-    QCOMPARE(office.dialogs.texts(u"information"_s), QStringList{QString::fromLatin1(ImportWindow::CompletedText)});
+    QCOMPARE(office.dialogs.texts(u"confirm"_s).first(),
+             u"Did you want to delete all the previous profile record and replace with this new one?"_s);
+    QCOMPARE(office.dialogs.texts(u"information"_s),
+             QStringList{u"Profile import, completed. Please check your record!"_s});
     QVERIFY(!office.window.isVisible());
     QCOMPARE(office.dm.q_profile.recordCount(), 6); // the profile list shows them at once
     office.import(Dialogs::Answer::No);
