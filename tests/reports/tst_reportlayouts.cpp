@@ -204,9 +204,19 @@ void TestReportLayouts::addressLabelsFillAcrossThenDown()
     // The address is wrapped inside its area and what does not fit is left out.
     QCOMPARE(texts(first, u"Fifth line"_s).size(), 0);
     QCOMPARE(texts(first, u"Town"_s).size(), 30);
-    for (const PageItem &item : first.items)
-        if (item.style == TextStyle{9, false})
-            QVERIFY(item.area.right() <= std::fmod(item.area.left(), 65.79) + 57.4 + 65.79 * 2 + 0.01);
+    // Each address line starts in its own label and ends within that label's area.
+    const QVector<double> labelLefts{0.0, 72.14 - Margin, 137.94 - Margin};
+    int lines = 0;
+    for (const PageItem &item : first.items) {
+        if (item.style != TextStyle{9, false})
+            continue;
+        const auto label = std::find_if(labelLefts.begin(), labelLefts.end(),
+                                        [&](double left) { return std::abs(left + 3.0 - item.area.left()) < 1e-9; });
+        QVERIFY2(label != labelLefts.end(), qPrintable(item.text));
+        QVERIFY2(item.area.right() <= *label + 3.0 + 57.4 + 1e-9, qPrintable(item.text));
+        ++lines;
+    }
+    QCOMPARE(lines, 30 * 4); // a wrapped first line and three more fill the 17.5 mm
     QCOMPARE(texts(labels->page(1), u"N30"_s).value(0).area.topLeft(), QPointF(3.0, 1.8));
 }
 
