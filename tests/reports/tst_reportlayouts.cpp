@@ -368,6 +368,7 @@ void TestReportLayouts::valuesStopBeforeTheNextColumnAtEveryResolution()
             for (const PageItem &item : model.items) {
                 if (item.kind != PageItem::Kind::Text)
                     continue;
+                QVERIFY2(item.area.left() >= 0, qPrintable(where(item))); // never in the margin
                 if (item.style == TextStyle{8, false} && item.area.top() > 13.0) {
                     // A value ends a gap before the next column starts.
                     QVERIFY2(item.area.right() <= columnEnd(item.area.left()) - 0.5 + 1e-9, qPrintable(where(item)));
