@@ -12,7 +12,6 @@
 #include "data/DataModule.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,9 +27,9 @@
 
 namespace {
 
-QDateEdit *datePicker(const char *name)
+QDateTimeEdit *datePicker(const char *name)
 {
-    auto *picker = named(new QDateEdit, name);
+    auto *picker = named(new DateTimePicker, name);
     picker->setCalendarPopup(true);
     // Shown in the machine's short form, but never with a two-digit year: birthdays
     // span more than a century.
@@ -294,7 +293,7 @@ Profile ProfileTab::form() const
 void ProfileTab::showProfile(const Profile &profile)
 {
     QString invalidDate;
-    const auto takeDate = [&invalidDate](QDateEdit *picker, const QString &text) {
+    const auto takeDate = [&invalidDate](QDateTimeEdit *picker, const QString &text) {
         // An empty text leaves the picker showing what it showed.
         if (text.isEmpty())
             return;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,6 +136,33 @@ private Q_SLOTS:
                               Null, Null}));
         QCOMPARE(f->dm.q_profile.currentRow(), 0);
         QVERIFY(f->dialogs.shown().isEmpty());
+    }
+
+    void typedDatePartsReplaceWhatWasThere()
+    {
+        // The form made again with dates shown as dd/MM/yyyy.
+        f.reset();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        f = std::make_unique<Fixture>();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(&f->tab));
+        QDateTimeEdit *picker = f->tab.DateTimePicker1;
+        QCOMPARE(picker->date(), QDate(1974, 10, 1));
+        auto *text = picker->findChild<QLineEdit *>();
+        // A click on a part picks it: the digits typed take its place.
+        const auto clickAfter = [&](const QString &shown) {
+            QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->fontMetrics().horizontalAdvance(shown) + 3, 5));
+        };
+        clickAfter(u"0"_s);
+        QTest::keyClicks(picker, u"25"_s);
+        QCOMPARE(picker->date(), QDate(1974, 10, 25));
+        clickAfter(u"25/10/19"_s);
+        QTest::keyClicks(picker, u"1980"_s);
+        QCOMPARE(picker->date(), QDate(1980, 10, 25));
+        // Tab goes on to the next control.
+        clickAfter(u"2"_s);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f->tab.CheckBox7);
     }
 
     void mandatoryFields_data()

@@ -92,6 +92,7 @@ private Q_SLOTS:
     void everySettingIsStoredOnLeavingItsControl();
     void onlyTheFirstRowOfASettingsTableIsWritten();
     void focusedSettingIsStoredWhenTheWindowAsks();
+    void typedTimeIsTakenAndStoredWhenTabLeavesTheBox();
     void refusedValueIsReportedAndKeptInTheBox();
     void emptyBoxesAreRefusedAndTakeTheFocusBack();
     void groupsAreUpperCaseAndMayRepeat();
@@ -215,6 +216,34 @@ void TestPreferenceTab::focusedSettingIsStoredWhenTheWindowAsks()
     f.tab.storeFocusedSetting();
     QCOMPARE(f.ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
     QCOMPARE(f.ws.value(QStringLiteral("select count(*) from anniversary")), QStringLiteral("1"));
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::typedTimeIsTakenAndStoredWhenTabLeavesTheBox()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    for (QDateTimeEdit *picker : {f.tab.DateTimePicker3, f.tab.DateTimePicker4}) {
+        picker->setTime(QTime(12, 0));
+        // A click on the hour, as a user picks the part to change, then its digits; the
+        // minutes follow.
+        auto *text = picker->findChild<QLineEdit *>();
+        const QPoint hour(text->fontMetrics().horizontalAdvance(u"1"_s) + 3, 5);
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QCOMPARE(QApplication::focusWidget(), picker);
+        QTest::keyClicks(picker, u"0345"_s);
+        QCOMPARE(picker->time(), QTime(15, 45));
+        // A letter sets the half of the day from any part.
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClicks(picker, u"a"_s);
+        QCOMPARE(picker->time(), QTime(3, 45));
+        // Tab leaves the box, from whichever part, and leaving stores the time.
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != picker);
+    }
+    QCOMPARE(f.stored(u"birthday"_s, u"auto_broadcast_time"_s).right(8), u"03:45:00"_s);
+    QCOMPARE(f.stored(u"anniversary"_s, u"auto_broadcast_time"_s).right(8), u"03:45:00"_s);
     QVERIFY(f.dialogs.shown().isEmpty());
 }
 
