@@ -28,7 +28,6 @@ public:
 
     // The two date pickers' starting dates, set at every showing and by "Clear".
     void resetDates();
-    void setRecordCount(int count);
 
     // The form, top to bottom.
     QLineEdit *Edit1;

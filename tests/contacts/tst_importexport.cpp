@@ -10,6 +10,7 @@
 #include "support/TestWorkspace.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -103,7 +104,11 @@ void TestImportExport::displayThenAddTwiceThenReplace()
     QVERIFY(office.window.isVisible());
     QCOMPARE(office.profiles().size(), 2);
 
+    ProfileTab profiles(office.dm, office.dialogs);
+    office.dm.q_profile.open();
+    QCOMPARE(profiles.Label32->text(), u"2"_s);
     office.import(Dialogs::Answer::No);
+    QCOMPARE(profiles.Label32->text(), u"6"_s); // the profile count follows at once
     QCOMPARE(office.dialogs.texts(u"confirm"_s).first(),
              u"Did you want to delete all the previous profile record and replace with this new one?"_s);
     QCOMPARE(office.dialogs.texts(u"information"_s),

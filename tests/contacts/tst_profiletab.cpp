@@ -39,7 +39,6 @@ struct Fixture {
     void show()
     {
         dm.q_profile.refresh();
-        tab.setRecordCount(dm.q_profile.recordCount());
         tab.resetDates();
         tab.resize(947, 521);
         tab.show();
@@ -401,7 +400,25 @@ private Q_SLOTS:
         f->navigate("Cancel");
         QCOMPARE(f->stored().size(), 1);
         QCOMPARE(f->dm.q_profile.recordCount(), 1);
-        QCOMPARE(f->tab.Label32->text(), QStringLiteral("0"));
+    }
+
+    void recordCountFollowsTheProfileList()
+    {
+        f->show();
+        QCOMPARE(f->tab.Label32->text(), u"0"_s);
+        // Rows stored by another hand and read again, as the import reads them.
+        f->insert(u"'Ali', 'Li', '601', '', '', '', '', 'SINGLE', '', '', '', '', '', '', ''"_s);
+        f->insert(u"'Bo', 'B', '602', '', '', '', '', 'SINGLE', '', '', '', '', '', '', ''"_s);
+        f->dm.q_profile.refresh();
+        QCOMPARE(f->tab.Label32->text(), u"2"_s);
+        f->navigate("Insert");
+        QCOMPARE(f->tab.Label32->text(), u"3"_s);
+        f->navigate("Cancel");
+        QCOMPARE(f->tab.Label32->text(), u"2"_s);
+        f->dialogs.answer(Dialogs::Answer::Ok);
+        f->navigate("Delete");
+        QCOMPARE(f->tab.Label32->text(), u"1"_s);
+        QCOMPARE(f->stored().size(), 1);
     }
 
     void navigatorDropsAnInsertedRowLeftBlank()
