@@ -52,9 +52,6 @@ ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     resize(760, 480);
 
     showFolders(ShellTreeView1, m_folders);
-    const QModelIndex home = m_folders->index(QDir::homePath());
-    ShellTreeView1->setCurrentIndex(home);
-    ShellTreeView1->scrollTo(home);
 
     m_files->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
     ShellListView1->setModel(m_files);

@@ -249,7 +249,6 @@ QWidget *PreferenceTab::buildBackup()
     auto *box = new QGroupBox(QStringLiteral("Backup Database "));
     auto *layout = new QVBoxLayout(box);
     showFolders(ShellTreeView1, m_folders);
-    ShellTreeView1->expand(m_folders->index(QDir::rootPath()));
     // A right click picks the folder as well.
     ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ShellTreeView1, &QTreeView::customContextMenuRequested, this, [this](const QPoint &position) {

@@ -6,6 +6,7 @@
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -78,6 +79,7 @@ class TestImportExport : public QObject {
 
 private Q_SLOTS:
     void displayThenAddTwiceThenReplace();
+    void foldersStartAtHomeUnderTheRoot();
     void bothKindsOfWorkbookGiveTheSameRows();
     void displayFailuresSayWhichStepFailed();
     void importWithoutASheetDeletesNothing();
@@ -123,6 +125,15 @@ void TestImportExport::displayThenAddTwiceThenReplace()
     QCOMPARE(stored.size(), 4);
     QCOMPARE(stored.at(0), TanAhKow);
     QCOMPARE(stored.at(1), SitiAminah); // MARRIED, with no anniversary
+}
+
+void TestImportExport::foldersStartAtHomeUnderTheRoot()
+{
+    TestHome home;
+    Office office;
+    office.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&office.window));
+    QTRY_COMPARE_WITH_TIMEOUT(folderTreeStartProblem(office.window.ShellTreeView1), QString(), 30000);
 }
 
 void TestImportExport::bothKindsOfWorkbookGiveTheSameRows()

@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "data/DataModule.h"
 #include "prefs/PreferenceTab.h"
+#include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void languageListOffersTheTwoStoredLanguages();
     void numberAndLanguageBoxesShowTheirTextWhole();
     void deleteButtonsAskFirst();
+    void backupFoldersStartAtHomeUnderTheRoot();
     void backupIntoTheFolderSelectedInTheTree();
     void failedBackupSaysWhyAndReportsNoSuccess();
 };
@@ -394,6 +396,15 @@ void TestPreferenceTab::deleteButtonsAskFirst()
              (QStringList{u"Delete record?"_s, u"Delete record?"_s, u"Delete record?"_s}));
 }
 
+void TestPreferenceTab::backupFoldersStartAtHomeUnderTheRoot()
+{
+    TestHome home;
+    Fixture f;
+    QVERIFY(f.ready());
+    QTRY_COMPARE_WITH_TIMEOUT(folderTreeStartProblem(f.tab.ShellTreeView1), QString(), 30000);
+    QCOMPARE(f.tab.selectedFolder(), home.path());
+}
+
 void TestPreferenceTab::backupIntoTheFolderSelectedInTheTree()
 {
     Fixture f;
@@ -426,6 +437,7 @@ void TestPreferenceTab::failedBackupSaysWhyAndReportsNoSuccess()
 {
     Fixture f;
     QVERIFY(f.ready());
+    f.tab.ShellTreeView1->setCurrentIndex(QModelIndex());
     QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
     QCOMPARE(f.dialogs.errors(), QStringList{QStringLiteral("Choose the folder to back up into in the folder tree.")});
 
