@@ -1,9 +1,12 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
+#include "base/Clock.h"
+#include "broadcast/AnnouncementTab.h"
 #include "contacts/FormControls.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "support/LabelGaps.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -419,6 +422,21 @@ private Q_SLOTS:
         f->navigate("Delete");
         QCOMPARE(f->tab.Label32->text(), u"1"_s);
         QCOMPARE(f->stored().size(), 1);
+    }
+
+    void labelsStandApartFromTheirBoxes()
+    {
+        // The profile form, and the announcement composer that filters the profiles by
+        // their festive: each label a row's usual gap from its box.
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->tab));
+        QCOMPARE(labelsTouchingTheirBoxes(&f->tab), QStringList());
+        Clock clock;
+        AnnouncementTab composer(f->dm, f->dialogs, clock);
+        composer.resize(947, 521);
+        composer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&composer));
+        QCOMPARE(labelsTouchingTheirBoxes(&composer), QStringList());
     }
 
     void navigatorDropsAnInsertedRowLeftBlank()
