@@ -329,7 +329,6 @@ void MainWindow::loadSettings()
 {
     PageControl1->setCurrentWidget(profileTab);
     m_dm.q_profile.refresh();
-    profileTab->setRecordCount(m_dm.q_profile.recordCount());
     for (Dataset *settings : {&m_dm.q_prj, &m_dm.q_group, &m_dm.q_greeting, &m_dm.q_text_replacement,
                               &m_dm.q_anniversary, &m_dm.q_birthday})
         settings->refresh();

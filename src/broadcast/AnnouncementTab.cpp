@@ -141,6 +141,9 @@ QWidget *AnnouncementTab::buildComposer()
     auto *grid = new QGridLayout(box);
     grid->setVerticalSpacing(3);
     auto *nameRow = new QHBoxLayout;
+    // A row inside a grid takes the grid's spacing, which is none once its vertical and
+    // horizontal spacings differ.
+    nameRow->setSpacing(grid->horizontalSpacing());
     nameRow->addWidget(new QLabel(QStringLiteral("Project Name")));
     nameRow->addWidget(Edit12, 3);
     nameRow->addSpacing(12);

@@ -19,6 +19,16 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+namespace {
+
+// "1 profile", "3 profiles".
+QString counted(int n, const QString &one, const QString &many)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? one : many);
+}
+
+} // namespace
+
 ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent)
     , m_dm(dm)
@@ -42,9 +52,6 @@ ImportWindow::ImportWindow(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     resize(760, 480);
 
     showFolders(ShellTreeView1, m_folders);
-    const QModelIndex home = m_folders->index(QDir::homePath());
-    ShellTreeView1->setCurrentIndex(home);
-    ShellTreeView1->scrollTo(home);
 
     m_files->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
     ShellListView1->setModel(m_files);
@@ -122,9 +129,16 @@ void ImportWindow::BitBtn2Click()
         m_dialogs.confirm(QString::fromLatin1(ReplaceQuestion), Dialogs::Buttons::YesNoCancel);
     if (answer != Dialogs::Answer::Yes && answer != Dialogs::Answer::No)
         return;
-    m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
+    const int stored = m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
+    const int skipped = m_sheet.rows().recordCount() - stored;
     // The profile list shows what was stored at once.
     m_dm.q_profile.refresh();
-    m_dialogs.information(QStringLiteral("Brivora"), QString::fromLatin1(CompletedText));
+    QString done = QString::fromLatin1(CompletedText) + QStringLiteral("\n\n")
+        + counted(stored, QStringLiteral("profile stored"), QStringLiteral("profiles stored"));
+    if (skipped > 0)
+        done += QStringLiteral("; ")
+            + counted(skipped, QStringLiteral("row with no value skipped"),
+                      QStringLiteral("rows with no value skipped"));
+    m_dialogs.information(QStringLiteral("Brivora"), done + QLatin1Char('.'));
     accept();
 }

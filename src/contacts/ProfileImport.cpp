@@ -206,6 +206,7 @@ int ProfileSheet::importInto(Database &database, bool replace)
         fields << m_rows.fieldIndex(name);
     }
     const QStringList marks(names.size(), QStringLiteral("?"));
+    int stored = 0;
     database.transaction([&] {
         if (replace) {
             QSqlQuery &erase = database.prepared(QStringLiteral("DELETE FROM profile"));
@@ -216,8 +217,16 @@ int ProfileSheet::importInto(Database &database, bool replace)
             database.prepared(QStringLiteral("INSERT INTO profile (%1) VALUES (%2)")
                                   .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
         for (int row = 0; row < m_rows.recordCount(); ++row) {
-            for (int column = 0; column < fields.size(); ++column)
-                insert.bindValue(column, Database::storedText(m_rows.valueAt(row, fields.at(column)).toString()));
+            bool blank = true;
+            for (int column = 0; column < fields.size(); ++column) {
+                const QString value = Database::storedText(m_rows.valueAt(row, fields.at(column)).toString());
+                blank = blank && value.isEmpty();
+                insert.bindValue(column, value);
+            }
+            // No value at all, as a row inserted in the preview and left alone: no profile.
+            if (blank)
+                continue;
+            ++stored;
             try {
                 Database::execute(insert);
             } catch (const BrivoraError &error) {
@@ -227,5 +236,5 @@ int ProfileSheet::importInto(Database &database, bool replace)
         }
         insert.finish();
     });
-    return m_rows.recordCount();
+    return stored;
 }

@@ -36,9 +36,9 @@ public:
     // "ADOQuery1": the sheet rows, one field per column of the sheet.
     Dataset &rows() { return m_rows; }
 
-    // Copies every sheet row into table profile, after deleting every profile when
-    // replacing, all in one transaction: on a refusal nothing of it is stored and the
-    // error names the sheet row. Returns the rows stored.
+    // Copies every sheet row that holds a value into table profile, after deleting every
+    // profile when replacing, all in one transaction: on a refusal nothing of it is stored
+    // and the error names the sheet row. Returns the rows stored.
     int importInto(Database &database, bool replace);
 
 private:

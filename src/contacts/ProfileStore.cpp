@@ -66,7 +66,7 @@ QDate ProfileStore::dateOf(const QString &text)
     return QDate::fromString(text, QString::fromLatin1(DateFormat));
 }
 
-bool ProfileStore::save(const Profile &profile)
+void ProfileStore::save(const Profile &profile)
 {
     m_dm.q_prof.repoint(QStringLiteral("select * from profile where mobile_number = ")
                         + JetSql::quote(profile.mobileNumber));
@@ -74,7 +74,7 @@ bool ProfileStore::save(const Profile &profile)
     const auto storedEmpty = [](const QString &text) { return Database::storedText(text).isEmpty(); };
     if (storedEmpty(profile.name) || storedEmpty(profile.nickname) || storedEmpty(profile.mobileNumber)) {
         m_dialogs.warning(QStringLiteral("Mandatory fields was not in correct format"));
-        return false;
+        return;
     }
 
     Dataset *target = &m_dm.q_prof;
@@ -89,7 +89,6 @@ bool ProfileStore::save(const Profile &profile)
     write(*target, profile);
     target->post();
     m_dm.q_profile.refresh();
-    return true;
 }
 
 Profile ProfileStore::selected() const

@@ -45,9 +45,9 @@ public:
     static QDate dateOf(const QString &text);
 
     // Updates the first profile with the same mobile number, or adds one; then reopens
-    // the profile list. Returns false, having warned and written nothing, when the
-    // name, nickname or mobile number is empty. A refused value throws, nothing stored.
-    bool save(const Profile &profile);
+    // the profile list. Warns and writes nothing when the name, nickname or mobile number
+    // is empty. A refused value throws, nothing stored.
+    void save(const Profile &profile);
 
     // The profile list's current row.
     Profile selected() const;

@@ -14,7 +14,6 @@
 #include "data/DataModule.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,9 +29,9 @@
 
 namespace {
 
-QDateEdit *datePicker(const char *name)
+QDateTimeEdit *datePicker(const char *name)
 {
-    auto *picker = named(new QDateEdit, name);
+    auto *picker = named(new DateTimePicker, name);
     picker->setCalendarPopup(true);
     // Shown in the machine's short form, but never with a two-digit year: birthdays
     // span more than a century.
@@ -124,6 +123,12 @@ ProfileTab::ProfileTab(DataModule &dm, Dialogs &dialogs, QWidget *parent)
     QFont bold = Label32->font();
     bold.setBold(true);
     Label32->setFont(bold);
+    // "Profile record" counts the profile list as it stands: after a save, an import, a
+    // row added or deleted in the grid.
+    const auto count = [this] { Label32->setText(QString::number(m_dm.q_profile.recordCount())); };
+    connect(&dm.q_profile, &Dataset::reset, this, count);
+    connect(&dm.q_profile, &Dataset::rowInserted, this, count);
+    connect(&dm.q_profile, &Dataset::rowRemoved, this, count);
 
     DBGrid1->setEditable(true);
     suiDBNavigator2->setGrid(DBGrid1);
@@ -215,11 +220,6 @@ void ProfileTab::resetDates()
     DateTimePicker2->setDate(QDate(2000, 11, 1));
 }
 
-void ProfileTab::setRecordCount(int count)
-{
-    Label32->setText(QString::number(count));
-}
-
 void ProfileTab::suitempBitBtn1Click()
 {
     for (QLineEdit *box : {Edit1, Edit2, Edit3, Edit4, suiEdit4, suiEdit5})
@@ -235,10 +235,7 @@ void ProfileTab::suitempBitBtn1Click()
 
 void ProfileTab::suitempBitBtn2Click()
 {
-    guarded(m_dialogs, [this] {
-        if (m_store.save(form()))
-            setRecordCount(m_dm.q_profile.recordCount());
-    });
+    guarded(m_dialogs, [this] { m_store.save(form()); });
 }
 
 void ProfileTab::DBGrid1CellClick()
@@ -300,7 +297,7 @@ Profile ProfileTab::form() const
 void ProfileTab::showProfile(const Profile &profile)
 {
     QString invalidDate;
-    const auto takeDate = [&invalidDate](QDateEdit *picker, const QString &text) {
+    const auto takeDate = [&invalidDate](QDateTimeEdit *picker, const QString &text) {
         // An empty text leaves the picker showing what it showed.
         if (text.isEmpty())
             return;

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
-class QDateEdit;
+class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -28,7 +28,6 @@ public:
 
     // The two date pickers' starting dates, set at every showing and by "Clear".
     void resetDates();
-    void setRecordCount(int count);
 
     // The form, top to bottom.
     QLineEdit *Edit1;
@@ -37,9 +36,9 @@ public:
     QLineEdit *Edit11;
     DropDownBox *ComboBox5;
     DropDownBox *ComboBox1;
-    QDateEdit *DateTimePicker1;
+    QDateTimeEdit *DateTimePicker1;
     QCheckBox *CheckBox7;
-    QDateEdit *DateTimePicker2;
+    QDateTimeEdit *DateTimePicker2;
     QLineEdit *Edit4;
     DropDownBox *ComboBox3;
     DropDownBox *ComboBox2;

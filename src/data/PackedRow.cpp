@@ -2,67 +2,36 @@
 
 #include <cstring>
 
-namespace {
-
-enum Kind : char { Null = 'n', Integer = 'i', Real = 'f', Text = 't' };
-
-} // namespace
-
 // Layout: [column count][end offset of every cell], 4 bytes each, then the cells, each one
 // kind byte and its payload.
-PackedRow::Builder::Builder(int columns)
-    : m_columns(columns)
-{
-    m_data.reserve(columns * 24);
-    m_data.resize(static_cast<qsizetype>(columns + 1) * sizeof(qint32));
-    const qint32 count = columns;
-    std::memcpy(m_data.data(), &count, sizeof count);
-}
-
-void PackedRow::Builder::endCell()
-{
-    const qint32 end = static_cast<qint32>(m_data.size());
-    std::memcpy(m_data.data() + (m_cell + 1) * sizeof(qint32), &end, sizeof end);
-    ++m_cell;
-}
-
-void PackedRow::Builder::addNull()
-{
-    m_data.append(Null);
-    endCell();
-}
-
-void PackedRow::Builder::addInteger(qint64 value)
-{
-    m_data.append(Integer);
-    m_data.append(reinterpret_cast<const char *>(&value), sizeof value);
-    endCell();
-}
-
-void PackedRow::Builder::addReal(double value)
-{
-    m_data.append(Real);
-    m_data.append(reinterpret_cast<const char *>(&value), sizeof value);
-    endCell();
-}
-
-void PackedRow::Builder::addText(const char *utf8, int length)
-{
-    m_data.append(Text);
-    m_data.append(utf8, length);
-    endCell();
-}
-
 PackedRow PackedRow::Builder::finish()
 {
-    while (m_cell < m_columns)
+    while (m_cells.size() < m_columns)
         addNull();
-    return PackedRow(std::move(m_data));
+    const qsizetype offsets = (m_cells.size() + 1) * qsizetype(sizeof(qint32));
+    QByteArray data(offsets + m_payload, Qt::Uninitialized);
+    char *const start = data.data();
+    const qint32 count = static_cast<qint32>(m_cells.size());
+    std::memcpy(start, &count, sizeof count);
+    char *out = start + offsets;
+    for (qsizetype i = 0; i < m_cells.size(); ++i) {
+        const Cell &cell = m_cells.at(i);
+        *out++ = cell.kind;
+        if (cell.size > 0)
+            std::memcpy(out, cell.bytes ? cell.bytes : cell.number, static_cast<size_t>(cell.size));
+        out += cell.size;
+        const qint32 end = static_cast<qint32>(out - start);
+        std::memcpy(start + (i + 1) * qsizetype(sizeof(qint32)), &end, sizeof end);
+    }
+    return PackedRow(std::move(data));
 }
 
 PackedRow PackedRow::fromValues(const QVector<QVariant> &values)
 {
     Builder builder(static_cast<int>(values.size()));
+    // The texts' bytes, kept until the row is packed.
+    QVarLengthArray<QByteArray, 24> texts;
+    texts.reserve(values.size());
     for (const QVariant &value : values) {
         switch (value.typeId()) {
             case QMetaType::UnknownType:
@@ -79,8 +48,8 @@ PackedRow PackedRow::fromValues(const QVector<QVariant> &values)
                 if (value.isNull()) {
                     builder.addNull();
                 } else {
-                    const QByteArray utf8 = value.toString().toUtf8();
-                    builder.addText(utf8.constData(), static_cast<int>(utf8.size()));
+                    texts.append(value.toString().toUtf8());
+                    builder.addText(texts.last().constData(), static_cast<int>(texts.last().size()));
                 }
         }
     }

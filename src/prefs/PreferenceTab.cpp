@@ -8,6 +8,7 @@
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
+#include "contacts/FormControls.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
 
@@ -90,13 +91,13 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
                     "DBGrid5"))
     , DBNavigator2(named(new DatasetNavigator(dm.q_group, dialogs, DatasetNavigator::Delete), "DBNavigator2"))
     , CheckBox1(named(new QCheckBox(QStringLiteral("Auto Broadcast at")), "CheckBox1"))
-    , DateTimePicker3(named(new QDateTimeEdit, "DateTimePicker3"))
+    , DateTimePicker3(named(new DateTimePicker, "DateTimePicker3"))
     , Label8(named(new QLabel(QStringLiteral("Message (English)")), "Label8"))
     , Memo1(named(new QPlainTextEdit, "Memo1"))
     , Label12(named(new QLabel(QStringLiteral("Message (Malay)")), "Label12"))
     , Memo3(named(new QPlainTextEdit, "Memo3"))
     , CheckBox2(named(new QCheckBox(QStringLiteral("Auto Broadcast at")), "CheckBox2"))
-    , DateTimePicker4(named(new QDateTimeEdit, "DateTimePicker4"))
+    , DateTimePicker4(named(new DateTimePicker, "DateTimePicker4"))
     , Label9(named(new QLabel(QStringLiteral("Message (English)")), "Label9"))
     , Memo2(named(new QPlainTextEdit, "Memo2"))
     , Label13(named(new QLabel(QStringLiteral("Message (Malay)")), "Label13"))
@@ -255,7 +256,6 @@ QWidget *PreferenceTab::buildBackup()
     auto *box = new QGroupBox(QStringLiteral("Backup Database "));
     auto *layout = new QVBoxLayout(box);
     showFolders(ShellTreeView1, m_folders);
-    ShellTreeView1->expand(m_folders->index(QDir::rootPath()));
     // A right click picks the folder as well.
     ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ShellTreeView1, &QTreeView::customContextMenuRequested, this, [this](const QPoint &position) {

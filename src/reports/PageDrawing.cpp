@@ -1,6 +1,7 @@
 #include "reports/PageDrawing.h"
 
 #include "base/Errors.h"
+#include "reports/TextMeasure.h"
 
 #include <QFile>
 #include <QPagedPaintDevice>
@@ -37,6 +38,11 @@ void drawPage(QPainter &painter, const Page &page, QPointF paperOrigin, double p
     pen.setWidthF(std::max(1.0, 0.2 * pixelsPerMm));
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
+    // Text is drawn at the resolution it was measured at, scaled to the device's: at a
+    // screen's or a printer's own resolution Qt rounds the font to whole pixels, and a line
+    // came out up to a tenth narrower or a thirtieth wider than measured, stopping short of
+    // its column's end or running into the next column.
+    const double textScale = pixelsPerMm / (MeasuredDotsPerInch / 25.4);
     TextStyle current{0, false};
     for (const PageItem &item : page.items) {
         const QRectF area = toDevice(item.area);
@@ -44,9 +50,14 @@ void drawPage(QPainter &painter, const Page &page, QPointF paperOrigin, double p
             case PageItem::Kind::Text: {
                 if (item.style != current) {
                     current = item.style;
-                    painter.setFont(fontFor({current.pointSize * pointScale, current.bold}));
+                    painter.setFont(fontFor({current.pointSize * pointScale / textScale, current.bold}));
                 }
-                painter.drawText(area, Qt::AlignTop | Qt::AlignLeft | Qt::TextSingleLine | Qt::TextDontClip, item.text);
+                painter.save();
+                painter.translate(area.topLeft());
+                painter.scale(textScale, textScale);
+                painter.drawText(QRectF(QPointF(0, 0), area.size() / textScale),
+                                 Qt::AlignTop | Qt::AlignLeft | Qt::TextSingleLine | Qt::TextDontClip, item.text);
+                painter.restore();
                 break;
             }
             case PageItem::Kind::Box:

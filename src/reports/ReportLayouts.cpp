@@ -97,12 +97,16 @@ public:
             y += spacing;
         }
     }
-    // The running number, at x while it fits before `end`, else ending there.
-    void number(TextStyle style, double x, double end, int n)
+    // The running number, at x while it ends a gap before the row's first column, else
+    // ending there, but never in the margin. Returns where the first value starts: a gap
+    // after a number too wide for the room before its column, else at the column.
+    double number(TextStyle style, double x, double firstColumn, int n)
     {
         const QString shown = QString::number(n);
         const double width = m_measure.width(style, shown);
-        place(style, std::min(x, end - width), 0.4, width, shown);
+        const double left = std::clamp(firstColumn - Gap - width, 0.0, x);
+        place(style, left, 0.4, width, shown);
+        return std::max(firstColumn, left + width + Gap);
     }
     void box(double x, double y, double width, double height)
     {
@@ -255,15 +259,17 @@ private:
     mutable TextMeasure m_measure;
 };
 
-// Prints a row of columns: each value cut where the next column starts.
-void valueRow(PageWriter &out, const RowValues &rows, int row, const QVector<Column> &columns, double y, double lastEnd)
+// Prints a row of columns, the first from firstAt: each value cut a gap before the next
+// column starts.
+void valueRow(PageWriter &out, const RowValues &rows, int row, const QVector<Column> &columns, double y, double firstAt,
+              double lastEnd)
 {
     for (int i = 0; i < columns.size(); ++i) {
         const Column &column = columns.at(i);
         const double end = i + 1 < columns.size() ? columns.at(i + 1).at : lastEnd;
         if (!column.prefix.isEmpty())
             out.whole(Value, column.at, y, column.prefix);
-        const double at = column.at + column.prefixWidth;
+        const double at = (i == 0 ? firstAt : column.at) + column.prefixWidth;
         out.text(Value, at, y, end - at - Gap, rows.at(row, column.field));
     }
 }
@@ -313,8 +319,8 @@ protected:
     }
     void detail(PageWriter &out, int row) const override
     {
-        out.number(Value, 0.8, 4.2 - Gap, row + 1);
-        valueRow(out, m_rows, row, m_columns, 0.4, BoxWidth);
+        const double firstAt = out.number(Value, 0.8, m_columns.first().at, row + 1);
+        valueRow(out, m_rows, row, m_columns, 0.4, firstAt, BoxWidth);
     }
 
 private:
@@ -497,20 +503,20 @@ protected:
 
     void detail(PageWriter &out, int row) const override
     {
-        const double first = m_columns.first().at;
-        out.number(Number, 0.3, first - Gap, row + 1);
+        const double firstAt = out.number(Number, 0.3, m_columns.first().at, row + 1);
         for (int i = 0; i < m_columns.size(); ++i) {
             const Column &column = m_columns.at(i);
             if (column.field == Message::Text) {
                 out.wrapped(Value, QRectF(QPointF(column.at, 0.4), m_box), m_rows.at(row, Message::Text));
                 continue;
             }
-            const double width = m_columns.at(i + 1).at - column.at - Gap;
+            const double at = i == 0 ? firstAt : column.at;
+            const double width = m_columns.at(i + 1).at - at - Gap;
             if (column.field == Message::SentAt) {
-                out.text(Value, column.at, 0.4, width, m_rows.sentDate(row));
-                out.text(Value, column.at, 0.4 + out.lineSpacing(Value), width, m_rows.sentTime(row));
+                out.text(Value, at, 0.4, width, m_rows.sentDate(row));
+                out.text(Value, at, 0.4 + out.lineSpacing(Value), width, m_rows.sentTime(row));
             } else {
-                out.text(Value, column.at, 0.4, width, m_rows.at(row, column.field));
+                out.text(Value, at, 0.4, width, m_rows.at(row, column.field));
             }
         }
     }

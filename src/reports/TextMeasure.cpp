@@ -6,8 +6,7 @@ namespace Reports {
 
 namespace {
 
-constexpr int DotsPerInch = 1200;
-constexpr double MmPerDot = 25.4 / DotsPerInch;
+constexpr double MmPerDot = 25.4 / MeasuredDotsPerInch;
 // Advances below this code point are kept in a table; others are measured each time.
 constexpr char16_t TableSize = 0x3000;
 
@@ -45,7 +44,7 @@ struct TextMeasure::Metrics {
 TextMeasure::TextMeasure()
     : m_device(1, 1, QImage::Format_Mono)
 {
-    const int dotsPerMetre = qRound(DotsPerInch / 0.0254);
+    const int dotsPerMetre = qRound(MeasuredDotsPerInch / 0.0254);
     m_device.setDotsPerMeterX(dotsPerMetre);
     m_device.setDotsPerMeterY(dotsPerMetre);
 }

@@ -10,6 +10,9 @@
 
 namespace Reports {
 
+// The resolution texts are measured at; the pages draw them at it too, scaled to the device.
+inline constexpr double MeasuredDotsPerInch = 1200;
+
 // Measures text in millimetres as the pages draw it, and cuts it to the room it has:
 // what does not fit is not printed. Widths are the sum of the characters' advances
 // (the fonts are drawn without kerning), read once per character and style.
@@ -32,7 +35,7 @@ private:
     // Characters of the text (from `from`) that fit the width, at least one.
     qsizetype fitting(Metrics &metrics, QStringView text, double width);
 
-    QImage m_device; // 1200 dpi, so advances are measured at print resolution
+    QImage m_device; // at MeasuredDotsPerInch
     std::vector<std::unique_ptr<Metrics>> m_metrics;
 };
 

@@ -1,18 +1,22 @@
 // Profiles from a workbook ("Import Profile") and to a delimited file ("Export
 // Profile"), through the window and the two tools scripts use.
 #include "app/DatasetGrid.h"
+#include "app/DatasetNavigator.h"
 #include "contacts/CsvExport.h"
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -75,11 +79,13 @@ class TestImportExport : public QObject {
 
 private Q_SLOTS:
     void displayThenAddTwiceThenReplace();
+    void foldersStartAtHomeUnderTheRoot();
     void bothKindsOfWorkbookGiveTheSameRows();
     void displayFailuresSayWhichStepFailed();
     void importWithoutASheetDeletesNothing();
     void failedReplaceKeepsEveryOldProfile();
     void editsInThePreviewAreImported();
+    void rowsWithNoValueAreSkipped();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
 };
@@ -100,9 +106,15 @@ void TestImportExport::displayThenAddTwiceThenReplace()
     QVERIFY(office.window.isVisible());
     QCOMPARE(office.profiles().size(), 2);
 
+    ProfileTab profiles(office.dm, office.dialogs);
+    office.dm.q_profile.open();
+    QCOMPARE(profiles.Label32->text(), u"2"_s);
     office.import(Dialogs::Answer::No);
-    QCOMPARE(office.dialogs.texts(u"confirm"_s).first(), QString::fromLatin1(ImportWindow::ReplaceQuestion));
-    QCOMPARE(office.dialogs.texts(u"information"_s), QStringList{QString::fromLatin1(ImportWindow::CompletedText)});
+    QCOMPARE(profiles.Label32->text(), u"6"_s); // the profile count follows at once
+    QCOMPARE(office.dialogs.texts(u"confirm"_s).first(),
+             u"Did you want to delete all the previous profile record and replace with this new one?"_s);
+    QCOMPARE(office.dialogs.texts(u"information"_s),
+             QStringList{u"Profile import, completed. Please check your record!\n\n4 profiles stored."_s});
     QVERIFY(!office.window.isVisible());
     QCOMPARE(office.dm.q_profile.recordCount(), 6); // the profile list shows them at once
     office.import(Dialogs::Answer::No);
@@ -113,6 +125,15 @@ void TestImportExport::displayThenAddTwiceThenReplace()
     QCOMPARE(stored.size(), 4);
     QCOMPARE(stored.at(0), TanAhKow);
     QCOMPARE(stored.at(1), SitiAminah); // MARRIED, with no anniversary
+}
+
+void TestImportExport::foldersStartAtHomeUnderTheRoot()
+{
+    TestHome home;
+    Office office;
+    office.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&office.window));
+    QTRY_COMPARE_WITH_TIMEOUT(folderTreeStartProblem(office.window.ShellTreeView1), QString(), 30000);
 }
 
 void TestImportExport::bothKindsOfWorkbookGiveTheSameRows()
@@ -204,6 +225,30 @@ void TestImportExport::editsInThePreviewAreImported()
     office.import(Dialogs::Answer::Yes);
     QCOMPARE(office.profiles().first().first(), u"Tan Ah Kow Jr"_s);
     QCOMPARE(contents(copy), original); // the workbook is never written
+}
+
+void TestImportExport::rowsWithNoValueAreSkipped()
+{
+    Office office;
+    office.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&office.window));
+    office.display(fixture(u"profiles.xls"_s));
+    // A row whose every cell was emptied, and a row inserted with the navigator and left
+    // as it was: neither is a profile.
+    QAbstractItemModel *preview = office.window.DBGrid1->model();
+    for (int column = 0; column < preview->columnCount(); ++column)
+        QVERIFY(preview->setData(preview->index(3, column), QString()));
+    QTest::mouseClick(office.window.DBNavigator1->findChild<QToolButton *>(u"Insert"_s), Qt::LeftButton);
+    QCOMPARE(preview->rowCount(), 5);
+    office.import(Dialogs::Answer::Yes);
+    QCOMPARE(office.dialogs.errors(), QStringList());
+    const QList<QStringList> stored = office.profiles();
+    QCOMPARE(stored.size(), 3);
+    for (const QStringList &profile : stored)
+        QVERIFY2(!profile.first().isEmpty(), qPrintable(profile.join(u'|')));
+    QCOMPARE(office.dialogs.texts(u"information"_s),
+             QStringList{u"Profile import, completed. Please check your record!\n\n"
+                         "3 profiles stored; 2 rows with no value skipped."_s});
 }
 
 void TestImportExport::exportWritesEveryFieldUnescaped()

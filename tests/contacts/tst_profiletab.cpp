@@ -1,15 +1,19 @@
 #include "app/DatasetGrid.h"
 #include "app/DatasetNavigator.h"
 #include "app/DropDownBox.h"
+#include "base/Clock.h"
+#include "broadcast/AnnouncementTab.h"
 #include "contacts/FormControls.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "support/LabelGaps.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +42,6 @@ struct Fixture {
     void show()
     {
         dm.q_profile.refresh();
-        tab.setRecordCount(dm.q_profile.recordCount());
         tab.resetDates();
         tab.resize(947, 521);
         tab.show();
@@ -135,6 +138,33 @@ private Q_SLOTS:
                               Null, Null}));
         QCOMPARE(f->dm.q_profile.currentRow(), 0);
         QVERIFY(f->dialogs.shown().isEmpty());
+    }
+
+    void typedDatePartsReplaceWhatWasThere()
+    {
+        // The form made again with dates shown as dd/MM/yyyy.
+        f.reset();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        f = std::make_unique<Fixture>();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(&f->tab));
+        QDateTimeEdit *picker = f->tab.DateTimePicker1;
+        QCOMPARE(picker->date(), QDate(1974, 10, 1));
+        auto *text = picker->findChild<QLineEdit *>();
+        // A click on a part picks it: the digits typed take its place.
+        const auto clickAfter = [&](const QString &shown) {
+            QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->fontMetrics().horizontalAdvance(shown) + 3, 5));
+        };
+        clickAfter(u"0"_s);
+        QTest::keyClicks(picker, u"25"_s);
+        QCOMPARE(picker->date(), QDate(1974, 10, 25));
+        clickAfter(u"25/10/19"_s);
+        QTest::keyClicks(picker, u"1980"_s);
+        QCOMPARE(picker->date(), QDate(1980, 10, 25));
+        // Tab goes on to the next control.
+        clickAfter(u"2"_s);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f->tab.CheckBox7);
     }
 
     void mandatoryFields_data()
@@ -373,7 +403,40 @@ private Q_SLOTS:
         f->navigate("Cancel");
         QCOMPARE(f->stored().size(), 1);
         QCOMPARE(f->dm.q_profile.recordCount(), 1);
-        QCOMPARE(f->tab.Label32->text(), QStringLiteral("0"));
+    }
+
+    void recordCountFollowsTheProfileList()
+    {
+        f->show();
+        QCOMPARE(f->tab.Label32->text(), u"0"_s);
+        // Rows stored by another hand and read again, as the import reads them.
+        f->insert(u"'Ali', 'Li', '601', '', '', '', '', 'SINGLE', '', '', '', '', '', '', ''"_s);
+        f->insert(u"'Bo', 'B', '602', '', '', '', '', 'SINGLE', '', '', '', '', '', '', ''"_s);
+        f->dm.q_profile.refresh();
+        QCOMPARE(f->tab.Label32->text(), u"2"_s);
+        f->navigate("Insert");
+        QCOMPARE(f->tab.Label32->text(), u"3"_s);
+        f->navigate("Cancel");
+        QCOMPARE(f->tab.Label32->text(), u"2"_s);
+        f->dialogs.answer(Dialogs::Answer::Ok);
+        f->navigate("Delete");
+        QCOMPARE(f->tab.Label32->text(), u"1"_s);
+        QCOMPARE(f->stored().size(), 1);
+    }
+
+    void labelsStandApartFromTheirBoxes()
+    {
+        // The profile form, and the announcement composer that filters the profiles by
+        // their festive: each label a row's usual gap from its box.
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->tab));
+        QCOMPARE(labelsTouchingTheirBoxes(&f->tab), QStringList());
+        Clock clock;
+        AnnouncementTab composer(f->dm, f->dialogs, clock);
+        composer.resize(947, 521);
+        composer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&composer));
+        QCOMPARE(labelsTouchingTheirBoxes(&composer), QStringList());
     }
 
     void navigatorDropsAnInsertedRowLeftBlank()

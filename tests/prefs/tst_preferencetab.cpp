@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "data/DataModule.h"
 #include "prefs/PreferenceTab.h"
+#include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void everySettingIsStoredOnLeavingItsControl();
     void onlyTheFirstRowOfASettingsTableIsWritten();
     void focusedSettingIsStoredWhenTheWindowAsks();
+    void typedTimeIsTakenAndStoredWhenTabLeavesTheBox();
     void refusedValueIsReportedAndKeptInTheBox();
     void emptyBoxesAreRefusedAndTakeTheFocusBack();
     void groupsAreUpperCaseAndMayRepeat();
@@ -99,6 +101,7 @@ private Q_SLOTS:
     void languageListOffersTheTwoStoredLanguages();
     void numberAndLanguageBoxesShowTheirTextWhole();
     void deleteButtonsAskFirst();
+    void backupFoldersStartAtHomeUnderTheRoot();
     void backupIntoTheFolderSelectedInTheTree();
     void failedBackupSaysWhyAndReportsNoSuccess();
 };
@@ -217,6 +220,34 @@ void TestPreferenceTab::focusedSettingIsStoredWhenTheWindowAsks()
     f.tab.storeFocusedSetting();
     QCOMPARE(f.ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
     QCOMPARE(f.ws.value(QStringLiteral("select count(*) from anniversary")), QStringLiteral("1"));
+    QVERIFY(f.dialogs.shown().isEmpty());
+}
+
+void TestPreferenceTab::typedTimeIsTakenAndStoredWhenTabLeavesTheBox()
+{
+    Fixture f;
+    QVERIFY(f.ready());
+    for (QDateTimeEdit *picker : {f.tab.DateTimePicker3, f.tab.DateTimePicker4}) {
+        picker->setTime(QTime(12, 0));
+        // A click on the hour, as a user picks the part to change, then its digits; the
+        // minutes follow.
+        auto *text = picker->findChild<QLineEdit *>();
+        const QPoint hour(text->fontMetrics().horizontalAdvance(u"1"_s) + 3, 5);
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QCOMPARE(QApplication::focusWidget(), picker);
+        QTest::keyClicks(picker, u"0345"_s);
+        QCOMPARE(picker->time(), QTime(15, 45));
+        // A letter sets the half of the day from any part.
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClicks(picker, u"a"_s);
+        QCOMPARE(picker->time(), QTime(3, 45));
+        // Tab leaves the box, from whichever part, and leaving stores the time.
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != picker);
+    }
+    QCOMPARE(f.stored(u"birthday"_s, u"auto_broadcast_time"_s).right(8), u"03:45:00"_s);
+    QCOMPARE(f.stored(u"anniversary"_s, u"auto_broadcast_time"_s).right(8), u"03:45:00"_s);
     QVERIFY(f.dialogs.shown().isEmpty());
 }
 
@@ -367,6 +398,15 @@ void TestPreferenceTab::deleteButtonsAskFirst()
              (QStringList{u"Delete record?"_s, u"Delete record?"_s, u"Delete record?"_s}));
 }
 
+void TestPreferenceTab::backupFoldersStartAtHomeUnderTheRoot()
+{
+    TestHome home;
+    Fixture f;
+    QVERIFY(f.ready());
+    QTRY_COMPARE_WITH_TIMEOUT(folderTreeStartProblem(f.tab.ShellTreeView1), QString(), 30000);
+    QCOMPARE(f.tab.selectedFolder(), home.path());
+}
+
 void TestPreferenceTab::backupIntoTheFolderSelectedInTheTree()
 {
     Fixture f;
@@ -399,6 +439,7 @@ void TestPreferenceTab::failedBackupSaysWhyAndReportsNoSuccess()
 {
     Fixture f;
     QVERIFY(f.ready());
+    f.tab.ShellTreeView1->setCurrentIndex(QModelIndex());
     QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
     QCOMPARE(f.dialogs.errors(), QStringList{QStringLiteral("Choose the folder to back up into in the folder tree.")});
 

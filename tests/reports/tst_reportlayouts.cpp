@@ -3,8 +3,11 @@
 #include "data/DataModule.h"
 #include "reports/PageDrawing.h"
 #include "reports/ReportLayouts.h"
+#include "reports/TextMeasure.h"
 #include "support/TestWorkspace.h"
 
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -74,6 +77,41 @@ QList<int> numbers(const Page &page, double x)
     return found;
 }
 
+// A word of a PDF page as poppler reads it, in millimetres from the corner inside the margins.
+struct Word {
+    double left, top, right;
+    QString text;
+};
+
+QList<Word> pdfWords(const QString &pdf)
+{
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(u"pdftotext"_s), {u"-bbox"_s, pdf, u"-"_s});
+    if (!reader.waitForFinished(60000))
+        return {};
+    const QString html = QString::fromUtf8(reader.readAllStandardOutput());
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+    const auto mm = [](const QString &points) { return points.toDouble() * 25.4 / 72 - Margin; };
+    QList<Word> words;
+    for (const QRegularExpressionMatch &m : word.globalMatch(html))
+        words.append({mm(m.captured(1)), mm(m.captured(2)), mm(m.captured(3)), m.captured(4)});
+    return words;
+}
+
+// One page printed on a device of that resolution (a printer's, or a screen's as the
+// preview draws at its zoom), read back.
+QList<Word> printedWords(const PagedReport &report, int page, int dotsPerInch, const QString &pdf)
+{
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer.setResolution(dotsPerInch);
+        printPages(writer, report, {page});
+    }
+    return pdfWords(pdf);
+}
+
 } // namespace
 
 class TestReportLayouts : public QObject {
@@ -89,6 +127,7 @@ private Q_SLOTS:
     void messagesNewestTenThousandAndUnsentLast();
     void greetingEntriesHoldOnlyTheirRows();
     void longTextsAreCutNotGrown();
+    void valuesStopBeforeTheNextColumnAtEveryResolution();
     void pdfDrawsTheModelAndTheToolWritesEveryEntry();
 };
 
@@ -204,9 +243,19 @@ void TestReportLayouts::addressLabelsFillAcrossThenDown()
     // The address is wrapped inside its area and what does not fit is left out.
     QCOMPARE(texts(first, u"Fifth line"_s).size(), 0);
     QCOMPARE(texts(first, u"Town"_s).size(), 30);
-    for (const PageItem &item : first.items)
-        if (item.style == TextStyle{9, false})
-            QVERIFY(item.area.right() <= std::fmod(item.area.left(), 65.79) + 57.4 + 65.79 * 2 + 0.01);
+    // Each address line starts in its own label and ends within that label's area.
+    const QVector<double> labelLefts{0.0, 72.14 - Margin, 137.94 - Margin};
+    int lines = 0;
+    for (const PageItem &item : first.items) {
+        if (item.style != TextStyle{9, false})
+            continue;
+        const auto label = std::find_if(labelLefts.begin(), labelLefts.end(),
+                                        [&](double left) { return std::abs(left + 3.0 - item.area.left()) < 1e-9; });
+        QVERIFY2(label != labelLefts.end(), qPrintable(item.text));
+        QVERIFY2(item.area.right() <= *label + 3.0 + 57.4 + 1e-9, qPrintable(item.text));
+        ++lines;
+    }
+    QCOMPARE(lines, 30 * 4); // a wrapped first line and three more fill the 17.5 mm
     QCOMPARE(texts(labels->page(1), u"N30"_s).value(0).area.topLeft(), QPointF(3.0, 1.8));
 }
 
@@ -282,6 +331,93 @@ void TestReportLayouts::longTextsAreCutNotGrown()
             QVERIFY(item.area.right() <= 45.0 && item.text.size() < 60);
 }
 
+void TestReportLayouts::valuesStopBeforeTheNextColumnAtEveryResolution()
+{
+    TestWorkspace ws;
+    // Values too long for their columns: birthdays enough for the running number to reach
+    // 9 999 in entry 11, and the newest row of another project, so that it reaches 10 000
+    // in entry 10.
+    ws.exec(u"insert into project_detail(project_name, date_send, name, mobile_number, nickname, group_name, "
+            "status, msg_send) with recursive k(i) as (select 0 union all select i + 1 from k where i + 1 < 9999) "
+            "select 'BIRTHDAY', datetime('2026-01-01 08:00:00', '+' || i || ' minutes'), "
+            "'Muhammad Abdullah bin Ismail', '+601234567890123', 'Mamat the great', 'WHOLESALE', 'SEND', "
+            "'Happy birthday' from k"_s);
+    ws.exec(u"insert into project_detail(project_name, date_send, name, mobile_number, nickname, group_name, status, "
+            "msg_send) values ('HARI RAYA AIDILFITRI GREETINGS', '2026-12-01 08:00:00', 'WWWWWWWWWWWWWWWWWWWW', "
+            "'88888888888888888888', 'MMMMMMMMMMMMMMMMMMMM', 'WWWWWWWWWWWWWWWWWWWW', 'FAILED', 'Selamat')"_s);
+    DataModule dm;
+    // Where each column of entries 9 to 12 starts, and where the message box ends.
+    const QVector<double> starts{5.3, 37.8, 61.6, 84.4, 105.3, 121.4, 137.6, 151.1, 151.1 + 44.7};
+    const auto columnEnd = [&](double left) {
+        return *std::upper_bound(starts.begin(), starts.end() - 1, left + 1e-9);
+    };
+    QTemporaryDir folder;
+    TextMeasure measure;
+    for (int entry : {10, 11}) {
+        const auto report = runReport(dm, reportEntry(entry), PrintedOn);
+        for (const int page : {0, report->pageCount() - 1}) {
+            const Page model = report->page(page);
+            const auto where = [&](const PageItem &item) {
+                return u"entry %1 page %2: \"%3\" at %4 to %5"_s.arg(entry)
+                    .arg(page + 1)
+                    .arg(item.text)
+                    .arg(item.area.left())
+                    .arg(item.area.right());
+            };
+            int values = 0;
+            for (const PageItem &item : model.items) {
+                if (item.kind != PageItem::Kind::Text)
+                    continue;
+                QVERIFY2(item.area.left() >= 0, qPrintable(where(item))); // never in the margin
+                if (item.style == TextStyle{8, false} && item.area.top() > 13.0) {
+                    // A value ends a gap before the next column starts.
+                    QVERIFY2(item.area.right() <= columnEnd(item.area.left()) - 0.5 + 1e-9, qPrintable(where(item)));
+                    ++values;
+                } else if (item.style == TextStyle{7, false}) {
+                    // The running number, a gap before its row's first value.
+                    const auto first = std::find_if(model.items.begin(), model.items.end(), [&](const PageItem &v) {
+                        return v.style == TextStyle{8, false} && v.area.top() == item.area.top()
+                            && v.area.left() < 37.8;
+                    });
+                    QVERIFY(first != model.items.end());
+                    QVERIFY2(item.area.right() <= first->area.left() - 0.5 + 1e-9, qPrintable(where(item)));
+                }
+            }
+            QVERIFY(values >= 8); // a row at least
+            QVERIFY(numbers(model, 5.3).contains(page == 0 ? 1 : entry == 10 ? 10000 : 9999));
+
+            // Printed at a printer's resolution, or a screen's as the preview draws it at
+            // 100 % and at a whole page's zoom, each text is as wide as the page says.
+            for (const int dotsPerInch : {1200, 96, 40}) {
+                const QList<Word> words =
+                    printedWords(*report, page, dotsPerInch, folder.filePath(u"page%1.pdf"_s.arg(dotsPerInch)));
+                QVERIFY(!words.isEmpty());
+                for (const PageItem &item : model.items) {
+                    if (item.kind != PageItem::Kind::Text)
+                        continue;
+                    double left = 1e9;
+                    double right = -1e9;
+                    for (const Word &w : words) {
+                        if (std::abs(w.top - item.area.top()) <= 0.5 && w.left > item.area.left() - 0.3
+                            && w.left < item.area.right()) {
+                            left = std::min(left, w.left);
+                            right = std::max(right, w.right);
+                        }
+                    }
+                    // A value cut after a blank ends, as a word, before it.
+                    QString ink = item.text;
+                    while (ink.endsWith(u' '))
+                        ink.chop(1);
+                    const double end = item.area.left() + measure.width(item.style, ink);
+                    const QString drawn = u" drawn at %1 to %2 at %3 dpi"_s.arg(left).arg(right).arg(dotsPerInch);
+                    QVERIFY2(std::abs(left - item.area.left()) <= 0.15 && std::abs(right - end) <= 0.15,
+                             qPrintable(where(item) + drawn));
+                }
+            }
+        }
+    }
+}
+
 void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
 {
     const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
@@ -296,20 +432,7 @@ void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
         const auto report = runReport(dm, reportEntry(entry), PrintedOn);
         const QString pdf = ws.path() + u"/model.pdf"_s;
         QVERIFY(writePdf(*report, pdf));
-        QProcess reader;
-        reader.start(pdftotext, {u"-bbox"_s, pdf, u"-"_s});
-        QVERIFY(reader.waitForFinished(60000));
-        const QString html = QString::fromUtf8(reader.readAllStandardOutput());
-        static const QRegularExpression word(QStringLiteral(
-            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
-        const auto mm = [](const QString &points) { return points.toDouble() * 25.4 / 72 - Margin; };
-        struct Word {
-            double left, top, right;
-            QString text;
-        };
-        QList<Word> words;
-        for (const QRegularExpressionMatch &m : word.globalMatch(html))
-            words.append({mm(m.captured(1)), mm(m.captured(2)), mm(m.captured(3)), m.captured(4)});
+        const QList<Word> words = pdfWords(pdf);
         int checked = 0;
         for (const PageItem &item : report->page(0).items) {
             if (item.kind != PageItem::Kind::Text)
