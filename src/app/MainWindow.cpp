@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
 
-#include "app/EditorText.h"
-#include "app/Named.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
-#include "app/UrlLabel.h"
+#include "widgets/UrlLabel.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"

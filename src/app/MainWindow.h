@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/HeldBoxes.h"
+#include "widgets/HeldBoxes.h"
 #include "broadcast/BroadcastRunner.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/FailureMarker.h"

@@ -1,5 +1,5 @@
 #include "app/MainWindow.h"
-#include "app/QtDialogs.h"
+#include "widgets/QtDialogs.h"
 #include "app/SplashWindow.h"
 #include "base/Clock.h"
 #include "base/CommandLine.h"

@@ -1,9 +1,9 @@
 #include "broadcast/AnnouncementTab.h"
 
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
-#include "app/EditorText.h"
-#include "app/Named.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"

@@ -1,8 +1,8 @@
 #include "broadcast/QueueTab.h"
 
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
-#include "app/Named.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/Named.h"
 #include "base/Errors.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/RecipientGrid.h"

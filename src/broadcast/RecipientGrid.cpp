@@ -1,6 +1,6 @@
 #include "broadcast/RecipientGrid.h"
 
-#include "app/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 #include "compose/MessageSplit.h"
 
 #include <QHeaderView>

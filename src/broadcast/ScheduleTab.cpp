@@ -1,7 +1,7 @@
 #include "broadcast/ScheduleTab.h"
 
-#include "app/DatasetGrid.h"
-#include "app/Named.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/Named.h"
 #include "base/Errors.h"
 #include "broadcast/ProjectStore.h"
 #include "broadcast/RecipientGrid.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTimeEdit>
 #include <QPlainTextEdit>
 
 // A box of several lines in which Enter does not break the line, so it cannot add
@@ -12,21 +11,5 @@ public:
     explicit NoReturnTextEdit(QWidget *parent = nullptr);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-};
-
-// A date or time box that is typed as people expect of one: a click picks the part under
-// it (the day, the hour ...), so the digits typed replace that part instead of landing
-// beside what it held, a letter sets the half of the day ("a", "p") from any part, and Tab leaves the
-// box, as from any other box, instead of moving through its parts.
-class DateTimePicker : public QDateTimeEdit {
-    Q_OBJECT
-
-public:
-    explicit DateTimePicker(QWidget *parent = nullptr);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
 };

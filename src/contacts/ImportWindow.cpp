@@ -1,9 +1,9 @@
 #include "contacts/ImportWindow.h"
 
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
-#include "app/FolderTree.h"
-#include "app/Named.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/FolderTree.h"
+#include "widgets/Named.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "data/DataModule.h"

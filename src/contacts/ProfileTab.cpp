@@ -1,16 +1,17 @@
 #include "contacts/ProfileTab.h"
 
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
-#include "app/DropDownBox.h"
-#include "app/EditorText.h"
-#include "app/Named.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/DropDownBox.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "compose/MessageSplit.h"
 #include "contacts/BalloonTip.h"
 #include "contacts/CsvExport.h"
 #include "contacts/FormControls.h"
+#include "widgets/DateTimePicker.h"
 #include "data/DataModule.h"
 
 #include <QCheckBox>

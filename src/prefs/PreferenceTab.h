@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExitWatch.h"
+#include "widgets/ExitWatch.h"
 
 #include <QWidget>
 

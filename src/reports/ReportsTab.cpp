@@ -1,6 +1,6 @@
 #include "reports/ReportsTab.h"
 
-#include "app/Named.h"
+#include "widgets/Named.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"

@@ -1,6 +1,6 @@
 #include "reports/TransactionLogTab.h"
 
-#include "app/Named.h"
+#include "widgets/Named.h"
 #include "base/Errors.h"
 #include "data/DataModule.h"
 #include "reports/TransactionLog.h"

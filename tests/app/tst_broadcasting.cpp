@@ -1,7 +1,7 @@
 // The announcement tab as the operator uses it: the composer (Save && Populate Recipient,
 // the festive filter, loading a project back, the two lists), the character counters
 // under the two templates, and "Start Broadcasting" over the loaded recipient list.
-#include "app/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"

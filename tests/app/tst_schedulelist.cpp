@@ -1,7 +1,7 @@
 // The schedule list tab as the operator uses it: the two views of the project list,
 // a project's recipients loaded by click or key with the whole message as hint, and
 // "Start Broadcasting" over them, after which the project is still not broadcast.
-#include "app/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "base/Clock.h"

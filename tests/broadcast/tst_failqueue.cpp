@@ -1,8 +1,8 @@
 // The failed-message queue sent again: every "FAIL" row newest first, whatever sent it,
 // its stored message as it is, each row marked as its first part goes out; and what
 // the modem or the encoder refuses meanwhile.
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/QueueTab.h"
 #include "support/SendBench.h"

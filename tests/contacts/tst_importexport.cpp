@@ -1,7 +1,7 @@
 // Profiles from a workbook ("Import Profile") and to a delimited file ("Export
 // Profile"), through the window and the two tools scripts use.
-#include "app/DatasetGrid.h"
-#include "app/DatasetNavigator.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
 #include "contacts/CsvExport.h"
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/ExitWatch.h"
+#include "widgets/ExitWatch.h"
 
 #include "base/Errors.h"
 

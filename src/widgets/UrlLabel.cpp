@@ -1,4 +1,4 @@
-#include "app/UrlLabel.h"
+#include "widgets/UrlLabel.h"
 
 #include <QMouseEvent>
 

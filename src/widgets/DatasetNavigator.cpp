@@ -1,4 +1,4 @@
-#include "app/DatasetNavigator.h"
+#include "widgets/DatasetNavigator.h"
 
 #include "base/Dialogs.h"
 #include "base/Errors.h"

@@ -1,4 +1,4 @@
-#include "app/DropDownBox.h"
+#include "widgets/DropDownBox.h"
 
 DropDownBox::DropDownBox(QWidget *parent)
     : QComboBox(parent)

@@ -1,4 +1,4 @@
-#include "app/FolderTree.h"
+#include "widgets/FolderTree.h"
 
 #include <QDir>
 #include <QEvent>

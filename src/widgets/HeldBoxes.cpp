@@ -1,4 +1,4 @@
-#include "app/HeldBoxes.h"
+#include "widgets/HeldBoxes.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "app/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 
-#include "app/DatasetNavigator.h"
+#include "widgets/DatasetNavigator.h"
 #include "base/Errors.h"
 #include "data/Dataset.h"
 
