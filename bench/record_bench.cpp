@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         const MessageRecord record = sms(number);
-        records.appendDetail(record, [&](qint64 id) { window.runState().currentDetailId = QString::number(id); });
+        records.appendDetail(record, [&](qint64 id) { window.runState().setCurrentDetailId(id); });
         records.appendLog(record);
         records.flush();
         return timer.nsecsElapsed() / 1e6;

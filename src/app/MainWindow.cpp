@@ -1,10 +1,7 @@
 #include "app/MainWindow.h"
 
-#include "widgets/EditorText.h"
-#include "widgets/Named.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
-#include "widgets/UrlLabel.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
@@ -18,6 +15,9 @@
 #include "prefs/PreferenceTab.h"
 #include "reports/ReportsTab.h"
 #include "reports/TransactionLogTab.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
+#include "widgets/UrlLabel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -55,7 +55,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , PageControl1(new QTabWidget(this))
     , m_dialogs(dialogs)
     , m_clock(clock)
-    , m_records(m_dm.con)
+    , m_records(m_dm.con, m_clock)
     , m_exchange(m_comPort, m_clock)
     , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
     , m_services{m_exchange,
@@ -100,10 +100,16 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
-    connect(profileTab->suiButton2, &QPushButton::clicked, this, [this] {
-        guarded(m_dialogs, [this] {
-            if (!frm_import)
+    // What would change the rows a running send walks waits until it has ended.
+    const auto refusedWhileSending = [this] { return m_runState.refusedWhileSending(m_dialogs); };
+    announcementTab->setSendGuard(refusedWhileSending);
+    profileTab->setSendGuard(refusedWhileSending);
+    connect(profileTab->suiButton2, &QPushButton::clicked, this, [this, refusedWhileSending] {
+        guarded(m_dialogs, [&] {
+            if (!frm_import) {
                 frm_import = new ImportWindow(m_dm, m_dialogs, this);
+                frm_import->setSendGuard(refusedWhileSending);
+            }
             frm_import->showCentred();
         });
     });
@@ -136,7 +142,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(CiaTray1, &TrayIcon::closedWithoutNotificationArea, this, &MainWindow::exitOrMinimise);
     // However the program comes to end, what was sent keeps its records if the database
     // takes them at all.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { guarded(m_dialogs, [this] { m_records.flush(); }); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this,
+            [this] { guarded(m_dialogs, [this] { m_records.flush(true); }); });
+    connect(&m_records, &Records::writeFailed, this,
+            [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
     m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
     m_runState.setDisplay(m_frmWait.get());
     connect(&m_runState, &RunState::runEnded, this, &MainWindow::runEnded);
@@ -265,7 +274,10 @@ void MainWindow::exitProgram()
     if (m_runState.isSending()) {
         if (m_dialogs.confirm(QString::fromLatin1(StopAndExitText), Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
             return;
-        // The send stops at its next part boundary; the program ends once it has unwound.
+        // The send stops once the part going out has its records; the program ends once
+        // it has ended, and a greeting waiting for it, or falling due meanwhile, stays unsent.
+        Timer1.stop();
+        m_greetingTimer.dropWaiting();
         m_runState.requestStop();
         m_runState.whenIdle(
             [this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });

@@ -1,15 +1,15 @@
 #include "broadcast/AnnouncementTab.h"
 
-#include "widgets/DatasetGrid.h"
-#include "widgets/DatasetNavigator.h"
-#include "widgets/EditorText.h"
-#include "widgets/Named.h"
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "broadcast/RecipientGrid.h"
 #include "compose/MessageSplit.h"
 #include "data/DataModule.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -103,9 +103,7 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     ComboBox6->setInsertPolicy(QComboBox::NoInsert);
     DateTimePicker5->setCalendarPopup(true);
     DateTimePicker5->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    DBGrid3->setDeleteByKeyboard(true);
     DBNavigator4->setGrid(DBGrid3);
-    DBGrid4->setDeleteByKeyboard(true);
     DBGrid4->horizontalHeader()->setStretchLastSection(true);
 
     connect(RichEdit2, &QPlainTextEdit::textChanged, this, &AnnouncementTab::RichEdit2Change);
@@ -272,8 +270,20 @@ AnnouncementProject AnnouncementTab::composed() const
     return project;
 }
 
+void AnnouncementTab::setSendGuard(std::function<bool()> refusedWhileSending)
+{
+    m_refusedWhileSending = std::move(refusedWhileSending);
+    const auto allowed = [this] { return !m_refusedWhileSending(); };
+    DBNavigator4->setDeleteGuard(allowed);
+    DBGrid3->setDeleteByKeyboard(true, allowed);
+    DBGrid4->setDeleteByKeyboard(true, allowed);
+}
+
 void AnnouncementTab::suitempBitBtn8Click()
 {
+    // Overwriting a project deletes and rebuilds its recipients: not the ones going out.
+    if (m_refusedWhileSending())
+        return;
     m_projects.saveAndPopulate(composed());
 }
 

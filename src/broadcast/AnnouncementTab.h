@@ -1,9 +1,11 @@
 #pragma once
 
-#include "widgets/ExitWatch.h"
 #include "broadcast/ProjectStore.h"
+#include "widgets/ExitWatch.h"
 
 #include <QWidget>
+
+#include <functional>
 
 class QComboBox;
 class QDateTimeEdit;
@@ -31,6 +33,9 @@ public:
 
     // Empties the target list and refills it, unticked, from the rows of q_group.
     void fillTargetGroups();
+    // Asked before what would change the rows a running send walks; true refuses it
+    // (the guard has said why). The main window's run state answers it.
+    void setSendGuard(std::function<bool()> refusedWhileSending);
 
     QString projectName() const;
     int pauseEvery() const;
@@ -76,6 +81,7 @@ public Q_SLOTS:
     void BitBtn6Click();
 
 private:
+    std::function<bool()> m_refusedWhileSending = [] { return false; };
     QWidget *buildComposer();
     QWidget *buildProjectList();
     QWidget *buildSchedule();

@@ -48,7 +48,8 @@ void BroadcastRunner::start()
         list.close();
         m_services.runState.finishProgress();
     };
-    SendRun::start(m_services, {Sender::Announcement, true, SendPolicy::Progress::BeforeLog}, std::move(plan));
+    SendRun::start(m_services, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
+                   std::move(plan));
 }
 
 void BroadcastRunner::stamp(const QString &project)

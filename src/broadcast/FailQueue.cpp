@@ -13,22 +13,18 @@ FailQueue::FailQueue(SendServices &services, DataModule &dm)
 
 bool FailQueue::refusedWhileRunning() const
 {
-    // The warning is modal: the re-send may well have ended by the time it is closed.
-    const bool refused = m_running;
-    if (refused)
-        m_services.dialogs.warning(QString::fromLatin1(RunState::BusyText));
-    return refused;
+    return m_services.runState.refusedWhileSending(m_services.dialogs);
 }
 
 void FailQueue::start()
 {
+    Dataset &queue = m_dm.q_pd_que;
+    // Read again only when no send runs: a running re-send walks the list it showed.
     if (refusedWhileRunning())
         return;
-    Dataset &queue = m_dm.q_pd_que;
     queue.refresh();
     SendPlan plan = RecipientList::inTurn(queue, RecipientList::recipients(queue));
     plan.completed = [this] { m_services.runState.finishProgress(); };
-    plan.ended = [this](const RunReport &) { m_running = false; };
-    m_running = SendRun::start(m_services, {Sender::FailQueue, true, SendPolicy::Progress::BeforeLog}, std::move(plan))
-        != nullptr;
+    SendRun::start(m_services, {Sender::FailQueue, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
+                   std::move(plan));
 }

@@ -11,12 +11,11 @@ public:
     FailQueue(SendServices &services, DataModule &dm);
 
     void start();
-    // While the re-send walks the queue, what would change the list it walks (reading it
-    // again, deleting a row, a second start) is refused with the busy warning.
+    // While a send runs, what would change the list it may walk (reading it again,
+    // deleting a row) is refused with the busy warning.
     bool refusedWhileRunning() const;
 
 private:
     SendServices &m_services;
     DataModule &m_dm;
-    bool m_running = false;
 };

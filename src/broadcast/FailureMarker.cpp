@@ -23,13 +23,16 @@ void FailureMarker::markCurrentRow()
     // Delivery of the modem's answers goes on whatever happens here.
     guarded(m_dialogs, [this] {
         // An error before any message was made current has no row to mark.
-        if (m_runState.currentDetailId.isEmpty())
+        const std::shared_ptr<const qint64> row = m_runState.currentRow();
+        if (!row)
             return;
-        if (m_markedRow == m_runState.currentDetailId && m_markedPart == m_exchange.partsWritten())
+        if (m_markedRow == row && m_markedPart == m_exchange.partsWritten())
             return;
-        m_markedRow = m_runState.currentDetailId;
+        m_markedRow = row;
         m_markedPart = m_exchange.partsWritten();
-        m_records.markFailed([id = m_runState.currentDetailId.toLongLong()] { return id; }, m_clock.now());
+        // A row that still waits for the database is marked once it is stored: the mark
+        // waits behind it.
+        m_records.markFailed([row] { return *row; }, m_clock.now());
         // A running send stops with the database's refusal before its next part; with
         // none running, the operator learns of it now. The mark is kept either way.
         if (!m_runState.isSending())

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <memory>
+
 class AtExchange;
 class Clock;
 class Dialogs;
@@ -29,5 +31,5 @@ private:
     Dialogs &m_dialogs;
     // The part and row last marked.
     quint64 m_markedPart = 0;
-    QString m_markedRow;
+    std::shared_ptr<const qint64> m_markedRow;
 };

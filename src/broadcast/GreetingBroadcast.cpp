@@ -71,5 +71,5 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     // greeting once the SMS is logged.
     const auto progress =
         greeting == Greeting::Birthday ? SendPolicy::Progress::AfterLog : SendPolicy::Progress::BeforeRecord;
-    SendRun::start(m_services, {Sender::Greeting, true, progress}, std::move(plan));
+    SendRun::start(m_services, {Sender::Greeting, SendPolicy::Parts::WholeWhenItFits, progress}, std::move(plan));
 }

@@ -36,6 +36,8 @@ public:
                   QObject *parent = nullptr);
 
     void Timer1Timer();
+    // The greetings waiting for a send to end go no more: the program is ending.
+    void dropWaiting() { m_deferred.clear(); }
 
 private:
     struct Due {

@@ -25,5 +25,6 @@ void IndividualSms::send(const QString &text)
     plan.total = 1;
     plan.message = [message](int) { return message; };
     plan.completed = [this] { m_services.runState.finishProgress(); };
-    SendRun::start(m_services, {Sender::Individual, true, SendPolicy::Progress::Never, 1}, std::move(plan));
+    SendRun::start(m_services, {Sender::Individual, SendPolicy::Parts::Split, SendPolicy::Progress::Never, 1},
+                   std::move(plan));
 }

@@ -1,12 +1,12 @@
 #include "broadcast/QueueTab.h"
 
-#include "widgets/DatasetGrid.h"
-#include "widgets/DatasetNavigator.h"
-#include "widgets/Named.h"
 #include "base/Errors.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/RecipientGrid.h"
 #include "data/DataModule.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/Named.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,7 +37,7 @@ QueueTab::QueueTab(DataModule &dm, Dialogs &dialogs, FailQueue &queue, QWidget *
     title.setBold(true);
     Label37->setFont(title);
     suiDBNavigator1->setGrid(suiDBGrid3);
-    suiDBNavigator1->setGuard([this] { return !m_queue.refusedWhileRunning(); });
+    suiDBNavigator1->setDeleteGuard([this] { return !m_queue.refusedWhileRunning(); });
     connect(suiButton5, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton5Click(); }); });
     connect(suiButton4, &QPushButton::clicked, this, [this] { guarded(m_dialogs, [this] { suiButton4Click(); }); });
 

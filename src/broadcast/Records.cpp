@@ -1,5 +1,6 @@
 #include "broadcast/Records.h"
 
+#include "base/Clock.h"
 #include "data/Database.h"
 
 #include <QSqlError>
@@ -13,9 +14,11 @@ const auto LogTable = QStringLiteral("transaction_log");
 
 } // namespace
 
-Records::Records(Database &database)
+Records::Records(Database &database, const Clock &clock)
     : m_database(database)
+    , m_clock(clock)
 {
+    connect(&m_retry, &QTimer::timeout, this, &Records::retry);
 }
 
 void Records::appendDetail(const MessageRecord &record, std::function<void(qint64)> written)
@@ -119,31 +122,58 @@ QString Records::fitted(const QString &table, const QString &field, const QStrin
 void Records::write(Write step)
 {
     m_pending << std::move(step);
-    writePending();
+    // Behind a refusal the record waits its turn: the action has waited once already.
+    if (m_pending.size() == 1)
+        writePending(true);
 }
 
-bool Records::writePending()
+bool Records::writePending(bool mayWait)
 {
-    while (!m_pending.isEmpty()) {
-        try {
-            m_pending.first()();
-        } catch (const DatabaseError &error) {
-            if (!error.isPassing()) {
-                // It would be refused for ever; what waits behind it still gets its turn.
-                m_pending.removeFirst();
-                throw;
+    const auto writeAll = [this] {
+        while (!m_pending.isEmpty()) {
+            try {
+                m_pending.first()();
+            } catch (const DatabaseError &error) {
+                if (!error.isPassing()) {
+                    // It would be refused for ever; what waits behind it still gets its turn.
+                    m_pending.removeFirst();
+                    throw;
+                }
+                m_refusal = error;
+                return;
             }
-            m_refusal = error;
-            return false;
+            m_pending.removeFirst();
         }
-        m_pending.removeFirst();
+        m_refusal.reset();
+    };
+    if (mayWait)
+        writeAll();
+    else
+        m_database.withoutWaiting(writeAll);
+    if (m_pending.isEmpty()) {
+        m_retry.stop();
+        return true;
     }
-    m_refusal.reset();
-    return true;
+    if (!m_retry.isActive())
+        m_clock.startTimeout(m_retry, RetryMs);
+    return false;
 }
 
-void Records::flush()
+void Records::retry()
 {
-    if (!writePending())
+    try {
+        writePending(false);
+    } catch (const BrivoraError &error) {
+        Q_EMIT writeFailed(error.text());
+        if (!m_pending.isEmpty())
+            m_clock.startTimeout(m_retry, RetryMs);
+    }
+}
+
+void Records::flush(bool mayWait)
+{
+    if (m_pending.isEmpty())
+        return;
+    if (!writePending(mayWait))
         throw *m_refusal;
 }

@@ -4,20 +4,31 @@
 #include "data/Database.h"
 
 #include <QList>
+#include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
+
+class Clock;
 
 // The rows that tell what was sent: project_detail and transaction_log. Each record
 // goes straight to its table through a prepared statement, without reading the table.
 //
 // An SMS that has gone to the modem must keep its record. When the database refuses a
 // record for a passing reason (another program holds the file locked, the disk is
-// full), the record is kept and written, in order, before any later one: at the next
-// write, at flush(), or before the program ends.
-class Records {
+// full), the record is kept and written, in order, before any later one. A write waits
+// for another program's lock (the database's busy time-out) only when nothing waits
+// before it, so one user action waits for a lock at most once; what waits is asked for
+// again every few seconds without waiting, so it reaches the file soon after the lock
+// has gone, without waiting for the next send.
+class Records : public QObject {
+    Q_OBJECT
+
 public:
-    explicit Records(Database &database);
+    static constexpr int RetryMs = 3000;
+
+    Records(Database &database, const Clock &clock);
 
     // A new project_detail row; written() gets its id once it is stored.
     void appendDetail(const MessageRecord &record, std::function<void(qint64 id)> written);
@@ -31,17 +42,25 @@ public:
 
     // The records still waiting for the database.
     int pendingCount() const { return static_cast<int>(m_pending.size()); }
-    // Writes what waits; throws the database's error while it still refuses.
-    void flush();
+    // Writes what waits; throws the database's error while it still refuses. A new user
+    // action may wait for the lock once (mayWait); within an action that has already
+    // waited, the database is asked without waiting.
+    void flush(bool mayWait = false);
 
     // The stored project_detail row, if it exists.
     std::optional<MessageRecord> detail(qint64 id);
+
+Q_SIGNALS:
+    // What waited could not be written for good (the database refused it for no passing
+    // reason): its text, for the operator.
+    void writeFailed(const QString &text);
 
 private:
     using Write = std::function<void()>;
     // Writes now, or after what already waits; a passing refusal keeps the write.
     void write(Write step);
-    bool writePending();
+    bool writePending(bool mayWait);
+    void retry();
     qint64 insert(const QString &table, const MessageRecord &record);
     // The contact's fields are copies; a nickname may be longer than the record keeps,
     // and a message already handed to the modem must still be recorded: so the field is
@@ -49,6 +68,8 @@ private:
     QString fitted(const QString &table, const QString &field, const QString &text);
 
     Database &m_database;
+    const Clock &m_clock;
+    QTimer m_retry;
     QList<Write> m_pending;
     // The database's last word on what waits.
     std::optional<DatabaseError> m_refusal;

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -35,6 +36,7 @@ struct RunReport {
     End end = End::Completed;
     int total = 0; // messages the run was started with
     int messagesSent = 0; // messages whose every part went to the modem
+    int messagesSkipped = 0; // rows deleted by another program during the run
     int partsWritten = 0; // SMS written to the modem
     int partsRefused = 0; // SMS the modem refused or did not confirm
     QString error; // the error box's text, for a run that failed
@@ -120,7 +122,18 @@ public:
     int progressCurrent = 0;
     // The time the run still needs, in seconds, as the progress window shows it.
     int secondsToGo = 0;
-    QString currentDetailId;
+
+    // The project_detail row an error answer marks: made current by each sender as it
+    // records a part, and current until another is. A new row's id is filled in once the
+    // database has stored it; until then the row is current all the same.
+    void setCurrentRow(std::shared_ptr<const qint64> row) { m_currentRow = std::move(row); }
+    void setCurrentDetailId(qint64 id) { m_currentRow = std::make_shared<const qint64>(id); }
+    const std::shared_ptr<const qint64> &currentRow() const { return m_currentRow; }
+    // The current row's id as text; empty while none is current or it is not stored yet.
+    QString currentDetailId() const
+    {
+        return m_currentRow && *m_currentRow != 0 ? QString::number(*m_currentRow) : QString();
+    }
 
     // Start: counters set, window shown; the hold before the first message.
     int startProgress(int total, int current, bool resetBar)
@@ -171,6 +184,7 @@ private:
     }
 
     ProgressDisplay *m_display = nullptr;
+    std::shared_ptr<const qint64> m_currentRow;
     bool m_sending = false;
     bool m_stopRequested = false;
     std::function<void()> m_onStop;

@@ -16,5 +16,6 @@ void ScheduleListRunner::start()
     SendPlan plan = RecipientList::inTurn(m_dm.q_prj_dtl_schedule, messages);
     // The progress window closes itself, as after any run.
     plan.completed = [this] { m_services.runState.finishProgress(); };
-    SendRun::start(m_services, {Sender::ScheduleList, true, SendPolicy::Progress::AfterLog}, std::move(plan));
+    SendRun::start(m_services, {Sender::ScheduleList, SendPolicy::Parts::Split, SendPolicy::Progress::AfterLog},
+                   std::move(plan));
 }

@@ -17,8 +17,8 @@ SendRun *SendRun::start(SendServices &services, const SendPolicy &policy, SendPl
         return nullptr;
     }
     // Records an earlier send could not write come first; while the database still
-    // refuses them, nothing more goes out.
-    services.records.flush();
+    // refuses them, nothing more goes out. Starting a send may wait for a lock once.
+    services.records.flush(true);
     auto *run = new SendRun(services, policy, std::move(plan), std::move(*lock));
     *stop = [run] { run->stopAsked(); };
     return run;
@@ -68,6 +68,9 @@ void SendRun::waitEnded()
             m_services.runState.endPause();
             m_phase = Phase::Sending;
             beginMessage();
+        } else if (m_phase == Phase::Skipping) {
+            m_phase = Phase::Sending;
+            nextMessage();
         }
     });
 }
@@ -104,10 +107,19 @@ void SendRun::beginMessage()
     if (m_services.runState.stopRequested())
         throw ActionStopped();
     m_message = m_plan.message(m_index);
+    // A row another program deleted since the run started is no longer anybody's message.
+    if (m_message.detailId != 0 && !m_services.records.detail(m_message.detailId)) {
+        ++m_report.messagesSkipped;
+        ++m_index;
+        // On from the event loop: a long row of deleted rows never nests deeper.
+        m_phase = Phase::Skipping;
+        m_timer.start(0);
+        return;
+    }
     if (m_plan.starting)
         m_plan.starting(m_index);
     const QString &text = m_message.record.message;
-    m_sms = m_policy.split ? planSms(text) : SmsPlan{alphabetFor(text), {text}};
+    m_sms = m_policy.parts == SendPolicy::Parts::Split ? planSms(text) : planWholeWhenItFits(text);
     m_sms.requireSendable();
     // Parts of one message share a reference, so the phone shows them as one.
     m_reference = m_sms.parts.size() > 1 ? m_services.exchange.takeReference() : 0;
@@ -142,15 +154,12 @@ void SendRun::recordPart()
     m_part.sent = m_services.clock.now();
     RunState &runState = m_services.runState;
     if (m_message.detailId == 0) {
-        // Until the new row is stored, an error answer has no row of this part to mark.
-        runState.currentDetailId.clear();
-        m_services.records.appendDetail(m_part, [&runState, row = m_partRow](qint64 id) {
-            *row = id;
-            runState.currentDetailId = QString::number(id);
-        });
+        // The new row is current at once; an error answer marks it once it is stored.
+        runState.setCurrentRow(m_partRow);
+        m_services.records.appendDetail(m_part, [row = m_partRow](qint64 id) { *row = id; });
     } else if (m_partIndex == 0) {
         m_services.records.markSent(m_message.detailId, m_part.sent);
-        runState.currentDetailId = QString::number(m_message.detailId);
+        runState.setCurrentRow(m_partRow);
     }
 }
 

@@ -45,9 +45,12 @@ struct SendPolicy {
     // (right after the PDU), after the last wait and before the log row, or after it.
     enum class Progress { Never, BeforeRecord, BeforeLog, AfterLog };
 
+    // How a message is cut into SMS: every message by the one rule (a blank added, cut
+    // at blanks), or a message that fits one SMS whole as typed, and only a longer one cut.
+    enum class Parts { Split, WholeWhenItFits };
+
     Sender sender;
-    // Split into as many SMS as the message needs; otherwise it goes whole, as one SMS.
-    bool split = true;
+    Parts parts = Parts::Split;
     Progress progress = Progress::AfterLog;
     // 0: a runner, which raises progress current before each message and starts the
     // bar at 0; otherwise the current message number for the whole send.
@@ -111,7 +114,7 @@ Q_SIGNALS:
     void finished(const RunReport &report);
 
 private:
-    enum class Phase { Holding, Pausing, Sending, Ended };
+    enum class Phase { Holding, Pausing, Skipping, Sending, Ended };
 
     SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan, RunState::SendLock lock);
     void waitFor(int milliseconds, Phase phase);

@@ -127,6 +127,15 @@ SmsPlan planSms(const QString &message)
     return {alphabet, parts};
 }
 
+SmsPlan planWholeWhenItFits(const QString &message)
+{
+    const Alphabet alphabet = alphabetFor(message);
+    const Measure single(alphabet, false);
+    if (single.of(message) <= single.capacity())
+        return {alphabet, {message}};
+    return planSms(message);
+}
+
 void SmsPlan::requireSendable() const
 {
     if (parts.size() > MostParts)

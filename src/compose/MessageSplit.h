@@ -38,6 +38,10 @@ struct SmsPlan {
 // message that goes out as blanks alone, or empty, gives one empty part.
 SmsPlan planSms(const QString &message);
 
+// A message that fits one SMS as typed goes whole, without the blank the walk adds (a
+// greeting); a longer one is cut as planSms cuts it.
+SmsPlan planWholeWhenItFits(const QString &message);
+
 // What a message costs, for the operator: "1 SMS · GSM", "3 SMS · Unicode".
 QString smsCostText(const QString &message);
 

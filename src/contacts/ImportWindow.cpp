@@ -1,12 +1,12 @@
 #include "contacts/ImportWindow.h"
 
+#include "base/Dialogs.h"
+#include "base/Errors.h"
+#include "data/DataModule.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/FolderTree.h"
 #include "widgets/Named.h"
-#include "base/Dialogs.h"
-#include "base/Errors.h"
-#include "data/DataModule.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -92,6 +92,11 @@ ImportWindow::~ImportWindow()
     qDeleteAll(findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly));
 }
 
+void ImportWindow::setSendGuard(std::function<bool()> refusedWhileSending)
+{
+    m_refusedWhileSending = std::move(refusedWhileSending);
+}
+
 void ImportWindow::showCentred()
 {
     if (const QWidget *owner = parentWidget())
@@ -129,16 +134,19 @@ void ImportWindow::BitBtn2Click()
         m_dialogs.confirm(QString::fromLatin1(ReplaceQuestion), Dialogs::Buttons::YesNoCancel);
     if (answer != Dialogs::Answer::Yes && answer != Dialogs::Answer::No)
         return;
+    // Replacing deletes every profile, those of a greeting going out too.
+    if (answer == Dialogs::Answer::Yes && m_refusedWhileSending())
+        return;
     const int stored = m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
     const int skipped = m_sheet.rows().recordCount() - stored;
     // The profile list shows what was stored at once.
     m_dm.q_profile.refresh();
-    QString done = QString::fromLatin1(CompletedText) + QStringLiteral("\n\n")
-        + counted(stored, QStringLiteral("profile stored"), QStringLiteral("profiles stored"));
+    // The operator learns of rows left out, which would otherwise have been empty profiles.
+    QString done = QString::fromLatin1(CompletedText);
     if (skipped > 0)
-        done += QStringLiteral("; ")
-            + counted(skipped, QStringLiteral("row with no value skipped"),
-                      QStringLiteral("rows with no value skipped"));
-    m_dialogs.information(QStringLiteral("Brivora"), done + QLatin1Char('.'));
+        done += QStringLiteral("\n\n")
+            + counted(skipped, QStringLiteral("row with no value was skipped."),
+                      QStringLiteral("rows with no value were skipped."));
+    m_dialogs.information(QStringLiteral("Brivora"), done);
     accept();
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class DataModule;
 class DatasetGrid;
 class DatasetNavigator;
@@ -35,6 +37,9 @@ public:
 
     // Shows the window modally over its parent, centred on it, without waiting.
     void showCentred();
+    // Asked before what would change the rows a running send walks; true refuses it
+    // (the guard has said why). The main window's run state answers it.
+    void setSendGuard(std::function<bool()> refusedWhileSending);
 
     QTreeView *ShellTreeView1;
     QListView *ShellListView1;
@@ -50,6 +55,7 @@ public Q_SLOTS:
     void BitBtn2Click();
 
 private:
+    std::function<bool()> m_refusedWhileSending = [] { return false; };
     QFileSystemModel *m_folders;
     QFileSystemModel *m_files;
 };

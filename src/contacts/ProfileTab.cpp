@@ -1,18 +1,18 @@
 #include "contacts/ProfileTab.h"
 
-#include "widgets/DatasetGrid.h"
-#include "widgets/DatasetNavigator.h"
-#include "widgets/DropDownBox.h"
-#include "widgets/EditorText.h"
-#include "widgets/Named.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "compose/MessageSplit.h"
 #include "contacts/BalloonTip.h"
 #include "contacts/CsvExport.h"
 #include "contacts/FormControls.h"
-#include "widgets/DateTimePicker.h"
 #include "data/DataModule.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/DateTimePicker.h"
+#include "widgets/DropDownBox.h"
+#include "widgets/EditorText.h"
+#include "widgets/Named.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -213,6 +213,11 @@ QWidget *ProfileTab::buildList()
     layout->addWidget(suiDBNavigator2);
     DBGrid1->horizontalHeader()->setDefaultSectionSize(90);
     return box;
+}
+
+void ProfileTab::setSendGuard(std::function<bool()> refusedWhileSending)
+{
+    suiDBNavigator2->setDeleteGuard([refused = std::move(refusedWhileSending)] { return !refused(); });
 }
 
 void ProfileTab::resetDates()

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QDateTimeEdit;
 class QLabel;
@@ -28,6 +30,9 @@ public:
 
     // The two date pickers' starting dates, set at every showing and by "Clear".
     void resetDates();
+    // Asked before what would change the rows a running send walks; true refuses it
+    // (the guard has said why). The main window's run state answers it.
+    void setSendGuard(std::function<bool()> refusedWhileSending);
 
     // The form, top to bottom.
     QLineEdit *Edit1;

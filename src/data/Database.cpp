@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -351,6 +352,15 @@ const TableColumns &Database::columns(const QString &table)
     if (columns.isEmpty())
         throw BrivoraError(QStringLiteral("The database has no table '%1'").arg(table));
     return *m_columns.insert(key, columns);
+}
+
+void Database::withoutWaiting(const std::function<void()> &work)
+{
+    QSqlDatabase db = connection();
+    exec(db, QStringLiteral("PRAGMA busy_timeout = 0"));
+    const auto restore =
+        qScopeGuard([&] { QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout)); });
+    work();
 }
 
 void Database::transaction(const std::function<void()> &work)

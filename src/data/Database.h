@@ -67,6 +67,10 @@ public:
 
     const TableColumns &columns(const QString &table);
 
+    // Runs work without waiting for another program's lock: a statement meeting one is
+    // refused at once.
+    void withoutWaiting(const std::function<void()> &work);
+
     // Runs work in one transaction: all of it is stored, or (on an error) none of it.
     // Called inside another one, work just runs in the outer transaction.
     void transaction(const std::function<void()> &work);

@@ -1,8 +1,8 @@
 #include "widgets/DatasetGrid.h"
 
-#include "widgets/DatasetNavigator.h"
 #include "base/Errors.h"
 #include "data/Dataset.h"
+#include "widgets/DatasetNavigator.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -57,7 +57,10 @@ void DatasetGrid::setHintField(const QString &field, HintText describe)
 void DatasetGrid::keyPressEvent(QKeyEvent *event)
 {
     if (m_deleteByKeyboard && event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
-        guarded(m_dialogs, [this] { deleteCurrentRecord(dataset(), m_dialogs); });
+        guarded(m_dialogs, [this] {
+            if (!m_deleteAllowed || m_deleteAllowed())
+                deleteCurrentRecord(dataset(), m_dialogs);
+        });
         return;
     }
     QTableView::keyPressEvent(event);

@@ -19,8 +19,13 @@ public:
 
     Dataset &dataset() const { return m_model->dataset(); }
     void setEditable(bool editable);
-    // Ctrl+Delete deletes the selected row after "Delete record?".
-    void setDeleteByKeyboard(bool enabled) { m_deleteByKeyboard = enabled; }
+    // Ctrl+Delete deletes the selected row after "Delete record?", when the guard (if any)
+    // allows it; a guard that refuses tells why.
+    void setDeleteByKeyboard(bool enabled, std::function<bool()> allowed = {})
+    {
+        m_deleteByKeyboard = enabled;
+        m_deleteAllowed = std::move(allowed);
+    }
     // The hint over the grid: the whole value of this field in the selected row, taken
     // afresh at every mouse move, wherever the pointer is; describe may add to it.
     using HintText = std::function<QString(const QString &value)>;
@@ -44,6 +49,7 @@ private:
     Dialogs &m_dialogs;
     QString m_hintField;
     HintText m_describeHint;
+    std::function<bool()> m_deleteAllowed;
     bool m_deleteByKeyboard = false;
     bool m_syncing = false;
     bool m_removingRow = false;

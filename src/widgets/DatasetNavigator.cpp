@@ -68,7 +68,7 @@ QToolButton *DatasetNavigator::addButton(const QString &name, const QString &tex
     button->setFixedSize(24, 20);
     connect(button, &QToolButton::clicked, this, [this, action] {
         guarded(m_dialogs, [&] {
-            if (m_allowed && !m_allowed())
+            if (action == &DatasetNavigator::removeRow && m_deleteAllowed && !m_deleteAllowed())
                 return;
             // An open cell editor belongs to the current row, so it is settled before the
             // row can move; Cancel drops what it holds.

@@ -40,8 +40,8 @@ public:
     // The grid that shows the same query object and edits its cells in place. Insert and
     // Edit open its cell editor; every button first finishes (Cancel: drops) an open one.
     void setGrid(QAbstractItemView *grid);
-    // Asked before every button's action; false refuses it (the guard tells why).
-    void setGuard(std::function<bool()> allowed) { m_allowed = std::move(allowed); }
+    // Asked before Delete; false refuses it (the guard tells why).
+    void setDeleteGuard(std::function<bool()> allowed) { m_deleteAllowed = std::move(allowed); }
 
 private:
     QToolButton *addButton(const QString &name, const QString &text, const QString &tip,
@@ -69,5 +69,5 @@ private:
     // what it held then.
     int m_insertedRow = -1;
     QStringList m_insertedTexts;
-    std::function<bool()> m_allowed;
+    std::function<bool()> m_deleteAllowed;
 };

@@ -1,7 +1,6 @@
 // The announcement tab as the operator uses it: the composer (Save && Populate Recipient,
 // the festive filter, loading a project back, the two lists), the character counters
 // under the two templates, and "Start Broadcasting" over the loaded recipient list.
-#include "widgets/DatasetGrid.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
@@ -15,6 +14,7 @@
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
 #include "support/WindowClock.h"
+#include "widgets/DatasetGrid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -121,6 +121,7 @@ private Q_SLOTS:
     void startBroadcastingSendsTheLoadedListThenClears();
     void busyWarningLeftOpenHoldsUpNoBroadcast();
     void contactsNamedInChineseAndTamilGetTheirMessageWhole();
+    void aRunsRowsCannotBeChangedUnderIt();
 };
 
 void TestBroadcasting::savePopulatesThenOverwritesTheProject()
@@ -576,6 +577,53 @@ void TestBroadcasting::contactsNamedInChineseAndTamilGetTheirMessageWhole()
     QCOMPARE(office.ws.rows(u"select distinct status from project_detail"_s), QList<QStringList>{{u"SEND"_s}});
     // Each SMS has its log row, holding its part.
     QCOMPARE(office.ws.value(u"select count(*) from transaction_log"_s), u"6"_s);
+}
+
+void TestBroadcasting::aRunsRowsCannotBeChangedUnderIt()
+{
+    Office office;
+    office.addContacts();
+    TestModem modem;
+    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    office.window.ComLed1Click();
+    AnnouncementTab *tab = office.tab;
+    tab->RichEdit2->setPlainText(u"Salam <name>"_s);
+    tab->RichEdit3->setPlainText(u"Hello <name>"_s);
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    office.save(u"RAYA"_s, {u"STAFF"_s});
+    office.dialogs.clear();
+    const QList<QStringList> groups = office.ws.rows(u"select * from project_group"_s);
+    QCOMPARE(office.ws.value(u"select count(*) from project_detail"_s), u"3"_s);
+
+    // While the first message waits for its last wait, the operator saves the project
+    // again, deletes a recipient and the project, and another program deletes the third
+    // recipient.
+    bool acted = false;
+    office.clock.setWaitListener([&](int milliseconds, bool) {
+        if (milliseconds != 5000 || acted)
+            return;
+        acted = true;
+        office.dialogs.answer(Dialogs::Answer::Yes);
+        QTest::mouseClick(tab->BitBtn8, Qt::LeftButton);
+        clickRow(tab->DBGrid3, 1);
+        office.dialogs.answer(Dialogs::Answer::Ok);
+        QTest::keyClick(tab->DBGrid3, Qt::Key_Delete, Qt::ControlModifier);
+        clickRow(tab->DBGrid4, 0);
+        office.dialogs.answer(Dialogs::Answer::Ok);
+        QTest::keyClick(tab->DBGrid4, Qt::Key_Delete, Qt::ControlModifier);
+        office.ws.exec(u"delete from project_detail where name = 'Chan'"_s);
+    });
+    QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
+    QVERIFY(acted);
+    QCOMPARE(office.dialogs.warnings(), QStringList(3, QString::fromLatin1(RunState::BusyText)));
+    // The two left went out; the deleted one did not; the project is stamped.
+    QCOMPARE(modem.destinations(), (QStringList{u"6011"_s, u"6022"_s}));
+    QCOMPARE(office.ws.rows(u"select name, status from project_detail"_s),
+             (QList<QStringList>{{u"Ali"_s, u"SEND"_s}, {u"Siti"_s, u"SEND"_s}}));
+    QCOMPARE(office.ws.rows(u"select project_name, date_send is not null from project"_s),
+             (QList<QStringList>{{u"RAYA"_s, u"1"_s}}));
+    QCOMPARE(office.ws.rows(u"select * from project_group"_s), groups);
 }
 
 QTEST_MAIN(TestBroadcasting)

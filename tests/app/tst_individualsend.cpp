@@ -4,6 +4,7 @@
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
 #include "base/Clock.h"
+#include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
 #include "modem/ComLed.h"
 #include "prefs/PreferenceTab.h"
@@ -11,9 +12,13 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestModem.h"
 #include "support/TestWorkspace.h"
+#include "support/WindowClock.h"
+#include "widgets/DatasetNavigator.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,6 +26,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +38,8 @@ private Q_SLOTS:
     void statusLightWaitsWhileASendRuns();
     void sendingBeforeThePortIsOpenShowsTheWriteError();
     void portWithNothingBehindItIsNoticed();
+    void profilesCannotBeDeletedOrReplacedUnderARun();
+    void exitDropsAGreetingWaitingForTheSend();
     void clickInTheListDuringATwoPartSendChangesNothingOfIt();
     void exitDuringASend_data();
     void exitDuringASend();
@@ -281,6 +289,75 @@ void TestIndividualSend::portWithNothingBehindItIsNoticed()
     // The port stays open: the operator may power the modem on.
     QVERIFY(window.ComLed1->isLit());
     QVERIFY(dialogs.errors().isEmpty());
+}
+
+void TestIndividualSend::profilesCannotBeDeletedOrReplacedUnderARun()
+{
+    Office office;
+    MainWindow &window = office.window;
+    QTest::mouseClick(window.profileTab->suiButton2, Qt::LeftButton); // "Import Profile"
+    QVERIFY(window.frm_import);
+    ImportWindow &import = *window.frm_import;
+    import.Edit1->setText(QStringLiteral(BRIVORA_FIXTURES "/profiles.xls"));
+    QTest::mouseClick(import.BitBtn1, Qt::LeftButton);
+    // While the first part waits for its last wait, the operator deletes the selected
+    // profile and imports the workbook in place of every profile.
+    office.atExaminingWait(1, [&] {
+        QTest::mouseClick(window.profileTab->suiDBNavigator2->findChild<QToolButton *>(u"Delete"_s), Qt::LeftButton);
+        office.dialogs.answer(Dialogs::Answer::Yes);
+        QTest::mouseClick(import.BitBtn2, Qt::LeftButton);
+    });
+    window.suitempBitBtn4Click();
+    QVERIFY(office.runs.wait());
+    QCOMPARE(office.dialogs.warnings(), QStringList(2, QString::fromLatin1(RunState::BusyText)));
+    QCOMPARE(office.ws.rows(u"select name from profile order by id_profile"_s),
+             (QList<QStringList>{{u"Ali"_s}, {u"Siti"_s}}));
+    QCOMPARE(office.details().size(), 2);
+
+    // Once the run has ended, both work.
+    office.clock.setWaitListener({});
+    office.dialogs.answer(Dialogs::Answer::Yes);
+    QTest::mouseClick(import.BitBtn2, Qt::LeftButton);
+    QVERIFY(office.ws.value(u"select count(*) from profile where name = 'Ali'"_s) == u"0"_s);
+}
+
+void TestIndividualSend::exitDropsAGreetingWaitingForTheSend()
+{
+    TestWorkspace ws;
+    ws.exec(u"insert into profile(name, mobile_number, birthday) values ('Ali', '6011', '09/12/1980')"_s);
+    ScriptedDialogs dialogs;
+    WindowClock clock; // 9 December 2026, 10:30
+    TestModem modem;
+    MainWindow window(dialogs, clock);
+    RunEnds runs(window.runState());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    window.ComLed1Click();
+    window.preferenceTab->CheckBox1->setChecked(true);
+    window.preferenceTab->DateTimePicker3->setTime(QTime(10, 31));
+    window.findChild<QPlainTextEdit *>(u"RichEdit4"_s)->setPlainText(QString(u"word "_s).repeated(40));
+
+    // During the first part the birthday's minute comes and the greeting waits for the
+    // send; then the operator exits and agrees to stop the send.
+    bool acted = false;
+    clock.setWaitListener([&](int milliseconds, bool examinesAnswers) {
+        if (!examinesAnswers || milliseconds == ProgressWindow::HoldMs || acted)
+            return;
+        acted = true;
+        clock.setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 31, 10)));
+        window.Timer1Timer();
+        dialogs.answer(Dialogs::Answer::Yes);
+        window.CiaTray1->Exit1->trigger();
+    });
+    window.suitempBitBtn4Click();
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(acted);
+    // The send stopped after its first part and nothing more went out: not the greeting.
+    QCOMPARE(modem.pdus().size(), 1);
+    QCOMPARE(ws.value(u"select count(*) from project_detail where project_name = 'BIRTHDAY'"_s), u"0"_s);
+    QCOMPARE(dialogs.texts(u"confirm"_s), QStringList{u"A broadcast is running. Stop it and exit?"_s});
 }
 
 QTEST_MAIN(TestIndividualSend)

@@ -1,7 +1,9 @@
 // What the send records keep of a contact's fields, which are copies made when the
 // message was composed and may hold what the tables cannot.
+#include "base/Clock.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
+#include "support/SqliteShell.h"
 #include "support/TestWorkspace.h"
 
 #include <QTest>
@@ -16,7 +18,7 @@ private Q_SLOTS:
     {
         TestWorkspace ws;
         Database database;
-        Records records(database);
+        Records records(database, Clock());
         MessageRecord record;
         record.name = QChar(u'\0') + QString(300, u'n');
         record.nickname = u"\0Li"_s;
@@ -50,13 +52,48 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         TestWorkspace ws;
         Database database;
-        Records records(database);
+        Records records(database, Clock());
         MessageRecord record;
         record.nickname = nickname;
         qint64 id = 0;
         records.appendDetail(record, [&](qint64 written) { id = written; });
         QCOMPARE(records.detail(id)->nickname, stored);
         QCOMPARE(ws.value(u"select length(nickname) from project_detail"_s), QString::number(stored.toUcs4().size()));
+    }
+
+    void aLockIsWaitedForOnceAndWhatWaitsIsWrittenByItself()
+    {
+        TestWorkspace ws;
+        ws.exec(u"insert into project_detail(project_name, name, msg_send) values ('RAYA', 'Ali', 'Salam')"_s);
+        Database database;
+        database.setBusyTimeout(100);
+        Clock clock;
+        clock.setScale(0.01);
+        Records records(database, clock);
+        SqliteShell other(ws.databasePath());
+        other.run(u"begin exclusive;"_s);
+        const QDateTime sent(QDate(2026, 12, 9), QTime(10, 30));
+        records.markSent(1, sent); // refused once the busy time-out has passed
+        QCOMPARE(records.pendingCount(), 1);
+        other.run(u"rollback;"_s);
+
+        // The action that met the lock does not wait for it again, nor ask the database
+        // at all: what it records next waits behind the first.
+        MessageRecord log;
+        log.name = u"Ali"_s;
+        log.message = u"Salam "_s;
+        log.status = u"SEND"_s;
+        log.sent = sent;
+        records.appendLog(log);
+        QCOMPARE(records.pendingCount(), 2);
+        QCOMPARE(ws.value(u"select count(*) from transaction_log"_s), u"0"_s);
+
+        // A timer asks again every few seconds without waiting: once the lock is gone the
+        // records reach the file by themselves, in order, no send needed.
+        QTRY_COMPARE(records.pendingCount(), 0);
+        QCOMPARE(ws.rows(u"select status, date_send from project_detail"_s),
+                 (QList<QStringList>{{u"SEND"_s, u"2026-12-09 10:30:00"_s}}));
+        QCOMPARE(ws.value(u"select count(*) from transaction_log"_s), u"1"_s);
     }
 };
 

@@ -4,7 +4,7 @@
 
 SendBench::SendBench(const QDateTime &now)
     : modem(std::make_unique<TestModem>())
-    , records(dm.con)
+    , records(dm.con, clock)
     , exchange(link, clock)
     , marker(exchange, runState, records, clock, dialogs)
     , services{exchange,
