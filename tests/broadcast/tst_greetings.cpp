@@ -109,6 +109,7 @@ private Q_SLOTS:
     void anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow();
     void templatesAreReadAsEachContactIsGreeted();
     void longAndUnicodeGreetingsGoOut();
+    void aGreetingClickDuringAGreetingTouchesNeitherList();
     void timerRunsEachGreetingOnceInItsMinute();
     void lateTickStillFindsTheMinuteItMissed();
     void bothGreetingsInOneMinuteRunOneAfterTheOther();
@@ -212,6 +213,23 @@ void TestGreetings::longAndUnicodeGreetingsGoOut()
              (QStringList{u"Selamat hari jadi Ali \u4E2D"_s, u"Happy birthday Bu"_s}));
     QCOMPARE(bench.modem->pdus().at(5).message.alphabet, Alphabet::Ucs2);
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"7"_s);
+}
+
+void TestGreetings::aGreetingClickDuringAGreetingTouchesNeitherList()
+{
+    Bench bench;
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    const QString birthdays = bench.dm.q_prof_birthday.sql();
+    const QString anniversaries = bench.dm.q_prof_anniversary.sql();
+    // The anniversary greeting clicked while the birthday greeting goes out, and the
+    // birthday greeting clicked again.
+    bench.greetings.start(Greeting::Anniversary, bench.dialogs);
+    bench.greetings.start(Greeting::Birthday, bench.dialogs);
+    QCOMPARE(bench.dialogs.warnings(), QStringList(2, QString::fromLatin1(RunState::BusyText)));
+    QCOMPARE(bench.dm.q_prof_anniversary.sql(), anniversaries);
+    QCOMPARE(bench.dm.q_prof_birthday.sql(), birthdays);
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.modem->shownTexts(), (QStringList{u"Selamat hari jadi Tuan Ali"_s, u"Happy birthday Bu"_s}));
 }
 
 void TestGreetings::timerRunsEachGreetingOnceInItsMinute()
