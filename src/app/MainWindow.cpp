@@ -264,9 +264,13 @@ void MainWindow::autoGreeting(Greeting greeting)
 
 void MainWindow::runEnded(const RunReport &report)
 {
-    // Nobody may be looking at the window: the tray tells why the run stopped.
-    if (report.end == RunReport::End::Failed && (!isVisible() || isMinimized()))
+    // Nobody may be looking at the window: the tray tells why a run stopped, and how
+    // every run but a single SMS went, since the progress window just goes.
+    const bool unseen = !isVisible() || isMinimized();
+    if (report.end == RunReport::End::Failed && unseen)
         CiaTray1->showBalloon(report.error);
+    else if (!report.what.isEmpty())
+        CiaTray1->showBalloon(report.resultText());
 }
 
 void MainWindow::exitProgram()

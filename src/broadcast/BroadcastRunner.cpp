@@ -21,6 +21,7 @@ void BroadcastRunner::start()
     // the project whose rows went out.
     const QString project = m_controls.projectName();
     SendPlan plan = RecipientList::inTurn(list, messages);
+    plan.what = QStringLiteral("Broadcast");
     // Messages since the start or the last pause; a pause comes once a message counts,
     // before it goes out, so none follows the last.
     auto sincePause = std::make_shared<int>(0);

@@ -54,6 +54,8 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     }
 
     SendPlan plan;
+    plan.what =
+        greeting == Greeting::Birthday ? QStringLiteral("Birthday broadcast") : QStringLiteral("Anniversary broadcast");
     plan.total = static_cast<int>(today.size());
     // Each contact is greeted with the templates as they stand on screen at its turn,
     // and the tokens as they are stored then.

@@ -33,6 +33,7 @@ public:
 struct RunReport {
     enum class End { Completed, Stopped, Failed };
     Sender sender = Sender::Individual;
+    QString what; // what the run was, for the operator ("Broadcast"); empty for a single SMS
     End end = End::Completed;
     int total = 0; // messages the run was started with
     int messagesSent = 0; // messages whose every part went to the modem
@@ -40,6 +41,10 @@ struct RunReport {
     int partsWritten = 0; // SMS written to the modem
     int partsRefused = 0; // SMS the modem refused or did not confirm
     QString error; // the error box's text, for a run that failed
+
+    // How it went, in a line: "Broadcast finished: 12 SMS sent, 2 refused by the modem
+    // (they are in the failed-message queue)." or "Broadcast stopped after 4 of 9 messages."
+    QString resultText() const;
 };
 
 // The program-wide run state that the main window owns: the progress counters, the
@@ -84,9 +89,17 @@ public:
         if (m_sending)
             return std::nullopt;
         m_onStop = std::move(onStop);
+        m_refusalsThisRun = 0;
         return std::optional<SendLock>(std::in_place, *this);
     }
     bool isSending() const { return m_sending; }
+    // An error answer has marked a row while a send runs: it counts in the run's report.
+    void countRefusal()
+    {
+        if (m_sending)
+            ++m_refusalsThisRun;
+    }
+    int refusalsThisRun() const { return m_refusalsThisRun; }
     // For actions that would change what a running send walks: true, after the busy
     // warning, while one runs.
     bool refusedWhileSending(Dialogs &dialogs) const
@@ -187,6 +200,7 @@ private:
     std::shared_ptr<const qint64> m_currentRow;
     bool m_sending = false;
     bool m_stopRequested = false;
+    int m_refusalsThisRun = 0;
     std::function<void()> m_onStop;
     QList<std::function<void()>> m_idleSteps;
 };

@@ -5,6 +5,19 @@
 #include "base/Errors.h"
 #include "broadcast/Records.h"
 
+QString RunReport::resultText() const
+{
+    if (end != End::Completed)
+        return QStringLiteral("%1 stopped after %2 of %3 messages.").arg(what).arg(messagesSent).arg(total);
+    QString text = QStringLiteral("%1 finished: %2 SMS sent, %3 refused by the modem")
+                       .arg(what)
+                       .arg(partsWritten)
+                       .arg(partsRefused);
+    if (partsRefused > 0)
+        text += QStringLiteral(" (they are in the failed-message queue)");
+    return text + QLatin1Char('.');
+}
+
 SendRun *SendRun::start(SendServices &services, const SendPolicy &policy, SendPlan plan)
 {
     auto stop = std::make_shared<std::function<void()>>();
@@ -33,6 +46,7 @@ SendRun::SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SendRun::waitEnded);
     m_report.sender = policy.sender;
+    m_report.what = m_plan.what;
     m_report.total = m_plan.total;
     m_partsWrittenBefore = services.exchange.partsWritten();
     const bool awaitAnswers = services.awaitAnswers && services.awaitAnswers();
@@ -245,6 +259,8 @@ void SendRun::end(RunReport::End how, std::exception_ptr error)
     m_report.end = how;
     m_report.error = boxText.value_or(QString());
     m_report.partsWritten = static_cast<int>(m_services.exchange.partsWritten() - m_partsWrittenBefore);
+    // At the fixed pace the failure marker counted what the modem refused.
+    m_report.partsRefused += m_services.runState.refusalsThisRun();
     if (m_plan.ended)
         m_plan.ended(m_report);
     m_services.runState.tellRunEnded(m_report);

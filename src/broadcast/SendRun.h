@@ -60,6 +60,8 @@ struct SendPolicy {
 // What a sender hands a run besides its policy: its messages, what follows each one,
 // and its own end steps.
 struct SendPlan {
+    // What the run is, for the operator ("Broadcast"); empty for a single SMS.
+    QString what;
     int total = 0;
     // The message of the index-th turn (from 0), built as its turn comes.
     std::function<Outgoing(int index)> message;

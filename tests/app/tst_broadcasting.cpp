@@ -119,6 +119,7 @@ private Q_SLOTS:
     void countersFollowTheirEditors_data();
     void countersFollowTheirEditors();
     void startBroadcastingSendsTheLoadedListThenClears();
+    void aStoppedBroadcastSaysHowFarItGot();
     void busyWarningLeftOpenHoldsUpNoBroadcast();
     void contactsNamedInChineseAndTamilGetTheirMessageWhole();
     void aRunsRowsCannotBeChangedUnderIt();
@@ -475,10 +476,18 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
     tab->suiSpinEdit1->setValue(2);
     tab->suiSpinEdit2->setValue(1);
+    // The network refuses Siti's message; its answer is taken during its last wait (the
+    // 7th, after the progress window's hold), however long it takes.
+    modem.answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 2);
     QStringList pauses;
+    int waits = 0;
     office.clock.setWaitListener([&](int milliseconds, bool) {
         if (milliseconds == 60000)
             pauses << office.window.frm_wait().findChild<QLabel *>(u"Label1"_s)->text();
+        if (++waits == 7)
+            QVERIFY(QTest::qWaitFor([&] {
+                return office.ws.value(u"select status from project_detail where name = 'Siti'"_s) == u"FAIL"_s;
+            }));
     });
 
     QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
@@ -488,9 +497,12 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     QVERIFY(modem.waitForPdus(3));
     QCOMPARE(modem.texts(), (QStringList{u"Salam Ali "_s, u"Salam Siti "_s, u"Salam Abu "_s}));
     QCOMPARE(pauses, QStringList{u"Broadcast Pause for 1 minutes...."_s});
-    QCOMPARE(office.ws.rows(u"select date_send, status from project_detail"_s),
-             QList<QStringList>(3, {u"2026-12-09 10:30:00"_s, u"SEND"_s}));
+    QCOMPARE(office.ws.rows(u"select name, status from project_detail"_s),
+             (QList<QStringList>{{u"Ali"_s, u"SEND"_s}, {u"Siti"_s, u"FAIL"_s}, {u"Abu"_s, u"SEND"_s}}));
     QCOMPARE(office.ws.value(u"select date_send from project"_s), u"2026-12-09 10:30:00"_s);
+    // The progress window just goes: the tray tells how the run went.
+    QCOMPARE(office.window.CiaTray1->lastBalloon(),
+             u"Broadcast finished: 3 SMS sent, 1 refused by the modem (they are in the failed-message queue)."_s);
     QVERIFY(tab->Edit12->text().isEmpty());
     QVERIFY(tab->RichEdit2->toPlainText().isEmpty());
     QCOMPARE(tab->CheckListBox1->item(1)->checkState(), Qt::Unchecked);
@@ -501,7 +513,35 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     office.clock.setWaitListener({});
     QTest::mouseClick(tab->BitBtn10, Qt::LeftButton);
     QCOMPARE(office.dialogs.errors(), QStringList{u"Cannot perform this operation on a closed dataset."_s});
-    QCOMPARE(office.ws.value(u"select count(*) from transaction_log"_s), u"3"_s);
+    QCOMPARE(office.ws.value(u"select count(*) from transaction_log"_s), u"4"_s);
+}
+
+void TestBroadcasting::aStoppedBroadcastSaysHowFarItGot()
+{
+    Office office;
+    TestModem modem;
+    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+    office.window.ComLed1Click();
+    office.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
+                   "('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti'), "
+                   "('RAYA', '6033', 'Abu', 'Salam Abu')"_s);
+    office.tab->Edit12->setText(u"RAYA"_s);
+    office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    // The operator clicks Stop while the first message waits for its last wait.
+    office.clock.setWaitListener([&](int milliseconds, bool) {
+        if (milliseconds == 5000)
+            QTest::mouseClick(office.window.frm_wait().stopButton, Qt::LeftButton);
+    });
+    QTest::mouseClick(office.tab->BitBtn10, Qt::LeftButton);
+    QVERIFY(office.runs.wait());
+    QCOMPARE(office.window.CiaTray1->lastBalloon(), u"Broadcast stopped after 1 of 3 messages."_s);
+    QVERIFY(modem.waitForPdus(1));
+    QCOMPARE(modem.destinations(), QStringList{u"6011"_s});
+    QVERIFY(office.dialogs.shown().isEmpty());
+    // Nothing of the end: the project is not stamped, the composer keeps its list.
+    QCOMPARE(office.ws.value(u"select date_send is null from project"_s), u"1"_s);
+    QVERIFY(office.window.dm().q_prj_dtl.isOpen());
 }
 
 void TestBroadcasting::busyWarningLeftOpenHoldsUpNoBroadcast()

@@ -107,6 +107,7 @@ private Q_SLOTS:
     void clickOnTheListDuringAWaitChangesNothingSent();
     void closedListSendsAndShowsNothing();
     void stopDuringAPauseEndsTheRunAtOnce();
+    void estimateCountsThePausesToComeAndThePaceMeasured();
 };
 
 void TestBroadcastRunner::pausesAfterEveryNthMessageButNotTheLast_data()
@@ -344,6 +345,32 @@ void TestBroadcastRunner::stopDuringAPauseEndsTheRunAtOnce()
     QVERIFY(bench.dm.q_prj_dtl.isOpen());
     QCOMPARE(bench.runState.progressCurrent, 2);
     QVERIFY(bench.dialogs.shown().isEmpty());
+}
+
+void TestBroadcastRunner::estimateCountsThePausesToComeAndThePaceMeasured()
+{
+    Bench bench;
+    bench.load(QStringList(7, u"Salam"_s));
+    bench.every = 3;
+    bench.minutes = 2;
+    // The time still to go, in seconds, at each progress update (once a message is out).
+    QList<int> secondsToGo;
+    bench.clock.setWaitListener([&](int milliseconds, bool) {
+        if (milliseconds == 5000) // each message's last wait: the estimate of its start
+            secondsToGo << bench.runState.secondsToGo;
+    });
+    bench.runner.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(secondsToGo.size(), 7);
+    // Before any pace is measured: six seconds a message and the two pauses to come
+    // (before the 4th and the 7th message), then one pause fewer.
+    QCOMPARE(secondsToGo.at(0), 7 * 6 + 2 * 120);
+    QCOMPARE(secondsToGo.at(1), 6 * 6 + 2 * 120);
+    QCOMPARE(secondsToGo.at(2), 5 * 6 + 2 * 120);
+    // Once three messages went out the pace measured counts: each took at least its
+    // 6.8 seconds of waits, so four messages and a pause take at least this long.
+    QVERIFY2(secondsToGo.at(3) >= static_cast<int>(4 * 6.8) + 120, qPrintable(QString::number(secondsToGo.at(3))));
+    QVERIFY(secondsToGo.at(6) >= 6 && secondsToGo.at(6) < secondsToGo.at(3));
 }
 
 QTEST_GUILESS_MAIN(TestBroadcastRunner)
