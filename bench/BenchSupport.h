@@ -11,9 +11,7 @@ public:
     void error(const QString &text) override { fail(text); }
     void information(const QString &, const QString &) override { }
     Answer confirm(const QString &, Buttons) override { return Answer::No; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString existingFolder(const QString &, const QString &) override { return {}; }
     bool setUpPrinter(QPrinter &, int, int) override { return false; }
 
 private:

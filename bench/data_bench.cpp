@@ -141,18 +141,18 @@ int main(int argc, char *argv[])
                     "bare sqlite3_step loop taking every cell: %.1f ms; ratio %.2f (target <= 1.5)\n",
                     count, reopen * 1000, shellSelect * 1000, reopen / shellSelect, bareStep * 1000, reopen / bareStep);
 
-        dm.q_prj_dtl_any.open();
+        Dataset details(dm.con, QStringLiteral("details"), QStringLiteral("select * from project_detail ;"));
+        details.open();
         QElapsedTimer timer;
         timer.start();
         dm.con.transaction([&] {
             for (int i = 0; i < Details; ++i) {
-                dm.q_prj_dtl_any.append();
-                dm.q_prj_dtl_any.setValue(QStringLiteral("project_name"), QStringLiteral("RAYA"));
-                dm.q_prj_dtl_any.setValue(QStringLiteral("mobile_number"), QStringLiteral("60123456789"));
-                dm.q_prj_dtl_any.setValue(QStringLiteral("name"), QStringLiteral("Contact"));
-                dm.q_prj_dtl_any.setValue(QStringLiteral("msg_send"),
-                                          QStringLiteral("Selamat Hari Raya, Encik Contact"));
-                dm.q_prj_dtl_any.post();
+                details.append();
+                details.setValue(QStringLiteral("project_name"), QStringLiteral("RAYA"));
+                details.setValue(QStringLiteral("mobile_number"), QStringLiteral("60123456789"));
+                details.setValue(QStringLiteral("name"), QStringLiteral("Contact"));
+                details.setValue(QStringLiteral("msg_send"), QStringLiteral("Selamat Hari Raya, Encik Contact"));
+                details.post();
             }
         });
         const double appendSeconds = timer.nsecsElapsed() / 1e9;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "widgets/HeldBoxes.h"
 #include "broadcast/BroadcastRunner.h"
 #include "broadcast/FailQueue.h"
 #include "broadcast/FailureMarker.h"
@@ -14,6 +13,7 @@
 #include "data/DataModule.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
+#include "widgets/HeldBoxes.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -55,13 +55,9 @@ public:
 
     DataModule &dm() { return m_dm; }
     RunState &runState() { return m_runState; }
-    Dialogs &dialogs() { return m_dialogs; }
-    Clock &clock() { return m_clock; }
 
     SerialLink &ComPort1() { return m_comPort; }
-    AtExchange &exchange() { return m_exchange; }
     Records &records() { return m_records; }
-    IndividualSms &individualSms() { return m_individualSms; }
     // How the port setup asks the user; tests answer it without a modal dialog.
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
     // How the header's links are opened: the desktop's default program, unless a test

@@ -23,10 +23,8 @@ public:
     // Confirmation box, title "Confirm".
     virtual Answer confirm(const QString &text, Buttons buttons) = 0;
 
-    // File and folder choosers; an empty result means the user cancelled.
-    virtual QString openFileName(const QString &caption, const QString &filter) = 0;
+    // The chooser of a file to save; an empty result means the user cancelled.
     virtual QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) = 0;
-    virtual QString existingFolder(const QString &caption, const QString &startFolder) = 0;
 
     // The print dialog for a report of pageCount pages whose page currentPage (from 1) is
     // shown: the printer, the pages, copies and collation are set on printer. False when

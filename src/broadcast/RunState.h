@@ -32,12 +32,10 @@ public:
 // What one run did, told as it ends.
 struct RunReport {
     enum class End { Completed, Stopped, Failed };
-    Sender sender = Sender::Individual;
     QString what; // what the run was, for the operator ("Broadcast"); empty for a single SMS
     End end = End::Completed;
     int total = 0; // messages the run was started with
     int messagesSent = 0; // messages whose every part went to the modem
-    int messagesSkipped = 0; // rows deleted by another program during the run
     int partsWritten = 0; // SMS written to the modem
     int partsRefused = 0; // SMS the modem refused or did not confirm
     QString error; // the error box's text, for a run that failed
@@ -142,11 +140,6 @@ public:
     void setCurrentRow(std::shared_ptr<const qint64> row) { m_currentRow = std::move(row); }
     void setCurrentDetailId(qint64 id) { m_currentRow = std::make_shared<const qint64>(id); }
     const std::shared_ptr<const qint64> &currentRow() const { return m_currentRow; }
-    // The current row's id as text; empty while none is current or it is not stored yet.
-    QString currentDetailId() const
-    {
-        return m_currentRow && *m_currentRow != 0 ? QString::number(*m_currentRow) : QString();
-    }
 
     // Start: counters set, window shown; the hold before the first message.
     int startProgress(int total, int current, bool resetBar)

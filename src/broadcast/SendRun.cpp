@@ -45,7 +45,6 @@ SendRun::SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SendRun::waitEnded);
-    m_report.sender = policy.sender;
     m_report.what = m_plan.what;
     m_report.total = m_plan.total;
     m_partsWrittenBefore = services.exchange.partsWritten();
@@ -123,7 +122,6 @@ void SendRun::beginMessage()
     m_message = m_plan.message(m_index);
     // A row another program deleted since the run started is no longer anybody's message.
     if (m_message.detailId != 0 && !m_services.records.detail(m_message.detailId)) {
-        ++m_report.messagesSkipped;
         ++m_index;
         // On from the event loop: a long row of deleted rows never nests deeper.
         m_phase = Phase::Skipping;
@@ -264,7 +262,6 @@ void SendRun::end(RunReport::End how, std::exception_ptr error)
     if (m_plan.ended)
         m_plan.ended(m_report);
     m_services.runState.tellRunEnded(m_report);
-    Q_EMIT finished(m_report);
     Dialogs &boxes = m_plan.boxes ? *m_plan.boxes : m_services.dialogs;
     deleteLater();
     // Another send may start from here on; the box, modal, holds up none.

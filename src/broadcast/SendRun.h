@@ -112,9 +112,6 @@ public:
     // its error and nothing starts.
     static SendRun *start(SendServices &services, const SendPolicy &policy, SendPlan plan);
 
-Q_SIGNALS:
-    void finished(const RunReport &report);
-
 private:
     enum class Phase { Holding, Pausing, Skipping, Sending, Ended };
 

@@ -73,15 +73,19 @@ private:
 };
 
 // The parts of a message cut to one measure.
-QStringList cut(const QString &message, const Measure &measure, Alphabet alphabet)
+QStringList cut(const QString &message, Alphabet alphabet, bool concatenated)
 {
+    const Measure measure(alphabet, concatenated);
     // What counts as a blank is what goes out as one.
     const auto wordIn = [alphabet](const QString &text) {
         return holdsWord(alphabet == Alphabet::Gsm7 ? gsmSentText(text) : text);
     };
     if (!wordIn(message))
         return {QString()};
-    const QString walked = message + Blank;
+    // The first cut is saperatesms's; the remainder, already ending in the added blank, is
+    // walked on by the same measure.
+    const SeparatedSms first = saperatesms(message, alphabet, concatenated);
+    const QString walked = first.first + first.remainder;
     QStringList parts;
     // Blanks the walk made a part of their own tell the recipient nothing: they fill
     // what room the part before has, then the next part takes as many as it has room
@@ -89,7 +93,7 @@ QStringList cut(const QString &message, const Measure &measure, Alphabet alphabe
     // so the neighbours seldom have room for them all.
     QString loose;
     for (qsizetype from = 0; from < walked.size();) {
-        const qsizetype end = measure.partEnd(walked, from);
+        const qsizetype end = from == 0 ? first.first.size() : measure.partEnd(walked, from);
         const QString part = walked.sliced(from, end - from);
         from = end;
         if (wordIn(part)) {
@@ -109,21 +113,21 @@ QStringList cut(const QString &message, const Measure &measure, Alphabet alphabe
 
 } // namespace
 
-SeparatedSms saperatesms(const QString &message)
+SeparatedSms saperatesms(const QString &message, Alphabet alphabet, bool concatenated)
 {
     if (!holdsWord(message))
         return {};
     const QString walked = message + Blank;
-    const qsizetype end = Measure(Alphabet::Gsm7, false).partEnd(walked, 0);
+    const qsizetype end = Measure(alphabet, concatenated).partEnd(walked, 0);
     return {walked.left(end), walked.sliced(end)};
 }
 
 SmsPlan planSms(const QString &message)
 {
     const Alphabet alphabet = alphabetFor(message);
-    QStringList parts = cut(message, Measure(alphabet, false), alphabet);
+    QStringList parts = cut(message, alphabet, false);
     if (parts.size() > 1)
-        parts = cut(message, Measure(alphabet, true), alphabet);
+        parts = cut(message, alphabet, true);
     return {alphabet, parts};
 }
 

@@ -12,10 +12,11 @@ struct SeparatedSms {
 
 // Cuts a message at a blank: the message gets one blank added and is walked in pieces,
 // each running up to and including a blank; the first part takes the pieces that fit
-// in one SMS of the GSM alphabet, the remainder is everything after them. A message without a word gives
-// two empty texts. A first piece too long for one SMS is cut inside, so the first part
-// is never empty while there are words to send.
-SeparatedSms saperatesms(const QString &message);
+// in one SMS (of the GSM alphabet and alone, unless told otherwise), the remainder is
+// everything after them. A message without a word gives two empty texts. A first piece
+// too long for one SMS is cut inside, so the first part is never empty while there are
+// words to send. planSms makes every part by this rule.
+SeparatedSms saperatesms(const QString &message, Alphabet alphabet = Alphabet::Gsm7, bool concatenated = false);
 
 // How a message goes out: its alphabet and the text of each of its SMS, as typed.
 struct SmsPlan {

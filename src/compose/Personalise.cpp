@@ -48,12 +48,6 @@ ContactFields ContactFields::of(const Dataset &contact)
             contact.text(QStringLiteral("nickname")), contact.text(QStringLiteral("name"))};
 }
 
-QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
-                    Dataset &tokens)
-{
-    return Personalise(ContactFields::of(contact), malayTemplate, englishTemplate, ReplacementTokens::read(tokens));
-}
-
 QString Personalise(const ContactFields &contact, const QString &malayTemplate, const QString &englishTemplate,
                     const ReplacementTokens &tokens)
 {

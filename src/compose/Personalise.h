@@ -28,12 +28,10 @@ struct ContactFields {
 
 // The personal text for one contact: the Malay template when the contact's `languages`
 // is exactly "MALAY", the English one otherwise, with the greeting, nickname and name
-// tokens of the first `text_replacement` row replaced in that order by the contact's
-// values. The token row is read afresh (tokens is refreshed), so a token changed in
-// the preferences applies from the next call on; an empty table replaces nothing.
-QString Personalise(const Dataset &contact, const QString &malayTemplate, const QString &englishTemplate,
-                    Dataset &tokens);
-// The same with tokens read once, for work that personalises many contacts in one go.
+// tokens replaced in that order by the contact's values. A caller reads the tokens
+// afresh (ReplacementTokens::read) for each contact when a token changed in the
+// preferences must apply from the next contact on, once for work that personalises many
+// contacts in one go; empty tokens replace nothing.
 QString Personalise(const ContactFields &contact, const QString &malayTemplate, const QString &englishTemplate,
                     const ReplacementTokens &tokens);
 

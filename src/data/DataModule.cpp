@@ -18,11 +18,9 @@ DataModule::DataModule(QObject *parent)
     , q_prj(con, QStringLiteral("q_prj"), QStringLiteral("select * from project ;"), this)
     , q_prj_schedule(con, QStringLiteral("q_prj_schedule"), QStringLiteral("select * from project ;"), this)
     , q_project_group(con, QStringLiteral("q_project_group"), QStringLiteral("select * from project_group ;"), this)
-    , q_project_detail(con, QStringLiteral("q_project_detail"), QStringLiteral("select * from project_detail ;"), this)
     , q_prj_dtl(con, QStringLiteral("q_prj_dtl"), QStringLiteral("select * from project_detail ;"), this)
     , q_prj_dtl_schedule(con, QStringLiteral("q_prj_dtl_schedule"), QStringLiteral("select * from project_detail ;"),
                          this)
-    , q_prj_dtl_any(con, QStringLiteral("q_prj_dtl_any"), QStringLiteral("select * from project_detail ;"), this)
     , q_pd_que(con, QStringLiteral("q_pd_que"),
                QStringLiteral("select * from project_detail where status=\"FAIL\"  order by date_send desc;"), this)
     , q_transaction_log(con, QStringLiteral("q_transaction_log"), QStringLiteral("select * from transaction_log;"),

@@ -32,10 +32,8 @@ public:
     Dataset q_prj;
     Dataset q_prj_schedule;
     Dataset q_project_group;
-    Dataset q_project_detail;
     Dataset q_prj_dtl;
     Dataset q_prj_dtl_schedule;
-    Dataset q_prj_dtl_any;
     Dataset q_pd_que;
     Dataset q_transaction_log;
     Dataset rpt_prof;

@@ -94,8 +94,6 @@ public:
     void setDisplayHandler(const QString &field, DisplayHandler handler);
     QString displayText(int row, int column) const;
 
-    Database &database() const { return m_database; }
-
 Q_SIGNALS:
     // While the rows can still be read and changed, before closing drops them.
     void aboutToClose();

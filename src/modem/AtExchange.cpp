@@ -80,7 +80,6 @@ void AtExchange::sendPart(const PartRequest &request, std::function<void()> reco
     m_record = std::move(record);
     m_done = std::move(done);
     m_referenceHeard = false;
-    m_refusal.clear();
     m_answerLine.clear();
     try {
         startStep(Step::ModeCommand, QByteArrayLiteral("AT+CMGF=0\r\n"), request.waits.w1);
@@ -163,14 +162,13 @@ void AtExchange::timeUp()
                     writePdu();
                 return;
             case Step::Message:
-                finish(
-                    {m_pace == Pace::Answers ? PartResult::Outcome::Unanswered : PartResult::Outcome::Written, {}, {}});
+                finish({m_pace == Pace::Answers ? PartResult::Outcome::Unanswered : PartResult::Outcome::Written, {}});
                 return;
         }
     });
 }
 
-void AtExchange::hear(Heard heard, const QByteArray &line)
+void AtExchange::hear(Heard heard)
 {
     if (heard == Heard::Nothing)
         return;
@@ -179,8 +177,6 @@ void AtExchange::hear(Heard heard, const QByteArray &line)
             endProbe(true);
         return;
     }
-    if (heard == Heard::Error)
-        m_refusal = QString::fromLatin1(line);
     guardedStep([this, heard] {
         switch (m_step) {
             case Step::Idle:
@@ -203,9 +199,9 @@ void AtExchange::hear(Heard heard, const QByteArray &line)
                 if (heard == Heard::Reference)
                     m_referenceHeard = true;
                 else if (heard == Heard::Ok && m_referenceHeard)
-                    finish({PartResult::Outcome::Confirmed, {}, {}});
+                    finish({PartResult::Outcome::Confirmed, {}});
                 else if (heard == Heard::Error)
-                    finish({PartResult::Outcome::Refused, m_refusal, {}});
+                    finish({PartResult::Outcome::Refused, {}});
                 return;
         }
     });
@@ -219,7 +215,7 @@ void AtExchange::finishUnsent(PartResult::Outcome outcome)
         m_link.write(QByteArray(1, Escape));
     m_step = Step::Message;
     m_record();
-    finish({outcome, outcome == PartResult::Outcome::Refused ? m_refusal : QString(), {}});
+    finish({outcome, {}});
 }
 
 void AtExchange::finish(PartResult result)
@@ -242,7 +238,7 @@ void AtExchange::guardedStep(const std::function<void()> &step)
         step();
     } catch (...) {
         // A step runs only while a part goes out, and its sender takes the error.
-        finish({PartResult::Outcome::Failed, {}, std::current_exception()});
+        finish({PartResult::Outcome::Failed, std::current_exception()});
     }
 }
 
@@ -301,7 +297,7 @@ void AtExchange::hearLines(const QByteArray &chunk)
             heard = Heard::Reference;
         else if (line.startsWith('>'))
             heard = Heard::Prompt;
-        hear(heard, line);
+        hear(heard);
         // What follows answered an earlier command: this one has had its answer.
         if (m_step != step) {
             m_answerLine.clear();
@@ -311,7 +307,7 @@ void AtExchange::hearLines(const QByteArray &chunk)
     // The prompt comes without a line end.
     if (m_step == Step::LengthCommand && m_answerLine.trimmed().startsWith('>')) {
         m_answerLine.clear();
-        hear(Heard::Prompt, QByteArrayLiteral(">"));
+        hear(Heard::Prompt);
         return;
     }
     m_answerLine = m_answerLine.right(LongestKeptLine);

@@ -58,7 +58,6 @@ struct PartResult {
         Failed // a write or the record step threw: error holds it
     };
     Outcome outcome = Outcome::Written;
-    QString answer; // the refusal as the modem wrote it
     std::exception_ptr error;
 };
 
@@ -78,7 +77,6 @@ public:
     AtExchange(SerialLink &link, Clock &clock, QObject *parent = nullptr);
 
     void setPace(Pace pace) { m_pace = pace; }
-    Pace pace() const { return m_pace; }
 
     // Encodes the part (throws, writing nothing, when the encoder refuses the text) and
     // starts its exchange: "AT+CMGF=0", "AT+CMGS=<n>", the PDU and Ctrl-Z, then record
@@ -112,7 +110,6 @@ private:
 
     void startStep(Step step, const QByteArray &command, const Wait &wait);
     void startWait(int milliseconds, bool examinesAnswers);
-    void stepEnded(Heard heard);
     void timeUp();
     void endProbe(bool answered);
     void writePdu();
@@ -123,7 +120,7 @@ private:
     void examineForErrors(const QByteArray &chunk);
     void releaseHeldError();
     void hearLines(const QByteArray &chunk);
-    void hear(Heard heard, const QByteArray &line);
+    void hear(Heard heard);
     // Runs a step of the machine from the event loop: what it throws ends the part.
     void guardedStep(const std::function<void()> &step);
 
@@ -140,7 +137,6 @@ private:
     std::function<void(const PartResult &)> m_done;
     std::function<void(bool)> m_probeAnswered;
     bool m_referenceHeard = false;
-    QString m_refusal;
 
     // Fixed pace: the unfinished last line of the answers so far ("ERR" waits here for
     // "OR"), and an error answer kept by a wait that holds answers.

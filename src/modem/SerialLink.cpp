@@ -14,7 +14,6 @@ const auto OpenFailed = QStringLiteral("Unable to open com port");
 const auto SettingsRefused = QStringLiteral("SetCommState function failed");
 const auto WriteFailed = QStringLiteral("WriteFile function failed");
 const auto ReadFailed = QStringLiteral("ReadFile function failed");
-const auto CountFailed = QStringLiteral("ClearCommError function failed");
 const auto PurgeFailed = QStringLiteral("PurgeComm function failed");
 
 QString systemLocation(const QString &portName)
@@ -67,7 +66,6 @@ int systemErrorNumber(const QSerialPort &port, const QString &location)
 
 SerialError::SerialError(const QString &message, int errorCode)
     : BrivoraError(QStringLiteral("%1 (win error code: %2)").arg(message).arg(errorCode))
-    , m_errorCode(errorCode)
 {
 }
 
@@ -186,12 +184,6 @@ QByteArray SerialLink::read(int count)
         fail(ReadFailed);
     bytes.truncate(static_cast<int>(got));
     return bytes;
-}
-
-int SerialLink::bytesWaiting() const
-{
-    requireDevice(CountFailed);
-    return static_cast<int>(m_port.bytesAvailable());
 }
 
 QStringList SerialLink::availablePortNames()

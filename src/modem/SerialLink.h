@@ -19,8 +19,6 @@ struct SerialSettings {
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
     QSerialPort::Parity parity = QSerialPort::NoParity;
     QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
-
-    bool operator==(const SerialSettings &) const = default;
 };
 
 // A port failure. The text is what the user is shown, for example
@@ -28,10 +26,6 @@ struct SerialSettings {
 class SerialError : public BrivoraError {
 public:
     SerialError(const QString &message, int errorCode);
-    int errorCode() const { return m_errorCode; }
-
-private:
-    int m_errorCode;
 };
 
 // The modem's serial port (`ComPort1`).
@@ -66,8 +60,6 @@ public:
     void write(const QByteArray &bytes);
     // Up to count of the bytes already received, without waiting.
     QByteArray read(int count);
-    // The number of received bytes waiting to be read.
-    int bytesWaiting() const;
 
     // The machine's serial ports and the test modem's device when one is running,
     // sorted by name.

@@ -16,9 +16,7 @@ public:
         m_held << Box{Kind::Information, title, text};
     }
     Answer confirm(const QString &, Buttons) override { return Answer::No; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString existingFolder(const QString &, const QString &) override { return {}; }
     bool setUpPrinter(QPrinter &, int, int) override { return false; }
 
     // Shows what was held, in order, and forgets it.

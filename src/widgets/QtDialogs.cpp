@@ -79,19 +79,9 @@ Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
     }
 }
 
-QString QtDialogs::openFileName(const QString &caption, const QString &filter)
-{
-    return QFileDialog::getOpenFileName(parentForBox(), caption, {}, filter);
-}
-
 QString QtDialogs::saveFileName(const QString &caption, const QString &suggestedName, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parentForBox(), caption, suggestedName, filter);
-}
-
-QString QtDialogs::existingFolder(const QString &caption, const QString &startFolder)
-{
-    return QFileDialog::getExistingDirectory(parentForBox(), caption, startFolder);
 }
 
 bool QtDialogs::setUpPrinter(QPrinter &printer, int, int pageCount)

@@ -16,9 +16,7 @@ public:
     void error(const QString &text) override;
     void information(const QString &title, const QString &text) override;
     Answer confirm(const QString &text, Buttons buttons) override;
-    QString openFileName(const QString &caption, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
-    QString existingFolder(const QString &caption, const QString &startFolder) override;
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
 
     // What a box is shown over: an open modal box, else a window kept on top, else the owner.

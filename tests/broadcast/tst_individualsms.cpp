@@ -103,7 +103,7 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
              (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"Siti"_s, u"Hello <name> "_s, u"SEND"_s}}));
     QCOMPARE(bench.display.shown, QStringList{QStringLiteral("1/1")});
     QCOMPARE(bench.runState.progressCurrent, 0);
-    QCOMPARE(bench.runState.currentDetailId(), QStringLiteral("1"));
+    QCOMPARE(*bench.runState.currentRow(), 1);
     QVERIFY(!bench.runState.isSending());
 }
 
@@ -126,7 +126,7 @@ void TestIndividualSms::longMessageGoesOutPartByPart()
     const QList<QStringList> log = bench.log();
     QCOMPARE(log.size(), 2);
     QCOMPARE(log.at(1).at(3), texts.at(1));
-    QCOMPARE(bench.runState.currentDetailId(), QStringLiteral("2"));
+    QCOMPARE(*bench.runState.currentRow(), 2);
 
     // A message of more than two SMS goes out whole, never as an empty or refused part.
     bench.sms.send(text + QLatin1Char(' ') + text);
@@ -211,7 +211,7 @@ void TestIndividualSms::errorAnswerMarksThePartJustSent()
     });
     bench.sms.send(twoPartText());
     QVERIFY(bench.waitForRunEnd());
-    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QVERIFY(bench.modem->waitUntilRead());
     const QList<QStringList> details = bench.details();
     QCOMPARE(details.size(), 2);
     QCOMPARE(details.at(failingPdu - 1).at(7), QStringLiteral("FAIL"));
@@ -231,7 +231,7 @@ void TestIndividualSms::secondSendIsRefusedWhileOneRuns()
     bench.sms.send(twoPartText());
     QTimer::singleShot(0, [&] { bench.sms.send(QStringLiteral("interleaved")); });
     QVERIFY(bench.waitForRunEnd());
-    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.ended.size(), 1);
     QCOMPARE(bench.dialogs.warnings(),
              QStringList{QStringLiteral("A broadcast is already running. Please wait until it has finished.")});

@@ -198,7 +198,7 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
              (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
                                  {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
                                  {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
-    QCOMPARE(bench.runState.currentDetailId(), QString::number(second));
+    QCOMPARE(*bench.runState.currentRow(), second);
     QCOMPARE(bench.display.steps, steps);
     const RunReport &report = bench.ended.first();
     QCOMPARE(report.end, RunReport::End::Completed);
@@ -277,7 +277,7 @@ void TestSendRun::repeatedErrorGivesOneFailPerPart()
     // The modem goes on repeating its error for the same part.
     for (int i = 0; i < 5; ++i) {
         bench.modem->send("ERROR\r\n");
-        QVERIFY(bench.modem->waitUntilRead(bench.link));
+        QVERIFY(bench.modem->waitUntilRead());
     }
     QCOMPARE(bench.failRows(), 1);
 
@@ -306,7 +306,7 @@ void TestSendRun::stopBetweenThePartsOfAMessageKeepsWhatWentOut()
     QVERIFY(!bench.runState.stopRequested());
     // The part written to the modem has both its rows; the second never went out. A stop
     // shows nothing and does none of the end: the window stays on its last count.
-    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.modem->pdus().size(), 1);
     QCOMPARE(bench.details().size(), 1);
     QCOMPARE(bench.log().size(), 1);
@@ -410,7 +410,7 @@ void TestSendRun::answersModeMarksTheRowOfItsOwnLateAnswer()
     }
     bench.start({Sender::Greeting}, bench.recipients());
     QVERIFY(bench.waitForRunEnd());
-    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.statuses(), statuses);
     QCOMPARE(bench.failRows(), 1);
     QCOMPARE(bench.ended.first().partsRefused, 1);
@@ -465,7 +465,7 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     bench.sms.send(text);
     QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.dialogs.errors(), QStringList{u"database is locked."_s});
-    QVERIFY(bench.modem->waitUntilRead(bench.link));
+    QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.modem->pdus().size(), 1);
     QCOMPARE(bench.records.pendingCount(), 2);
     QVERIFY(!bench.runState.isSending());
@@ -488,7 +488,7 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     QCOMPARE(bench.log(),
              (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
                                  {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
-    QCOMPARE(bench.runState.currentDetailId(), QStringLiteral("2"));
+    QCOMPARE(*bench.runState.currentRow(), 2);
 }
 
 void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
@@ -496,7 +496,7 @@ void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     Bench bench;
     bench.sms.send(QStringLiteral("hi"));
     QVERIFY(bench.waitForRunEnd());
-    QCOMPARE(bench.runState.currentDetailId(), QStringLiteral("1"));
+    QCOMPARE(*bench.runState.currentRow(), 1);
     {
         SqliteShell other(bench.ws.databasePath());
         other.run(QStringLiteral("begin exclusive;"));
@@ -526,7 +526,7 @@ void TestSendRun::errorAnswerWhileItsNewRowWaitsForTheDatabaseMarksThatRow()
         bench.sms.send(QStringLiteral("hi"));
         QVERIFY(bench.waitForRunEnd());
         QCOMPARE(bench.dialogs.errors(), QStringList{u"database is locked."_s});
-        QVERIFY(bench.modem->waitUntilRead(bench.link));
+        QVERIFY(bench.modem->waitUntilRead());
     }
     // It is that row that is marked, not the earlier one, once the database takes them.
     QTRY_COMPARE(bench.statuses(), (QStringList{u"SEND"_s, u"FAIL"_s}));

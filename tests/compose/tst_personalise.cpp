@@ -53,7 +53,8 @@ private:
                               .arg(sqlValue(contact.languages), sqlValue(contact.greeting), sqlValue(contact.nickname),
                                    sqlValue(contact.name)));
         m_dm->q_profile.refresh();
-        return Personalise(m_dm->q_profile, malay, english, m_dm->q_text_replacement);
+        return Personalise(ContactFields::of(m_dm->q_profile), malay, english,
+                           ReplacementTokens::read(m_dm->q_text_replacement));
     }
 
 private Q_SLOTS:

@@ -136,28 +136,29 @@ void TestDataset::appendFillsCounterAndWalkCountsExactly()
 {
     TestWorkspace ws;
     DataModule dm;
-    dm.q_prj_dtl_any.open();
+    Dataset details(dm.con, QStringLiteral("details"), QStringLiteral("select * from project_detail ;"));
+    details.open();
     const QDateTime sent(QDate(2026, 12, 8), QTime(9, 30, 15));
     for (int i = 0; i < 3; ++i) {
-        dm.q_prj_dtl_any.append();
-        dm.q_prj_dtl_any.setValue(QStringLiteral("name"), QStringLiteral("Contact %1").arg(i));
-        dm.q_prj_dtl_any.setValue(QStringLiteral("date_send"), sent);
-        dm.q_prj_dtl_any.post();
-        QCOMPARE(dm.q_prj_dtl_any.value(QStringLiteral("id")).toInt(), i + 1);
+        details.append();
+        details.setValue(QStringLiteral("name"), QStringLiteral("Contact %1").arg(i));
+        details.setValue(QStringLiteral("date_send"), sent);
+        details.post();
+        QCOMPARE(details.value(QStringLiteral("id")).toInt(), i + 1);
     }
     QCOMPARE(ws.value(QStringLiteral("select date_send from project_detail where id = 2")),
              QStringLiteral("2026-12-08 09:30:15"));
 
-    dm.q_prj_dtl_any.refresh();
-    QCOMPARE(dm.q_prj_dtl_any.recordCount(), 3);
+    details.refresh();
+    QCOMPARE(details.recordCount(), 3);
     QStringList names;
-    for (dm.q_prj_dtl_any.first(); !dm.q_prj_dtl_any.eof(); dm.q_prj_dtl_any.next())
-        names << dm.q_prj_dtl_any.text(QStringLiteral("name"));
+    for (details.first(); !details.eof(); details.next())
+        names << details.text(QStringLiteral("name"));
     QCOMPARE(names,
              (QStringList{QStringLiteral("Contact 0"), QStringLiteral("Contact 1"), QStringLiteral("Contact 2")}));
-    dm.q_prj_dtl_any.first();
-    QCOMPARE(dm.q_prj_dtl_any.dateTime(QStringLiteral("date_send")), sent);
-    QVERIFY(dm.q_prj_dtl_any.text(QStringLiteral("status")).isEmpty()); // NULL reads as ""
+    details.first();
+    QCOMPARE(details.dateTime(QStringLiteral("date_send")), sent);
+    QVERIFY(details.text(QStringLiteral("status")).isEmpty()); // NULL reads as ""
 }
 
 void TestDataset::editChangesCurrentRowOnly()
@@ -366,8 +367,9 @@ void TestDataset::messagesShowFirstFiftyCharactersInGrids()
         shortened->first();
         QVERIFY(shortened->text(QStringLiteral("msg_send")).size() >= 50); // the stored text is whole
     }
-    dm.q_prj_dtl_any.open();
-    DatasetModel whole(dm.q_prj_dtl_any, {{QStringLiteral("msg_send"), QStringLiteral("SMS Message")}}, dialogs);
+    Dataset details(dm.con, QStringLiteral("details"), QStringLiteral("select * from project_detail ;"));
+    details.open();
+    DatasetModel whole(details, {{QStringLiteral("msg_send"), QStringLiteral("SMS Message")}}, dialogs);
     QCOMPARE(whole.index(1, 0).data().toString(), fiftyOne);
 
     // Characters as SQLite counts them: an emoji at the cut is shown whole, not half.
@@ -458,15 +460,16 @@ void TestDataset::refusedRowIsNotPostedAgain()
 {
     TestWorkspace ws;
     DataModule dm;
-    dm.q_prj_dtl_any.open();
-    dm.q_prj_dtl_any.append();
-    dm.q_prj_dtl_any.setValue(QStringLiteral("nickname"), QString(151, QLatin1Char('n')));
-    QVERIFY_THROWS_EXCEPTION(BrivoraError, dm.q_prj_dtl_any.post());
-    QCOMPARE(dm.q_prj_dtl_any.state(), Dataset::State::Browse);
+    Dataset details(dm.con, QStringLiteral("details"), QStringLiteral("select * from project_detail ;"));
+    details.open();
+    details.append();
+    details.setValue(QStringLiteral("nickname"), QString(151, QLatin1Char('n')));
+    QVERIFY_THROWS_EXCEPTION(BrivoraError, details.post());
+    QCOMPARE(details.state(), Dataset::State::Browse);
     // The next row goes in on its own.
-    dm.q_prj_dtl_any.append();
-    dm.q_prj_dtl_any.setValue(QStringLiteral("nickname"), QStringLiteral("Li"));
-    dm.q_prj_dtl_any.post();
+    details.append();
+    details.setValue(QStringLiteral("nickname"), QStringLiteral("Li"));
+    details.post();
     QCOMPARE(ws.rows(QStringLiteral("select nickname from project_detail")), (QList<QStringList>{{u"Li"_s}}));
 }
 

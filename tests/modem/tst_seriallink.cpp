@@ -22,6 +22,18 @@
 
 namespace {
 
+// Every setting of a port, so that two can be compared and a difference shows.
+QString described(const SerialSettings &settings)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
+        .arg(settings.portName)
+        .arg(settings.baudRate)
+        .arg(settings.dataBits)
+        .arg(settings.stopBits)
+        .arg(settings.parity)
+        .arg(settings.flowControl);
+}
+
 QStringList itemsOf(const QComboBox *list)
 {
     QStringList items;
@@ -105,8 +117,6 @@ void TestSerialLink::closedPortRefusesInputAndOutput()
     // Even an empty write: the first write of a send is what reports the closed port.
     QCOMPARE(errorOf([&] { link.write({}); }), QStringLiteral("WriteFile function failed (win error code: 9)"));
     QCOMPARE(errorOf([&] { link.read(4); }), QStringLiteral("ReadFile function failed (win error code: 9)"));
-    QCOMPARE(errorOf([&] { link.bytesWaiting(); }),
-             QStringLiteral("ClearCommError function failed (win error code: 9)"));
     QCOMPARE(link.read(0), QByteArray());
 
     // After a close, as before the first open.
@@ -137,7 +147,7 @@ void TestSerialLink::unknownPortNamesCannotBeOpened()
     QCOMPARE(errorOf([&] { link.open(); }), QStringLiteral("Unable to open com port (win error code: 2)"));
     QVERIFY(!link.isOpen());
     QCOMPARE(light.count(), 0);
-    QCOMPARE(link.settings(), settings);
+    QCOMPARE(described(link.settings()), described(settings));
 }
 
 void TestSerialLink::portHeldByAnotherOpenerCannotBeOpened()
@@ -402,7 +412,7 @@ void TestSerialLink::setupDialogStartsOnCurrentValues()
     QCOMPARE(list(again, "ParityCombo")->currentText(), QStringLiteral("Space"));
     QCOMPARE(list(again, "FlowControlCombo")->currentText(), QStringLiteral("Software"));
     // Confirmed unchanged, the dialog gives back what it was shown.
-    QCOMPARE(again.settings(), chosen);
+    QCOMPARE(described(again.settings()), described(chosen));
 
     // A rate the list does not hold leaves it without a selection, and unchanged.
     chosen.baudRate = 31250;
@@ -418,7 +428,7 @@ void TestSerialLink::setupDialogAppliesChoices()
     // Confirmed at once: no port chosen, so the name becomes empty; the rest stays.
     SerialSettings expected;
     expected.portName.clear();
-    QCOMPARE(start.settings(), expected);
+    QCOMPARE(described(start.settings()), described(expected));
 
     list(start, "PortCombo")->setCurrentIndex(0);
     list(start, "BaudRateCombo")->setCurrentText(QStringLiteral("256000"));
@@ -480,7 +490,7 @@ void TestSerialLink::cancellingSetupWithStartSettingsFailsToOpen()
     const bool done = guarded(dialogs, [&] {
         configureAndOpen(link, [&](const SerialSettings &current) -> std::optional<SerialSettings> {
             ++asked;
-            [&] { QCOMPARE(current, SerialSettings{}); }();
+            [&] { QCOMPARE(described(current), described(SerialSettings{})); }();
             return std::nullopt;
         });
     });
@@ -489,7 +499,7 @@ void TestSerialLink::cancellingSetupWithStartSettingsFailsToOpen()
     QCOMPARE(dialogs.errors(), QStringList{QStringLiteral("Unable to open com port (win error code: 2)")});
     QVERIFY(!link.isOpen());
     QVERIFY(!light.isLit());
-    QCOMPARE(link.settings(), SerialSettings{});
+    QCOMPARE(described(link.settings()), described(SerialSettings{}));
 }
 
 void TestSerialLink::confirmingSetupWithoutPortFailsAndKeepsChoice()

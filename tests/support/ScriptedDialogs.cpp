@@ -43,21 +43,9 @@ Dialogs::Answer ScriptedDialogs::confirm(const QString &text, Buttons buttons)
     return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
 }
 
-QString ScriptedDialogs::openFileName(const QString &caption, const QString &)
-{
-    m_shown << Shown{QStringLiteral("open"), caption, {}};
-    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
-}
-
 QString ScriptedDialogs::saveFileName(const QString &caption, const QString &suggestedName, const QString &)
 {
     m_shown << Shown{QStringLiteral("save"), caption, suggestedName};
-    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
-}
-
-QString ScriptedDialogs::existingFolder(const QString &caption, const QString &)
-{
-    m_shown << Shown{QStringLiteral("folder"), caption, {}};
     return m_paths.isEmpty() ? QString() : m_paths.dequeue();
 }
 

@@ -21,10 +21,8 @@ public:
     void error(const QString &text) override;
     void information(const QString &title, const QString &text) override;
     Answer confirm(const QString &text, Buttons buttons) override;
-    QString openFileName(const QString &caption, const QString &filter) override;
     // Recorded with the suggested name as its text.
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
-    QString existingFolder(const QString &caption, const QString &startFolder) override;
     // Recorded with the text "page <current> of <count>"; answered by the next queued setup.
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
 

@@ -9,9 +9,10 @@ SerialSettings TestModem::settings() const
     return settings;
 }
 
-void TestModem::plugInto(SerialLink &link) const
+void TestModem::plugInto(SerialLink &link)
 {
     link.setSettings(settings());
+    connect(&link, &SerialLink::received, this, [this](int count) { m_handedOver += count; });
     link.open();
 }
 
@@ -30,11 +31,9 @@ bool TestModem::waitUntilIdle(int timeoutMilliseconds) const
     return QTest::qWaitFor([&] { return isIdle(); }, timeoutMilliseconds);
 }
 
-bool TestModem::waitUntilRead(const SerialLink &link, int timeoutMilliseconds) const
+bool TestModem::waitUntilRead(int timeoutMilliseconds) const
 {
-    return QTest::qWaitFor(
-        [&] { return isIdle() && unreadByPort() == 0 && (!link.isOpen() || link.bytesWaiting() == 0); },
-        timeoutMilliseconds);
+    return QTest::qWaitFor([&] { return isIdle() && m_handedOver >= sentBytes().size(); }, timeoutMilliseconds);
 }
 
 QStringList TestModem::texts() const

@@ -21,8 +21,9 @@ public:
 
     // The start settings of a link, naming this modem's device.
     SerialSettings settings() const;
-    // Points the link at this modem and opens it.
-    void plugInto(SerialLink &link) const;
+    // Points the link at this modem and opens it; from now on the modem knows how much
+    // of what it sent the link has handed to its handler.
+    void plugInto(SerialLink &link);
 
     // Process events until so many PDUs (or inputs) have been received, or the time
     // is up; false when it is up.
@@ -30,9 +31,9 @@ public:
     bool waitForInputs(int count, int timeoutMilliseconds = 5000) const;
     // Process events until every delayed or paused answer has been written.
     bool waitUntilIdle(int timeoutMilliseconds = 5000) const;
-    // Process events until every answer has been written and the link's handler has read
-    // it all: what the answers cause has happened.
-    bool waitUntilRead(const SerialLink &link, int timeoutMilliseconds = 5000) const;
+    // Process events until every answer has been written and the link it is plugged into
+    // has handed it all to its handler: what the answers cause has happened.
+    bool waitUntilRead(int timeoutMilliseconds = 5000) const;
 
     // The texts of the PDUs received so far, decoded.
     QStringList texts() const;
@@ -40,6 +41,9 @@ public:
     QStringList shownTexts() const;
     // The number each decoded PDU was sent to, in order.
     QStringList destinations() const;
+
+private:
+    qsizetype m_handedOver = 0;
 };
 
 // A receive handler for tests: reads and keeps each chunk a link announces.
