@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/HelpWindow.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
 #include "base/Clock.h"
@@ -195,10 +196,14 @@ void MainWindow::suiURLLabel1Click()
 
 void MainWindow::suiURLLabel2Click()
 {
-    // The help file is not installed with every copy; without it the link does nothing.
+    // The help file is not installed with every copy, nor can every desktop open it; the
+    // guide built into the program always can.
     const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(HelpFile));
-    if (QFileInfo::exists(file))
-        m_openUrl(QUrl::fromLocalFile(file));
+    if (QFileInfo::exists(file) && m_openUrl(QUrl::fromLocalFile(file)))
+        return;
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(this);
+    m_helpWindow->showAndRaise();
 }
 
 void MainWindow::ComLed1Click()

@@ -26,6 +26,7 @@ class ImportWindow;
 class ComLed;
 class Clock;
 class Dialogs;
+class HelpWindow;
 class PreferenceTab;
 class ProgressWindow;
 class ProfileTab;
@@ -66,7 +67,8 @@ public:
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
     // "Brivora Online support": the support site.
     void suiURLLabel1Click();
-    // "Built-in Help": the help file of the working folder, when there is one.
+    // "Built-in Help": the help file of the working folder when there is one and the
+    // desktop opens it, else the guide built into the program (one window, reused).
     void suiURLLabel2Click();
     // A click on the status light: close the port, ask for settings, open it again.
     void ComLed1Click();
@@ -147,5 +149,6 @@ private:
     PortSetupPrompt m_portSetupPrompt;
     UrlOpener m_openUrl;
     std::unique_ptr<ProgressWindow> m_frmWait;
+    HelpWindow *m_helpWindow = nullptr;
     QWidget *m_splash = nullptr;
 };

@@ -4,4 +4,5 @@ list(APPEND BRIVORA_GUI_SOURCES
     app/SplashWindow.h app/SplashWindow.cpp
     app/TrayIcon.h app/TrayIcon.cpp
     app/ProgressWindow.h app/ProgressWindow.cpp
+    app/HelpWindow.h app/HelpWindow.cpp app/help/help.qrc
     app/MainWindow.h app/MainWindow.cpp)
