@@ -133,7 +133,7 @@ int main(int argc, char *argv[])
             count = dm.q_profile.recordCount();
         });
         const double shellSelect = bestOf(5, [&] { shellSeconds(file, QStringLiteral("select * from profile;\n")); });
-        const QString statement = JetSql::translate(dm.q_profile.sql()).sqlite;
+        const QString statement = JetSql::translate(dm.q_profile.sql(), dm.con).sql;
         double bareStep = 1e9;
         for (int run = 0; run < 5; ++run)
             bareStep = std::min(bareStep, bareStepSeconds(file, statement));

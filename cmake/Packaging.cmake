@@ -5,6 +5,7 @@
 include(GNUInstallDirs)
 
 install(TARGETS brivora brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report
+                brivora-copy
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The launcher and the manual pages get the project's version written in.
 configure_file(${PROJECT_SOURCE_DIR}/packaging/brivora-launch.in ${PROJECT_BINARY_DIR}/packaging/brivora-launch
@@ -26,7 +27,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
 # Manual pages and the Debian changelog go in compressed with gzip -9n, without a name or a
 # time stamp, so that the same sources give the same package.
 set(BRIVORA_PROGRAMS brivora brivora-launch brivora-newdb brivora-modemsim brivora-pdu brivora-import
-                     brivora-export brivora-report)
+                     brivora-export brivora-report brivora-copy)
 set(gzipped)
 function(brivora_gzip source target)
     add_custom_command(OUTPUT ${target}
@@ -70,6 +71,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 # JPEG plugins come with libqt6gui6 on Debian 12 (qt6-qpa-plugins holds only VNC and touch).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-liberation")
-# Clients' names and messages in Chinese and Tamil, and emoji, shown as typed.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-lohit-taml, fonts-noto-color-emoji")
+# Clients' names and messages in Chinese and Tamil, and emoji, shown as typed; Qt's PostgreSQL
+# driver for an office whose desks share one database server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-wqy-microhei, fonts-lohit-taml, fonts-noto-color-emoji, libqt6sql6-psql")
 include(CPack)

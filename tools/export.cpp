@@ -19,7 +19,9 @@ int main(int argc, char *argv[])
                            "fields, CR LF line ends, UTF-8; \".CSV\" is added to a name without an extension."),
         .example = QStringLiteral("brivora-export ~/Brivora/Dovrel.mdb clients"),
     });
-    commandLine.addArgument(QStringLiteral("database"), QStringLiteral("The Brivora database (Dovrel.mdb) to read."));
+    commandLine.addArgument(QStringLiteral("database"),
+                            QStringLiteral("The Brivora database to read: a file (Dovrel.mdb), or a server's\n"
+                                           "postgresql:// address."));
     commandLine.addArgument(QStringLiteral("file"), QStringLiteral("The file to write; an existing one is replaced."));
     if (const auto done = commandLine.process(app.arguments()))
         return *done;

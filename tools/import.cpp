@@ -20,7 +20,9 @@ int main(int argc, char *argv[])
                            "stored, and exits with 1 and the program's message when anything fails."),
         .example = QStringLiteral("brivora-import ~/Brivora/Dovrel.mdb clients.xlsx --add"),
     });
-    commandLine.addArgument(QStringLiteral("database"), QStringLiteral("The Brivora database (Dovrel.mdb) to fill."));
+    commandLine.addArgument(QStringLiteral("database"),
+                            QStringLiteral("The Brivora database to fill: a file (Dovrel.mdb), or a server's\n"
+                                           "postgresql:// address."));
     commandLine.addArgument(QStringLiteral("workbook"), QStringLiteral("The .xls or .xlsx workbook to read."));
     commandLine.addArgument(QStringLiteral("mode"),
                             QStringLiteral("--replace: in place of every profile; --add: beside them."));

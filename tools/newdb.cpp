@@ -1,4 +1,4 @@
-// brivora-newdb <file>: makes a fresh Brivora database, ready for a first start.
+// brivora-newdb <file>|<server>: makes a fresh Brivora database, ready for a first start.
 #include "base/CommandLine.h"
 #include "base/Errors.h"
 #include "data/Database.h"
@@ -12,12 +12,16 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     CommandLine commandLine({
         .program = QStringLiteral("brivora-newdb"),
-        .synopsis = QStringLiteral("<file>"),
+        .synopsis = QStringLiteral("<file>|<server>"),
         .description = QStringLiteral("Makes a fresh Brivora database: the twelve tables, empty but for the two\n"
-                                      "preferred languages, ENGLISH and MALAY. It never overwrites a file."),
+                                      "preferred languages, ENGLISH and MALAY. It never overwrites a file, nor\n"
+                                      "a server database that holds the tables already."),
         .example = QStringLiteral("brivora-newdb ~/Brivora/Dovrel.mdb"),
     });
-    commandLine.addArgument(QStringLiteral("file"), QStringLiteral("The database to make; it must not exist yet."));
+    commandLine.addArgument(QStringLiteral("file"),
+                            QStringLiteral("The database file to make, which must not exist yet; or a PostgreSQL\n"
+                                           "server's database, as postgresql://user@host/database, to make the\n"
+                                           "tables in."));
     if (const auto done = commandLine.process(app.arguments()))
         return *done;
     const QString file = commandLine.arguments().at(0);

@@ -22,7 +22,9 @@ int main(int argc, char *argv[])
                            "with 1 and the program's message when anything fails."),
         .example = QStringLiteral("brivora-report ~/Brivora/Dovrel.mdb 1 clients.pdf"),
     });
-    commandLine.addArgument(QStringLiteral("database"), QStringLiteral("The Brivora database (Dovrel.mdb) to read."));
+    commandLine.addArgument(QStringLiteral("database"),
+                            QStringLiteral("The Brivora database to read: a file (Dovrel.mdb), or a server's\n"
+                                           "postgresql:// address."));
     commandLine.addArgument(QStringLiteral("entry"), QStringLiteral("The report's place in the list, from 1 to 12."));
     commandLine.addArgument(QStringLiteral("out.pdf"), QStringLiteral("The PDF file to write."));
     // Answered before the application is made, which would only add its own warnings.

@@ -133,7 +133,7 @@ void ProjectStore::deleteRows(const QString &table, const QString &projectName)
 {
     QSqlQuery &erase = m_dm.con.prepared(QStringLiteral("DELETE FROM %1 WHERE project_name = ?").arg(table));
     erase.bindValue(0, Database::storedText(projectName));
-    Database::execute(erase);
+    m_dm.con.execute(erase);
     erase.finish();
 }
 
@@ -143,7 +143,7 @@ void ProjectStore::addGroup(const QString &projectName, const QString &group)
         m_dm.con.prepared(QStringLiteral("INSERT INTO project_group (project_name, group_name) VALUES (?, ?)"));
     insert.bindValue(0, Database::storedText(projectName));
     insert.bindValue(1, Database::storedText(group));
-    Database::execute(insert);
+    m_dm.con.execute(insert);
     insert.finish();
 }
 
@@ -157,24 +157,21 @@ void ProjectStore::addRecipients(const AnnouncementProject &project, const QStri
     Dataset &contacts = m_dm.q_prof;
     contacts.repoint(sql);
 
-    QSqlQuery &insert = m_dm.con.prepared(
-        QStringLiteral("INSERT INTO project_detail (project_name, mobile_number, name, nickname, group_name, "
-                       "msg_send, festive) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    Database::RowInsert recipients(m_dm.con, QStringLiteral("project_detail"),
+                                   {QStringLiteral("project_name"), QStringLiteral("mobile_number"),
+                                    QStringLiteral("name"), QStringLiteral("nickname"), QStringLiteral("group_name"),
+                                    QStringLiteral("msg_send"), QStringLiteral("festive")});
     const QString projectName = Database::storedText(project.name);
     const QString festive = Database::storedText(project.festive);
     for (contacts.first(); !contacts.eof(); contacts.next()) {
-        insert.bindValue(0, projectName);
-        insert.bindValue(1, contacts.text(QStringLiteral("mobile_number")));
-        insert.bindValue(2, contacts.text(QStringLiteral("name")));
-        insert.bindValue(3, contacts.text(QStringLiteral("nickname")));
-        insert.bindValue(4, contacts.text(QStringLiteral("group_name")));
-        insert.bindValue(5,
-                         Database::storedText(Personalise(ContactFields::of(contacts), project.malayTemplate,
-                                                          project.englishTemplate, tokens)));
-        insert.bindValue(6, festive);
-        Database::execute(insert);
+        recipients.add({projectName, contacts.text(QStringLiteral("mobile_number")),
+                        contacts.text(QStringLiteral("name")), contacts.text(QStringLiteral("nickname")),
+                        contacts.text(QStringLiteral("group_name")),
+                        Database::storedText(Personalise(ContactFields::of(contacts), project.malayTemplate,
+                                                         project.englishTemplate, tokens)),
+                        festive});
     }
-    insert.finish();
+    recipients.finish();
 }
 
 bool ProjectStore::schedule(const QString &projectName, QDate day, QTime time)

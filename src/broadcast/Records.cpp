@@ -42,7 +42,7 @@ void Records::markSent(qint64 id, const QDateTime &sent)
             QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
         update.bindValue(0, Database::storedDateTime(sent));
         update.bindValue(1, id);
-        Database::execute(update);
+        m_database.execute(update);
         update.finish();
     });
 }
@@ -58,7 +58,7 @@ void Records::markFailed(std::function<qint64()> row, const QDateTime &when)
         QSqlQuery &update =
             m_database.prepared(QStringLiteral("UPDATE project_detail SET status = 'FAIL' WHERE id = ?"));
         update.bindValue(0, id);
-        Database::execute(update);
+        m_database.execute(update);
         update.finish();
         failed->sent = when;
         failed->status = QStringLiteral("FAIL");
@@ -72,7 +72,7 @@ std::optional<MessageRecord> Records::detail(qint64 id)
         QStringLiteral("SELECT project_name, date_send, mobile_number, name, nickname, group_name, msg_send, status "
                        "FROM project_detail WHERE id = ?"));
     select.bindValue(0, id);
-    Database::execute(select);
+    m_database.execute(select);
     std::optional<MessageRecord> found;
     if (select.next()) {
         found.emplace();
@@ -93,7 +93,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
 {
     QSqlQuery &statement = m_database.prepared(
         QStringLiteral("INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
-                       "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+                       "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")
             .arg(table));
     statement.bindValue(0, fitted(table, QStringLiteral("project_name"), record.projectName));
     statement.bindValue(1, Database::storedDateTime(record.sent));
@@ -104,10 +104,7 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
     // An empty text is stored as empty, not NULL, as a form stores it.
     statement.bindValue(6, Database::storedText(record.message));
     statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
-    Database::execute(statement);
-    const qint64 id = statement.lastInsertId().toLongLong();
-    statement.finish();
-    return id;
+    return m_database.insertReturningKey(statement);
 }
 
 QString Records::fitted(const QString &table, const QString &field, const QString &text)

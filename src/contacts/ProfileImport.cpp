@@ -110,7 +110,7 @@ void execute(Database &database, const QString &sql)
 {
     QSqlQuery query(database.connection());
     if (!query.exec(sql))
-        Database::fail(query.lastError());
+        database.fail(query.lastError());
 }
 
 } // namespace
@@ -184,11 +184,11 @@ void ProfileSheet::store(const WorkbookRows &rows)
         QStringList marks(names.size(), QStringLiteral("?"));
         QSqlQuery insert(m_database.connection());
         if (!insert.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", ")))))
-            Database::fail(insert.lastError());
+            m_database.fail(insert.lastError());
         for (const QStringList &line : std::as_const(texts)) {
             for (int column = 0; column < line.size(); ++column)
                 insert.bindValue(column, line.at(column));
-            Database::execute(insert);
+            m_database.execute(insert);
         }
     });
     m_rows.repoint(QStringLiteral("SELECT * FROM ") + table);
@@ -205,36 +205,34 @@ int ProfileSheet::importInto(Database &database, bool replace)
         names << name;
         fields << m_rows.fieldIndex(name);
     }
-    const QStringList marks(names.size(), QStringLiteral("?"));
     int stored = 0;
     database.transaction([&] {
         if (replace) {
             QSqlQuery &erase = database.prepared(QStringLiteral("DELETE FROM profile"));
-            Database::execute(erase);
+            database.execute(erase);
             erase.finish();
         }
-        QSqlQuery &insert =
-            database.prepared(QStringLiteral("INSERT INTO profile (%1) VALUES (%2)")
-                                  .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        Database::RowInsert profiles(database, QStringLiteral("profile"), names);
+        QVector<QVariant> values(fields.size());
         for (int row = 0; row < m_rows.recordCount(); ++row) {
             bool blank = true;
             for (int column = 0; column < fields.size(); ++column) {
                 const QString value = Database::storedText(m_rows.valueAt(row, fields.at(column)).toString());
                 blank = blank && value.isEmpty();
-                insert.bindValue(column, value);
+                values[column] = value;
             }
             // No value at all, as a row inserted in the preview and left alone: no profile.
             if (blank)
                 continue;
             ++stored;
             try {
-                Database::execute(insert);
+                profiles.add(values);
             } catch (const BrivoraError &error) {
                 // The first row under the column names is the sheet's second.
                 throw BrivoraError(QStringLiteral("Sheet row %1: %2").arg(row + 2).arg(error.text()));
             }
         }
-        insert.finish();
+        profiles.finish();
     });
     return stored;
 }

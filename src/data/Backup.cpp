@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "data/Database.h"
+#include "data/DatabaseCopy.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,18 +47,31 @@ QString Backup::backUp(Database &database, const QString &folder, const QString 
                                .arg(QDir::toNativeSeparators(folder), partial.errorString()));
     partial.close();
 
-    // A plain copy of the file could miss committed changes still in the write-ahead log;
-    // VACUUM INTO on the program's own connection writes exactly what is committed.
-    QSqlQuery vacuum(database.connection());
-    if (!vacuum.prepare(QStringLiteral("VACUUM INTO ?")))
-        Database::fail(vacuum.lastError());
-    vacuum.addBindValue(partial.fileName());
-    if (!vacuum.exec())
+    try {
+        if (database.engine() == Database::Engine::Postgres) {
+            Database::create(partial.fileName());
+            Database copy(partial.fileName());
+            DatabaseCopy::copy(database, copy);
+        } else {
+            // A plain copy of the file could miss committed changes still in the write-ahead
+            // log; VACUUM INTO on the program's own connection writes exactly what is committed.
+            QSqlQuery vacuum(database.connection());
+            if (!vacuum.prepare(QStringLiteral("VACUUM INTO ?")))
+                database.fail(vacuum.lastError());
+            vacuum.addBindValue(partial.fileName());
+            if (!vacuum.exec())
+                throw BrivoraError(vacuum.lastError().databaseText());
+            vacuum.finish();
+            // The temporary file is private to its owner; the copy is as readable as the database.
+            QFile::setPermissions(partial.fileName(), QFile::permissions(database.filePath()));
+        }
+    } catch (const BrivoraError &error) {
+        // A server that went away is said as such, as by every other action.
+        if (!database.isOpen())
+            throw;
         throw BrivoraError(QStringLiteral("The backup could not be written to '%1': %2")
-                               .arg(QDir::toNativeSeparators(target), vacuum.lastError().databaseText()));
-    vacuum.finish();
-    // The temporary file is private to its owner; the copy is as readable as the database.
-    QFile::setPermissions(partial.fileName(), QFile::permissions(database.filePath()));
+                               .arg(QDir::toNativeSeparators(target), error.text()));
+    }
 
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),

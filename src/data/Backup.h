@@ -16,7 +16,8 @@ QString targetPath(const QString &folder, const QString &dateFormat, const QDate
 
 // Writes a consistent copy of everything committed in the database into the folder
 // under the dated name, replacing an earlier copy of that name, and returns its path.
-// The live file is only read. Throws BrivoraError saying why when no folder is given,
+// The live file is only read; a server's rows are copied into a new file, so a backup
+// can always be opened by the program on one desk. Throws BrivoraError saying why when no folder is given,
 // it is missing, not a folder or not writable, or the copy cannot be written.
 QString backUp(Database &database, const QString &folder, const QString &dateFormat, const QDate &date);
 

@@ -2,32 +2,31 @@
 
 #include "base/Errors.h"
 #include "data/Dataset.h"
+#include "data/PostgresAccess.h"
+#include "data/Schema.h"
+#include "data/SqliteAccess.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <sqlite3.h>
+#include <QUrlQuery>
 
 #include <utility>
-
-// The schema lives in a resource of the static core library; nothing else references
-// it, so it must be registered by hand.
-static void registerSchemaResource()
-{
-    Q_INIT_RESOURCE(schema);
-}
 
 namespace {
 
 constexpr auto DateTimeFormat = "yyyy-MM-dd HH:mm:ss";
+// What a transaction that another desk's made fail is refused with, the second time.
+constexpr auto ConcurrentChangeText =
+    "Another desk changed the same rows at the same moment, so nothing was stored. Please try again";
+// Rows held for one COPY to a server: large enough that a round trip costs nothing beside
+// them, small enough to keep memory low while a million rows are copied.
+constexpr qsizetype HeldBytes = 4 * 1024 * 1024;
 
 QString nextConnectionName()
 {
@@ -35,162 +34,41 @@ QString nextConnectionName()
     return QStringLiteral("brivora-con-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-QString schemaText()
+QString errorText(const QSqlError &error)
 {
-    registerSchemaResource();
-    QFile schema(QStringLiteral(":/data/schema.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw BrivoraError(QStringLiteral("The database schema is missing from the program"));
-    return QString::fromUtf8(schema.readAll());
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.trimmed();
 }
 
-// Splits the schema into statements at the semicolons that end a line.
-QStringList schemaStatements()
+[[noreturn]] void failSqlite(const QSqlError &error)
 {
-    QStringList statements;
-    QString current;
-    const QStringList lines = schemaText().split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QStringLiteral("--")) || trimmed.isEmpty())
-            continue;
-        current += line + QLatin1Char('\n');
-        if (trimmed.endsWith(QLatin1Char(';'))) {
-            statements << current;
-            current.clear();
-        }
-    }
-    return statements;
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered);
+    SqliteAccess::fail(errorText(error), numbered ? code : 1 /* SQLITE_ERROR */);
 }
 
-sqlite3 *handleOf(const QSqlDatabase &db)
+bool concurrencyFailure(const DatabaseError &error)
 {
-    const QVariant handle = db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data())
-        throw BrivoraError(QStringLiteral("The database connection is not SQLite"));
-    return *static_cast<sqlite3 *const *>(handle.data());
+    // Serialization failure and deadlock: the other desk's transaction won.
+    return error.code() == QStringLiteral("40001") || error.code() == QStringLiteral("40P01");
 }
 
-int compareIgnoringCase(void *, int leftBytes, const void *left, int rightBytes, const void *right)
+// A value for a connection option of libpq: quoted, so blanks and quotes stay in it.
+QString optionValue(QString value)
 {
-    const QString a = QString::fromUtf8(static_cast<const char *>(left), leftBytes);
-    const QString b = QString::fromUtf8(static_cast<const char *>(right), rightBytes);
-    return a.compare(b, Qt::CaseInsensitive);
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
 }
-
-// SQLite's NOCASE folds ASCII letters only; on the program's connection it folds every
-// letter, so "ÉCOLE" finds "école" as the users' old database engine did.
-void ignoreCaseBeyondAscii(const QSqlDatabase &db)
-{
-    if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase, nullptr)
-        != SQLITE_OK)
-        Database::fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))), sqlite3_errcode(handleOf(db)));
-}
-
-void exec(QSqlDatabase &db, const QString &statement)
-{
-    QSqlQuery query(db);
-    if (!query.exec(statement))
-        Database::fail(query.lastError());
-}
-
-// The one value a statement answers while the connection is being opened; a refusal
-// leaves the connection closed.
-QVariant openingValue(QSqlDatabase &db, const QString &statement)
-{
-    QSqlQuery query(db);
-    if (!query.exec(statement) || !query.next()) {
-        const QSqlError error = query.lastError();
-        db.close();
-        Database::fail(error);
-    }
-    return query.value(0);
-}
-
-// SQLite's C interface may only be used on the driver's handle when the driver runs on
-// the very library the program links; a driver built with its own copy answers with
-// another source id.
-bool driverSharesOurSqlite(QSqlDatabase &db)
-{
-    return openingValue(db, QStringLiteral("select sqlite_source_id()")).toString()
-        == QString::fromLatin1(sqlite3_sourceid());
-}
-
-class HandleStatement : public Database::Statement {
-public:
-    HandleStatement(const QSqlDatabase &db, const QString &sql)
-        : m_handle(handleOf(db))
-    {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr)
-            != SQLITE_OK)
-            fail();
-    }
-    ~HandleStatement() override { sqlite3_finalize(m_statement); }
-    HandleStatement(const HandleStatement &) = delete;
-    HandleStatement &operator=(const HandleStatement &) = delete;
-
-    bool step() override
-    {
-        switch (sqlite3_step(m_statement)) {
-            case SQLITE_ROW:
-                return true;
-            case SQLITE_DONE:
-                return false;
-            default:
-                fail();
-        }
-    }
-
-    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
-
-    PackedRow row(int firstColumn) const override
-    {
-        const int columns = sqlite3_column_count(m_statement);
-        PackedRow::Builder builder(columns - firstColumn);
-        for (int column = firstColumn; column < columns; ++column) {
-            // One column call a cell, then its parts from the value: each column call costs
-            // about as much as reading a part. SQLite calls such a value unprotected, which
-            // matters only under its mutex: the driver opens the connection without one, and
-            // one thread uses it.
-            sqlite3_value *cell = sqlite3_column_value(m_statement, column);
-            switch (sqlite3_value_type(cell)) {
-                case SQLITE_NULL:
-                    builder.addNull();
-                    break;
-                case SQLITE_INTEGER:
-                    builder.addInteger(sqlite3_value_int64(cell));
-                    break;
-                case SQLITE_FLOAT:
-                    builder.addReal(sqlite3_value_double(cell));
-                    break;
-                default: {
-                    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(cell));
-                    builder.addText(text, sqlite3_value_bytes(cell));
-                }
-            }
-        }
-        return builder.finish();
-    }
-
-private:
-    [[noreturn]] void fail() const
-    {
-        Database::fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
-    }
-
-    sqlite3 *m_handle = nullptr;
-    sqlite3_stmt *m_statement = nullptr;
-};
 
 class QueryStatement : public Database::Statement {
 public:
-    QueryStatement(const QSqlDatabase &db, const QString &sql)
-        : m_query(db)
+    QueryStatement(Database &database, const QString &sql)
+        : m_database(database)
+        , m_query(database.connection())
     {
         m_query.setForwardOnly(true);
         if (!m_query.exec(sql))
-            Database::fail(m_query.lastError());
+            m_database.fail(m_query.lastError());
     }
 
     bool step() override
@@ -199,7 +77,7 @@ public:
             return true;
         // The driver answers false at the end and on a refusal alike.
         if (m_query.lastError().isValid())
-            Database::fail(m_query.lastError());
+            m_database.fail(m_query.lastError());
         return false;
     }
 
@@ -216,36 +94,47 @@ public:
     }
 
 private:
+    Database &m_database;
     QSqlQuery m_query;
 };
 
 } // namespace
 
-DatabaseError::DatabaseError(const QString &text, int sqliteCode)
+DatabaseError::DatabaseError(const QString &text, const QString &code, bool passing)
     : BrivoraError(text)
-    , m_sqliteCode(sqliteCode)
+    , m_code(code)
+    , m_passing(passing)
 {
 }
 
-bool DatabaseError::isPassing() const
+Database::Database(const QString &location)
+    : m_connectionName(nextConnectionName())
 {
-    switch (m_sqliteCode & 0xff) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-        case SQLITE_IOERR:
-        case SQLITE_FULL:
-        case SQLITE_CANTOPEN:
-        case SQLITE_PROTOCOL:
-            return true;
-        default:
-            return false;
+    QString where = location;
+    if (where.isEmpty()) {
+        // The working folder's data: on the server its "Dovrel.server" names, if it has one.
+        QFile server(QDir::current().absoluteFilePath(QString::fromLatin1(ServerFileName)));
+        where = QString::fromLatin1(FileName);
+        if (server.exists()) {
+            where = server.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(server.readLine()).trimmed()
+                                                                       : QString();
+            if (!isServerUri(where))
+                m_problem = QStringLiteral("The file '%1' must hold the address of the database server on its first "
+                                           "line, as postgresql://user@host/database")
+                                .arg(QDir::toNativeSeparators(server.fileName()));
+        }
     }
-}
-
-Database::Database(QString fileName)
-    : m_fileName(std::move(fileName))
-    , m_connectionName(nextConnectionName())
-{
+    if (isServerUri(where)) {
+        m_engine = Engine::Postgres;
+        m_server = QUrl(where, QUrl::TolerantMode);
+        // A password would sit in a file every desk reads; libpq takes it from ~/.pgpass.
+        if (!m_server.isValid() || !m_server.password().isEmpty())
+            m_problem = QStringLiteral("The server's address must be a PostgreSQL address without a password, as "
+                                       "postgresql://user@host/database (the password goes in ~/.pgpass): %1")
+                            .arg(m_server.toString(QUrl::RemovePassword));
+    } else {
+        m_fileName = where;
+    }
 }
 
 Database::~Database()
@@ -257,34 +146,70 @@ Database::~Database()
     }
 }
 
+bool Database::isServerUri(const QString &location)
+{
+    return location.startsWith(QStringLiteral("postgresql://")) || location.startsWith(QStringLiteral("postgres://"));
+}
+
+QString Database::description() const
+{
+    return m_engine == Engine::Postgres ? m_server.toString(QUrl::RemovePassword)
+                                        : QDir::toNativeSeparators(filePath());
+}
+
 QString Database::filePath() const
 {
-    return QDir::current().absoluteFilePath(m_fileName);
+    return m_engine == Engine::Postgres ? QString() : QDir::current().absoluteFilePath(m_fileName);
 }
 
 QSqlDatabase Database::connection()
 {
-    if (m_open)
-        return QSqlDatabase::database(m_connectionName, false);
+    if (!m_problem.isEmpty())
+        throw BrivoraError(m_problem);
+    if (m_open) {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen())
+            return db;
+        letGo();
+    }
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+        ? QSqlDatabase::database(m_connectionName, false)
+        : QSqlDatabase::addDatabase(m_engine == Engine::Postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                    m_connectionName);
+    if (m_engine == Engine::Postgres)
+        openServer(db);
+    else
+        open(db);
+    return db;
+}
 
+void Database::run(QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        fail(query.lastError());
+}
+
+void Database::open(QSqlDatabase &db)
+{
     // SQLite would create a missing file; the program never creates its database.
     const QString path = filePath();
     if (!QFileInfo(path).isFile())
         throw BrivoraError(QStringLiteral("Could not find file '%1'").arg(QDir::toNativeSeparators(path)));
-
-    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-        ? QSqlDatabase::database(m_connectionName, false)
-        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
     if (!db.open())
-        fail(db.lastError());
-    m_usesDriverHandle = m_driverHandleAllowed && driverSharesOurSqlite(db);
-    if (m_usesDriverHandle)
-        ignoreCaseBeyondAscii(db);
-    openingValue(db, QStringLiteral("PRAGMA journal_mode=WAL"));
-    m_open = true;
+        failSqlite(db.lastError());
     try {
+        m_usesDriverHandle = m_driverHandleAllowed && SqliteAccess::driverSharesOurSqlite(db);
+        if (m_usesDriverHandle)
+            SqliteAccess::ignoreCaseBeyondAscii(db);
+        // The first statement that reads the file: one that is no database is refused here.
+        QSqlQuery wal(db);
+        if (!wal.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            failSqlite(wal.lastError());
+        wal.finish();
+        m_open = true;
         addOptionsTable(db);
     } catch (...) {
         // The next use tries again from the start.
@@ -292,7 +217,47 @@ QSqlDatabase Database::connection()
         db.close();
         throw;
     }
-    return db;
+}
+
+void Database::openServer(QSqlDatabase &db)
+{
+    QUrlQuery parameters(m_server);
+    db.setHostName(parameters.hasQueryItem(QStringLiteral("host")) ? parameters.queryItemValue(QStringLiteral("host"))
+                                                                   : m_server.host());
+    db.setPort(parameters.hasQueryItem(QStringLiteral("port"))
+                   ? parameters.queryItemValue(QStringLiteral("port")).toInt()
+                   : m_server.port(-1));
+    db.setDatabaseName(m_server.path().mid(1));
+    db.setUserName(m_server.userName());
+    // A server that does not answer is given up after a few seconds, not the system's minutes.
+    QStringList options{QStringLiteral("connect_timeout=10")};
+    const QList<QPair<QString, QString>> items = parameters.queryItems(QUrl::FullyDecoded);
+    for (const auto &[name, value] : items)
+        if (name != QStringLiteral("host") && name != QStringLiteral("port"))
+            options << name + QLatin1Char('=') + optionValue(value);
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open())
+        throw PostgresAccess::refusal(errorText(db.lastError()), db.lastError().nativeErrorCode(), true);
+    m_open = true;
+    try {
+        // A row another desk's transaction holds is waited for as long as a locked file.
+        run(db, QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
+        // The server's notices ("already exists, skipping") are not the operator's business.
+        run(db, QStringLiteral("SET client_min_messages = warning"));
+    } catch (...) {
+        letGo();
+        throw;
+    }
+}
+
+void Database::letGo()
+{
+    // Statements prepared on a connection that is gone cannot run on the next one.
+    m_prepared.clear();
+    m_open = false;
+    m_inTransaction = false;
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::database(m_connectionName, false).close();
 }
 
 void Database::addOptionsTable(QSqlDatabase &db)
@@ -301,22 +266,21 @@ void Database::addOptionsTable(QSqlDatabase &db)
     // table existed gets it, once, whichever program opens it first.
     const QString exists =
         QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'options'");
-    QSqlQuery query(db);
-    if (!query.exec(exists) || !query.next())
-        fail(query.lastError());
-    if (query.value(0).toInt() > 0)
+    const auto missing = [&] {
+        QSqlQuery query(db);
+        if (!query.exec(exists) || !query.next())
+            fail(query.lastError());
+        return query.value(0).toInt() == 0;
+    };
+    if (!missing())
         return;
-    query.finish();
-    const QStringList statements = schemaStatements();
+    const QStringList statements = Schema::fileStatements();
     const auto table = std::find_if(statements.cbegin(), statements.cend(), [](const QString &statement) {
         return statement.startsWith(QStringLiteral("CREATE TABLE options"));
     });
     transaction([&] {
-        QSqlQuery again(db);
-        if (!again.exec(exists) || !again.next())
-            fail(again.lastError());
-        if (again.value(0).toInt() == 0)
-            exec(db, *table);
+        if (missing())
+            run(db, *table);
     });
 }
 
@@ -326,38 +290,56 @@ const TableColumns &Database::columns(const QString &table)
     auto found = m_columns.constFind(key);
     if (found != m_columns.constEnd())
         return *found;
-
+    if (m_engine == Engine::Postgres)
+        return *m_columns.insert(key, Schema::columns(key));
     QSqlDatabase db = connection();
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table)))
-        fail(query.lastError());
-    static const QRegularExpression sized(QStringLiteral(R"(^VARCHAR\((\d+)\)$)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    TableColumns columns;
-    while (query.next()) {
-        Column column;
-        column.name = query.value(1).toString();
-        const QString type = query.value(2).toString().trimmed();
-        const QRegularExpressionMatch match = sized.match(type);
-        if (match.hasMatch()) {
-            column.kind = Column::Kind::Text;
-            column.size = match.captured(1).toInt();
-        } else if (type.compare(QStringLiteral("DATETIME"), Qt::CaseInsensitive) == 0) {
-            column.kind = Column::Kind::DateTime;
-        } else if (query.value(5).toInt() > 0) {
-            column.kind = Column::Kind::Counter;
-        }
-        columns << column;
-    }
-    if (columns.isEmpty())
-        throw BrivoraError(QStringLiteral("The database has no table '%1'").arg(table));
-    return *m_columns.insert(key, columns);
+    return *m_columns.insert(key, Schema::columnsOf(db, table));
+}
+
+QString Database::table(const QString &name) const
+{
+    // PostgreSQL reserves "grouping"; SQLite statements keep their names as written.
+    return m_engine == Engine::Postgres ? QStringLiteral("\"%1\"").arg(name.toLower()) : name;
+}
+
+QString Database::rowKey(const QString &table)
+{
+    if (m_engine == Engine::Sqlite)
+        return QStringLiteral("rowid");
+    for (const Column &column : columns(table))
+        if (column.kind == Column::Kind::Counter)
+            return QStringLiteral("\"%1\"").arg(column.name);
+    return QStringLiteral("\"%1\"").arg(QLatin1String(RowNumberColumn));
+}
+
+QString Database::rowSelectList(const QString &table)
+{
+    if (m_engine == Engine::Sqlite)
+        return QStringLiteral("rowid AS __rowid, *");
+    QStringList names{rowKey(table) + QStringLiteral(" AS __rowid")};
+    for (const Column &column : columns(table))
+        names << QStringLiteral("\"%1\"").arg(column.name);
+    return names.join(QStringLiteral(", "));
 }
 
 void Database::withoutWaiting(const std::function<void()> &work)
 {
+    if (m_engine == Engine::Postgres) {
+        // A server that went away is not called again from here: connecting could wait for
+        // the network's time-out. The next action of the operator connects again.
+        if (!m_open)
+            throw DatabaseError(QString::fromLatin1(UnreachableText).arg(QStringLiteral("not connected")), {}, true);
+        QSqlDatabase db = connection();
+        run(db, QStringLiteral("SET lock_timeout = 1"));
+        const auto restore = qScopeGuard([&] {
+            if (m_open)
+                QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
+        });
+        work();
+        return;
+    }
     QSqlDatabase db = connection();
-    exec(db, QStringLiteral("PRAGMA busy_timeout = 0"));
+    run(db, QStringLiteral("PRAGMA busy_timeout = 0"));
     const auto restore =
         qScopeGuard([&] { QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout)); });
     work();
@@ -370,14 +352,52 @@ void Database::transaction(const std::function<void()> &work)
         work();
         return;
     }
-    // IMMEDIATE takes the write lock before work runs, waiting for another program's as long
-    // as the busy timeout allows. Deferred, work that reads and then writes would be refused
-    // at its first write whenever another program had committed since that read.
-    exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    if (m_engine == Engine::Sqlite) {
+        // IMMEDIATE takes the write lock before work runs, waiting for another program's
+        // as long as the busy timeout allows. Deferred, work that reads and then writes
+        // would be refused at its first write whenever another program had committed
+        // since that read.
+        runTransaction(db, QStringLiteral("BEGIN IMMEDIATE"), work);
+        return;
+    }
+    // A server's own isolation keeps its transactions apart; one that another desk's made
+    // fail is run once more, when that one has ended.
+    try {
+        runTransaction(db, QStringLiteral("BEGIN"), work);
+    } catch (const DatabaseError &error) {
+        if (!concurrencyFailure(error))
+            throw;
+        try {
+            runTransaction(db, QStringLiteral("BEGIN"), work);
+        } catch (const DatabaseError &again) {
+            if (concurrencyFailure(again))
+                throw DatabaseError(QString::fromLatin1(ConcurrentChangeText), again.code(), false);
+            throw;
+        }
+    }
+}
+
+void Database::readConsistently(const std::function<void()> &work)
+{
+    QSqlDatabase db = connection();
+    if (m_inTransaction) {
+        work();
+        return;
+    }
+    // A file's read transaction sees one state of the write-ahead log.
+    runTransaction(db,
+                   m_engine == Engine::Sqlite ? QStringLiteral("BEGIN")
+                                              : QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"),
+                   work);
+}
+
+void Database::runTransaction(QSqlDatabase &db, const QString &begin, const std::function<void()> &work)
+{
+    run(db, begin);
     m_inTransaction = true;
     try {
         work();
-        exec(db, QStringLiteral("COMMIT"));
+        run(db, QStringLiteral("COMMIT"));
     } catch (...) {
         rollBack(db);
         throw;
@@ -389,9 +409,10 @@ void Database::transaction(const std::function<void()> &work)
 void Database::rollBack(QSqlDatabase &db)
 {
     m_inTransaction = false;
-    // A failed COMMIT may already have been rolled back by SQLite; the caller is owed the
-    // error that brought us here, not ROLLBACK's answer.
-    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    // A failed COMMIT may already have been rolled back; the caller is owed the error that
+    // brought us here, not ROLLBACK's answer. A lost server has rolled back by itself.
+    if (m_open)
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     const QVector<QPointer<Dataset>> writers = std::exchange(m_writers, {});
     for (const QPointer<Dataset> &writer : writers) {
         if (!writer)
@@ -431,6 +452,113 @@ void Database::execute(QSqlQuery &query)
     fail(error);
 }
 
+qint64 Database::insertReturningKey(QSqlQuery &insert)
+{
+    execute(insert);
+    const qint64 key = insert.next() ? insert.value(0).toLongLong() : 0;
+    insert.finish();
+    return key;
+}
+
+void Database::fail(const QSqlError &error)
+{
+    if (m_engine == Engine::Sqlite)
+        failSqlite(error);
+    failServer(errorText(error), error.nativeErrorCode());
+}
+
+void Database::failServer(const QString &text, const QString &sqlState)
+{
+    const bool lost = !m_open || PostgresAccess::connectionLost(QSqlDatabase::database(m_connectionName, false));
+    DatabaseError error = PostgresAccess::refusal(text, sqlState, lost);
+    if (lost || error.isPassing())
+        letGo();
+    throw error;
+}
+
+DatabaseError Database::tooLong(const QString &field, int characters)
+{
+    return DatabaseError(QStringLiteral("The field %1 takes at most %2 characters").arg(field).arg(characters), {},
+                         false);
+}
+
+Database::RowInsert::RowInsert(Database &database, const QString &table, const QStringList &columns)
+    : m_database(database)
+    , m_columns(columns)
+{
+    const TableColumns &described = database.columns(table);
+    QStringList quoted;
+    for (const QString &name : columns) {
+        const auto column = std::find_if(described.cbegin(), described.cend(), [&](const Column &candidate) {
+            return candidate.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        m_sizes << (column != described.cend() && column->kind == Column::Kind::Text ? column->size : 0);
+        quoted << QStringLiteral("\"%1\"").arg(name);
+    }
+    const QString into = database.table(table) + QStringLiteral(" (") + quoted.join(QLatin1Char(',')) + u')';
+    if (database.engine() == Engine::Postgres) {
+        m_copy = QStringLiteral("COPY %1 FROM STDIN").arg(into);
+        return;
+    }
+    const QStringList marks(columns.size(), QStringLiteral("?"));
+    m_insert = &database.prepared(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(into, marks.join(u',')));
+}
+
+void Database::RowInsert::add(const QVector<QVariant> &values)
+{
+    for (int column = 0; column < m_sizes.size(); ++column) {
+        const int size = m_sizes.at(column);
+        const QString text = size > 0 ? values.at(column).toString() : QString();
+        // Counted as both engines count: characters, not UTF-16 units.
+        if (text.size() > size && leftCharacters(text, size).size() < text.size())
+            throw tooLong(m_columns.at(column), size);
+    }
+    if (m_insert) {
+        for (int column = 0; column < values.size(); ++column)
+            m_insert->bindValue(column, values.at(column));
+        m_database.execute(*m_insert);
+        return;
+    }
+    for (int column = 0; column < values.size(); ++column) {
+        if (column > 0)
+            m_held += '\t';
+        PostgresAccess::appendValue(m_held, values.at(column));
+    }
+    m_held += '\n';
+    if (m_held.size() >= HeldBytes)
+        flush();
+}
+
+void Database::RowInsert::finish()
+{
+    if (m_insert)
+        m_insert->finish();
+    else
+        flush();
+}
+
+void Database::RowInsert::flush()
+{
+    if (m_held.isEmpty())
+        return;
+    const QByteArray rows = std::exchange(m_held, {});
+    PostgresAccess::copyIn(m_database, m_database.connection(), m_copy, rows);
+}
+
+void Database::catchUpCounters()
+{
+    if (m_engine != Engine::Postgres)
+        return;
+    QSqlDatabase db = connection();
+    const QStringList tables = Schema::tables();
+    for (const QString &name : tables) {
+        const QString key = rowKey(name);
+        run(db,
+            QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), max(%3)) FROM %1")
+                .arg(table(name), key.mid(1).chopped(1), key));
+    }
+}
+
 QString Database::leftCharacters(const QString &text, int characters)
 {
     qsizetype end = 0;
@@ -443,7 +571,7 @@ QString Database::leftCharacters(const QString &text, int characters)
 
 QVariant Database::storedDateTime(const QDateTime &moment)
 {
-    // Local time as text sorts right, and NULL comes last under "desc".
+    // Local time as text sorts right; NULL comes last under "desc".
     if (!moment.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     return moment.toString(QString::fromLatin1(DateTimeFormat));
@@ -463,58 +591,72 @@ QString Database::storedText(const QString &text)
     return stored.isNull() ? QString(QLatin1String("")) : stored;
 }
 
-void Database::fail(const QSqlError &error)
+bool Database::hasTables()
 {
-    bool numbered = false;
-    const int code = error.nativeErrorCode().toInt(&numbered);
-    fail(error.databaseText().isEmpty() ? error.text() : error.databaseText(), numbered ? code : SQLITE_ERROR);
+    QSqlDatabase db = connection();
+    QSqlQuery query(db);
+    const QString statement = m_engine == Engine::Postgres
+        ? QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
+                         "and table_name = 'profile'")
+        : QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'profile'");
+    if (!query.exec(statement) || !query.next())
+        fail(query.lastError());
+    return query.value(0).toInt() > 0;
 }
 
-void Database::fail(const QString &databaseText, int sqliteCode)
+void Database::create(const QString &location)
 {
-    static const QRegularExpression tooLong(QStringLiteral(R"(CHECK constraint failed: length\((\w+)\)\s*<=\s*(\d+))"));
-    const QRegularExpressionMatch match = tooLong.match(databaseText);
-    if (match.hasMatch())
-        throw DatabaseError(
-            QStringLiteral("The field %1 takes at most %2 characters").arg(match.captured(1), match.captured(2)),
-            sqliteCode);
-    throw DatabaseError(databaseText.trimmed(), sqliteCode);
-}
-
-void Database::create(const QString &filePath)
-{
-    if (QFileInfo::exists(filePath))
-        throw BrivoraError(QStringLiteral("The file '%1' already exists").arg(filePath));
+    if (isServerUri(location)) {
+        Database server(location);
+        if (server.hasTables())
+            throw BrivoraError(
+                QStringLiteral("The database '%1' already holds Brivora's tables").arg(server.description()));
+        const QStringList statements = Schema::serverStatements();
+        QSqlDatabase db = server.connection();
+        server.transaction([&] {
+            for (const QString &statement : statements)
+                server.run(db, statement);
+        });
+        return;
+    }
+    // An empty file is one reserved for the new database, as a backup's temporary file.
+    if (QFileInfo(location).size() > 0)
+        throw BrivoraError(QStringLiteral("The file '%1' already exists").arg(location));
     const QString name = nextConnectionName();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(filePath);
-        if (!db.open()) {
-            const QSqlError error = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            fail(error);
-        }
-        try {
-            const QStringList statements = schemaStatements();
-            for (const QString &statement : statements)
-                exec(db, statement);
-        } catch (...) {
+        db.setDatabaseName(location);
+        const auto forget = [&] {
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
-            QFile::remove(filePath);
-            throw;
+        };
+        if (!db.open()) {
+            const QSqlError error = db.lastError();
+            forget();
+            failSqlite(error);
         }
-        db.close();
+        const QStringList statements = Schema::fileStatements();
+        for (const QString &statement : statements) {
+            QSqlQuery query(db);
+            if (!query.exec(statement)) {
+                const QSqlError error = query.lastError();
+                query = QSqlQuery();
+                forget();
+                QFile::remove(location);
+                failSqlite(error);
+            }
+        }
+        forget();
     }
-    QSqlDatabase::removeDatabase(name);
 }
 
 std::unique_ptr<Database::Statement> Database::select(const QString &sql)
 {
     const QSqlDatabase db = connection();
+    if (m_engine == Engine::Postgres)
+        return PostgresAccess::select(*this, db, sql);
     if (m_usesDriverHandle)
-        return std::make_unique<HandleStatement>(db, sql);
-    return std::make_unique<QueryStatement>(db, sql);
+        return SqliteAccess::select(db, sql);
+    return std::make_unique<QueryStatement>(*this, sql);
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 #include <QVector>
 
@@ -29,50 +30,80 @@ struct Column {
 using TableColumns = QVector<Column>;
 
 // A refusal of the database. Some pass (another program holds the file locked, the
-// disk is full): what was refused can be written again later.
+// disk is full, the server cannot be reached): what was refused can be written again
+// later. The code is SQLite's result code or PostgreSQL's SQLSTATE.
 class DatabaseError : public BrivoraError {
 public:
-    DatabaseError(const QString &text, int sqliteCode);
-    int sqliteCode() const { return m_sqliteCode; }
-    bool isPassing() const;
+    DatabaseError(const QString &text, const QString &code, bool passing);
+    const QString &code() const { return m_code; }
+    bool isPassing() const { return m_passing; }
 
 private:
-    int m_sqliteCode;
+    QString m_code;
+    bool m_passing;
 };
 
-// The connection "con": the file "Dovrel.mdb" in the working folder, opened on first
-// use, shared with other processes (WAL journal, busy time-out).
+// The connection "con": the data of the working folder, opened on first use. That is
+// the file "Dovrel.mdb", shared with other programs on this computer (WAL journal, busy
+// time-out), or, when the folder holds "Dovrel.server", the PostgreSQL database named in
+// it, shared with the other desks of the office. Tools name a file or a server directly.
 class Database {
 public:
     static constexpr auto FileName = "Dovrel.mdb";
+    static constexpr auto ServerFileName = "Dovrel.server";
+    static constexpr auto UnreachableText = "The database server cannot be reached: %1";
+    // On a server, the column a table without a counter numbers its rows in, found as
+    // SQLite's rowid is on a file.
+    static constexpr auto RowNumberColumn = "rowid";
+    enum class Engine { Sqlite, Postgres };
 
-    explicit Database(QString fileName = QString::fromLatin1(FileName));
+    // The database at location: a file's path, or a server's "postgresql://" URI; empty:
+    // the working folder's. Nothing is opened yet; a "Dovrel.server" that cannot be read,
+    // or a URI holding a password, throws BrivoraError.
+    explicit Database(const QString &location = {});
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    // Opens the file on first use; throws BrivoraError when it cannot.
+    static bool isServerUri(const QString &location);
+
+    Engine engine() const { return m_engine; }
+    // What the operator is told the data is: the file's path or the server's URI.
+    QString description() const;
+    // The file's path; empty on a server.
+    QString filePath() const;
+
+    // Opens the database on first use, and again after the server was lost; throws
+    // BrivoraError when it cannot.
     QSqlDatabase connection();
     bool isOpen() const { return m_open; }
     // How long a statement waits for another program's lock before it is refused;
     // takes effect at the first use.
     void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
-    // For tests, before the first use: false makes the connection act as when the Qt
+    // For tests, before the first use: false makes a file's connection act as when the Qt
     // driver brings a SQLite of its own, so nothing is called on the driver's handle.
     void setDriverHandleAllowed(bool allowed) { m_driverHandleAllowed = allowed; }
     // Whether reads and the NOCASE override go through SQLite's C interface on the
     // driver's handle; known once open.
     bool usesDriverHandle() const { return m_usesDriverHandle; }
-    QString filePath() const;
 
     const TableColumns &columns(const QString &table);
+    // How a table, a column or a row is named in this database's statements: the table
+    // quoted (PostgreSQL reserves "grouping"), the column by which a row is found (SQLite's
+    // rowid; on a server the table's counter, or a row number kept for the one table
+    // without a counter), and every column of a table, that column first as "__rowid".
+    QString table(const QString &name) const;
+    QString rowKey(const QString &table);
+    QString rowSelectList(const QString &table);
 
     // Runs work without waiting for another program's lock: a statement meeting one is
     // refused at once.
     void withoutWaiting(const std::function<void()> &work);
 
     // Runs work in one transaction: all of it is stored, or (on an error) none of it.
-    // Called inside another one, work just runs in the outer transaction.
+    // Called inside another one, work just runs in the outer transaction. On a server,
+    // work that another desk's transaction made fail is run once more, then refused with
+    // a message saying so.
     void transaction(const std::function<void()> &work);
     // A query object that has written in the running transaction: should that roll back,
     // it is read again, so it shows no rows the database does not have.
@@ -92,16 +123,21 @@ public:
     // UTF-16 units, and is never cut in half.
     static QString leftCharacters(const QString &text, int characters);
 
-    // Turns a database refusal into the user's message: a value too long for its column
-    // names the field and its limit.
-    [[noreturn]] static void fail(const QSqlError &error);
-    [[noreturn]] static void fail(const QString &databaseText, int sqliteCode = 1);
+    // Turns a refusal of this database into the user's message: a value too long for its
+    // column names the field and its limit; a server that went away is let go, so the
+    // next action connects again.
+    [[noreturn]] void fail(const QSqlError &error);
+    [[noreturn]] void failServer(const QString &text, const QString &sqlState);
+    // The refusal of a value longer than its column takes, as both engines word it.
+    static DatabaseError tooLong(const QString &field, int characters);
 
     // A statement prepared once on the connection and kept for reuse.
     QSqlQuery &prepared(const QString &sql);
-    // Runs a kept statement; the caller reads what it gives, then finishes it. A refused
-    // one is finished here, ready for its next use, and thrown as the user's message.
-    static void execute(QSqlQuery &query);
+    // Runs a statement; the caller reads what it gives, then finishes it. A refused one
+    // is finished here, ready for its next use, and thrown as the user's message.
+    void execute(QSqlQuery &query);
+    // Runs an INSERT that ends in "RETURNING <key>": the new row's key.
+    qint64 insertReturningKey(QSqlQuery &insert);
 
     // A SELECT read row by row.
     class Statement {
@@ -117,14 +153,56 @@ public:
     // otherwise through QSqlQuery.
     std::unique_ptr<Statement> select(const QString &sql);
 
-    // Creates a fresh database file from the schema; refuses to overwrite a file.
-    static void create(const QString &filePath);
+    // Rows added to one table in one go, inside a transaction: on a file each is inserted
+    // as it comes; to a server they go many at a time (COPY), since one statement a row
+    // costs a round trip each. Every value is checked against its column's size as it is
+    // added, so a refusal comes with the row that brought it. Values are stored as given:
+    // texts as Database::storedText makes them, date/times as storedDateTime.
+    class RowInsert {
+    public:
+        RowInsert(Database &database, const QString &table, const QStringList &columns);
+        void add(const QVector<QVariant> &values);
+        // Sends the rows still held; those not finished are dropped.
+        void finish();
+
+    private:
+        void flush();
+
+        Database &m_database;
+        QStringList m_columns;
+        QVector<int> m_sizes; // characters a text column takes, 0 for no limit
+        QSqlQuery *m_insert = nullptr; // on a file
+        QString m_copy; // to a server: the COPY statement
+        QByteArray m_held; // and the rows for it, in COPY's text form
+    };
+
+    // Runs work reading one state of the whole database, whatever other programs commit
+    // meanwhile: a copy's tables agree with each other.
+    void readConsistently(const std::function<void()> &work);
+    // On a server, sets every counter to go on after the largest value stored: rows copied
+    // in with their own ids leave the counters behind.
+    void catchUpCounters();
+
+    // Makes a fresh database at location from the schema: a file, which must not exist
+    // yet or be empty, or the tables on a server database, which must have none of them yet.
+    static void create(const QString &location);
+    // Whether the database holds the program's tables.
+    bool hasTables();
 
 private:
+    void open(QSqlDatabase &db);
+    void openServer(QSqlDatabase &db);
+    void letGo();
     void rollBack(QSqlDatabase &db);
     void addOptionsTable(QSqlDatabase &db);
+    void runTransaction(QSqlDatabase &db, const QString &begin, const std::function<void()> &work);
+    // Runs a statement that gives no rows; a refusal is thrown as the user's message.
+    void run(QSqlDatabase &db, const QString &statement);
 
-    QString m_fileName;
+    Engine m_engine = Engine::Sqlite;
+    QString m_fileName; // a file's path, relative to the working folder
+    QUrl m_server; // a server's URI
+    QString m_problem; // why the data named cannot be used
     QString m_connectionName;
     bool m_open = false;
     bool m_inTransaction = false;

@@ -19,13 +19,13 @@ void Dataset::open()
 {
     if (isOpen())
         return;
-    const JetSql::Select select = JetSql::translate(m_sql);
+    const JetSql::Select select = JetSql::translate(m_sql, m_database);
     const TableColumns &columns = m_database.columns(select.table);
 
     const int columnCount = static_cast<int>(columns.size());
     QVector<PackedRow> rows;
     QVector<qint64> rowIds;
-    const std::unique_ptr<Database::Statement> statement = m_database.select(select.sqlite);
+    const std::unique_ptr<Database::Statement> statement = m_database.select(select.sql);
     while (statement->step()) {
         rowIds << statement->integer(0);
         rows << statement->row(1);
@@ -79,7 +79,9 @@ void Dataset::reread(int row)
 {
     requireOpen();
     const std::unique_ptr<Database::Statement> statement = m_database.select(
-        QStringLiteral("SELECT rowid AS __rowid, * FROM \"%1\" WHERE rowid = %2").arg(m_table).arg(m_rowIds.at(row)));
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
+            .arg(m_database.rowSelectList(m_table), m_database.table(m_table), m_database.rowKey(m_table))
+            .arg(m_rowIds.at(row)));
     // A row deleted meanwhile keeps what the snapshot holds, as after any other delete.
     if (!statement->step())
         return;
@@ -224,16 +226,20 @@ QVariant Dataset::fromStorage(const QVariant &value)
 
 QSqlQuery &Dataset::preparedInsert(const QVector<int> &columns)
 {
+    // The new row's key comes back with it.
+    const QString table = m_database.table(m_table);
+    const QString returning = QStringLiteral(" RETURNING ") + m_database.rowKey(m_table);
     if (columns.isEmpty())
-        return m_database.prepared(QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table));
+        return m_database.prepared(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table) + returning);
     QStringList names;
     QStringList marks;
     for (int c : columns) {
         names << QLatin1Char('"') + m_fieldNames[c] + QLatin1Char('"');
         marks << QStringLiteral("?");
     }
-    return m_database.prepared(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                   .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    return m_database.prepared(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))
+                               + returning);
 }
 
 void Dataset::post()
@@ -267,10 +273,8 @@ void Dataset::writeBuffer()
         QSqlQuery &insert = preparedInsert(columns);
         for (int i = 0; i < columns.size(); ++i)
             insert.bindValue(i, stored[columns[i]]);
-        Database::execute(insert);
+        const qint64 rowId = m_database.insertReturningKey(insert);
         m_database.noteWriter(*this);
-        const qint64 rowId = insert.lastInsertId().toLongLong();
-        insert.finish();
         for (int c = 0; c < m_kinds.size(); ++c)
             if (m_kinds[c] == Column::Kind::Counter)
                 stored[c] = rowId;
@@ -290,14 +294,15 @@ void Dataset::writeBuffer()
         for (int c : columns)
             assignments << QStringLiteral("\"%1\" = ?").arg(m_fieldNames[c]);
         QSqlQuery update(m_database.connection());
-        if (!update.prepare(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
-                                .arg(m_table, assignments.join(QStringLiteral(", ")))))
-            Database::fail(update.lastError());
+        if (!update.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                .arg(m_database.table(m_table), assignments.join(QStringLiteral(", ")),
+                                     m_database.rowKey(m_table))))
+            m_database.fail(update.lastError());
         int i = 0;
         for (int c : columns)
             update.bindValue(i++, stored[c]);
         update.bindValue(i, m_rowIds[m_current]);
-        Database::execute(update);
+        m_database.execute(update);
         m_database.noteWriter(*this);
         if (update.numRowsAffected() != 1)
             throw BrivoraError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
@@ -339,10 +344,11 @@ void Dataset::removeRow(int row)
     if (row == m_current)
         cancel();
     QSqlQuery erase(m_database.connection());
-    if (!erase.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table)))
-        Database::fail(erase.lastError());
+    if (!erase.prepare(
+            QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_database.table(m_table), m_database.rowKey(m_table))))
+        m_database.fail(erase.lastError());
     erase.bindValue(0, m_rowIds[row]);
-    Database::execute(erase);
+    m_database.execute(erase);
     m_database.noteWriter(*this);
     Q_EMIT rowAboutToBeRemoved(row);
     m_rows.removeAt(row);

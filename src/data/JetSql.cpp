@@ -14,13 +14,25 @@ namespace {
     throw BrivoraError(QStringLiteral("Statement not understood (%1): %2").arg(why, statement));
 }
 
-// Translates the part after the table name: literals to SQLite's single quotes,
-// words and operators checked against what the program uses.
-QString translateTail(const QString &statement, qsizetype from)
+// Translates the part after the table name: literals to single quotes, words and
+// operators checked against what the program uses. On a server, each ordering puts NULL
+// where SQLite does (first, and last when descending), and rowKey ends the ordering, so
+// rows keep the order they have on a file, where they come in rowid order.
+QString translateTail(const QString &statement, qsizetype from, const QString &rowKey)
 {
     QString out;
     qsizetype i = from;
     const qsizetype n = statement.size();
+    const bool server = !rowKey.isEmpty();
+    bool ordering = false;
+    bool descending = false;
+    int depth = 0;
+    QString previousWord;
+    const auto endOrderingItem = [&] {
+        if (server && ordering && depth == 0)
+            out += descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+        descending = false;
+    };
     while (i < n) {
         const QChar c = statement.at(i);
         if (c.isSpace()) {
@@ -55,6 +67,11 @@ QString translateTail(const QString &statement, qsizetype from)
             if (word.compare(QStringLiteral("select"), Qt::CaseInsensitive) == 0
                 || word.compare(QStringLiteral("union"), Qt::CaseInsensitive) == 0)
                 refuse(statement, QStringLiteral("nested statement"));
+            if (word.compare(QStringLiteral("by"), Qt::CaseInsensitive) == 0
+                && previousWord.compare(QStringLiteral("order"), Qt::CaseInsensitive) == 0)
+                ordering = true;
+            descending = word.compare(QStringLiteral("desc"), Qt::CaseInsensitive) == 0;
+            previousWord = word;
             out += word;
         } else if (c.isDigit() || (c == QLatin1Char('-') && i + 1 < n && statement.at(i + 1).isDigit())) {
             const qsizetype start = i++;
@@ -62,6 +79,9 @@ QString translateTail(const QString &statement, qsizetype from)
                 ++i;
             out += statement.mid(start, i - start);
         } else if (QStringLiteral("=<>,()").contains(c)) {
+            if (c == QLatin1Char(','))
+                endOrderingItem();
+            depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
             out += c;
             ++i;
         } else if (c == QLatin1Char(';')) {
@@ -74,12 +94,17 @@ QString translateTail(const QString &statement, qsizetype from)
             refuse(statement, QStringLiteral("unexpected '%1'").arg(c));
         }
     }
+    out = out.trimmed();
+    if (server) {
+        endOrderingItem();
+        out += (ordering ? QStringLiteral(", ") : QStringLiteral(" ORDER BY ")) + rowKey;
+    }
     return out.trimmed();
 }
 
 } // namespace
 
-Select translate(const QString &statement)
+Select translate(const QString &statement, Database &database)
 {
     static const QRegularExpression head(
         QStringLiteral(R"(^\s*select\s+(?:top\s+(\d+)\s+)?\*\s*from\s+([A-Za-z_][A-Za-z0-9_]*)(?=[\s;]|$))"),
@@ -90,12 +115,15 @@ Select translate(const QString &statement)
 
     Select select;
     select.table = match.captured(2);
-    const QString tail = translateTail(statement, match.capturedEnd(0));
-    select.sqlite = QStringLiteral("SELECT rowid AS __rowid, * FROM ") + select.table;
+    const bool server = database.engine() == Database::Engine::Postgres;
+    const QString tail =
+        translateTail(statement, match.capturedEnd(0), server ? database.rowKey(select.table) : QString());
+    select.sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(database.rowSelectList(select.table), database.table(select.table));
     if (!tail.isEmpty())
-        select.sqlite += QLatin1Char(' ') + tail;
+        select.sql += QLatin1Char(' ') + tail;
     if (match.hasCaptured(1))
-        select.sqlite += QStringLiteral(" LIMIT ") + match.captured(1);
+        select.sql += QStringLiteral(" LIMIT ") + match.captured(1);
     return select;
 }
 

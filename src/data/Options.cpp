@@ -14,7 +14,7 @@ QString Options::value(const QString &name)
 {
     QSqlQuery &select = m_database.prepared(QStringLiteral("SELECT value FROM options WHERE name = ?"));
     select.bindValue(0, name);
-    Database::execute(select);
+    m_database.execute(select);
     const QString value = select.next() ? select.value(0).toString() : QString();
     select.finish();
     return value;
@@ -26,6 +26,6 @@ void Options::setValue(const QString &name, const QString &value)
         "INSERT INTO options (name, value) VALUES (?, ?) ON CONFLICT (name) DO UPDATE SET value = excluded.value"));
     upsert.bindValue(0, name);
     upsert.bindValue(1, Database::storedText(value));
-    Database::execute(upsert);
+    m_database.execute(upsert);
     upsert.finish();
 }

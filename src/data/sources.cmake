@@ -2,6 +2,10 @@
 list(APPEND BRIVORA_CORE_SOURCES
     data/JetSql.h data/JetSql.cpp
     data/Database.h data/Database.cpp
+    data/Schema.h data/Schema.cpp
+    data/SqliteAccess.h data/SqliteAccess.cpp
+    data/PostgresAccess.h data/PostgresAccess.cpp
+    data/DatabaseCopy.h data/DatabaseCopy.cpp
     data/PackedRow.h data/PackedRow.cpp
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp

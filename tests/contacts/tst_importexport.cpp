@@ -294,7 +294,7 @@ void TestImportExport::toolsPrintWhatTheyDidAndFailWithTheProgramsMessage()
         return std::pair{process.exitCode(),
                          QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
     };
-    const QString db = ws.databasePath();
+    const QString db = ws.location();
     auto [code, text] = run(u"brivora-import"_s, {db, fixture(u"profiles.xlsx"_s), u"--add"_s});
     QCOMPARE(code, 0);
     QCOMPARE(text, u"read 4 rows from %1\nstored 4 profiles\n"_s.arg(fixture(u"profiles.xlsx"_s)));

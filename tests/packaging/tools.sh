@@ -63,14 +63,14 @@ run env QT_QPA_PLATFORM=offscreen "$brivora" -platform offscreen Dovrel.mdb
 expect "brivora Dovrel.mdb" 2
 grep -q "^usage: brivora$" "$tmp/err" || fail "brivora Dovrel.mdb: no usage on stderr: $(cat "$tmp/err")"
 
-for tool in brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report; do
+for tool in brivora-newdb brivora-modemsim brivora-pdu brivora-import brivora-export brivora-report brivora-copy; do
     check "$tool" "$tools/$tool"
 done
 
 # Arguments missing or wrong, each tool's own way.
 for command in "brivora-newdb" "brivora-pdu +60123456789 0198765432" "brivora-import a.mdb b.xls" \
     "brivora-import a.mdb b.xls --merge" "brivora-export a.mdb" "brivora-report a.mdb one out.pdf" \
-    "brivora-modemsim stray"; do
+    "brivora-copy a.mdb" "brivora-modemsim stray"; do
     set -- $command
     tool="$1"
     shift

@@ -461,7 +461,7 @@ void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
     for (int entry = 1; entry <= 13; ++entry) {
         QProcess run;
         const QString out = ws.path() + u"/entry%1.pdf"_s.arg(entry);
-        run.start(tool, {ws.databasePath(), QString::number(entry), out});
+        run.start(tool, {ws.location(), QString::number(entry), out});
         QVERIFY(run.waitForFinished(60000));
         const QString said = QString::fromUtf8(run.readAllStandardOutput() + run.readAllStandardError());
         if (entry == 13) {

@@ -1,0 +1,79 @@
+#include "data/DatabaseCopy.h"
+
+#include "base/Errors.h"
+#include "data/Database.h"
+#include "data/Schema.h"
+
+namespace DatabaseCopy {
+
+namespace {
+
+qint64 rowsOf(Database &database, const QString &table)
+{
+    const auto statement = database.select(QStringLiteral("SELECT count(*) FROM %1").arg(database.table(table)));
+    return statement->step() ? statement->integer(0) : 0;
+}
+
+} // namespace
+
+QVector<TableCount> count(Database &database)
+{
+    QVector<TableCount> counts;
+    database.readConsistently([&] {
+        const QStringList tables = Schema::tables();
+        for (const QString &table : tables)
+            counts << TableCount{table, rowsOf(database, table)};
+    });
+    return counts;
+}
+
+QVector<TableCount> copy(Database &from, Database &to, const std::function<void(const TableCount &)> &copied)
+{
+    if (from.description() == to.description())
+        throw BrivoraError(QStringLiteral("A database cannot be copied into itself: %1").arg(from.description()));
+    if (!to.hasTables())
+        throw BrivoraError(
+            QStringLiteral("%1 holds no Brivora tables: make them first with brivora-newdb").arg(to.description()));
+    const QStringList tables = Schema::tables();
+    QVector<TableCount> counts;
+    to.transaction([&] {
+        counts.clear(); // a server may run this twice
+        for (const QString &table : tables)
+            if (rowsOf(to, table) > 0)
+                throw BrivoraError(QStringLiteral("%1 already holds rows (in the table %2): copy only into a "
+                                                  "database just made with brivora-newdb")
+                                       .arg(to.description(), table));
+        from.readConsistently([&] {
+            for (const QString &table : tables) {
+                QStringList names;
+                QStringList quoted;
+                for (const Column &column : from.columns(table)) {
+                    names << column.name;
+                    quoted << QStringLiteral("\"%1\"").arg(column.name);
+                }
+                // In row order, so a table without a counter keeps its order.
+                const auto rows =
+                    from.select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                    .arg(quoted.join(QStringLiteral(", ")), from.table(table), from.rowKey(table)));
+                Database::RowInsert insert(to, table, names);
+                QVector<QVariant> values(names.size());
+                TableCount done{table, 0};
+                while (rows->step()) {
+                    const PackedRow row = rows->row(0);
+                    for (int column = 0; column < values.size(); ++column)
+                        values[column] = row.value(column);
+                    insert.add(values);
+                    ++done.rows;
+                }
+                insert.finish();
+                counts << done;
+                if (copied)
+                    copied(done);
+            }
+        });
+        to.catchUpCounters();
+    });
+    return counts;
+}
+
+} // namespace DatabaseCopy

@@ -1,0 +1,46 @@
+// brivora-copy <from> <to>: every row of a Brivora database into another, a file to a
+// server or back, keeping ids: all or nothing.
+#include "base/CommandLine.h"
+#include "base/Errors.h"
+#include "data/Database.h"
+#include "data/DatabaseCopy.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    CommandLine commandLine({
+        .program = QStringLiteral("brivora-copy"),
+        .synopsis = QStringLiteral("<from> <to>"),
+        .description = QStringLiteral(
+            "Copies every row of a Brivora database into another, each with its own id: a database file\n"
+            "(Dovrel.mdb) to a PostgreSQL server, or a server's rows into a file. The target must hold the\n"
+            "tables and no rows yet: make it with brivora-newdb. All or nothing: it prints each table's\n"
+            "rows as they are copied, and exits with 1 and the reason when anything fails."),
+        .example = QStringLiteral("brivora-copy ~/Brivora/Dovrel.mdb postgresql://brivora@office-pc/brivora"),
+    });
+    commandLine.addArgument(QStringLiteral("from"),
+                            QStringLiteral("The database to read: a file, or a server's postgresql:// address."));
+    commandLine.addArgument(QStringLiteral("to"), QStringLiteral("The database to fill, made by brivora-newdb."));
+    if (const auto done = commandLine.process(app.arguments()))
+        return *done;
+    const QStringList args = commandLine.arguments();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    try {
+        Database from(args.at(0));
+        from.connection(); // a missing source is said before the target is touched
+        Database to(args.at(1));
+        DatabaseCopy::copy(from, to, [&](const DatabaseCopy::TableCount &copied) {
+            out << copied.table << ": " << copied.rows << " rows\n";
+            out.flush();
+        });
+        out << "copied " << from.description() << " to " << to.description() << '\n';
+    } catch (const BrivoraError &error) {
+        err << "brivora-copy: " << withFullStop(error.text()) << ' ' << "Nothing was copied." << '\n';
+        return 1;
+    }
+    return 0;
+}
