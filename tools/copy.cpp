@@ -16,9 +16,10 @@ int main(int argc, char *argv[])
         .synopsis = QStringLiteral("<from> <to>"),
         .description = QStringLiteral(
             "Copies every row of a Brivora database into another, each with its own id: a database file\n"
-            "(Dovrel.mdb) to a PostgreSQL server, or a server's rows into a file. The target must hold the\n"
-            "tables and no rows yet: make it with brivora-newdb. All or nothing: it prints each table's\n"
-            "rows as they are copied, and exits with 1 and the reason when anything fails."),
+            "(Dovrel.mdb) to a PostgreSQL server, or a server's rows into a file. The target must be just\n"
+            "made with brivora-newdb (its two languages give way to the source's). All or nothing: it\n"
+            "prints each table's rows as they are copied, and exits with 1 and the reason when anything\n"
+            "fails."),
         .example = QStringLiteral("brivora-copy ~/Brivora/Dovrel.mdb postgresql://brivora@office-pc/brivora"),
     });
     commandLine.addArgument(QStringLiteral("from"),

@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -155,20 +156,31 @@ TableColumns columnsOf(QSqlDatabase &db, const QString &table)
 
 TableColumns columns(const QString &table)
 {
-    // Described once, by SQLite, from the schema made in a database in memory.
-    static const QString name = QStringLiteral("brivora-schema");
-    if (!QSqlDatabase::contains(name)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QStringLiteral(":memory:"));
-        if (!db.open())
-            throw BrivoraError(db.lastError().text());
-        const QStringList statements = fileStatements();
-        for (const QString &statement : statements)
-            if (!QSqlQuery(db).exec(statement))
-                throw BrivoraError(QStringLiteral("The program's schema is broken: %1").arg(statement));
-    }
-    QSqlDatabase db = QSqlDatabase::database(name);
-    return columnsOf(db, table);
+    // Described once, by SQLite, from the schema made in a database in memory: every table
+    // at once, so that desks of a test on several threads share it.
+    static const QHash<QString, TableColumns> described = [] {
+        const QString name = QStringLiteral("brivora-schema");
+        QHash<QString, TableColumns> all;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            if (!db.open())
+                throw BrivoraError(db.lastError().text());
+            const QStringList statements = fileStatements();
+            for (const QString &statement : statements)
+                if (!QSqlQuery(db).exec(statement))
+                    throw BrivoraError(QStringLiteral("The program's schema is broken: %1").arg(statement));
+            const QStringList names = tables();
+            for (const QString &each : names)
+                all.insert(each.toLower(), columnsOf(db, each));
+        }
+        QSqlDatabase::removeDatabase(name);
+        return all;
+    }();
+    const auto found = described.constFind(table.toLower());
+    if (found == described.constEnd())
+        throw BrivoraError(QStringLiteral("The database has no table '%1'").arg(table));
+    return *found;
 }
 
 } // namespace Schema
