@@ -81,7 +81,9 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_openUrl(&QDesktopServices::openUrl)
 {
     setObjectName(QStringLiteral("f_main"));
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(m_dm.con.engine() == Database::Engine::Postgres
+                       ? QStringLiteral("%1 ~ %2").arg(QLatin1String(Caption), m_dm.con.description())
+                       : QString::fromLatin1(Caption));
     setFixedSize(947, 570);
 
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -162,6 +164,9 @@ MainWindow::~MainWindow()
 QWidget *MainWindow::buildHeader()
 {
     auto *header = new QWidget(this);
+    // Which data this window shows: with several desks on a server, the operator must know.
+    header->setObjectName(QStringLiteral("dataHeader"));
+    header->setToolTip(QStringLiteral("Data: %1").arg(m_dm.con.description()));
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(8, 0, 8, 0);
     auto *status = new QLabel(QStringLiteral("Phone Status :"), header);

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -128,6 +129,14 @@ private Q_SLOTS:
 void TestBroadcasting::savePopulatesThenOverwritesTheProject()
 {
     Office office;
+    // The window names the data it shows: the file, or the server (then in its title too).
+    const QString data = office.window.findChild<QWidget *>(u"dataHeader"_s)->toolTip();
+    if (TestWorkspace::onServer()) {
+        QVERIFY2(data.startsWith(u"Data: postgresql://brivora@"_s), qPrintable(data));
+        QVERIFY(office.window.windowTitle().endsWith(data.mid(6)));
+    } else {
+        QCOMPARE(data, u"Data: "_s + QDir::toNativeSeparators(QDir::current().absoluteFilePath(u"Dovrel.mdb"_s)));
+    }
     office.addContacts();
     AnnouncementTab *tab = office.tab;
     tab->RichEdit2->setPlainText(u"Salam <greeting> <name>\nJumpa"_s);
