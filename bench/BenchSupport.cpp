@@ -64,3 +64,17 @@ long peakResidentKilobytes()
 {
     return statusKilobytes("VmHWM:");
 }
+
+MessageRecord individualSms(int number)
+{
+    MessageRecord record;
+    record.projectName = QStringLiteral("INDIVIDUAL");
+    record.mobileNumber = QStringLiteral("60123456789");
+    record.name = QStringLiteral("Ali bin Abu");
+    record.nickname = QStringLiteral("Ali");
+    record.groupName = QStringLiteral("STAFF");
+    record.message = QStringLiteral("Your order %1 is ready for collection at our Jalan Ampang shop.").arg(number);
+    record.status = QStringLiteral("SEND");
+    record.sent = QDateTime::currentDateTime();
+    return record;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Dialogs.h"
+#include "broadcast/MessageRecord.h"
 
 #include <QString>
 
@@ -30,3 +31,6 @@ QString freshWorkingDatabase(const QString &folder);
 long residentKilobytes();
 // The most it has been since the process started, in kilobytes.
 long peakResidentKilobytes();
+
+// The records of one Individual SMS as the program writes them, numbered so each differs.
+MessageRecord individualSms(int number);

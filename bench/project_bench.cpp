@@ -2,7 +2,6 @@
 // largest sizes: Save && Populate Recipient over 100 000 contacts in 20 groups and the
 // memory held afterwards, loading a project of 100 000 recipients from the project list,
 // and the runner's own work per message over 10 000 recipients, its waits scaled to zero.
-#include "widgets/DatasetGrid.h"
 #include "base/Clock.h"
 #include "BenchSupport.h"
 #include "broadcast/AnnouncementTab.h"
@@ -10,6 +9,7 @@
 #include "data/Database.h"
 #include "data/DataModule.h"
 #include "support/SendBench.h"
+#include "widgets/DatasetGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -15,24 +15,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-MessageRecord sms(int number)
-{
-    MessageRecord record;
-    record.projectName = QStringLiteral("INDIVIDUAL");
-    record.mobileNumber = QStringLiteral("60123456789");
-    record.name = QStringLiteral("Ali bin Abu");
-    record.nickname = QStringLiteral("Ali");
-    record.groupName = QStringLiteral("STAFF");
-    record.message = QStringLiteral("Your order %1 is ready for collection at our Jalan Ampang shop.").arg(number);
-    record.status = QStringLiteral("SEND");
-    record.sent = QDateTime::currentDateTime();
-    return record;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -62,7 +44,7 @@ int main(int argc, char *argv[])
     auto recordOne = [&](int number) {
         QElapsedTimer timer;
         timer.start();
-        const MessageRecord record = sms(number);
+        const MessageRecord record = individualSms(number);
         records.appendDetail(record, [&](qint64 id) { window.runState().setCurrentDetailId(id); });
         records.appendLog(record);
         records.flush();

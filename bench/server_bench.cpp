@@ -94,6 +94,15 @@ struct Server {
     }
 };
 
+// Makes the working folder's data the server's, as an office does; returns the file.
+QString nameServer(const QString &workingFolder, const QString &address)
+{
+    QFile named(QDir(workingFolder).absoluteFilePath(QString::fromLatin1(Database::ServerFileName)));
+    if (!named.open(QIODevice::WriteOnly | QIODevice::Truncate) || named.write(address.toUtf8() + '\n') < 0)
+        fail(named.fileName());
+    return named.fileName();
+}
+
 template<typename Work>
 double seconds(Work work)
 {
@@ -146,10 +155,7 @@ void reopenProfiles(const Server &server)
 void saveAndPopulate(const Server &server, const QString &workingFolder)
 {
     const QString address = server.fresh(QStringLiteral("populate"));
-    QFile named(QDir(workingFolder).absoluteFilePath(QString::fromLatin1(Database::ServerFileName)));
-    if (!named.open(QIODevice::WriteOnly | QIODevice::Truncate) || named.write(address.toUtf8() + '\n') < 0)
-        fail(named.fileName());
-    named.close();
+    const QString named = nameServer(workingFolder, address);
     DataModule dm;
     fillProfiles(dm.con, 100000);
     YesDialogs dialogs;
@@ -173,7 +179,7 @@ void saveAndPopulate(const Server &server, const QString &workingFolder)
     std::printf("Save && Populate Recipient over 100 000 contacts: %.2f s new, %.2f s overwritten (target < 3 s); "
                 "psql's insert ... select %.2f s\n",
                 created, overwritten, shell);
-    QFile::remove(named.fileName());
+    QFile::remove(named);
 }
 
 void recordOneSms(const Server &server, const QString &workingFolder)
@@ -191,25 +197,14 @@ void recordOneSms(const Server &server, const QString &workingFolder)
                                                << fill.arg(QStringLiteral("project_detail")).arg(Rows)
                 + fill.arg(QStringLiteral("transaction_log")).arg(Rows) + QStringLiteral("analyze;"));
 
-    QFile named(QDir(workingFolder).absoluteFilePath(QString::fromLatin1(Database::ServerFileName)));
-    if (!named.open(QIODevice::WriteOnly | QIODevice::Truncate) || named.write(address.toUtf8() + '\n') < 0)
-        fail(named.fileName());
-    named.close();
+    const QString named = nameServer(workingFolder, address);
     SilentDialogs dialogs;
     Clock clock;
     MainWindow window(dialogs, clock);
     window.FormShow();
     Records &records = window.records();
     auto recordOne = [&](int number) {
-        MessageRecord record;
-        record.projectName = QStringLiteral("INDIVIDUAL");
-        record.mobileNumber = QStringLiteral("60123456789");
-        record.name = QStringLiteral("Ali bin Abu");
-        record.nickname = QStringLiteral("Ali");
-        record.groupName = QStringLiteral("STAFF");
-        record.message = QStringLiteral("Your order %1 is ready for collection at our Jalan Ampang shop.").arg(number);
-        record.status = QStringLiteral("SEND");
-        record.sent = QDateTime::currentDateTime();
+        const MessageRecord record = individualSms(number);
         return seconds([&] {
                    records.appendDetail(record, [&](qint64 id) { window.runState().setCurrentDetailId(id); });
                    records.appendLog(record);
@@ -233,7 +228,7 @@ void recordOneSms(const Server &server, const QString &workingFolder)
     std::printf("recording one SMS (detail row + log row) with %d rows in each table: first %.2f ms, next 200 "
                 "median %.2f ms, slowest %.2f ms (target < 5 ms); psql's two inserts %.2f ms\n",
                 Rows, first, later[later.size() / 2], later.back(), shell);
-    QFile::remove(named.fileName());
+    QFile::remove(named);
 }
 
 void copyThereAndBack(const Server &server, const QString &folder, const QString &tools)
