@@ -101,7 +101,9 @@ bool ProjectStore::saveAndPopulate(const AnnouncementProject &project)
     }
 
     const ReplacementTokens tokens = ReplacementTokens::read(m_dm.q_text_replacement);
-    m_dm.con.transaction([&] {
+    // The groups' contacts are read one group at a time: all from one moment, so a list
+    // another desk imports meanwhile is in the project whole or not at all.
+    m_dm.con.transactionAtOneMoment([&] {
         if (overwrite) {
             deleteRows(QStringLiteral("project_group"), project.name);
             deleteRows(QStringLiteral("project_detail"), project.name);

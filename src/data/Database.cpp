@@ -347,6 +347,16 @@ void Database::withoutWaiting(const std::function<void()> &work)
 
 void Database::transaction(const std::function<void()> &work)
 {
+    writingTransaction(QStringLiteral("BEGIN"), work);
+}
+
+void Database::transactionAtOneMoment(const std::function<void()> &work)
+{
+    writingTransaction(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"), work);
+}
+
+void Database::writingTransaction(const QString &serverBegin, const std::function<void()> &work)
+{
     QSqlDatabase db = connection();
     if (m_inTransaction) {
         work();
@@ -363,12 +373,12 @@ void Database::transaction(const std::function<void()> &work)
     // A server's own isolation keeps its transactions apart; one that another desk's made
     // fail is run once more, when that one has ended.
     try {
-        runTransaction(db, QStringLiteral("BEGIN"), work);
+        runTransaction(db, serverBegin, work);
     } catch (const DatabaseError &error) {
         if (!concurrencyFailure(error))
             throw;
         try {
-            runTransaction(db, QStringLiteral("BEGIN"), work);
+            runTransaction(db, serverBegin, work);
         } catch (const DatabaseError &again) {
             if (concurrencyFailure(again))
                 throw DatabaseError(QString::fromLatin1(ConcurrentChangeText), again.code(), false);

@@ -105,6 +105,10 @@ public:
     // work that another desk's transaction made fail is run once more, then refused with
     // a message saying so.
     void transaction(const std::function<void()> &work);
+    // The same, for work that writes what it reads: all its reads see one state of the
+    // database, so rows another desk commits meanwhile are in all of them or in none. A
+    // file's write lock gives that anyway; a server reads one snapshot.
+    void transactionAtOneMoment(const std::function<void()> &work);
     // A query object that has written in the running transaction: should that roll back,
     // it is read again, so it shows no rows the database does not have.
     void noteWriter(Dataset &dataset);
@@ -196,6 +200,7 @@ private:
     void rollBack(QSqlDatabase &db);
     void addOptionsTable(QSqlDatabase &db);
     void runTransaction(QSqlDatabase &db, const QString &begin, const std::function<void()> &work);
+    void writingTransaction(const QString &serverBegin, const std::function<void()> &work);
     // Runs a statement that gives no rows; a refusal is thrown as the user's message.
     void run(QSqlDatabase &db, const QString &statement);
 

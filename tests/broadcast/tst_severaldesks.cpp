@@ -47,7 +47,7 @@ void dropConnectionOf(const TestWorkspace &ws, Database &database)
     ws.value(u"select pg_terminate_backend(%1)"_s.arg(backendOf(database)));
 }
 
-// One desk's import with replace: every profile of the group goes, and the new ones come.
+// One desk's import with replace: every profile goes, and the new ones come, in two groups.
 void importProfiles(Database &database, const QString &prefix, int count)
 {
     database.transaction([&] {
@@ -55,7 +55,7 @@ void importProfiles(Database &database, const QString &prefix, int count)
         Database::RowInsert rows(database, u"profile"_s,
                                  {u"name"_s, u"mobile_number"_s, u"group_name"_s, u"languages"_s});
         for (int i = 0; i < count; ++i)
-            rows.add({u"%1 %2"_s.arg(prefix).arg(i), u"6012%1"_s.arg(i), u"G"_s, u"MALAY"_s});
+            rows.add({u"%1 %2"_s.arg(prefix).arg(i), u"6012%1"_s.arg(i), i % 2 ? u"G2"_s : u"G1"_s, u"MALAY"_s});
         rows.finish();
     });
 }
@@ -169,9 +169,9 @@ void TestSeveralDesks::aSaveAndAnImportAtOnceStayWhole()
         ProjectStore projects(dm, dialogs, clock);
         for (int save = 0; save < 12 || imports < 3; ++save) {
             dialogs.answer(Dialogs::Answer::Yes);
-            QVERIFY(projects.saveAndPopulate({u"RAYA"_s, QString(), {u"G"_s}, u"Salam"_s, u"Hello"_s}));
+            QVERIFY(projects.saveAndPopulate({u"RAYA"_s, QString(), {u"G1"_s, u"G2"_s}, u"Salam"_s, u"Hello"_s}));
             ++saves;
-            // Every recipient list is one import's, whole.
+            // Every recipient list is one import's, whole, in both its groups.
             const QStringList recipients = ws.rows(u"select count(*), min(substr(name, 1, 3)), "
                                                    "max(substr(name, 1, 3)) from project_detail"_s)
                                                .first();
