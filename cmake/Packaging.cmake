@@ -67,12 +67,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                                 WORLD_READ WORLD_EXECUTE)
 # dpkg-shlibdeps finds the libraries the programs link. What Qt loads at run time is named
-# here: the SQLite driver and the font the layouts are measured for. The xcb platform and
-# JPEG plugins come with libqt6gui6 on Debian 12 (qt6-qpa-plugins holds only VNC and touch).
+# here: the SQLite and PostgreSQL drivers (the program reads with libpq on the driver's own
+# connection, and without the driver a server could not be opened at all) and the font the
+# layouts are measured for. The xcb platform and JPEG plugins come with libqt6gui6 on
+# Debian 12 (qt6-qpa-plugins holds only VNC and touch).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-liberation")
-# Clients' names and messages in Chinese and Tamil, and emoji, shown as typed; Qt's PostgreSQL
-# driver for an office whose desks share one database server.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-wqy-microhei, fonts-lohit-taml, fonts-noto-color-emoji, libqt6sql6-psql")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, fonts-liberation")
+# Clients' names and messages in Chinese and Tamil, and emoji, shown as typed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-lohit-taml, fonts-noto-color-emoji")
 include(CPack)
