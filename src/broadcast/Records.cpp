@@ -93,8 +93,9 @@ qint64 Records::insert(const QString &table, const MessageRecord &record)
 {
     QSqlQuery &statement = m_database.prepared(
         QStringLiteral("INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
-                       "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")
-            .arg(table));
+                       "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+            .arg(table)
+        + m_database.returningKey(table));
     statement.bindValue(0, fitted(table, QStringLiteral("project_name"), record.projectName));
     statement.bindValue(1, Database::storedDateTime(record.sent));
     statement.bindValue(2, fitted(table, QStringLiteral("mobile_number"), record.mobileNumber));

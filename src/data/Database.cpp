@@ -462,10 +462,17 @@ void Database::execute(QSqlQuery &query)
     fail(error);
 }
 
+QString Database::returningKey(const QString &table)
+{
+    return m_engine == Engine::Postgres ? QStringLiteral(" RETURNING ") + rowKey(table) : QString();
+}
+
 qint64 Database::insertReturningKey(QSqlQuery &insert)
 {
     execute(insert);
-    const qint64 key = insert.next() ? insert.value(0).toLongLong() : 0;
+    // SQLite's last row id costs nothing; a result row would have to be stepped to.
+    const qint64 key = m_engine == Engine::Postgres ? (insert.next() ? insert.value(0).toLongLong() : 0)
+                                                    : insert.lastInsertId().toLongLong();
     insert.finish();
     return key;
 }

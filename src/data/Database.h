@@ -140,7 +140,10 @@ public:
     // Runs a statement; the caller reads what it gives, then finishes it. A refused one
     // is finished here, ready for its next use, and thrown as the user's message.
     void execute(QSqlQuery &query);
-    // Runs an INSERT that ends in "RETURNING <key>": the new row's key.
+    // What ends an INSERT into table for insertReturningKey: on a server "RETURNING <key>";
+    // a file gives the key without it.
+    QString returningKey(const QString &table);
+    // Runs an INSERT ended by returningKey: the new row's key.
     qint64 insertReturningKey(QSqlQuery &insert);
 
     // A SELECT read row by row.

@@ -228,7 +228,7 @@ QSqlQuery &Dataset::preparedInsert(const QVector<int> &columns)
 {
     // The new row's key comes back with it.
     const QString table = m_database.table(m_table);
-    const QString returning = QStringLiteral(" RETURNING ") + m_database.rowKey(m_table);
+    const QString returning = m_database.returningKey(m_table);
     if (columns.isEmpty())
         return m_database.prepared(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table) + returning);
     QStringList names;
