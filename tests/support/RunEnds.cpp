@@ -1,6 +1,9 @@
 #include "support/RunEnds.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QTimer>
 
 RunEnds::RunEnds(RunState &state)
 {
@@ -10,5 +13,18 @@ RunEnds::RunEnds(RunState &state)
 bool RunEnds::wait(const std::function<bool()> &settled, int timeoutMilliseconds)
 {
     const qsizetype awaited = ++m_awaited;
-    return QTest::qWaitFor([&] { return reports.size() >= awaited && (!settled || settled()); }, timeoutMilliseconds);
+    const auto done = [&] { return reports.size() >= awaited && (!settled || settled()); };
+    // Woken by each event rather than looking every 10 ms as QTest::qWaitFor does, so the
+    // steps of a run follow each other as fast as the engine takes them.
+    const QDeadlineTimer deadline(timeoutMilliseconds);
+    QTimer wakeAtTheDeadline;
+    wakeAtTheDeadline.setSingleShot(true);
+    wakeAtTheDeadline.start(timeoutMilliseconds);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }
