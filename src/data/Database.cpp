@@ -241,7 +241,7 @@ void Database::openServer(QSqlDatabase &db)
     m_open = true;
     try {
         // A row another desk's transaction holds is waited for as long as a locked file.
-        run(db, QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
+        run(db, lockWaitStatement(m_busyTimeout));
         // The server's notices ("already exists, skipping") are not the operator's business.
         run(db, QStringLiteral("SET client_min_messages = warning"));
     } catch (...) {
@@ -322,26 +322,25 @@ QString Database::rowSelectList(const QString &table)
     return names.join(QStringLiteral(", "));
 }
 
+QString Database::lockWaitStatement(int milliseconds) const
+{
+    // A server's lock_timeout of 0 would wait for ever: 1 ms is "not at all".
+    return m_engine == Engine::Postgres ? QStringLiteral("SET lock_timeout = %1").arg(std::max(milliseconds, 1))
+                                        : QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds);
+}
+
 void Database::withoutWaiting(const std::function<void()> &work)
 {
-    if (m_engine == Engine::Postgres) {
-        // A server that went away is not called again from here: connecting could wait for
-        // the network's time-out. The next action of the operator connects again.
-        if (!m_open)
-            throw DatabaseError(QString::fromLatin1(UnreachableText).arg(QStringLiteral("not connected")), {}, true);
-        QSqlDatabase db = connection();
-        run(db, QStringLiteral("SET lock_timeout = 1"));
-        const auto restore = qScopeGuard([&] {
-            if (m_open)
-                QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
-        });
-        work();
-        return;
-    }
+    // A server that went away is not called again from here: connecting could wait for
+    // the network's time-out. The next action of the operator connects again.
+    if (m_engine == Engine::Postgres && !m_open)
+        throw DatabaseError(QString::fromLatin1(UnreachableText).arg(QStringLiteral("not connected")), {}, true);
     QSqlDatabase db = connection();
-    run(db, QStringLiteral("PRAGMA busy_timeout = 0"));
-    const auto restore =
-        qScopeGuard([&] { QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout)); });
+    run(db, lockWaitStatement(0));
+    const auto restore = qScopeGuard([&] {
+        if (m_open)
+            QSqlQuery(db).exec(lockWaitStatement(m_busyTimeout));
+    });
     work();
 }
 
@@ -372,17 +371,15 @@ void Database::writingTransaction(const QString &serverBegin, const std::functio
     }
     // A server's own isolation keeps its transactions apart; one that another desk's made
     // fail is run once more, when that one has ended.
-    try {
-        runTransaction(db, serverBegin, work);
-    } catch (const DatabaseError &error) {
-        if (!concurrencyFailure(error))
-            throw;
+    for (int attempt = 1;; ++attempt) {
         try {
             runTransaction(db, serverBegin, work);
-        } catch (const DatabaseError &again) {
-            if (concurrencyFailure(again))
-                throw DatabaseError(QString::fromLatin1(ConcurrentChangeText), again.code(), false);
-            throw;
+            return;
+        } catch (const DatabaseError &error) {
+            if (!concurrencyFailure(error))
+                throw;
+            if (attempt == 2)
+                throw DatabaseError(QString::fromLatin1(ConcurrentChangeText), error.code(), false);
         }
     }
 }
@@ -503,17 +500,18 @@ Database::RowInsert::RowInsert(Database &database, const QString &table, const Q
     : m_database(database)
     , m_columns(columns)
 {
-    const TableColumns &described = database.columns(table);
     QStringList quoted;
-    for (const QString &name : columns) {
-        const auto column = std::find_if(described.cbegin(), described.cend(), [&](const Column &candidate) {
-            return candidate.name.compare(name, Qt::CaseInsensitive) == 0;
-        });
-        m_sizes << (column != described.cend() && column->kind == Column::Kind::Text ? column->size : 0);
+    for (const QString &name : columns)
         quoted << QStringLiteral("\"%1\"").arg(name);
-    }
     const QString into = database.table(table) + QStringLiteral(" (") + quoted.join(QLatin1Char(',')) + u')';
     if (database.engine() == Engine::Postgres) {
+        const TableColumns &described = database.columns(table);
+        for (const QString &name : columns) {
+            const auto column = std::find_if(described.cbegin(), described.cend(), [&](const Column &candidate) {
+                return candidate.name.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            m_sizes << (column != described.cend() && column->kind == Column::Kind::Text ? column->size : 0);
+        }
         m_copy = QStringLiteral("COPY %1 FROM STDIN").arg(into);
         return;
     }
@@ -523,18 +521,20 @@ Database::RowInsert::RowInsert(Database &database, const QString &table, const Q
 
 void Database::RowInsert::add(const QVector<QVariant> &values)
 {
-    for (int column = 0; column < m_sizes.size(); ++column) {
-        const int size = m_sizes.at(column);
-        const QString text = size > 0 ? values.at(column).toString() : QString();
-        // Counted as both engines count: characters, not UTF-16 units.
-        if (text.size() > size && leftCharacters(text, size).size() < text.size())
-            throw tooLong(m_columns.at(column), size);
-    }
     if (m_insert) {
+        // The file refuses an over-long value with this very row.
         for (int column = 0; column < values.size(); ++column)
             m_insert->bindValue(column, values.at(column));
         m_database.execute(*m_insert);
         return;
+    }
+    // The server would refuse it with the whole batch: checked here, in characters as the
+    // server counts them.
+    for (int column = 0; column < m_sizes.size(); ++column) {
+        const int size = m_sizes.at(column);
+        const QString text = size > 0 ? values.at(column).toString() : QString();
+        if (text.size() > size && leftCharacters(text, size).size() < text.size())
+            throw tooLong(m_columns.at(column), size);
     }
     for (int column = 0; column < values.size(); ++column) {
         if (column > 0)
@@ -610,15 +610,12 @@ QString Database::storedText(const QString &text)
 
 bool Database::hasTables()
 {
-    QSqlDatabase db = connection();
-    QSqlQuery query(db);
-    const QString statement = m_engine == Engine::Postgres
-        ? QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
-                         "and table_name = 'profile'")
-        : QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'profile'");
-    if (!query.exec(statement) || !query.next())
-        fail(query.lastError());
-    return query.value(0).toInt() > 0;
+    const auto found = select(
+        m_engine == Engine::Postgres
+            ? QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
+                             "and table_name = 'profile'")
+            : QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'profile'"));
+    return found->step() && found->integer(0) > 0;
 }
 
 void Database::create(const QString &location)

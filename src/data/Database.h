@@ -59,7 +59,7 @@ public:
 
     // The database at location: a file's path, or a server's "postgresql://" URI; empty:
     // the working folder's. Nothing is opened yet; a "Dovrel.server" that cannot be read,
-    // or a URI holding a password, throws BrivoraError.
+    // or a URI holding a password, makes every use throw BrivoraError saying so.
     explicit Database(const QString &location = {});
     ~Database();
     Database(const Database &) = delete;
@@ -177,7 +177,7 @@ public:
 
         Database &m_database;
         QStringList m_columns;
-        QVector<int> m_sizes; // characters a text column takes, 0 for no limit
+        QVector<int> m_sizes; // to a server: characters a text column takes, 0 for no limit
         QSqlQuery *m_insert = nullptr; // on a file
         QString m_copy; // to a server: the COPY statement
         QByteArray m_held; // and the rows for it, in COPY's text form
@@ -206,6 +206,8 @@ private:
     void writingTransaction(const QString &serverBegin, const std::function<void()> &work);
     // Runs a statement that gives no rows; a refusal is thrown as the user's message.
     void run(QSqlDatabase &db, const QString &statement);
+    // How long a statement of this connection waits for another program's lock.
+    QString lockWaitStatement(int milliseconds) const;
 
     Engine m_engine = Engine::Sqlite;
     QString m_fileName; // a file's path, relative to the working folder

@@ -99,7 +99,7 @@ QString translateTail(const QString &statement, qsizetype from, const QString &r
         endOrderingItem();
         out += (ordering ? QStringLiteral(", ") : QStringLiteral(" ORDER BY ")) + rowKey;
     }
-    return out.trimmed();
+    return out;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace PostgresAccess {
 
@@ -47,6 +48,17 @@ void drain(PGconn *connection)
         PQclear(rest);
 }
 
+// Ends a statement the server refused (result), or that could not be sent (no result):
+// what the server still sends is dropped, and the refusal thrown as the user's message.
+[[noreturn]] void refuse(Database &database, PGconn *connection, PGresult *result)
+{
+    const QString message = result ? messageOf(result) : QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+    const QString state = result ? stateOf(result) : QString();
+    PQclear(result);
+    drain(connection);
+    database.failServer(message, state);
+}
+
 class ServerStatement : public Database::Statement {
 public:
     ServerStatement(Database &database, const QSqlDatabase &db, const QString &sql)
@@ -54,7 +66,7 @@ public:
         , m_connection(handleOf(db))
     {
         if (!PQsendQuery(m_connection, sql.toUtf8().constData()))
-            m_database.failServer(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed(), {});
+            refuse(m_database, m_connection, nullptr);
         PQsetSingleRowMode(m_connection);
     }
     ~ServerStatement() override
@@ -75,16 +87,11 @@ public:
         if (m_result && PQresultStatus(m_result) == PGRES_SINGLE_TUPLE)
             return true;
         m_done = true;
-        if (!m_result)
-            return false;
-        const bool ended = PQresultStatus(m_result) == PGRES_TUPLES_OK;
-        const QString message = messageOf(m_result);
-        const QString state = stateOf(m_result);
-        PQclear(m_result);
-        m_result = nullptr;
+        PGresult *last = std::exchange(m_result, nullptr);
+        if (last && PQresultStatus(last) != PGRES_TUPLES_OK)
+            refuse(m_database, m_connection, last);
+        PQclear(last);
         drain(m_connection);
-        if (!ended)
-            m_database.failServer(message, state);
         return false;
     }
 
@@ -135,31 +142,17 @@ void copyIn(Database &database, const QSqlDatabase &db, const QString &copyState
 {
     PGconn *connection = handleOf(db);
     PGresult *start = PQexec(connection, copyStatement.toUtf8().constData());
-    if (PQresultStatus(start) != PGRES_COPY_IN) {
-        const QString message = start ? messageOf(start) : QString::fromUtf8(PQerrorMessage(connection));
-        const QString state = start ? stateOf(start) : QString();
-        PQclear(start);
-        drain(connection);
-        database.failServer(message, state);
-    }
+    if (PQresultStatus(start) != PGRES_COPY_IN)
+        refuse(database, connection, start);
     PQclear(start);
     if (PQputCopyData(connection, rows.constData(), static_cast<int>(rows.size())) != 1
-        || PQputCopyEnd(connection, nullptr) != 1) {
-        const QString message = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
-        drain(connection);
-        database.failServer(message, {});
-    }
-    QString message;
-    QString state;
+        || PQputCopyEnd(connection, nullptr) != 1)
+        refuse(database, connection, nullptr);
     while (PGresult *result = PQgetResult(connection)) {
-        if (PQresultStatus(result) != PGRES_COMMAND_OK && message.isEmpty()) {
-            message = messageOf(result);
-            state = stateOf(result);
-        }
+        if (PQresultStatus(result) != PGRES_COMMAND_OK)
+            refuse(database, connection, result);
         PQclear(result);
     }
-    if (!message.isEmpty())
-        database.failServer(message, state);
 }
 
 void appendValue(QByteArray &row, const QVariant &value)
