@@ -47,9 +47,7 @@ int main(int argc, char *argv[])
             const int number = commandLine.parser().value(reference).toInt(&given);
             const int shared = given ? number & 0xFF : ConcatenationReferences().take();
             for (int index = 0; index < sms.parts.size(); ++index)
-                pdus << encodeSubmitPdu(args.at(0), args.at(1),
-                                        SmsPart{sms.parts.at(index), sms.alphabet,
-                                                Concatenation{shared, static_cast<int>(sms.parts.size()), index + 1}});
+                pdus << encodeSubmitPdu(args.at(0), args.at(1), sms.part(index, shared));
         }
         for (const QString &pdu : std::as_const(pdus))
             out << pdu << '\n' << commandLength(pdu) << '\n';

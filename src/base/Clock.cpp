@@ -16,21 +16,22 @@ int Clock::scaled(int milliseconds) const
 
 void Clock::startWait(QTimer &timer, int milliseconds, bool examinesAnswers) const
 {
+    start(timer, milliseconds, m_scale, examinesAnswers);
+}
+
+void Clock::startTimeout(QTimer &timer, int milliseconds) const
+{
+    start(timer, milliseconds, m_timeoutScale, true);
+}
+
+void Clock::start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers) const
+{
     if (m_waitListener)
         m_waitListener(milliseconds, examinesAnswers);
     // A coarse timer may fire 5 % late: 250 ms on a five-second wait, at every message.
     timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
-    timer.start(std::max(0, scaled(milliseconds)));
-}
-
-void Clock::startTimeout(QTimer &timer, int milliseconds) const
-{
-    if (m_waitListener)
-        m_waitListener(milliseconds, true);
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    timer.start(std::max(0, static_cast<int>(std::lround(milliseconds * m_timeoutScale))));
+    timer.start(std::max(0, static_cast<int>(std::lround(milliseconds * scale))));
 }
 
 void Clock::readTimeZoneOnce()

@@ -44,6 +44,8 @@ public:
     static void readTimeZoneOnce();
 
 private:
+    void start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers) const;
+
     double m_scale = 1.0;
     double m_timeoutScale = 1.0;
     QDateTime m_fixedNow;

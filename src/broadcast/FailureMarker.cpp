@@ -32,7 +32,7 @@ void FailureMarker::markCurrentRow()
         m_markedPart = m_exchange.partsWritten();
         // A row that still waits for the database is marked once it is stored: the mark
         // waits behind it.
-        m_records.markFailed([row] { return *row; }, m_clock.now());
+        m_records.markFailed(row, m_clock.now());
         m_runState.countRefusal();
         // A running send stops with the database's refusal before its next part; with
         // none running, the operator learns of it now. The mark is kept either way.

@@ -46,10 +46,10 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
         Contact contact; // no row of its own yet: each SMS adds one
         contact.record.projectName = projectName(greeting);
         contact.record.mobileNumber = contacts.text(QStringLiteral("mobile_number"));
-        contact.record.name = contacts.text(QStringLiteral("name"));
-        contact.record.nickname = contacts.text(QStringLiteral("nickname"));
-        contact.record.groupName = contacts.text(QStringLiteral("group_name"));
         contact.fields = ContactFields::of(contacts);
+        contact.record.name = contact.fields.name;
+        contact.record.nickname = contact.fields.nickname;
+        contact.record.groupName = contacts.text(QStringLiteral("group_name"));
         today << contact;
     }
 

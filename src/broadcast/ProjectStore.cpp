@@ -166,12 +166,12 @@ void ProjectStore::addRecipients(const AnnouncementProject &project, const QStri
     const QString projectName = Database::storedText(project.name);
     const QString festive = Database::storedText(project.festive);
     for (contacts.first(); !contacts.eof(); contacts.next()) {
-        recipients.add({projectName, contacts.text(QStringLiteral("mobile_number")),
-                        contacts.text(QStringLiteral("name")), contacts.text(QStringLiteral("nickname")),
-                        contacts.text(QStringLiteral("group_name")),
-                        Database::storedText(Personalise(ContactFields::of(contacts), project.malayTemplate,
-                                                         project.englishTemplate, tokens)),
-                        festive});
+        const ContactFields fields = ContactFields::of(contacts);
+        recipients.add(
+            {projectName, contacts.text(QStringLiteral("mobile_number")), fields.name, fields.nickname,
+             contacts.text(QStringLiteral("group_name")),
+             Database::storedText(Personalise(fields, project.malayTemplate, project.englishTemplate, tokens)),
+             festive});
     }
     recipients.finish();
 }

@@ -47,11 +47,11 @@ void Records::markSent(qint64 id, const QDateTime &sent)
     });
 }
 
-void Records::markFailed(std::function<qint64()> row, const QDateTime &when)
+void Records::markFailed(std::shared_ptr<const qint64> row, const QDateTime &when)
 {
     // Marking again is harmless, so a step refused halfway is simply written again.
     write([this, row = std::move(row), when] {
-        const qint64 id = row();
+        const qint64 id = *row;
         std::optional<MessageRecord> failed = detail(id);
         if (!failed)
             return;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Clock;
@@ -35,9 +36,9 @@ public:
     // date_send and status of an existing project_detail row.
     void markSent(qint64 id, const QDateTime &sent);
     // The row becomes "FAIL" and a "FAIL" log row copies it; a row that no longer
-    // exists is not brought back. The id is asked for when the mark is written, so a
-    // row whose own record still waits for the database is marked once it is stored.
-    void markFailed(std::function<qint64()> row, const QDateTime &when);
+    // exists is not brought back. The id is read when the mark is written, so a row
+    // whose own record still waits for the database is marked once it is stored.
+    void markFailed(std::shared_ptr<const qint64> row, const QDateTime &when);
     void appendLog(const MessageRecord &record);
 
     // The records still waiting for the database.

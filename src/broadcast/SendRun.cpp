@@ -149,12 +149,8 @@ void SendRun::sendPart()
     m_part.message = m_sms.parts.at(m_partIndex);
     m_part.status = QStringLiteral("SEND");
     m_partRow = std::make_shared<qint64>(m_message.detailId);
-    const int count = static_cast<int>(m_sms.parts.size());
-    SmsPart sms{m_part.message, m_sms.alphabet, std::nullopt};
-    if (count > 1)
-        sms.concatenation = Concatenation{m_reference, count, m_partIndex + 1};
-    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, sms,
-                              waitsFor(m_policy.sender, m_partIndex, count)};
+    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, m_sms.part(m_partIndex, m_reference),
+                              waitsFor(m_policy.sender, m_partIndex, static_cast<int>(m_sms.parts.size()))};
     m_services.exchange.sendPart(
         request, [this] { recordPart(); }, [this](const PartResult &result) { step([&] { partDone(result); }); });
 }
@@ -188,7 +184,7 @@ void SendRun::partDone(const PartResult &result)
         if (!m_messageUnconfirmed)
             ++m_unconfirmedMessages;
         m_messageUnconfirmed = true;
-        records.markFailed([row = m_partRow] { return *row; }, m_services.clock.now());
+        records.markFailed(m_partRow, m_services.clock.now());
     }
     m_silentInRow = result.outcome == Outcome::Unanswered ? m_silentInRow + 1 : 0;
 

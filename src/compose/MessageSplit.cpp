@@ -140,6 +140,14 @@ SmsPlan planWholeWhenItFits(const QString &message)
     return planSms(message);
 }
 
+SmsPart SmsPlan::part(int index, int reference) const
+{
+    SmsPart sms{parts.at(index), alphabet, std::nullopt};
+    if (parts.size() > 1)
+        sms.concatenation = Concatenation{reference, static_cast<int>(parts.size()), index + 1};
+    return sms;
+}
+
 void SmsPlan::requireSendable() const
 {
     if (parts.size() > MostParts)

@@ -25,6 +25,8 @@ struct SmsPlan {
 
     // Throws BrivoraError for a message of more parts than a concatenated message holds.
     void requireSendable() const;
+    // The index-th SMS (from 0) to encode; the parts of a longer message share reference.
+    SmsPart part(int index, int reference) const;
 };
 
 // Every SMS of a message. It goes in the GSM alphabet when that can carry it, else in

@@ -74,7 +74,7 @@ void AtExchange::sendPart(const PartRequest &request, std::function<void()> reco
         m_probeAnswered = {};
         m_step = Step::Idle;
     }
-    m_request = request;
+    m_waits = request.waits;
     m_pdu = pdu.toLatin1() + CtrlZ;
     m_length = commandLength(pdu);
     m_record = std::move(record);
@@ -105,18 +105,23 @@ void AtExchange::startStep(Step step, const QByteArray &command, const Wait &wai
 {
     m_link.write(command);
     m_step = step;
-    m_holding = m_pace == Pace::Fixed && !wait.examinesAnswers;
-    releaseHeldError();
-    startWait(wait.milliseconds, wait.examinesAnswers);
+    startWait(wait, wait.milliseconds);
 }
 
-void AtExchange::startWait(int milliseconds, bool examinesAnswers)
+void AtExchange::sendLengthCommand()
 {
+    startStep(Step::LengthCommand, "AT+CMGS=" + QByteArray::number(m_length) + "\r\n", m_waits.w2);
+}
+
+void AtExchange::startWait(const Wait &wait, int milliseconds)
+{
+    m_holding = m_pace == Pace::Fixed && !wait.examinesAnswers;
+    releaseHeldError();
     // Awaiting answers, a wait is only the longest the modem may take.
     if (m_pace == Pace::Answers)
         m_clock.startTimeout(m_timer, milliseconds);
     else
-        m_clock.startWait(m_timer, milliseconds, examinesAnswers);
+        m_clock.startWait(m_timer, milliseconds, wait.examinesAnswers);
 }
 
 void AtExchange::writePdu()
@@ -125,10 +130,7 @@ void AtExchange::writePdu()
     ++m_partsWritten;
     m_step = Step::Message;
     m_record();
-    const Wait &w3 = m_request.waits.w3;
-    m_holding = m_pace == Pace::Fixed && !w3.examinesAnswers;
-    releaseHeldError();
-    startWait(m_pace == Pace::Answers ? FinalAnswerMs : w3.milliseconds, w3.examinesAnswers);
+    startWait(m_waits.w3, m_pace == Pace::Answers ? FinalAnswerMs : m_waits.w3.milliseconds);
 }
 
 void AtExchange::endProbe(bool answered)
@@ -153,7 +155,7 @@ void AtExchange::timeUp()
                 return;
             case Step::ModeCommand:
                 // A modem that does not confirm the mode may still take the message.
-                startStep(Step::LengthCommand, "AT+CMGS=" + QByteArray::number(m_length) + "\r\n", m_request.waits.w2);
+                sendLengthCommand();
                 return;
             case Step::LengthCommand:
                 if (m_pace == Pace::Answers)
@@ -184,8 +186,7 @@ void AtExchange::hear(Heard heard)
                 return;
             case Step::ModeCommand:
                 if (heard == Heard::Ok)
-                    startStep(Step::LengthCommand, "AT+CMGS=" + QByteArray::number(m_length) + "\r\n",
-                              m_request.waits.w2);
+                    sendLengthCommand();
                 else if (heard == Heard::Error)
                     finishUnsent(PartResult::Outcome::Refused);
                 return;

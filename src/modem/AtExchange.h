@@ -109,7 +109,9 @@ private:
     enum class Heard { Nothing, Ok, Prompt, Reference, Error };
 
     void startStep(Step step, const QByteArray &command, const Wait &wait);
-    void startWait(int milliseconds, bool examinesAnswers);
+    void sendLengthCommand();
+    // Waits for the step's time, or at most that long for its answer when awaiting answers.
+    void startWait(const Wait &wait, int milliseconds);
     void timeUp();
     void endProbe(bool answered);
     void writePdu();
@@ -130,7 +132,7 @@ private:
     Pace m_pace = Pace::Fixed;
     Step m_step = Step::Idle;
 
-    PartRequest m_request;
+    PartWaits m_waits;
     QByteArray m_pdu;
     int m_length = 0;
     std::function<void()> m_record;

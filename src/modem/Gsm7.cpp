@@ -111,6 +111,14 @@ bool inAlphabet(QChar character)
     return basicCode(character) || extensionEntry(character);
 }
 
+int septetWidth(QChar character)
+{
+    int septets = 0;
+    for (const QChar sent : sentCharacters(character))
+        septets += extensionEntry(sent) ? 2 : 1;
+    return septets;
+}
+
 BrivoraError undecodable(const QString &what)
 {
     return BrivoraError(QStringLiteral("Invalid GSM 7-bit text: %1").arg(what));
@@ -127,33 +135,20 @@ QString gsmSentText(const QString &text)
     return sent;
 }
 
-bool gsmCanCarry(QStringView text)
+Alphabet alphabetFor(QStringView text)
 {
     for (const QChar &typed : text)
         for (const QChar character : sentCharacters(typed))
             if (!inAlphabet(character))
-                return false;
-    return true;
-}
-
-Alphabet alphabetFor(QStringView text)
-{
-    return gsmCanCarry(text) ? Alphabet::Gsm7 : Alphabet::Ucs2;
-}
-
-int gsmSeptetWidth(QChar character)
-{
-    int septets = 0;
-    for (const QChar sent : sentCharacters(character))
-        septets += extensionEntry(sent) ? 2 : 1;
-    return septets;
+                return Alphabet::Ucs2;
+    return Alphabet::Gsm7;
 }
 
 int gsmSeptetCount(QStringView text)
 {
     int count = 0;
     for (const QChar character : text)
-        count += gsmSeptetWidth(character);
+        count += septetWidth(character);
     return count;
 }
 

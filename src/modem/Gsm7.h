@@ -22,15 +22,13 @@ enum class Alphabet { Gsm7, Ucs2 };
 // bits. Any other character stays as it is: the message then goes in UCS-2.
 QString gsmSentText(const QString &text);
 
-// Whether every character of the text, as gsmSentText has it, is in the alphabet.
-bool gsmCanCarry(QStringView text);
-// The alphabet a message goes in: the GSM alphabet when it can carry it, else UCS-2.
+// The alphabet a message goes in: the GSM alphabet when it can carry every character of
+// the text as gsmSentText has it, else UCS-2.
 Alphabet alphabetFor(QStringView text);
 
-// Septets one character takes once translated, counted on what goes out. A character
-// the alphabet lacks counts as one: measuring never fails, and such a text goes in
-// UCS-2 anyway.
-int gsmSeptetWidth(QChar character);
+// Septets the text takes once translated, counted on what goes out. A character the
+// alphabet lacks counts as one: measuring never fails, and such a text goes in UCS-2
+// anyway.
 int gsmSeptetCount(QStringView text);
 
 // The septet codes (0 to 127) that carry the text as gsmSentText has it; throws

@@ -211,9 +211,7 @@ private Q_SLOTS:
             const SmsPlan plan = planSms(message);
             const int reference = references.take();
             for (int index = 0; index < plan.parts.size(); ++index) {
-                SmsPart part{plan.parts.at(index), plan.alphabet, std::nullopt};
-                if (plan.parts.size() > 1)
-                    part.concatenation = Concatenation{reference, static_cast<int>(plan.parts.size()), index + 1};
+                const SmsPart part = plan.part(index, reference);
                 pdus << encodeSubmitPdu(u"+60120000000"_s, u"60123456789"_s, part);
                 const bool gsm = plan.alphabet == Alphabet::Gsm7;
                 expected << Expected{gsm ? gsmSentText(part.text) : part.text,
