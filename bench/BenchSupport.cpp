@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include "broadcast/Records.h"
+#include "broadcast/RunState.h"
 #include "data/Database.h"
 
 #include <QDir>
@@ -65,7 +67,7 @@ long peakResidentKilobytes()
     return statusKilobytes("VmHWM:");
 }
 
-MessageRecord individualSms(int number)
+double recordIndividualSms(Records &records, RunState &runState, int number)
 {
     MessageRecord record;
     record.projectName = QStringLiteral("INDIVIDUAL");
@@ -76,5 +78,11 @@ MessageRecord individualSms(int number)
     record.message = QStringLiteral("Your order %1 is ready for collection at our Jalan Ampang shop.").arg(number);
     record.status = QStringLiteral("SEND");
     record.sent = QDateTime::currentDateTime();
-    return record;
+    return bestOf(1,
+                  [&] {
+                      records.appendDetail(record, [&](qint64 id) { runState.setCurrentDetailId(id); });
+                      records.appendLog(record);
+                      records.flush();
+                  })
+        * 1000;
 }

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "base/Dialogs.h"
-#include "broadcast/MessageRecord.h"
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <algorithm>
+
+class Records;
+class RunState;
 
 // Dialogs for benchmarks: no box is expected, so any box ends the run with its text.
 class SilentDialogs : public Dialogs {
@@ -32,5 +37,20 @@ long residentKilobytes();
 // The most it has been since the process started, in kilobytes.
 long peakResidentKilobytes();
 
-// The records of one Individual SMS as the program writes them, numbered so each differs.
-MessageRecord individualSms(int number);
+// The shortest of runs of work, in seconds.
+template<typename Work>
+double bestOf(int runs, Work work)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+// Records one Individual SMS, numbered so each differs, as a send does (its detail row,
+// made current, then its log row, both written): the milliseconds that took.
+double recordIndividualSms(Records &records, RunState &runState, int number);

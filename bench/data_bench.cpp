@@ -21,19 +21,6 @@
 
 namespace {
 
-template<typename Work>
-double bestOf(int runs, Work work)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
-
 void fillProfiles(DataModule &dm, int count)
 {
     QSqlQuery insert(dm.con.connection());

@@ -41,15 +41,7 @@ int main(int argc, char *argv[])
     window.FormShow(); // the program as it stands after start-up
     Records &records = window.records();
 
-    auto recordOne = [&](int number) {
-        QElapsedTimer timer;
-        timer.start();
-        const MessageRecord record = individualSms(number);
-        records.appendDetail(record, [&](qint64 id) { window.runState().setCurrentDetailId(id); });
-        records.appendLog(record);
-        records.flush();
-        return timer.nsecsElapsed() / 1e6;
-    };
+    auto recordOne = [&](int number) { return recordIndividualSms(records, window.runState(), number); };
 
     const long before = residentKilobytes();
     const double first = recordOne(0);

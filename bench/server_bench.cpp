@@ -79,18 +79,13 @@ struct Server {
     // The best of three runs of the psql shell, in seconds; its output goes nowhere.
     double psqlSeconds(const QString &database, const QString &script) const
     {
-        double best = 1e9;
-        for (int i = 0; i < 3; ++i) {
+        return bestOf(3, [&] {
             QProcess shell;
             shell.setStandardOutputFile(QProcess::nullDevice());
-            QElapsedTimer timer;
-            timer.start();
             shell.start(QStringLiteral("psql"), psql(database) << QStringLiteral("-c") << script);
             if (!shell.waitForFinished(-1) || shell.exitCode() != 0)
                 fail(QStringLiteral("psql: ") + QString::fromUtf8(shell.readAllStandardError()));
-            best = std::min(best, timer.nsecsElapsed() / 1e9);
-        }
-        return best;
+        });
     }
 };
 
@@ -101,15 +96,6 @@ QString nameServer(const QString &workingFolder, const QString &address)
     if (!named.open(QIODevice::WriteOnly | QIODevice::Truncate) || named.write(address.toUtf8() + '\n') < 0)
         fail(named.fileName());
     return named.fileName();
-}
-
-template<typename Work>
-double seconds(Work work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e9;
 }
 
 // 100 000 profiles in 20 groups, written by the program's own bulk insert.
@@ -143,9 +129,7 @@ void reopenProfiles(const Server &server)
     Database database(address);
     fillProfiles(database, 100000);
     Dataset profiles(database, QStringLiteral("q_profile"), QStringLiteral("select * from profile"));
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i)
-        best = std::min(best, seconds([&] { profiles.refresh(); }));
+    const double best = bestOf(3, [&] { profiles.refresh(); });
     const double shell =
         server.psqlSeconds(QStringLiteral("reopen"), QStringLiteral("copy (select * from profile) to stdout"));
     std::printf("reopening 100 000 profiles: %.3f s; psql's copy to stdout %.3f s; %.2f times (target < 3)\n", best,
@@ -168,8 +152,8 @@ void saveAndPopulate(const Server &server, const QString &workingFolder)
                                 QStringLiteral("Dear <greeting> <name>, see you at our shop.")};
     for (int group = 0; group < 20; ++group)
         project.groups << QStringLiteral("GROUP %1").arg(group);
-    const double created = seconds([&] { projects.saveAndPopulate(project); });
-    const double overwritten = seconds([&] { projects.saveAndPopulate(project); });
+    const double created = bestOf(1, [&] { projects.saveAndPopulate(project); });
+    const double overwritten = bestOf(1, [&] { projects.saveAndPopulate(project); });
     const double shell = server.psqlSeconds(
         QStringLiteral("populate"),
         QStringLiteral("begin; delete from project_detail; insert into project_detail(project_name, mobile_number, "
@@ -203,15 +187,7 @@ void recordOneSms(const Server &server, const QString &workingFolder)
     MainWindow window(dialogs, clock);
     window.FormShow();
     Records &records = window.records();
-    auto recordOne = [&](int number) {
-        const MessageRecord record = individualSms(number);
-        return seconds([&] {
-                   records.appendDetail(record, [&](qint64 id) { window.runState().setCurrentDetailId(id); });
-                   records.appendLog(record);
-                   records.flush();
-               })
-            * 1000;
-    };
+    auto recordOne = [&](int number) { return recordIndividualSms(records, window.runState(), number); };
     const double first = recordOne(0);
     std::vector<double> later;
     for (int i = 1; i <= 200; ++i)
@@ -249,9 +225,9 @@ void copyThereAndBack(const Server &server, const QString &folder, const QString
         server.psql(QStringLiteral("brivora")) << QStringLiteral("-c") << QStringLiteral("create database moved"));
     const QString address = server.address(QStringLiteral("moved"));
     run(tools + QStringLiteral("/brivora-newdb"), {address});
-    const double there = seconds([&] { run(tools + QStringLiteral("/brivora-copy"), {file, address}); });
+    const double there = bestOf(1, [&] { run(tools + QStringLiteral("/brivora-copy"), {file, address}); });
     run(tools + QStringLiteral("/brivora-newdb"), {back});
-    const double backAgain = seconds([&] { run(tools + QStringLiteral("/brivora-copy"), {address, back}); });
+    const double backAgain = bestOf(1, [&] { run(tools + QStringLiteral("/brivora-copy"), {address, back}); });
 
     Database original(file);
     Database onServer(address);

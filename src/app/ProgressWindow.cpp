@@ -42,7 +42,6 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     , ProgressBar1(new QProgressBar(this))
     , stopButton(new QPushButton(QStringLiteral("Stop"), this))
     , m_state(state)
-    , m_clock(clock)
     , m_owner(owner)
 {
     setObjectName(QStringLiteral("frm_wait"));
@@ -83,7 +82,7 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     layout->addWidget(ProgressBar1);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(m_clock.scaled(HoldMs));
+    Timer1.setInterval(clock.scaled(HoldMs));
     connect(&Timer1, &QTimer::timeout, this, &ProgressWindow::Timer1Timer);
 }
 

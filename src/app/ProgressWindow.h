@@ -59,6 +59,5 @@ protected:
 private:
     void stopClicked();
     RunState &m_state;
-    Clock &m_clock;
     QWidget &m_owner;
 };

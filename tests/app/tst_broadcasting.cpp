@@ -79,6 +79,23 @@ struct Office {
         return checked;
     }
 
+    // The modem's port opened, as the operator does with the status light.
+    void plugIn(TestModem &modem)
+    {
+        window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
+        window.ComLed1Click();
+    }
+
+    // The saved project RAYA with its recipient rows (mobile_number, name, msg_send),
+    // loaded in the composer.
+    void loadProject(const QString &recipientValues)
+    {
+        ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+        ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "_s + recipientValues);
+        tab->Edit12->setText(u"RAYA"_s);
+        window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    }
+
     // Every row of the three project tables.
     QList<QStringList> projectTables() const
     {
@@ -471,18 +488,13 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
 {
     Office office;
     TestModem modem;
-    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
-    office.window.ComLed1Click();
-    office.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
-    office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
-                   "('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti'), "
-                   "('RAYA', '6033', 'Abu', 'Salam Abu')"_s);
+    office.plugIn(modem);
+    office.loadProject(u"('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti'), "
+                       "('RAYA', '6033', 'Abu', 'Salam Abu')"_s);
     // The composer as a load leaves it.
     AnnouncementTab *tab = office.tab;
-    tab->Edit12->setText(u"RAYA"_s);
     tab->RichEdit2->setPlainText(u"Salam <name>"_s);
     tab->CheckListBox1->item(1)->setCheckState(Qt::Checked);
-    office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
     tab->suiSpinEdit1->setValue(2);
     tab->suiSpinEdit2->setValue(1);
     // The network refuses Siti's message; its answer is taken during its last wait (the
@@ -529,14 +541,9 @@ void TestBroadcasting::aStoppedBroadcastSaysHowFarItGot()
 {
     Office office;
     TestModem modem;
-    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
-    office.window.ComLed1Click();
-    office.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
-    office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
-                   "('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti'), "
-                   "('RAYA', '6033', 'Abu', 'Salam Abu')"_s);
-    office.tab->Edit12->setText(u"RAYA"_s);
-    office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    office.plugIn(modem);
+    office.loadProject(u"('RAYA', '6011', 'Ali', 'Salam Ali'), ('RAYA', '6022', 'Siti', 'Salam Siti'), "
+                       "('RAYA', '6033', 'Abu', 'Salam Abu')"_s);
     // The operator clicks Stop while the first message waits for its last wait.
     office.clock.setWaitListener([&](int milliseconds, bool) {
         if (milliseconds == 5000)
@@ -557,15 +564,12 @@ void TestBroadcasting::busyWarningLeftOpenHoldsUpNoBroadcast()
 {
     Office office;
     TestModem modem;
-    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
-    office.window.ComLed1Click();
-    office.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    office.plugIn(modem);
     office.ws.exec(u"insert into profile(name, mobile_number, birthday) values ('Ali', '6099', '09/12/1980')"_s);
+    QStringList recipients;
     for (int i = 1; i <= 5; ++i)
-        office.ws.exec(u"insert into project_detail(project_name, mobile_number, name, msg_send) values "
-                       "('RAYA', '601%1', 'Client %1', 'Salam %1')"_s.arg(i));
-    office.tab->Edit12->setText(u"RAYA"_s);
-    office.window.dm().q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+        recipients << u"('RAYA', '601%1', 'Client %1', 'Salam %1')"_s.arg(i);
+    office.loadProject(recipients.join(u", "_s));
 
     const QString greetingList = office.window.dm().q_prof_birthday.sql();
     QTest::mouseClick(office.tab->BitBtn10, Qt::LeftButton);
@@ -587,8 +591,7 @@ void TestBroadcasting::contactsNamedInChineseAndTamilGetTheirMessageWhole()
 {
     Office office;
     TestModem modem;
-    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
-    office.window.ComLed1Click();
+    office.plugIn(modem);
     office.ws.exec(
         u"insert into text_replacement(geeting, nickname, name) values ('<greeting>', '<nick>', '<name>')"_s);
     office.ws.exec(u"insert into profile(name, nickname, mobile_number, group_name, languages, greeting) values "
@@ -633,8 +636,7 @@ void TestBroadcasting::aRunsRowsCannotBeChangedUnderIt()
     Office office;
     office.addContacts();
     TestModem modem;
-    office.window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
-    office.window.ComLed1Click();
+    office.plugIn(modem);
     AnnouncementTab *tab = office.tab;
     tab->RichEdit2->setPlainText(u"Salam <name>"_s);
     tab->RichEdit3->setPlainText(u"Hello <name>"_s);

@@ -329,7 +329,6 @@ void TestIndividualSend::exitDropsAGreetingWaitingForTheSend()
     WindowClock clock; // 9 December 2026, 10:30
     TestModem modem;
     MainWindow window(dialogs, clock);
-    RunEnds runs(window.runState());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setPortSetupPrompt([&](const SerialSettings &) { return std::optional(modem.settings()); });
