@@ -51,14 +51,18 @@ QStringList fileStatements()
 
 QStringList tables()
 {
-    static const QRegularExpression table(QStringLiteral(R"(^CREATE TABLE (\w+) \()"));
-    QStringList names;
-    const QStringList statements = fileStatements();
-    for (const QString &statement : statements) {
-        const QRegularExpressionMatch match = table.match(statement);
-        if (match.hasMatch())
-            names << match.captured(1);
-    }
+    // Read from the schema once: copies and counters ask for every table.
+    static const QStringList names = [] {
+        static const QRegularExpression table(QStringLiteral(R"(^CREATE TABLE (\w+) \()"));
+        QStringList found;
+        const QStringList statements = fileStatements();
+        for (const QString &statement : statements) {
+            const QRegularExpressionMatch match = table.match(statement);
+            if (match.hasMatch())
+                found << match.captured(1);
+        }
+        return found;
+    }();
     return names;
 }
 
