@@ -71,7 +71,7 @@ Figures run(bool awaitAnswers, int latencyMs)
     }
     const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
     loop.stop();
-    if (bench.ended.first().messagesSent != Messages || bench.ended.first().partsRefused != 0) {
+    if (bench.ended.first().messagesSent != Messages || bench.ended.first().messagesRefused != 0) {
         std::fprintf(stderr, "not every message went out confirmed\n");
         std::exit(1);
     }

@@ -1,6 +1,7 @@
 // brivora-pdu <centre number> <destination> <text>: prints the PDU the program would
 // hand the modem for that message, and on the next line the length AT+CMGS announces;
-// for a message of several SMS, each part's PDU and length in turn.
+// for a message of several SMS, each part's PDU and length in turn. The message is cut as
+// an announcement is, or with --whole as a greeting is.
 #include "modem/Pdu.h"
 #include "base/CommandLine.h"
 #include "base/Errors.h"
@@ -17,7 +18,9 @@ int main(int argc, char *argv[])
         .synopsis = QStringLiteral("<centre number> <destination> <text>"),
         .description = QStringLiteral("Prints the SMS-SUBMIT PDU Brivora hands the modem for one message, and on the\n"
                                       "next line the length AT+CMGS announces for it; for a message longer than one\n"
-                                      "SMS, the PDU and length of each part of the concatenated message in turn."),
+                                      "SMS, the PDU and length of each part of the concatenated message in turn. The\n"
+                                      "message goes as an announcement sends it (with the blank its cut adds), or\n"
+                                      "with --whole as a greeting does."),
         .example = QStringLiteral("brivora-pdu +60123456789 0198765432 'Hello Ali'"),
     });
     commandLine.addArgument(QStringLiteral("centre number"),
@@ -30,6 +33,9 @@ int main(int argc, char *argv[])
                                                       "random without it."),
                                        QStringLiteral("n"));
     commandLine.parser().addOption(reference);
+    const QCommandLineOption whole(QStringLiteral("whole"),
+                                   QStringLiteral("As a greeting goes: whole as typed when it fits one SMS."));
+    commandLine.parser().addOption(whole);
     if (const auto done = commandLine.process(app.arguments()))
         return *done;
     const QStringList args = commandLine.arguments();
@@ -37,18 +43,14 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     try {
         const QString &text = args.at(2);
-        const SmsPlan sms = planSms(text);
+        const SmsPlan sms = commandLine.parser().isSet(whole) ? planWholeWhenItFits(text) : planSms(text);
         sms.requireSendable();
+        bool given = false;
+        const int number = commandLine.parser().value(reference).toInt(&given);
+        const int shared = sms.parts.size() < 2 ? 0 : given ? number & 0xFF : ConcatenationReferences().take();
         QStringList pdus;
-        if (sms.parts.size() == 1) {
-            pdus << encodeSubmitPdu(args.at(0), args.at(1), text);
-        } else {
-            bool given = false;
-            const int number = commandLine.parser().value(reference).toInt(&given);
-            const int shared = given ? number & 0xFF : ConcatenationReferences().take();
-            for (int index = 0; index < sms.parts.size(); ++index)
-                pdus << encodeSubmitPdu(args.at(0), args.at(1), sms.part(index, shared));
-        }
+        for (int index = 0; index < sms.parts.size(); ++index)
+            pdus << encodeSubmitPdu(args.at(0), args.at(1), sms.part(index, shared));
         for (const QString &pdu : std::as_const(pdus))
             out << pdu << '\n' << commandLength(pdu) << '\n';
     } catch (const BrivoraError &error) {

@@ -27,16 +27,15 @@ int main(int argc, char *argv[])
                                            "postgresql:// address."));
     commandLine.addArgument(QStringLiteral("entry"), QStringLiteral("The report's place in the list, from 1 to 12."));
     commandLine.addArgument(QStringLiteral("out.pdf"), QStringLiteral("The PDF file to write."));
-    // Answered before the application is made, which would only add its own warnings.
-    if (const auto done = commandLine.answerHelpOrVersion(argc, argv))
+    // Read before the application is made, which would only add its own warnings.
+    if (const auto done = commandLine.processBeforeApplication(argc, argv))
         return *done;
     // Fonts need a GUI application, but a script has no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    CommandLine::quietenQtStartup();
     Clock::readTimeZoneOnce();
     QGuiApplication app(argc, argv);
-    if (const auto done = commandLine.process(app.arguments()))
-        return *done;
     const QStringList args = commandLine.arguments();
     bool isNumber = false;
     const int number = args.at(1).toInt(&isNumber);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QSplitter>
 #include <QStringList>
 #include <QTextBrowser>
@@ -118,8 +119,18 @@ HelpWindow::HelpWindow(QWidget *parent)
     showPage(0);
 }
 
-void HelpWindow::showAndRaise()
+void HelpWindow::showAndRaise(const QWidget &owner)
 {
+    if (!m_placed) {
+        m_placed = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner.frameGeometry().center());
+        if (const QScreen *screen = owner.screen()) {
+            const QRect available = screen->availableGeometry();
+            frame.moveTopLeft(QPoint(std::max(frame.left(), available.left()), std::max(frame.top(), available.top())));
+        }
+        move(frame.topLeft());
+    }
     showNormal();
     raise();
     activateWindow();

@@ -31,8 +31,9 @@ public:
 
     explicit HelpWindow(QWidget *parent = nullptr);
 
-    // Brings the window up, on top of the others, showing the page it showed last.
-    void showAndRaise();
+    // Brings the window up, on top of the others, showing the page it showed last. The first
+    // time it is centred on owner, its title bar on the screen.
+    void showAndRaise(const QWidget &owner);
     void showPage(int index);
     // Enter in the find box: the next occurrence of word after the cursor in the page
     // shown, else the first one in the pages after it, wrapping round to the page shown
@@ -50,4 +51,5 @@ private:
     void followShownPage(const QUrl &shown);
 
     QList<Page> m_pages;
+    bool m_placed = false;
 };

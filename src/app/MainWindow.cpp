@@ -208,7 +208,7 @@ void MainWindow::suiURLLabel2Click()
         return;
     if (!m_helpWindow)
         m_helpWindow = new HelpWindow(this);
-    m_helpWindow->showAndRaise();
+    m_helpWindow->showAndRaise(*this);
 }
 
 void MainWindow::ComLed1Click()

@@ -62,6 +62,8 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     connect(&m_state, &RunState::runEnded, this, [this] {
         stopButton->setText(QStringLiteral("Stop"));
         stopButton->setEnabled(false);
+        // A run stopped during the hold ends it too: the window may close at its next tick.
+        holdEnded();
     });
 
     auto *counters = new QGridLayout;
@@ -102,6 +104,8 @@ int ProgressWindow::showProgress(bool resetBar)
 {
     const bool appearing = !isVisible();
     show();
+    if (appearing)
+        m_holding = true;
     if (resetBar)
         ProgressBar1->setValue(0);
     stopButton->setText(QStringLiteral("Stop"));
@@ -111,6 +115,7 @@ int ProgressWindow::showProgress(bool resetBar)
 
 void ProgressWindow::holdEnded()
 {
+    m_holding = false;
     if (!Timer1.isActive())
         Timer1.start();
 }
@@ -159,7 +164,9 @@ void ProgressWindow::FormShow()
 
 void ProgressWindow::Timer1Timer()
 {
-    if (m_state.progressCurrent != 0)
+    // The timer runs on from the run before: during the hold nothing counts yet, but the
+    // window has just appeared for a run.
+    if (m_holding || m_state.progressCurrent != 0)
         return;
     ProgressBar1->setValue(100);
     hide();

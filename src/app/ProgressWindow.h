@@ -60,4 +60,6 @@ private:
     void stopClicked();
     RunState &m_state;
     QWidget &m_owner;
+    // From the window's appearing until the first message goes out.
+    bool m_holding = false;
 };

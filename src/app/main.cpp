@@ -15,13 +15,12 @@ int main(int argc, char *argv[])
                                  "database \"Dovrel.mdb\" of the folder it starts in; brivora-launch starts it in its\n"
                                  "working folder. Qt's own options (-platform, -style ...) are taken as well."),
                              .example = QStringLiteral("cd ~/Brivora && brivora")});
-    // Answered before the application is made: they need no display.
-    if (const auto done = commandLine.answerHelpOrVersion(argc, argv))
+    // Read before the application is made: help, the version and wrong arguments need no display.
+    if (const auto done = commandLine.processBeforeApplication(argc, argv))
         return *done;
+    CommandLine::quietenQtStartup();
     Clock::readTimeZoneOnce();
     QApplication app(argc, argv);
-    if (const auto done = commandLine.process(app.arguments())) // Qt's options are gone from them
-        return *done;
 
     SplashWindow splash;
     splash.show();

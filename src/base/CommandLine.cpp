@@ -47,32 +47,77 @@ std::optional<int> CommandLine::process(const QStringList &arguments, QTextStrea
     return std::nullopt;
 }
 
-std::optional<int> CommandLine::answerHelpOrVersion(int argc, char *argv[]) const
+namespace {
+
+// The options a Qt GUI application takes from its command line, with one dash or two: those
+// that take the next argument as their value (or "=value"), and those that stand alone.
+const QStringList QtValueOptions{u"platform"_s,  u"platformpluginpath"_s, u"platformtheme"_s, u"plugin"_s,
+                                 u"qwindowgeometry"_s, u"geometry"_s, u"qwindowtitle"_s, u"title"_s,
+                                 u"qwindowicon"_s, u"icon"_s, u"display"_s, u"name"_s, u"session"_s,
+                                 u"style"_s, u"stylesheet"_s, u"qmljsdebugger"_s, u"visual"_s, u"ncols"_s};
+const QStringList QtFlagOptions{u"reverse"_s,  u"widgetcount"_s, u"nograb"_s,  u"dograb"_s,
+                                u"sync"_s,     u"cmap"_s,        u"testability"_s};
+
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"_s))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+QStringList CommandLine::withoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == "--"_L1) {
+            kept << arguments.mid(i);
+            break;
+        }
+        QString name = argument;
+        if (name.startsWith("--"_L1))
+            name.remove(0, 1);
+        if (!name.startsWith(u'-')) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, 1);
+        const qsizetype equals = name.indexOf(u'=');
+        const QString bare = equals < 0 ? name : name.left(equals);
+        if (QtValueOptions.contains(bare)) {
+            if (equals < 0)
+                ++i; // its value
+        } else if (!QtFlagOptions.contains(name)) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
+
+std::optional<int> CommandLine::processBeforeApplication(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QTextStream out(stdout);
-    return answerHelpOrVersion(arguments, out);
+    QTextStream err(stderr);
+    return processBeforeApplication(arguments, out, err);
 }
 
-std::optional<int> CommandLine::answerHelpOrVersion(const QStringList &arguments, QTextStream &out) const
+std::optional<int> CommandLine::processBeforeApplication(const QStringList &arguments, QTextStream &out,
+                                                         QTextStream &err)
 {
-    // Every argument up to "--" is looked at: the values of Qt's options ("-platform offscreen")
-    // are not the parser's to tell apart.
-    for (const QString &argument : arguments.mid(1)) {
-        if (argument == "--"_L1)
-            break;
-        if (argument == "-h"_L1 || argument == "--help"_L1) {
-            out << helpText();
-            return 0;
-        }
-        if (argument == "--version"_L1) {
-            out << versionText() << '\n';
-            return 0;
-        }
-    }
-    return std::nullopt;
+    return process(withoutQtOptions(arguments), out, err);
+}
+
+void CommandLine::quietenQtStartup()
+{
+    previousHandler = qInstallMessageHandler(quietHandler);
 }
 
 int CommandLine::wrongArguments() const
@@ -109,8 +154,10 @@ QString CommandLine::helpText() const
         for (const auto &[name, description] : m_arguments)
             column = std::max(column, name.size() + 4);
         text += "\nArguments:\n"_L1;
+        // A description's later lines start under its first.
+        const QString indent = u"\n"_s + QString(column, u' ');
         for (const auto &[name, description] : m_arguments)
-            text += "  "_L1 + name.leftJustified(column - 2) + description + u'\n';
+            text += "  "_L1 + name.leftJustified(column - 2) + QString(description).replace(u'\n', indent) + u'\n';
     }
     return text + "\nExample:\n  "_L1 + m_usage.example + u'\n';
 }

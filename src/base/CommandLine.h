@@ -36,10 +36,18 @@ public:
     std::optional<int> process(const QStringList &arguments);
     std::optional<int> process(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
-    // Answers --help and --version alone, passing over anything else: for the window program,
-    // which answers them before it needs a display and leaves Qt's own options to QApplication.
-    std::optional<int> answerHelpOrVersion(int argc, char *argv[]) const;
-    std::optional<int> answerHelpOrVersion(const QStringList &arguments, QTextStream &out) const;
+    // For a program that makes a Qt GUI application: reads its command line before that, so
+    // that --help, --version and wrong arguments need no display, passing over Qt's own options
+    // (-platform offscreen, -style=fusion ...), which the application takes itself.
+    std::optional<int> processBeforeApplication(int argc, char *argv[]);
+    std::optional<int> processBeforeApplication(const QStringList &arguments, QTextStream &out, QTextStream &err);
+    // The arguments without Qt's own options, the program first.
+    static QStringList withoutQtOptions(const QStringList &arguments);
+
+    // Keeps standard error the program's own: Qt's warning that the session names no runtime
+    // folder (XDG_RUNTIME_DIR unset, as under cron or su) is passed over. Other messages go on
+    // as before.
+    static void quietenQtStartup();
 
     // The usage on standard error; returns the exit code of wrong arguments, 2.
     int wrongArguments() const;

@@ -47,7 +47,6 @@ void BroadcastRunner::start()
         stamp(project);
         m_controls.clear();
         list.close();
-        m_services.runState.finishProgress();
     };
     SendRun::start(m_services, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));

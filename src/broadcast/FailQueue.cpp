@@ -25,7 +25,6 @@ void FailQueue::start()
     queue.refresh();
     SendPlan plan = RecipientList::inTurn(queue, RecipientList::recipients(queue));
     plan.what = QStringLiteral("Re-send of the failed messages");
-    plan.completed = [this] { m_services.runState.finishProgress(); };
     SendRun::start(m_services, {Sender::FailQueue, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
 }

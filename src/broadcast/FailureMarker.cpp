@@ -33,7 +33,7 @@ void FailureMarker::markCurrentRow()
         // A row that still waits for the database is marked once it is stored: the mark
         // waits behind it.
         m_records.markFailed(row, m_clock.now());
-        m_runState.countRefusal();
+        m_runState.countRefusal(row);
         // A running send stops with the database's refusal before its next part; with
         // none running, the operator learns of it now. The mark is kept either way.
         if (!m_runState.isSending())

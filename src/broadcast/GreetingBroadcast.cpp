@@ -67,7 +67,6 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
                                              ReplacementTokens::read(m_dm.q_text_replacement));
         return message;
     };
-    plan.completed = [this] { m_services.runState.finishProgress(); };
     plan.boxes = &boxes;
     // The anniversary greeting shows its progress as each row is written, the birthday
     // greeting once the SMS is logged.

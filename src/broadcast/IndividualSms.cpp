@@ -24,7 +24,6 @@ void IndividualSms::send(const QString &text)
     SendPlan plan;
     plan.total = 1;
     plan.message = [message](int) { return message; };
-    plan.completed = [this] { m_services.runState.finishProgress(); };
     SendRun::start(m_services, {Sender::Individual, SendPolicy::Parts::Split, SendPolicy::Progress::Never, 1},
                    std::move(plan));
 }

@@ -37,11 +37,12 @@ struct RunReport {
     int total = 0; // messages the run was started with
     int messagesSent = 0; // messages whose every part went to the modem
     int partsWritten = 0; // SMS written to the modem
-    int partsRefused = 0; // SMS the modem refused or did not confirm
+    int messagesRefused = 0; // messages the modem refused or did not confirm
     QString error; // the error box's text, for a run that failed
 
-    // How it went, in a line: "Broadcast finished: 12 SMS sent, 2 refused by the modem
-    // (they are in the failed-message queue)." or "Broadcast stopped after 4 of 9 messages."
+    // How it went, in a line: "Broadcast finished: 12 messages sent (18 SMS), 2 refused by
+    // the modem (they are in the failed-message queue)." or "Broadcast stopped after 4 of 9
+    // messages."
     QString resultText() const;
 };
 
@@ -87,17 +88,18 @@ public:
         if (m_sending)
             return std::nullopt;
         m_onStop = std::move(onStop);
-        m_refusalsThisRun = 0;
+        m_refusedRows.clear();
         return std::optional<SendLock>(std::in_place, *this);
     }
     bool isSending() const { return m_sending; }
-    // An error answer has marked a row while a send runs: it counts in the run's report.
-    void countRefusal()
+    // An error answer has marked a row while a send runs: its message counts once in the
+    // run's report, however many of its parts were refused.
+    void countRefusal(const std::shared_ptr<const qint64> &row)
     {
-        if (m_sending)
-            ++m_refusalsThisRun;
+        if (m_sending && !m_refusedRows.contains(row.get()))
+            m_refusedRows << row.get();
     }
-    int refusalsThisRun() const { return m_refusalsThisRun; }
+    int refusalsThisRun() const { return static_cast<int>(m_refusedRows.size()); }
     // For actions that would change what a running send walks: true, after the busy
     // warning, while one runs.
     bool refusedWhileSending(Dialogs &dialogs) const
@@ -193,7 +195,8 @@ private:
     std::shared_ptr<const qint64> m_currentRow;
     bool m_sending = false;
     bool m_stopRequested = false;
-    int m_refusalsThisRun = 0;
+    // The rows error answers marked during this send; only compared, never read.
+    QList<const void *> m_refusedRows;
     std::function<void()> m_onStop;
     QList<std::function<void()>> m_idleSteps;
 };

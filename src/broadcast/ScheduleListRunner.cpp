@@ -15,8 +15,6 @@ void ScheduleListRunner::start()
     const QList<Outgoing> messages = RecipientList::recipients(m_dm.q_prj_dtl_schedule);
     SendPlan plan = RecipientList::inTurn(m_dm.q_prj_dtl_schedule, messages);
     plan.what = QStringLiteral("Scheduled broadcast");
-    // The progress window closes itself, as after any run.
-    plan.completed = [this] { m_services.runState.finishProgress(); };
     SendRun::start(m_services, {Sender::ScheduleList, SendPolicy::Parts::Split, SendPolicy::Progress::AfterLog},
                    std::move(plan));
 }

@@ -9,11 +9,13 @@ QString RunReport::resultText() const
 {
     if (end != End::Completed)
         return QStringLiteral("%1 stopped after %2 of %3 messages.").arg(what).arg(messagesSent).arg(total);
-    QString text = QStringLiteral("%1 finished: %2 SMS sent, %3 refused by the modem")
+    QString text = QStringLiteral("%1 finished: %2 %3 sent (%4 SMS), %5 refused by the modem")
                        .arg(what)
+                       .arg(messagesSent)
+                       .arg(messagesSent == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
                        .arg(partsWritten)
-                       .arg(partsRefused);
-    if (partsRefused > 0)
+                       .arg(messagesRefused);
+    if (messagesRefused > 0)
         text += QStringLiteral(" (they are in the failed-message queue)");
     return text + QLatin1Char('.');
 }
@@ -130,6 +132,7 @@ void SendRun::beginMessage()
     }
     if (m_plan.starting)
         m_plan.starting(m_index);
+    m_messageInFlight = true;
     const QString &text = m_message.record.message;
     m_sms = m_policy.parts == SendPolicy::Parts::Split ? planSms(text) : planWholeWhenItFits(text);
     m_sms.requireSendable();
@@ -180,7 +183,6 @@ void SendRun::partDone(const PartResult &result)
     Records &records = m_services.records;
     const bool unconfirmed = result.outcome == Outcome::Refused || result.outcome == Outcome::Unanswered;
     if (unconfirmed) {
-        ++m_report.partsRefused;
         if (!m_messageUnconfirmed)
             ++m_unconfirmedMessages;
         m_messageUnconfirmed = true;
@@ -205,6 +207,7 @@ void SendRun::partDone(const PartResult &result)
     }
     m_sendingMs += m_messageTimer.elapsed() / std::max(m_services.clock.scale(), 1e-9);
     ++m_report.messagesSent;
+    m_messageInFlight = false;
     if (m_plan.sent)
         m_plan.sent(m_index);
     ++m_index;
@@ -237,6 +240,16 @@ void SendRun::end(RunReport::End how, std::exception_ptr error)
         return;
     m_phase = Phase::Ended;
     m_timer.stop();
+    // A message the run ended in has its rows as far as it went: the list on screen shows
+    // them. Should that fail too, the error that ended the run is the one to tell.
+    if (std::exchange(m_messageInFlight, false) && m_plan.sent) {
+        try {
+            m_plan.sent(m_index);
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+    }
     if (how == RunReport::End::Completed && m_plan.completed) {
         try {
             m_plan.completed();
@@ -250,11 +263,15 @@ void SendRun::end(RunReport::End how, std::exception_ptr error)
         boxText = errorBoxText(error);
         how = boxText ? RunReport::End::Failed : RunReport::End::Stopped;
     }
+    // A run that went to its end or was stopped lets the progress window close; one that
+    // failed keeps it, its figures telling how far it got.
+    if (how != RunReport::End::Failed)
+        m_services.runState.finishProgress();
     m_report.end = how;
     m_report.error = boxText.value_or(QString());
     m_report.partsWritten = static_cast<int>(m_services.exchange.partsWritten() - m_partsWrittenBefore);
     // At the fixed pace the failure marker counted what the modem refused.
-    m_report.partsRefused += m_services.runState.refusalsThisRun();
+    m_report.messagesRefused = m_unconfirmedMessages + m_services.runState.refusalsThisRun();
     if (m_plan.ended)
         m_plan.ended(m_report);
     m_services.runState.tellRunEnded(m_report);

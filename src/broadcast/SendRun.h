@@ -145,6 +145,8 @@ private:
     // The part's project_detail row; filled once the database has taken a new row.
     std::shared_ptr<qint64> m_partRow;
     bool m_messageUnconfirmed = false;
+    // Between the message's starting step and its sent step.
+    bool m_messageInFlight = false;
     int m_unconfirmedMessages = 0;
     int m_silentInRow = 0;
 

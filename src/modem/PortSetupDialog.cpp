@@ -85,7 +85,14 @@ PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QStringLis
     m_flowControl =
         addList(QStringLiteral("Flow control"), QStringLiteral("FlowControlCombo"), labels(FlowItems) << CustomFlow);
 
+    // The port may be any path as well (a stable name under /dev/serial/by-id, a link, a
+    // pseudo-terminal): the box takes one typed. The start name "COM" is no device and
+    // shows as no choice.
+    m_port->setEditable(true);
+    m_port->setInsertPolicy(QComboBox::NoInsert);
     m_port->setCurrentIndex(portNames.indexOf(current.portName));
+    if (m_port->currentIndex() < 0)
+        m_port->setEditText(current.portName.startsWith(QLatin1Char('/')) ? current.portName : QString());
     m_baudRate->setCurrentIndex(BaudRates.indexOf(QString::number(current.baudRate), 1));
     m_dataBits->setCurrentIndex(indexOf(DataBitItems, current.dataBits));
     m_stopBits->setCurrentIndex(indexOf(StopBitItems, current.stopBits));
@@ -121,7 +128,7 @@ QComboBox *PortSetupDialog::addList(const QString &label, const QString &name, c
 SerialSettings PortSetupDialog::settings() const
 {
     SerialSettings result = m_current;
-    result.portName = m_port->currentIndex() >= 0 ? m_port->currentText() : QString();
+    result.portName = m_port->currentText().trimmed();
     const int baud = m_baudRate->currentIndex();
     if (baud == 0)
         result.baudRate = CustomBaudRate;

@@ -8,15 +8,16 @@ class QComboBox;
 class QFormLayout;
 
 // The port's "Setup" dialog: six lists, each starting on the port's current value
-// (or on nothing, when the value is not in the list), and "OK" / "Cancel".
+// (or on nothing, when the value is not in the list), and "OK" / "Cancel". The port's
+// list also takes a path typed into it.
 class PortSetupDialog : public QDialog {
     Q_OBJECT
 
 public:
     PortSetupDialog(const SerialSettings &current, const QStringList &portNames, QWidget *parent = nullptr);
 
-    // The settings the dialog started with, with the six choices applied: an unselected
-    // "Port" gives an empty name, "Custom" baud rate is 9600 and "Custom" flow control
+    // The settings the dialog started with, with the six choices applied: an empty "Port"
+    // gives an empty name, "Custom" baud rate is 9600 and "Custom" flow control
     // keeps the flow control as it was.
     SerialSettings settings() const;
 

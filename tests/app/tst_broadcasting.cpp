@@ -523,7 +523,7 @@ void TestBroadcasting::startBroadcastingSendsTheLoadedListThenClears()
     QCOMPARE(office.ws.value(u"select date_send from project"_s), u"2026-12-09 10:30:00"_s);
     // The progress window just goes: the tray tells how the run went.
     QCOMPARE(office.window.CiaTray1->lastBalloon(),
-             u"Broadcast finished: 3 SMS sent, 1 refused by the modem (they are in the failed-message queue)."_s);
+             u"Broadcast finished: 3 messages sent (3 SMS), 1 refused by the modem (they are in the failed-message queue)."_s);
     QVERIFY(tab->Edit12->text().isEmpty());
     QVERIFY(tab->RichEdit2->toPlainText().isEmpty());
     QCOMPARE(tab->CheckListBox1->item(1)->checkState(), Qt::Unchecked);
@@ -552,6 +552,13 @@ void TestBroadcasting::aStoppedBroadcastSaysHowFarItGot()
     QTest::mouseClick(office.tab->BitBtn10, Qt::LeftButton);
     QVERIFY(office.runs.wait());
     QCOMPARE(office.window.CiaTray1->lastBalloon(), u"Broadcast stopped after 1 of 3 messages."_s);
+    // The window keeps the figures it stopped at, then goes at its next tick, as after a
+    // finished run.
+    ProgressWindow &wait = office.window.frm_wait();
+    QCOMPARE(wait.Label7->text(), u"1"_s);
+    QCOMPARE(wait.stopButton->text(), u"Stop"_s);
+    QTRY_VERIFY(!wait.isVisible());
+    QCOMPARE(wait.Label7->text(), u"1"_s);
     QVERIFY(modem.waitForPdus(1));
     QCOMPARE(modem.destinations(), QStringList{u"6011"_s});
     QVERIFY(office.dialogs.shown().isEmpty());

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void holdIsTheSendersAndTheTimerStartsAfterIt();
     void stopAsksTheRunToStop();
     void emptyRunClosesAtNextTick();
+    void aTickDuringTheHoldOfALaterRunHidesNothing();
     void windowStaysWhileCountingAndAfterAnError();
     void showingVisibleWindowKeepsItsLabels();
     void mainWindowShowsItCentred();
@@ -201,6 +202,38 @@ void TestProgressWindow::emptyRunClosesAtNextTick()
     QCOMPARE(window->Label4->text(), QStringLiteral("0 minutes"));
     QTRY_VERIFY(!window->isVisible());
     QCOMPARE(window->ProgressBar1->value(), 100);
+}
+
+void TestProgressWindow::aTickDuringTheHoldOfALaterRunHidesNothing()
+{
+    const auto window = makeWindow();
+    // A first run finishes and the window closes; its timer runs on.
+    start(2, 0, true);
+    m_runState->holdEnded();
+    m_runState->finishProgress();
+    QTRY_VERIFY(!window->isVisible());
+    QVERIFY(window->Timer1.isActive());
+
+    // The next run's window appears and holds: nothing counts yet, and ticks come.
+    QCOMPARE(start(5, 0, true), ProgressWindow::HoldMs);
+    QSignalSpy ticks(&window->Timer1, &QTimer::timeout);
+    QTRY_VERIFY(ticks.size() >= 3);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->ProgressBar1->value(), 0);
+
+    // Its first message counts once the hold is over; the window stays for it.
+    m_runState->holdEnded();
+    m_runState->progressCurrent = 1;
+    ticks.clear();
+    QTRY_VERIFY(ticks.size() >= 2);
+    QVERIFY(window->isVisible());
+
+    // A run that ends during the hold lets the window go at the next tick.
+    m_runState->finishProgress();
+    QTRY_VERIFY(!window->isVisible());
+    start(1, 0, true);
+    m_runState->tellRunEnded({});
+    QTRY_VERIFY(!window->isVisible());
 }
 
 void TestProgressWindow::windowStaysWhileCountingAndAfterAnError()

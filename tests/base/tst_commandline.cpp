@@ -46,6 +46,7 @@ private Q_SLOTS:
     void rightArgumentsAreHandedOver();
     void optionsEndAtTheFirstArgument();
     void theWindowProgramAnswersBeforeQtTakesItsOptions();
+    void anArgumentsLaterLinesStartUnderItsFirst();
 };
 
 void TestCommandLine::helpShowsUsageEveryOptionAndAnExample()
@@ -131,27 +132,46 @@ void TestCommandLine::theWindowProgramAnswersBeforeQtTakesItsOptions()
     QString out;
     QTextStream stream(&out);
     const QString program = u"brivora"_s;
-    QCOMPARE(window.answerHelpOrVersion({program, u"-platform"_s, u"offscreen"_s}, stream), std::nullopt);
-    QCOMPARE(window.answerHelpOrVersion({program, u"--"_s, u"--help"_s}, stream), std::nullopt);
+    QString err;
+    QTextStream errStream(&err);
+    const auto before = [&](const QStringList &arguments) {
+        return window.processBeforeApplication(QStringList{program} + arguments, stream, errStream);
+    };
+    // Qt's own options, with their values, are Qt's to take.
+    QCOMPARE(before({u"-platform"_s, u"offscreen"_s}), std::nullopt);
+    QCOMPARE(before({u"--platform"_s, u"offscreen"_s, u"-style=fusion"_s, u"-reverse"_s}), std::nullopt);
+    QCOMPARE(CommandLine::withoutQtOptions({program, u"-display"_s, u":1"_s, u"-qwindowtitle"_s, u"x"_s}),
+             QStringList{program});
     stream.flush();
     QVERIFY(out.isEmpty());
+    QVERIFY(err.isEmpty());
 
-    QCOMPARE(window.answerHelpOrVersion({program, u"-platform"_s, u"offscreen"_s, u"--version"_s}, stream),
-             std::optional<int>(0));
+    QCOMPARE(before({u"-platform"_s, u"offscreen"_s, u"--version"_s}), std::optional<int>(0));
     stream.flush();
     QCOMPARE(out, u"brivora "_s + CommandLine::version() + u'\n');
     out.clear();
-    QCOMPARE(window.answerHelpOrVersion({program, u"-h"_s}, stream), std::optional<int>(0));
+    QCOMPARE(before({u"-h"_s}), std::optional<int>(0));
     stream.flush();
     QVERIFY(out.startsWith(u"usage: brivora\nThe window.\n"_s));
 
-    // What QApplication leaves is checked like any program's arguments.
-    QString err;
-    QTextStream errStream(&err);
-    QCOMPARE(window.process({program}, stream, errStream), std::nullopt);
-    QCOMPARE(window.process({program, u"Dovrel.mdb"_s}, stream, errStream), std::optional<int>(2));
-    errStream.flush();
-    QVERIFY(err.startsWith(u"usage: brivora\n"_s));
+    // Anything else is refused before a display is needed; "--" ends Qt's options too.
+    for (const QStringList &wrong : {QStringList{u"--bogus"_s}, QStringList{u"Dovrel.mdb"_s},
+                                     QStringList{u"--"_s, u"-platform"_s}}) {
+        err.clear();
+        QCOMPARE(before(wrong), std::optional<int>(2));
+        errStream.flush();
+        QVERIFY2(err.contains(u"usage: brivora\n"_s), qPrintable(err));
+    }
+}
+
+void TestCommandLine::anArgumentsLaterLinesStartUnderItsFirst()
+{
+    CommandLine tool({.program = u"brivora-tool"_s, .description = u"Tool."_s, .example = u"brivora-tool x"_s});
+    tool.addArgument(u"database"_s, u"A file (Dovrel.mdb), or a server's\npostgresql:// address."_s);
+    const QString help = tool.helpText();
+    const qsizetype first = help.indexOf(u"A file"_s);
+    const qsizetype second = help.indexOf(u"postgresql://"_s);
+    QCOMPARE(second - help.lastIndexOf(u'\n', second) - 1, first - help.lastIndexOf(u'\n', first) - 1);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -340,9 +340,18 @@ private Q_SLOTS:
     {
         const QString program = qEnvironmentVariable("BRIVORA_TOOLS") + QStringLiteral("/brivora-pdu");
         QProcess tool;
+        // What an announcement sends: the text with the blank its cut adds.
         tool.start(program, {QStringLiteral("+12345678901"), Destination, QStringLiteral("abc")});
         QVERIFY2(tool.waitForFinished(), qPrintable(program));
         QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()),
+                 QStringLiteral("07912143658709F111000B919178563412F00000AA0461F11804\n18\n"));
+        QCOMPARE(decodeSubmitPdu(QStringLiteral("07912143658709F111000B919178563412F00000AA0461F11804")).text,
+                 u"abc "_s);
+        // With --whole, what a greeting sends: the text as typed.
+        tool.start(program, {u"--whole"_s, QStringLiteral("+12345678901"), Destination, QStringLiteral("abc")});
+        QVERIFY(tool.waitForFinished());
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()),
                  QStringLiteral("07912143658709F111000B919178563412F00000AA0361F118\n17\n"));
@@ -351,7 +360,7 @@ private Q_SLOTS:
         QVERIFY(tool.waitForFinished());
         QCOMPARE(tool.exitCode(), 0);
         const QString pdu = QString::fromUtf8(tool.readAllStandardOutput()).section(u'\n', 0, 0);
-        QCOMPARE(decodeSubmitPdu(pdu).text, u"a b"_s);
+        QCOMPARE(decodeSubmitPdu(pdu).text, u"a b "_s);
 
         // A longer message: every part's PDU and length in turn.
         tool.start(program, {u"--reference"_s, u"9"_s, QString(), Destination, QString(161, QLatin1Char('a'))});

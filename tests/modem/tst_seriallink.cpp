@@ -20,6 +20,8 @@
 #include <QThread>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Every setting of a port, so that two can be compared and a difference shows.
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void setupDialogStartsOnCurrentValues();
     void setupDialogAppliesChoices();
     void setupDialogAsksModally();
+    void aTypedPathIsTakenAndOpened();
 
     void cancellingSetupWithStartSettingsFailsToOpen();
     void confirmingSetupWithoutPortFailsAndKeepsChoice();
@@ -373,7 +376,8 @@ void TestSerialLink::setupDialogLayout()
         QVERIFY(label && combo);
         QCOMPARE(label->text(), expected.at(row).first);
         QCOMPARE(itemsOf(combo), expected.at(row).second);
-        QVERIFY(!combo->isEditable());
+        // Only the port takes a typed name.
+        QCOMPARE(combo->isEditable(), row == 0);
     }
 
     const QList<QPushButton *> buttons = dialog.findChildren<QPushButton *>();
@@ -478,6 +482,34 @@ void TestSerialLink::setupDialogAsksModally()
 
     press("CancelButton", QStringLiteral("/dev/pts/7"));
     QVERIFY(!PortSetupDialog::ask(current, nullptr));
+}
+
+void TestSerialLink::aTypedPathIsTakenAndOpened()
+{
+    // A stable name as a USB modem has under /dev/serial/by-id: a link to the device.
+    TestModem modem;
+    QTemporaryDir byId;
+    const QString stable = byId.filePath(u"usb-HUAWEI_Mobile_E3531-if00-port0"_s);
+    QVERIFY(QFile::link(modem.devicePath(), stable));
+
+    PortSetupDialog dialog(SerialSettings{}, {QStringLiteral("ttyS0")});
+    QComboBox *port = list(dialog, "PortCombo");
+    QVERIFY(port->currentText().isEmpty());
+    port->setFocus();
+    QTest::keyClicks(port, stable);
+    QCOMPARE(dialog.settings().portName, stable);
+
+    SerialLink link;
+    configureAndOpen(link, [&](const SerialSettings &) { return dialog.settings(); });
+    QVERIFY(link.isOpen());
+    link.write("AT\r\n");
+    QVERIFY(modem.waitForInputs(1));
+    QCOMPARE(modem.inputs(), QStringList{u"AT"_s});
+
+    // Opened again, the dialog shows the path it was given.
+    PortSetupDialog again(link.settings(), {QStringLiteral("ttyS0")});
+    QCOMPARE(list(again, "PortCombo")->currentText(), stable);
+    QCOMPARE(again.settings().portName, stable);
 }
 
 void TestSerialLink::cancellingSetupWithStartSettingsFailsToOpen()

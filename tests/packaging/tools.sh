@@ -52,13 +52,16 @@ check() { # check <program> <command...>
     [ ! -s "$tmp/out" ] || fail "$program --no-such-option wrote to stdout: $(cat "$tmp/out")"
 }
 
-# The window program answers without a display; anything else it refuses once Qt has taken
-# its own options.
+# The window program answers without a display, and refuses a wrong argument without one;
+# Qt's own options are Qt's.
 check brivora env QT_QPA_PLATFORM=offscreen "$brivora"
 for option in --help --version; do
     run env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$brivora" "$option"
     expect "brivora $option without a display" 0
 done
+run env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$brivora" --bogus
+expect "brivora --bogus without a display" 2
+grep -q "^usage: brivora$" "$tmp/err" || fail "brivora --bogus: no usage on stderr: $(cat "$tmp/err")"
 run env QT_QPA_PLATFORM=offscreen "$brivora" -platform offscreen Dovrel.mdb
 expect "brivora Dovrel.mdb" 2
 grep -q "^usage: brivora$" "$tmp/err" || fail "brivora Dovrel.mdb: no usage on stderr: $(cat "$tmp/err")"
@@ -81,6 +84,20 @@ done
 # A message may start with a dash.
 run "$tools/brivora-pdu" +60123456789 0198765432 "-50% today"
 expect "brivora-pdu with a dashed text" 0
+
+# An argument's description goes on under its first line, not at the margin.
+for tool in brivora-export brivora-import brivora-newdb brivora-report; do
+    run "$tools/$tool" --help
+    if sed -n '/^Arguments:/,/^$/{/^Arguments:/d;p;}' "$tmp/out" | grep -q '^[^ ]'; then
+        fail "$tool --help: a line of its arguments at the margin"
+    fi
+done
+
+# A tool says only its own words, also where the session names no runtime folder.
+"$tools/brivora-newdb" "$tmp/quiet.mdb" >/dev/null
+run env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen "$tools/brivora-report" "$tmp/quiet.mdb" 1 "$tmp/quiet.pdf"
+expect "brivora-report without XDG_RUNTIME_DIR" 0
+[ ! -s "$tmp/err" ] || fail "brivora-report without XDG_RUNTIME_DIR wrote: $(cat "$tmp/err")"
 
 # The launcher answers for itself, and hands anything else to the program, which refuses it
 # before the working folder is used.

@@ -241,6 +241,15 @@ void TestPreferenceTab::typedTimeIsTakenAndStoredWhenTabLeavesTheBox()
         QTest::mouseClick(text, Qt::LeftButton, {}, hour);
         QTest::keyClicks(picker, u"a"_s);
         QCOMPARE(picker->time(), QTime(3, 45));
+        // Typed whole, "AM" shows as typed, its second letter taken as part of it.
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClicks(picker, u"0830PM"_s);
+        QCOMPARE(text->text(), u"08:30 PM"_s);
+        QCOMPARE(picker->time(), QTime(20, 30));
+        QTest::mouseClick(text, Qt::LeftButton, {}, hour);
+        QTest::keyClicks(picker, u"0345am"_s);
+        QCOMPARE(text->text(), u"03:45 AM"_s);
+        QCOMPARE(picker->time(), QTime(3, 45));
         // Tab leaves the box, from whichever part, and leaving stores the time.
         QTest::mouseClick(text, Qt::LeftButton, {}, hour);
         QTest::keyClick(picker, Qt::Key_Tab);
