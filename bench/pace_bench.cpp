@@ -25,7 +25,7 @@ Figures run(bool awaitAnswers, int latencyMs)
 {
     SendBench bench(QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
     bench.clock.setScale(1);
-    bench.awaitAnswers = awaitAnswers;
+    bench.settings.set(Settings::Field::AwaitAnswers, awaitAnswers);
     bench.modem->setMessageLatency(latencyMs);
     QStringList texts;
     for (int i = 1; i <= Messages; ++i)

@@ -43,12 +43,6 @@ namespace {
 constexpr auto SupportSite = "https://www.brivora.com/support";
 constexpr auto HelpFile = "brivora-1.chm";
 
-QTime timeOf(const QDateTime &moment)
-{
-    // An empty date/time reads as zero: midnight.
-    return moment.isValid() ? moment.time() : QTime(0, 0);
-}
-
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
@@ -59,13 +53,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , m_records(m_dm.con, m_clock)
     , m_exchange(m_comPort, m_clock)
     , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
-    , m_services{m_exchange,
-                 m_runState,
-                 m_records,
-                 m_clock,
-                 m_dialogs,
-                 [this] { return preferenceTab->centreNumber(); },
-                 [this] { return preferenceTab->CheckBoxAnswers->isChecked(); }}
+    , m_services{m_exchange, m_runState, m_records, m_clock, m_dialogs, m_settings}
     , m_individualSms(m_services, m_dm)
     , m_broadcastRunner(
           m_services, m_dm,
@@ -73,10 +61,8 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
            [this] { return announcementTab->pauseMinutes(); }, [this] { announcementTab->suitempBitBtn9Click(); }})
     , m_scheduleListRunner(m_services, m_dm)
     , m_failQueue(m_services, m_dm)
-    , m_greetings(m_services, m_dm, [this](Greeting greeting) { return greetingTemplates(greeting); })
-    , m_greetingTimer(
-          m_runState, m_clock, [this](Greeting greeting) { return autoBroadcast(greeting); },
-          [this](Greeting greeting) { autoGreeting(greeting); })
+    , m_greetings(m_services, m_dm)
+    , m_greetingTimer(m_runState, m_clock, m_settings, [this](Greeting greeting) { autoGreeting(greeting); })
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
 {
@@ -93,7 +79,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     queueTab = new QueueTab(m_dm, m_dialogs, m_failQueue);
     reportsTab = new ReportsTab(m_dm, m_dialogs, m_clock);
     transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
-    preferenceTab = new PreferenceTab(m_dm, m_dialogs, m_clock);
+    preferenceTab = new PreferenceTab(m_dm, m_settings, m_dialogs, m_clock);
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));
     PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));
     PageControl1->addTab(scheduleTab, QStringLiteral("Broadcast Schedule List"));
@@ -251,20 +237,6 @@ void MainWindow::Timer1Timer()
     m_greetingTimer.Timer1Timer();
 }
 
-GreetingTemplates MainWindow::greetingTemplates(Greeting greeting) const
-{
-    if (greeting == Greeting::Birthday)
-        return {storedLines(preferenceTab->Memo1), storedLines(preferenceTab->Memo3)};
-    return {storedLines(preferenceTab->Memo2), storedLines(preferenceTab->Memo4)};
-}
-
-AutoBroadcast MainWindow::autoBroadcast(Greeting greeting) const
-{
-    if (greeting == Greeting::Birthday)
-        return {preferenceTab->CheckBox1->isChecked(), preferenceTab->DateTimePicker3->time()};
-    return {preferenceTab->CheckBox2->isChecked(), preferenceTab->DateTimePicker4->time()};
-}
-
 void MainWindow::autoGreeting(Greeting greeting)
 {
     // In the tray (or minimised) nobody would see a box; it waits for the window.
@@ -355,49 +327,24 @@ void MainWindow::loadSettings()
 {
     PageControl1->setCurrentWidget(profileTab);
     m_dm.q_profile.refresh();
-    for (Dataset *settings : {&m_dm.q_prj, &m_dm.q_group, &m_dm.q_greeting, &m_dm.q_text_replacement,
-                              &m_dm.q_anniversary, &m_dm.q_birthday})
-        settings->refresh();
+    for (Dataset *shown : {&m_dm.q_prj, &m_dm.q_group, &m_dm.q_greeting})
+        shown->refresh();
     profileTab->Edit1->setFocus();
     profileTab->resetDates();
 
-    PreferenceTab &prefs = *preferenceTab;
-    const Dataset &tokens = m_dm.q_text_replacement;
-    prefs.Edit6->setText(tokens.text(QStringLiteral("name")));
-    prefs.Edit7->setText(tokens.text(QStringLiteral("nickname")));
-    prefs.Edit8->setText(tokens.text(QStringLiteral("geeting")));
-
-    const Dataset &birthday = m_dm.q_birthday;
-    const Dataset &anniversary = m_dm.q_anniversary;
-    prefs.CheckBox1->setChecked(birthday.text(QStringLiteral("auto_broadcast")) == QStringLiteral("YES"));
-    prefs.CheckBox2->setChecked(anniversary.text(QStringLiteral("auto_broadcast")) == QStringLiteral("YES"));
-    prefs.DateTimePicker3->setTime(timeOf(birthday.dateTime(QStringLiteral("auto_broadcast_time"))));
-    prefs.DateTimePicker4->setTime(timeOf(anniversary.dateTime(QStringLiteral("auto_broadcast_time"))));
-    prefs.Memo1->setPlainText(birthday.text(QStringLiteral("msg_eng")));
-    prefs.Memo3->setPlainText(birthday.text(QStringLiteral("msg_malay")));
-    prefs.Memo2->setPlainText(anniversary.text(QStringLiteral("msg_eng")));
-    prefs.Memo4->setPlainText(anniversary.text(QStringLiteral("msg_malay")));
-
-    m_dm.q_smsc.refresh();
-    prefs.suiEdit1->setText(m_dm.q_smsc.text(QStringLiteral("center_number")));
-    prefs.CheckBoxAnswers->setChecked(m_dm.options.value(QString::fromLatin1(Options::AwaitAnswers))
-                                      == QStringLiteral("YES"));
+    // The Preference tab shows the settings as they are stored.
+    m_settings.load();
+    preferenceTab->showSettings();
 
     m_dm.q_group.first();
-    prefs.suiEdit2->setText(tokens.text(QStringLiteral("var1")));
-    prefs.suiEdit3->setText(tokens.text(QStringLiteral("var2")));
     announcementTab->fillTargetGroups();
 
     m_dm.q_prj_schedule.repoint(QStringLiteral("select * from project where project_broadcast__date is not null"));
     m_dm.q_pd_que.refresh();
     announcementTab->DateTimePicker5->setDateTime(m_clock.now());
 
-    m_dm.q_languages.refresh();
-    const QString firstLanguage = m_dm.q_languages.text(QStringLiteral("lang1"));
-    const QString secondLanguage = m_dm.q_languages.text(QStringLiteral("lang2"));
-    prefs.suiEdit6->setText(firstLanguage);
-    prefs.suiEdit7->setText(secondLanguage);
-    captionTemplates(firstLanguage, secondLanguage);
+    captionTemplates(m_settings.text(Settings::Field::FirstLanguage),
+                     m_settings.text(Settings::Field::SecondLanguage));
 }
 
 void MainWindow::captionTemplates(const QString &firstLanguage, const QString &secondLanguage)

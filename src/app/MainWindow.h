@@ -11,6 +11,7 @@
 #include "broadcast/ScheduleListRunner.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
 #include "widgets/HeldBoxes.h"
@@ -55,6 +56,7 @@ public:
     ~MainWindow() override;
 
     DataModule &dm() { return m_dm; }
+    Settings &settings() { return m_settings; }
     RunState &runState() { return m_runState; }
 
     SerialLink &ComPort1() { return m_comPort; }
@@ -125,14 +127,13 @@ private:
     void enableCurrentSheetOnly(int index);
     void loadSettings();
     void captionTemplates(const QString &firstLanguage, const QString &secondLanguage);
-    GreetingTemplates greetingTemplates(Greeting greeting) const;
-    AutoBroadcast autoBroadcast(Greeting greeting) const;
     void autoGreeting(Greeting greeting);
     void runEnded(const RunReport &report);
 
     Dialogs &m_dialogs;
     Clock &m_clock;
     DataModule m_dm;
+    Settings m_settings{m_dm};
     RunState m_runState;
     SerialLink m_comPort;
     Records m_records;

@@ -6,11 +6,9 @@
 #include "data/DataModule.h"
 #include "data/JetSql.h"
 
-GreetingBroadcast::GreetingBroadcast(SendServices &services, DataModule &dm,
-                                     std::function<GreetingTemplates(Greeting)> templates)
+GreetingBroadcast::GreetingBroadcast(SendServices &services, DataModule &dm)
     : m_services(services)
     , m_dm(dm)
-    , m_templates(std::move(templates))
 {
 }
 
@@ -44,12 +42,9 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     for (int row = 0; row < contacts.recordCount(); ++row) {
         contacts.setCurrentRow(row);
         Contact contact; // no row of its own yet: each SMS adds one
+        contact.record = MessageRecord::ofRow(contacts, row);
         contact.record.projectName = projectName(greeting);
-        contact.record.mobileNumber = contacts.text(QStringLiteral("mobile_number"));
         contact.fields = ContactFields::of(contacts);
-        contact.record.name = contact.fields.name;
-        contact.record.nickname = contact.fields.nickname;
-        contact.record.groupName = contacts.text(QStringLiteral("group_name"));
         today << contact;
     }
 
@@ -60,10 +55,10 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     // Each contact is greeted with the templates as they stand on screen at its turn,
     // and the tokens as they are stored then.
     plan.message = [this, greeting, today](int index) {
-        const GreetingTemplates templates = m_templates(greeting);
+        const GreetingSettings templates = m_services.settings.greeting(greeting);
         Outgoing message;
         message.record = today.at(index).record;
-        message.record.message = Personalise(today.at(index).fields, templates.malay, templates.english,
+        message.record.message = Personalise(today.at(index).fields, templates.second, templates.first,
                                              ReplacementTokens::read(m_dm.q_text_replacement));
         return message;
     };

@@ -5,12 +5,12 @@
 
 #include <utility>
 
-GreetingTimer::GreetingTimer(RunState &runState, const Clock &clock, Settings settings, Broadcast broadcast,
+GreetingTimer::GreetingTimer(RunState &runState, const Clock &clock, const Settings &settings, Broadcast broadcast,
                              QObject *parent)
     : QObject(parent)
     , m_runState(runState)
     , m_clock(clock)
-    , m_settings(std::move(settings))
+    , m_settings(settings)
     , m_broadcast(std::move(broadcast))
     , m_previousTick(clock.now())
 {
@@ -25,8 +25,8 @@ void GreetingTimer::Timer1Timer()
     m_ticking = true;
     const QDateTime now = m_clock.now();
     for (const Greeting greeting : {Greeting::Birthday, Greeting::Anniversary}) {
-        const AutoBroadcast setting = m_settings(greeting);
-        if (!setting.enabled || !setting.at.isValid())
+        const GreetingSettings setting = m_settings.greeting(greeting);
+        if (!setting.autoBroadcast || !setting.at.isValid())
             continue;
         if (const auto minute = minuteBetween(setting.at, m_previousTick, now))
             runOrDefer({greeting, *minute});

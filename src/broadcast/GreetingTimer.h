@@ -13,12 +13,6 @@
 class Clock;
 class RunState;
 
-// "Auto Broadcast at" of a greeting: ticked or not, and its time of day.
-struct AutoBroadcast {
-    bool enabled = false;
-    QTime at;
-};
-
 // The one-minute timer's work: each greeting whose "Auto Broadcast at" minute came since
 // the previous tick goes out, the birthday first. A tick that comes late (a busy
 // machine, a suspended one) still finds the minute it missed; a greeting whose minute comes while
@@ -28,11 +22,10 @@ class GreetingTimer : public QObject {
     Q_OBJECT
 
 public:
-    using Settings = std::function<AutoBroadcast(Greeting)>;
     using Broadcast = std::function<void(Greeting)>;
 
-    // settings are read afresh at every tick, as the controls stand on screen.
-    GreetingTimer(RunState &runState, const Clock &clock, Settings settings, Broadcast broadcast,
+    // The settings are read afresh at every tick, as they stand on screen.
+    GreetingTimer(RunState &runState, const Clock &clock, const Settings &settings, Broadcast broadcast,
                   QObject *parent = nullptr);
 
     void Timer1Timer();
@@ -53,7 +46,7 @@ private:
 
     RunState &m_runState;
     const Clock &m_clock;
-    Settings m_settings;
+    const Settings &m_settings;
     Broadcast m_broadcast;
     QDateTime m_previousTick;
     QDateTime m_lastBirthday;

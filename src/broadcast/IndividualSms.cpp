@@ -15,11 +15,8 @@ void IndividualSms::send(const QString &text)
     // sends to nobody's number.
     const Dataset &profile = m_dm.q_profile;
     Outgoing message;
+    message.record = MessageRecord::ofRow(profile, profile.currentRow());
     message.record.projectName = QStringLiteral("INDIVIDUAL");
-    message.record.mobileNumber = profile.text(QStringLiteral("mobile_number"));
-    message.record.name = profile.text(QStringLiteral("name"));
-    message.record.nickname = profile.text(QStringLiteral("nickname"));
-    message.record.groupName = profile.text(QStringLiteral("group_name"));
     message.record.message = text;
     SendPlan plan;
     plan.total = 1;

@@ -24,25 +24,10 @@ QList<Outgoing> RecipientList::recipients(const Dataset &list)
     if (!list.isOpen())
         throw BrivoraError(QString::fromLatin1(ClosedListText));
     const int id = list.fieldIndex(QStringLiteral("id"));
-    const int mobileNumber = list.fieldIndex(QStringLiteral("mobile_number"));
-    const int projectName = list.fieldIndex(QStringLiteral("project_name"));
-    const int name = list.fieldIndex(QStringLiteral("name"));
-    const int nickname = list.fieldIndex(QStringLiteral("nickname"));
-    const int groupName = list.fieldIndex(QStringLiteral("group_name"));
-    const int msgSend = list.fieldIndex(QStringLiteral("msg_send"));
     QList<Outgoing> messages;
     messages.reserve(list.recordCount());
-    for (int row = 0; row < list.recordCount(); ++row) {
-        Outgoing message;
-        message.detailId = list.valueAt(row, id).toLongLong();
-        message.record.mobileNumber = list.valueAt(row, mobileNumber).toString();
-        message.record.projectName = list.valueAt(row, projectName).toString();
-        message.record.name = list.valueAt(row, name).toString();
-        message.record.nickname = list.valueAt(row, nickname).toString();
-        message.record.groupName = list.valueAt(row, groupName).toString();
-        message.record.message = list.valueAt(row, msgSend).toString();
-        messages << message;
-    }
+    for (int row = 0; row < list.recordCount(); ++row)
+        messages << Outgoing{MessageRecord::ofRow(list, row), list.valueAt(row, id).toLongLong()};
     return messages;
 }
 

@@ -74,17 +74,8 @@ std::optional<MessageRecord> Records::detail(qint64 id)
     select.bindValue(0, id);
     m_database.execute(select);
     std::optional<MessageRecord> found;
-    if (select.next()) {
-        found.emplace();
-        found->projectName = select.value(0).toString();
-        found->sent = Database::dateTimeOf(select.value(1));
-        found->mobileNumber = select.value(2).toString();
-        found->name = select.value(3).toString();
-        found->nickname = select.value(4).toString();
-        found->groupName = select.value(5).toString();
-        found->message = select.value(6).toString();
-        found->status = select.value(7).toString();
-    }
+    if (select.next())
+        found = MessageRecord::fromColumns([&](const QString &name) { return select.value(name); });
     select.finish();
     return found;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "base/Dialogs.h"
-#include "modem/AtExchange.h"
 
 #include <QList>
 #include <QObject>

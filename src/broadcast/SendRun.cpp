@@ -4,6 +4,7 @@
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "broadcast/Records.h"
+#include "data/Settings.h"
 
 QString RunReport::resultText() const
 {
@@ -50,8 +51,7 @@ SendRun::SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan
     m_report.what = m_plan.what;
     m_report.total = m_plan.total;
     m_partsWrittenBefore = services.exchange.partsWritten();
-    const bool awaitAnswers = services.awaitAnswers && services.awaitAnswers();
-    services.exchange.setPace(awaitAnswers ? Pace::Answers : Pace::Fixed);
+    services.exchange.setPace(services.settings.awaitsAnswers() ? Pace::Answers : Pace::Fixed);
 
     RunState &runState = services.runState;
     runState.secondsToGo = 0;
@@ -152,7 +152,7 @@ void SendRun::sendPart()
     m_part.message = m_sms.parts.at(m_partIndex);
     m_part.status = QStringLiteral("SEND");
     m_partRow = std::make_shared<qint64>(m_message.detailId);
-    const PartRequest request{m_services.centreNumber(), m_part.mobileNumber, m_sms.part(m_partIndex, m_reference),
+    const PartRequest request{m_services.settings.centreNumber(), m_part.mobileNumber, m_sms.part(m_partIndex, m_reference),
                               waitsFor(m_policy.sender, m_partIndex, static_cast<int>(m_sms.parts.size()))};
     m_services.exchange.sendPart(
         request, [this] { recordPart(); }, [this](const PartResult &result) { step([&] { partDone(result); }); });

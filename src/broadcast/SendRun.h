@@ -18,6 +18,7 @@
 class Clock;
 class Dialogs;
 class Records;
+class Settings;
 
 // What every sender sends with: one modem link and what it records into.
 struct SendServices {
@@ -26,10 +27,9 @@ struct SendServices {
     Records &records;
     Clock &clock;
     Dialogs &dialogs;
-    // The message centre number as the Preference tab holds it at this moment.
-    std::function<QString()> centreNumber;
-    // Whether a run waits for the modem's answers (the Preference setting), read as it starts.
-    std::function<bool()> awaitAnswers;
+    // The message centre number as it is at each part, and whether a run waits for the
+    // modem's answers, as it starts.
+    const Settings &settings;
 };
 
 // One message to one contact: the contact's fields and the whole message.

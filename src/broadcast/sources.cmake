@@ -1,7 +1,7 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES
     broadcast/RunState.h
-    broadcast/MessageRecord.h
+    broadcast/MessageRecord.h broadcast/MessageRecord.cpp
     broadcast/Records.h broadcast/Records.cpp
     broadcast/FailureMarker.h broadcast/FailureMarker.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp

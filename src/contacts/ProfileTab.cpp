@@ -5,7 +5,7 @@
 #include "compose/MessageSplit.h"
 #include "contacts/BalloonTip.h"
 #include "contacts/CsvExport.h"
-#include "contacts/FormControls.h"
+#include "contacts/NoReturnTextEdit.h"
 #include "data/DataModule.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"

@@ -5,7 +5,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     contacts/ProfileImport.h contacts/ProfileImport.cpp
     contacts/CsvExport.h contacts/CsvExport.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
-    contacts/FormControls.h contacts/FormControls.cpp
+    contacts/NoReturnTextEdit.h contacts/NoReturnTextEdit.cpp
     contacts/BalloonTip.h contacts/BalloonTip.cpp
     contacts/ProfileTab.h contacts/ProfileTab.cpp
     contacts/ImportWindow.h contacts/ImportWindow.cpp)

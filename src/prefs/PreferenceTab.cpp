@@ -69,9 +69,28 @@ private:
     }
 };
 
-QString yesNo(const QCheckBox *check)
+// What a setting's control holds: a tick, a date/time, or a text.
+QVariant valueOf(const QWidget *control)
 {
-    return check->isChecked() ? QStringLiteral("YES") : QStringLiteral("NO");
+    if (const auto *check = qobject_cast<const QCheckBox *>(control))
+        return check->isChecked();
+    if (const auto *picker = qobject_cast<const QDateTimeEdit *>(control))
+        return picker->dateTime();
+    if (const auto *memo = qobject_cast<const QPlainTextEdit *>(control))
+        return memo->toPlainText();
+    return qobject_cast<const QLineEdit *>(control)->text();
+}
+
+void showIn(QWidget *control, const QVariant &value)
+{
+    if (auto *check = qobject_cast<QCheckBox *>(control))
+        check->setChecked(value.toBool());
+    else if (auto *picker = qobject_cast<QDateTimeEdit *>(control))
+        picker->setDateTime(value.toDateTime());
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        memo->setPlainText(value.toString());
+    else
+        qobject_cast<QLineEdit *>(control)->setText(value.toString());
 }
 
 QPushButton *arrowButton(const char *name)
@@ -83,7 +102,8 @@ QPushButton *arrowButton(const char *name)
 
 } // namespace
 
-PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent)
+PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialogs, const Clock &clock,
+                             QWidget *parent)
     : QWidget(parent)
     , Edit5(named(new QLineEdit, "Edit5"))
     , BitBtn3(arrowButton("BitBtn3"))
@@ -125,6 +145,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
                                                          "does not confirm is marked FAIL)")),
                             "CheckBoxAnswers"))
     , m_dm(dm)
+    , m_settings(settings)
     , m_dialogs(dialogs)
     , m_clock(clock)
     , m_folders(new QFileSystemModel(this))
@@ -172,23 +193,40 @@ PreferenceTab::PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &cloc
     onClick(BitBtn5, &PreferenceTab::suitempBitBtn5Click);
     onClick(BitBtn7, &PreferenceTab::suitempBitBtn7Click);
 
-    onExit(CheckBox1, &PreferenceTab::suitempCheckBox1Exit);
-    onExit(CheckBox2, &PreferenceTab::suitempCheckBox2Exit);
-    onExit(DateTimePicker3, &PreferenceTab::DateTimePicker3Exit);
-    onExit(DateTimePicker4, &PreferenceTab::DateTimePicker4Exit);
-    onExit(Memo1, &PreferenceTab::suitempMemo1Exit);
-    onExit(Memo3, &PreferenceTab::suitempMemo3Exit);
-    onExit(Memo2, &PreferenceTab::suitempMemo2Exit);
-    onExit(Memo4, &PreferenceTab::suitempMemo4Exit);
-    onExit(Edit6, &PreferenceTab::suitempEdit6Exit);
-    onExit(Edit7, &PreferenceTab::suitempEdit7Exit);
-    onExit(Edit8, &PreferenceTab::suitempEdit8Exit);
-    onExit(suiEdit2, &PreferenceTab::suiEdit2Exit);
-    onExit(suiEdit3, &PreferenceTab::suiEdit3Exit);
-    onExit(suiEdit1, &PreferenceTab::suiEdit1Exit);
-    onExit(suiEdit6, &PreferenceTab::suiEdit6Exit);
-    onExit(suiEdit7, &PreferenceTab::suiEdit7Exit);
-    onExit(CheckBoxAnswers, &PreferenceTab::CheckBoxAnswersExit);
+    using F = Settings::Field;
+    m_bindings = {{CheckBox1, F::BirthdayAuto},     {DateTimePicker3, F::BirthdayTime},
+                  {Memo1, F::BirthdayFirst},        {Memo3, F::BirthdaySecond},
+                  {CheckBox2, F::AnniversaryAuto},  {DateTimePicker4, F::AnniversaryTime},
+                  {Memo2, F::AnniversaryFirst},     {Memo4, F::AnniversarySecond},
+                  {Edit6, F::TokenName},            {Edit7, F::TokenNickname},
+                  {Edit8, F::TokenGreeting},        {suiEdit2, F::TokenVariable1},
+                  {suiEdit3, F::TokenVariable2},    {suiEdit1, F::CentreNumber},
+                  {suiEdit6, F::FirstLanguage},     {suiEdit7, F::SecondLanguage},
+                  {CheckBoxAnswers, F::AwaitAnswers}};
+    for (const Binding &binding : std::as_const(m_bindings))
+        bind(binding);
+}
+
+void PreferenceTab::bind(const Binding &binding)
+{
+    QWidget *control = binding.control;
+    const auto edited = [this, binding] { m_settings.set(binding.field, valueOf(binding.control)); };
+    if (auto *check = qobject_cast<QCheckBox *>(control))
+        connect(check, &QCheckBox::toggled, this, edited);
+    else if (auto *picker = qobject_cast<QDateTimeEdit *>(control))
+        connect(picker, &QDateTimeEdit::dateTimeChanged, this, edited);
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        connect(memo, &QPlainTextEdit::textChanged, this, edited);
+    else
+        connect(qobject_cast<QLineEdit *>(control), &QLineEdit::textChanged, this, edited);
+    // Stored whether or not it changed, as each time the control is left.
+    m_exits.onExit(control, [this, binding] { m_settings.store(binding.field); });
+}
+
+void PreferenceTab::showSettings()
+{
+    for (const Binding &binding : std::as_const(m_bindings))
+        showIn(binding.control, m_settings.value(binding.field));
 }
 
 QWidget *PreferenceTab::buildGrouping()
@@ -289,118 +327,15 @@ void PreferenceTab::onClick(QPushButton *button, Handler handler)
     connect(button, &QPushButton::clicked, this, [this, handler] { guarded(m_dialogs, [&] { (this->*handler)(); }); });
 }
 
-void PreferenceTab::onExit(QWidget *control, Handler handler)
-{
-    m_exits.onExit(control, [this, handler] { (this->*handler)(); });
-}
-
 void PreferenceTab::storeFocusedSetting()
 {
     m_exits.leaveFocused();
-}
-
-QString PreferenceTab::centreNumber() const
-{
-    return suiEdit1->text();
 }
 
 QString PreferenceTab::selectedFolder() const
 {
     const QModelIndex index = ShellTreeView1->currentIndex();
     return index.isValid() ? m_folders->filePath(index) : QString();
-}
-
-void PreferenceTab::storeSetting(Dataset &settings, const QString &field, const QVariant &value)
-{
-    settings.refresh();
-    settings.edit();
-    settings.setValue(field, value);
-    settings.post();
-}
-
-void PreferenceTab::suitempCheckBox1Exit()
-{
-    storeSetting(m_dm.q_birthday, QStringLiteral("auto_broadcast"), yesNo(CheckBox1));
-}
-
-void PreferenceTab::CheckBoxAnswersExit()
-{
-    m_dm.options.setValue(QString::fromLatin1(Options::AwaitAnswers), yesNo(CheckBoxAnswers));
-}
-
-void PreferenceTab::suitempCheckBox2Exit()
-{
-    storeSetting(m_dm.q_anniversary, QStringLiteral("auto_broadcast"), yesNo(CheckBox2));
-}
-
-void PreferenceTab::DateTimePicker3Exit()
-{
-    storeSetting(m_dm.q_birthday, QStringLiteral("auto_broadcast_time"), DateTimePicker3->dateTime());
-}
-
-void PreferenceTab::DateTimePicker4Exit()
-{
-    storeSetting(m_dm.q_anniversary, QStringLiteral("auto_broadcast_time"), DateTimePicker4->dateTime());
-}
-
-void PreferenceTab::suitempMemo1Exit()
-{
-    storeSetting(m_dm.q_birthday, QStringLiteral("msg_eng"), Memo1->toPlainText());
-}
-
-void PreferenceTab::suitempMemo3Exit()
-{
-    storeSetting(m_dm.q_birthday, QStringLiteral("msg_malay"), Memo3->toPlainText());
-}
-
-void PreferenceTab::suitempMemo2Exit()
-{
-    storeSetting(m_dm.q_anniversary, QStringLiteral("msg_eng"), Memo2->toPlainText());
-}
-
-void PreferenceTab::suitempMemo4Exit()
-{
-    storeSetting(m_dm.q_anniversary, QStringLiteral("msg_malay"), Memo4->toPlainText());
-}
-
-void PreferenceTab::suitempEdit6Exit()
-{
-    storeSetting(m_dm.q_text_replacement, QStringLiteral("name"), Edit6->text());
-}
-
-void PreferenceTab::suitempEdit7Exit()
-{
-    storeSetting(m_dm.q_text_replacement, QStringLiteral("nickname"), Edit7->text());
-}
-
-void PreferenceTab::suitempEdit8Exit()
-{
-    storeSetting(m_dm.q_text_replacement, QStringLiteral("geeting"), Edit8->text());
-}
-
-void PreferenceTab::suiEdit2Exit()
-{
-    storeSetting(m_dm.q_text_replacement, QStringLiteral("var1"), suiEdit2->text());
-}
-
-void PreferenceTab::suiEdit3Exit()
-{
-    storeSetting(m_dm.q_text_replacement, QStringLiteral("var2"), suiEdit3->text());
-}
-
-void PreferenceTab::suiEdit1Exit()
-{
-    storeSetting(m_dm.q_smsc, QStringLiteral("center_number"), suiEdit1->text());
-}
-
-void PreferenceTab::suiEdit6Exit()
-{
-    storeSetting(m_dm.q_languages, QStringLiteral("lang1"), suiEdit6->text());
-}
-
-void PreferenceTab::suiEdit7Exit()
-{
-    storeSetting(m_dm.q_languages, QStringLiteral("lang2"), suiEdit7->text());
 }
 
 void PreferenceTab::addListRow(QLineEdit *box, const QString &emptyWarning, Dataset &list,

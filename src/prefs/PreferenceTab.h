@@ -1,7 +1,9 @@
 #pragma once
 
+#include "data/Settings.h"
 #include "widgets/ExitWatch.h"
 
+#include <QList>
 #include <QWidget>
 
 #include <utility>
@@ -24,17 +26,17 @@ class QTreeView;
 
 // The "Preference" tab: groups, greetings, template tokens, the birthday and
 // anniversary settings, the message centre number, the two languages and the backup.
-// Its controls are the working copy of the settings: each one is stored in its
-// settings row when the user leaves it.
+// Its controls edit the settings' working copy as they are typed; each value is stored
+// when the user leaves its control.
 class PreferenceTab : public QWidget {
     Q_OBJECT
 
 public:
     // The clock's date names the backups.
-    PreferenceTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
+    PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
 
-    // The message centre number the senders use: the box as it stands, stored or not.
-    QString centreNumber() const;
+    // Fills the controls from the settings' working copy.
+    void showSettings();
 
     // Stores the setting whose control has the focus, as leaving it would. The window
     // calls this when it hides, so that a value typed just before is not lost.
@@ -85,24 +87,6 @@ public:
 
     // The handlers throw BrivoraError; the tab runs them guarded when its controls fire.
 public Q_SLOTS:
-    void suitempCheckBox1Exit();
-    void suitempCheckBox2Exit();
-    void DateTimePicker3Exit();
-    void DateTimePicker4Exit();
-    void suitempMemo1Exit();
-    void suitempMemo3Exit();
-    void suitempMemo2Exit();
-    void suitempMemo4Exit();
-    void suitempEdit6Exit();
-    void suitempEdit7Exit();
-    void suitempEdit8Exit();
-    void suiEdit2Exit();
-    void suiEdit3Exit();
-    void suiEdit1Exit();
-    void suiEdit6Exit();
-    void suiEdit7Exit();
-    void CheckBoxAnswersExit();
-
     void suitempBitBtn3Click();
     void suitempBitBtn5Click();
     void ComboBox4DropDown();
@@ -110,6 +94,11 @@ public Q_SLOTS:
 
 private:
     using Handler = void (PreferenceTab::*)();
+    // A control and the setting it edits.
+    struct Binding {
+        QWidget *control;
+        Settings::Field field;
+    };
 
     QWidget *buildGrouping();
     QWidget *buildGreetingSettings(const QString &caption, QCheckBox *check, QDateTimeEdit *time, QLabel *firstLabel,
@@ -120,19 +109,19 @@ private:
     QWidget *buildSmsc();
     QWidget *buildLanguages();
     void onClick(QPushButton *button, Handler handler);
-    void onExit(QWidget *control, Handler handler);
-
-    // One settings row: refresh, edit the first row (inserting it into an empty table),
-    // set the field, post.
-    void storeSetting(Dataset &settings, const QString &field, const QVariant &value);
+    // The control's edits go into the working copy as they are made, and the value is
+    // stored when the control is left.
+    void bind(const Binding &binding);
     // Adds a row to a list from the text of a box that must not be empty; either way
     // the box is emptied and takes the focus for the next entry.
     void addListRow(QLineEdit *box, const QString &emptyWarning, Dataset &list,
                     const QList<std::pair<QString, QString>> &fields);
 
     DataModule &m_dm;
+    Settings &m_settings;
     Dialogs &m_dialogs;
     const Clock &m_clock;
     QFileSystemModel *m_folders;
     ExitWatch m_exits;
+    QList<Binding> m_bindings;
 };

@@ -175,7 +175,7 @@ void TestMainWindow::showingLoadsEverySetting()
     QCOMPARE(prefs.Memo2->toPlainText(), QStringLiteral("Happy anniversary"));
     QCOMPARE(prefs.Memo4->toPlainText(), QStringLiteral("Ulang tahun"));
     QCOMPARE(prefs.suiEdit1->text(), QStringLiteral("+60123456789"));
-    QCOMPARE(prefs.centreNumber(), QStringLiteral("+60123456789"));
+    QCOMPARE(window.settings().centreNumber(), QStringLiteral("+60123456789"));
     QCOMPARE(prefs.suiEdit6->text(), QStringLiteral("ENGLISH"));
     QCOMPARE(prefs.suiEdit7->text(), QStringLiteral("MALAY"));
     for (QLabel *first : {prefs.Label8, prefs.Label9, window.announcementTab->Label23})

@@ -352,7 +352,7 @@ void TestBroadcastRunner::stopDuringAPauseEndsTheRunAtOnce()
 void TestBroadcastRunner::theListShowsTheLastRowAsTheSilentModemLeftIt()
 {
     Bench bench;
-    bench.awaitAnswers = true;
+    bench.settings.set(Settings::Field::AwaitAnswers, true);
     bench.modem->setSilent(true);
     bench.clock.setTimeoutScale(0.01);
     bench.load({u"one"_s, u"two"_s, u"three"_s, u"four"_s});

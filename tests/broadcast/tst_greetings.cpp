@@ -35,8 +35,9 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(8, 30)))
         , display(ws)
-        , greetings(services, dm, [this](Greeting) { return templates; })
+        , greetings(services, dm)
     {
+        setTemplates(u"Happy birthday <nick>"_s, u"Selamat hari jadi <greeting> <name>"_s);
         runState.setDisplay(&display);
         ws.exec(u"insert into text_replacement(geeting, nickname, name) values ('<greeting>', '<nick>', '<name>')"_s);
         ws.exec(u"insert into profile(name, nickname, mobile_number, birthday, maritial_status, aniversary, languages, "
@@ -52,8 +53,20 @@ struct Bench : SendBench {
         return ws.rows(u"select project_name, mobile_number, name, msg_send, status, date_send from project_detail"_s);
     }
 
+    // The templates of both greetings, as the Preference tab holds them.
+    void setTemplates(const QString &english, const QString &malay)
+    {
+        setMalay(malay);
+        settings.set(Settings::Field::BirthdayFirst, english);
+        settings.set(Settings::Field::AnniversaryFirst, english);
+    }
+    void setMalay(const QString &malay)
+    {
+        settings.set(Settings::Field::BirthdaySecond, malay);
+        settings.set(Settings::Field::AnniversarySecond, malay);
+    }
+
     RowsAtProgress display;
-    GreetingTemplates templates{u"Happy birthday <nick>"_s, u"Selamat hari jadi <greeting> <name>"_s};
     GreetingBroadcast greetings;
 };
 
@@ -77,6 +90,19 @@ struct TimerBench {
     explicit TimerBench(const QDateTime &start)
         : clock(fixedAt(start))
     {
+        birthday(true, QTime(8, 30));
+        anniversary(false, QTime(8, 30));
+    }
+    // "Auto Broadcast at" of each greeting, ticked or not, and its time.
+    void birthday(bool ticked, QTime at = QTime(8, 30))
+    {
+        settings.set(Settings::Field::BirthdayAuto, ticked);
+        settings.set(Settings::Field::BirthdayTime, QDateTime(QDate(2000, 1, 1), at));
+    }
+    void anniversary(bool ticked, QTime at = QTime(8, 30))
+    {
+        settings.set(Settings::Field::AnniversaryAuto, ticked);
+        settings.set(Settings::Field::AnniversaryTime, QDateTime(QDate(2000, 1, 1), at));
     }
     void tickAt(const QDateTime &moment)
     {
@@ -86,13 +112,12 @@ struct TimerBench {
 
     Clock clock;
     RunState runState;
-    AutoBroadcast birthday{true, QTime(8, 30)};
-    AutoBroadcast anniversary{false, QTime(8, 30)};
+    DataModule dm; // never opened: the settings are only read
+    Settings settings{dm};
     QStringList runs;
     // What a greeting does to the clock while it runs.
     int greetingSeconds = 0;
-    GreetingTimer timer{runState, clock,
-                        [this](Greeting greeting) { return greeting == Greeting::Birthday ? birthday : anniversary; },
+    GreetingTimer timer{runState, clock, settings,
                         [this](Greeting greeting) {
                             runs << GreetingBroadcast::projectName(greeting) + clock.now().toString(u" hh:mm:ss"_s);
                             clock.setFixedNow(clock.now().addSecs(greetingSeconds));
@@ -156,7 +181,7 @@ void TestGreetings::birthdayGreetsTodaysContactsInTheirLanguage()
 void TestGreetings::anniversaryGreetsMarriedContactsOnlyAndCountsBeforeTheRow()
 {
     Bench bench;
-    bench.templates = {u"Happy anniversary <nick>"_s, u"Selamat ulang tahun <name>"_s};
+    bench.setTemplates(u"Happy anniversary <nick>"_s, u"Selamat ulang tahun <name>"_s);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, "+CMS ERROR: 500", 1);
     // Taken during the first greeting's last wait, however long the modem takes.
     bench.holdWaitUntilFailLogged(3);
@@ -176,7 +201,7 @@ void TestGreetings::templatesAreReadAsEachContactIsGreeted()
     Bench bench;
     bench.clock.setWaitListener([&](int milliseconds, bool) {
         if (milliseconds == 3000) // the first greeting's last wait
-            bench.templates = {u"Changed for <nick>"_s, u"Diubah"_s};
+            bench.setTemplates(u"Changed for <nick>"_s, u"Diubah"_s);
     });
     bench.greetings.start(Greeting::Birthday, bench.dialogs);
     QVERIFY(bench.waitForRunEnd());
@@ -187,7 +212,7 @@ void TestGreetings::templatesAreReadAsEachContactIsGreeted()
 void TestGreetings::longAndUnicodeGreetingsGoOut()
 {
     Bench bench;
-    bench.templates.malay = twoPartText();
+    bench.setMalay(twoPartText());
     bench.greetings.start(Greeting::Birthday, bench.dialogs);
     QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.modem->waitForPdus(3));
@@ -199,13 +224,13 @@ void TestGreetings::longAndUnicodeGreetingsGoOut()
     // typed, without the blank a cut adds.
     const QString full = QString(u"Selamat hari jadi "_s).repeated(8) + QString(16, u'!');
     QCOMPARE(full.size(), 160);
-    bench.templates.malay = full;
+    bench.setMalay(full);
     bench.greetings.start(Greeting::Birthday, bench.dialogs);
     QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.modem->texts().mid(3), (QStringList{full, u"Happy birthday Bu"_s}));
 
     // A character the GSM alphabet lacks sends the greeting in UCS-2; nobody is left out.
-    bench.templates.malay = u"Selamat hari jadi <name> \u4E2D"_s;
+    bench.setMalay(u"Selamat hari jadi <name> \u4E2D"_s);
     bench.greetings.start(Greeting::Birthday, bench.dialogs);
     QVERIFY(bench.waitForRunEnd());
     QVERIFY(bench.dialogs.errors().isEmpty());
@@ -245,13 +270,13 @@ void TestGreetings::timerRunsEachGreetingOnceInItsMinute()
 
     // The next day, at the same minute, it runs again; unticked, it does not.
     bench.tickAt(at(8, 30, 30, 1));
-    bench.birthday.enabled = false;
+    bench.birthday(false);
     bench.tickAt(at(8, 30, 30, 2));
     QCOMPARE(bench.runs, (QStringList{u"BIRTHDAY 08:30:00"_s, u"BIRTHDAY 08:30:30"_s}));
 
     // Twelve hours apart: ten past midnight never matches ten past noon.
     TimerBench midnight(at(12, 9, 30));
-    midnight.birthday.at = QTime(0, 10);
+    midnight.birthday(true, QTime(0, 10));
     midnight.tickAt(at(12, 10, 30));
     QVERIFY(midnight.runs.isEmpty());
     midnight.tickAt(at(0, 10, 20, 1));
@@ -267,7 +292,7 @@ void TestGreetings::lateTickStillFindsTheMinuteItMissed()
 
     // Across midnight too.
     TimerBench late(at(23, 59, 40));
-    late.birthday.at = QTime(0, 0);
+    late.birthday(true, QTime(0, 0));
     late.tickAt(at(0, 1, 5, 1));
     QCOMPARE(late.runs, QStringList{u"BIRTHDAY 00:01:05"_s});
 }
@@ -275,7 +300,7 @@ void TestGreetings::lateTickStillFindsTheMinuteItMissed()
 void TestGreetings::bothGreetingsInOneMinuteRunOneAfterTheOther()
 {
     TimerBench bench(at(8, 29, 30));
-    bench.anniversary.enabled = true;
+    bench.anniversary(true);
     bench.greetingSeconds = 150; // the birthday greeting outlasts the minute
     bench.tickAt(at(8, 30, 10));
     QCOMPARE(bench.runs, (QStringList{u"BIRTHDAY 08:30:10"_s, u"ANNIVERSARY 08:32:40"_s}));

@@ -390,7 +390,7 @@ void TestSendRun::answersModeMarksTheRowOfItsOwnLateAnswer()
     QFETCH(bool, awaitAnswers);
     QFETCH(QStringList, statuses);
     Bench bench;
-    bench.awaitAnswers = awaitAnswers;
+    bench.settings.set(Settings::Field::AwaitAnswers, awaitAnswers);
     bench.addRecipients({u"one"_s, u"two"_s});
     // The network takes 4 s to refuse the first message: longer than its last wait.
     int waits = 0;
@@ -426,7 +426,7 @@ void TestSendRun::answersModeMarksTheRowOfItsOwnLateAnswer()
 void TestSendRun::answersModeIgnoresLinesTheModemSendsOnItsOwn()
 {
     Bench bench;
-    bench.awaitAnswers = true;
+    bench.settings.set(Settings::Field::AwaitAnswers, true);
     bench.clock.setTimeoutScale(1);
     bench.modem->setEcho(true);
     bench.modem->setUnsolicitedLines({"^RSSI: 14", "RING", "+CMTI: \"SM\",3", "+CREG: 1", "+CDS: 25"});
@@ -442,7 +442,7 @@ void TestSendRun::answersModeIgnoresLinesTheModemSendsOnItsOwn()
 void TestSendRun::silentModemStopsTheRunAfterThreeUnansweredParts()
 {
     Bench bench;
-    bench.awaitAnswers = true;
+    bench.settings.set(Settings::Field::AwaitAnswers, true);
     bench.modem->setSilent(true);
     bench.addRecipients({u"one"_s, u"two"_s, u"three"_s, u"four"_s, u"five"_s});
     bench.start({Sender::Announcement}, bench.recipients());

@@ -3,7 +3,7 @@
 #include "widgets/DropDownBox.h"
 #include "base/Clock.h"
 #include "broadcast/AnnouncementTab.h"
-#include "contacts/FormControls.h"
+#include "contacts/NoReturnTextEdit.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
 #include "support/LabelGaps.h"

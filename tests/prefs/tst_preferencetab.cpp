@@ -58,8 +58,9 @@ struct Fixture {
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     DataModule dm;
+    Settings settings{dm};
     Clock clock;
-    PreferenceTab tab{dm, dialogs, clock};
+    PreferenceTab tab{dm, settings, dialogs, clock};
 };
 
 QStringList column(const TestWorkspace &ws, const QString &statement)

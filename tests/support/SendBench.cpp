@@ -7,14 +7,9 @@ SendBench::SendBench(const QDateTime &now)
     , records(dm.con, clock)
     , exchange(link, clock)
     , marker(exchange, runState, records, clock, dialogs)
-    , services{exchange,
-               runState,
-               records,
-               clock,
-               dialogs,
-               [] { return QStringLiteral("+60120000000"); },
-               [this] { return awaitAnswers; }}
+    , services{exchange, runState, records, clock, dialogs, settings}
 {
+    settings.set(Settings::Field::CentreNumber, QStringLiteral("+60120000000"));
     clock.setScale(0.01);
     clock.setFixedNow(now);
     dm.con.setBusyTimeout(50);

@@ -6,6 +6,7 @@
 #include "broadcast/RunState.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
 #include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
 #include "support/RunEnds.h"
@@ -46,9 +47,9 @@ struct SendBench {
     Records records;
     AtExchange exchange;
     FailureMarker marker;
+    // The Preference tab's working copy: the centre number +60120000000, the fixed pace.
+    Settings settings{dm};
     SendServices services;
-    // The Preference setting: each part waits for the modem's answers.
-    bool awaitAnswers = false;
     RunEnds runs{runState};
     // Every run's report, in the order they ended.
     const QList<RunReport> &ended = runs.reports;

@@ -1,4 +1,4 @@
-#include "contacts/FormControls.h"
+#include "contacts/NoReturnTextEdit.h"
 
 #include <QKeyEvent>
 

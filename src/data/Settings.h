@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+class DataModule;
+
+enum class Greeting { Birthday, Anniversary };
+
+// A greeting's settings as its senders and the one-minute timer take them.
+struct GreetingSettings {
+    bool autoBroadcast = false;
+    QTime at; // the time of day of "Auto Broadcast at"
+    // The templates of the first and second language, their line breaks CR LF as they
+    // are sent.
+    QString first;
+    QString second;
+};
+
+// What the Preference tab edits, for everything that uses it: the working copy. The tab
+// fills its controls from it and writes every edit into it at once, so that senders and
+// the timer use a value as soon as it is in its control; the value is stored where it is
+// kept when the operator leaves the control. Each showing of the main window reads every
+// value back from the database.
+class Settings {
+public:
+    enum class Field {
+        BirthdayAuto,
+        BirthdayTime,
+        BirthdayFirst,
+        BirthdaySecond,
+        AnniversaryAuto,
+        AnniversaryTime,
+        AnniversaryFirst,
+        AnniversarySecond,
+        TokenName,
+        TokenNickname,
+        TokenGreeting,
+        TokenVariable1,
+        TokenVariable2,
+        CentreNumber,
+        FirstLanguage,
+        SecondLanguage,
+        AwaitAnswers,
+    };
+
+    explicit Settings(DataModule &dm);
+
+    // Reads every value as it is stored; throws the database's refusal.
+    void load();
+
+    // The working value: a text, a truth value (a box ticked) or a date/time.
+    QVariant value(Field field) const { return m_values.value(field); }
+    void set(Field field, const QVariant &value) { m_values.insert(field, value); }
+    // Stores the working value where it is kept; throws the database's refusal, and the
+    // value stays the working one, stored again at the next try.
+    void store(Field field);
+
+    QString text(Field field) const { return value(field).toString(); }
+    // The message centre number as the senders encode it.
+    QString centreNumber() const { return text(Field::CentreNumber); }
+    // Whether a run waits for the modem's answers.
+    bool awaitsAnswers() const { return value(Field::AwaitAnswers).toBool(); }
+    GreetingSettings greeting(Greeting greeting) const;
+
+private:
+    DataModule &m_dm;
+    QHash<Field, QVariant> m_values;
+};
