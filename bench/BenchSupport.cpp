@@ -1,7 +1,7 @@
 #include "BenchSupport.h"
 
 #include "broadcast/Records.h"
-#include "broadcast/RunState.h"
+#include "broadcast/ModemLane.h"
 #include "data/Database.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ long peakResidentKilobytes()
     return statusKilobytes("VmHWM:");
 }
 
-double recordIndividualSms(Records &records, RunState &runState, int number)
+double recordIndividualSms(Records &records, ModemLane &lane, int number)
 {
     MessageRecord record;
     record.projectName = QStringLiteral("INDIVIDUAL");
@@ -80,7 +80,7 @@ double recordIndividualSms(Records &records, RunState &runState, int number)
     record.sent = QDateTime::currentDateTime();
     return bestOf(1,
                   [&] {
-                      records.appendDetail(record, [&](qint64 id) { runState.setCurrentDetailId(id); });
+                      records.appendDetail(record, [&](qint64 id) { lane.setCurrentDetailId(id); });
                       records.appendLog(record);
                       records.flush();
                   })

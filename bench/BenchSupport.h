@@ -8,7 +8,7 @@
 #include <algorithm>
 
 class Records;
-class RunState;
+class ModemLane;
 
 // Dialogs for benchmarks: no box is expected, so any box ends the run with its text.
 class SilentDialogs : public Dialogs {
@@ -19,6 +19,7 @@ public:
     Answer confirm(const QString &, Buttons) override { return Answer::No; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
     bool setUpPrinter(QPrinter &, int, int) override { return false; }
+    std::optional<QString> askSecret(const QString &text) override { fail(text); }
 
 private:
     [[noreturn]] static void fail(const QString &text);
@@ -53,4 +54,4 @@ double bestOf(int runs, Work work)
 
 // Records one Individual SMS, numbered so each differs, as a send does (its detail row,
 // made current, then its log row, both written): the milliseconds that took.
-double recordIndividualSms(Records &records, RunState &runState, int number);
+double recordIndividualSms(Records &records, ModemLane &lane, int number);

@@ -63,7 +63,7 @@ Figures run(bool awaitAnswers, int latencyMs)
     elapsed.start();
     sinceTick.start();
     loop.start(1);
-    SendRun::start(bench.services, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
+    SendRun::start(bench.engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
     if (!bench.waitForRunEnd(10 * 60000)) {
         std::fprintf(stderr, "the run did not end\n");

@@ -106,7 +106,7 @@ void runnerFigures()
                                  "'Selamat Hari Raya, Encik Contact ' || i || '. Semoga dirahmati selalu.' FROM n")
                       .arg(Recipients));
     bench.dm.q_prj_dtl.repoint(QStringLiteral("select * from project_detail where project_name = \"RAYA\""));
-    BroadcastRunner runner(bench.services, bench.dm,
+    BroadcastRunner runner(bench.engine, bench.dm,
                            {[] { return QStringLiteral("RAYA"); }, [] { return 0; }, [] { return 0; }, [] {}});
     QElapsedTimer timer;
     timer.start();

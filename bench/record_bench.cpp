@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     window.FormShow(); // the program as it stands after start-up
     Records &records = window.records();
 
-    auto recordOne = [&](int number) { return recordIndividualSms(records, window.runState(), number); };
+    auto recordOne = [&](int number) { return recordIndividualSms(records, window.engine().firstLane(), number); };
 
     const long before = residentKilobytes();
     const double first = recordOne(0);

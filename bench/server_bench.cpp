@@ -187,7 +187,7 @@ void recordOneSms(const Server &server, const QString &workingFolder)
     MainWindow window(dialogs, clock);
     window.FormShow();
     Records &records = window.records();
-    auto recordOne = [&](int number) { return recordIndividualSms(records, window.runState(), number); };
+    auto recordOne = [&](int number) { return recordIndividualSms(records, window.engine().firstLane(), number); };
     const double first = recordOne(0);
     std::vector<double> later;
     for (int i = 1; i <= 200; ++i)

@@ -50,19 +50,16 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     , PageControl1(new QTabWidget(this))
     , m_dialogs(dialogs)
     , m_clock(clock)
-    , m_records(m_dm.con, m_clock)
-    , m_exchange(m_comPort, m_clock)
-    , m_failureMarker(m_exchange, m_runState, m_records, m_clock, m_dialogs)
-    , m_services{m_exchange, m_runState, m_records, m_clock, m_dialogs, m_settings}
-    , m_individualSms(m_services, m_dm)
+    , m_engine(m_dm.con, m_settings, m_clock, m_dialogs)
+    , m_individualSms(m_engine, m_dm)
     , m_broadcastRunner(
-          m_services, m_dm,
+          m_engine, m_dm,
           {[this] { return announcementTab->projectName(); }, [this] { return announcementTab->pauseEvery(); },
            [this] { return announcementTab->pauseMinutes(); }, [this] { announcementTab->suitempBitBtn9Click(); }})
-    , m_scheduleListRunner(m_services, m_dm)
-    , m_failQueue(m_services, m_dm)
-    , m_greetings(m_services, m_dm)
-    , m_greetingTimer(m_runState, m_clock, m_settings, [this](Greeting greeting) { autoGreeting(greeting); })
+    , m_scheduleListRunner(m_engine, m_dm)
+    , m_failQueue(m_engine, m_dm)
+    , m_greetings(m_engine, m_dm)
+    , m_greetingTimer(m_engine.runState(), m_clock, m_settings, [this](Greeting greeting) { autoGreeting(greeting); })
     , m_portSetupPrompt([this](const SerialSettings &current) { return PortSetupDialog::ask(current, this); })
     , m_openUrl(&QDesktopServices::openUrl)
 {
@@ -90,7 +87,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
     // What would change the rows a running send walks waits until it has ended.
-    const auto refusedWhileSending = [this] { return m_runState.refusedWhileSending(m_dialogs); };
+    const auto refusedWhileSending = [this] { return runState().refusedWhileSending(m_dialogs); };
     announcementTab->setSendGuard(refusedWhileSending);
     profileTab->setSendGuard(refusedWhileSending);
     connect(profileTab->suiButton2, &QPushButton::clicked, this, [this, refusedWhileSending] {
@@ -132,12 +129,16 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     // However the program comes to end, what was sent keeps its records if the database
     // takes them at all.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
-            [this] { guarded(m_dialogs, [this] { m_records.flush(true); }); });
-    connect(&m_records, &Records::writeFailed, this,
+            [this] { guarded(m_dialogs, [this] { records().flush(true); }); });
+    connect(&records(), &Records::writeFailed, this,
             [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
-    m_frmWait = std::make_unique<ProgressWindow>(m_runState, m_clock, *this);
-    m_runState.setDisplay(m_frmWait.get());
-    connect(&m_runState, &RunState::runEnded, this, &MainWindow::runEnded);
+    m_frmWait = std::make_unique<ProgressWindow>(runState(), m_clock, *this);
+    runState().setDisplay(m_frmWait.get());
+    connect(&runState(), &RunState::runEnded, this, &MainWindow::runEnded);
+    connect(&m_engine, &SendEngine::warning, this, &MainWindow::modemWarning);
+    connect(&m_engine, &SendEngine::modemsChanged, this, &MainWindow::showModems);
+    connect(&m_engine, &SendEngine::receiveFailed, this,
+            [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
 }
 
 MainWindow::~MainWindow()
@@ -163,10 +164,7 @@ QWidget *MainWindow::buildHeader()
     row->addWidget(status);
     ComLed1 = new ComLed(header);
     ComLed1->setObjectName(QStringLiteral("ComLed1"));
-    connect(&m_comPort, &SerialLink::openChanged, ComLed1, &ComLed::setLit);
     connect(ComLed1, &ComLed::clicked, this, &MainWindow::ComLed1Click);
-    connect(&m_comPort, &SerialLink::receiveFailed, this,
-            [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
     row->addWidget(ComLed1);
     row->addStretch();
 
@@ -199,17 +197,63 @@ void MainWindow::suiURLLabel2Click()
 
 void MainWindow::ComLed1Click()
 {
-    // Closing the port under a running send would cut its exchange in half.
-    if (m_runState.refusedWhileSending(m_dialogs))
+    // Closing a port under a running send would cut its exchange in half.
+    if (runState().refusedWhileSending(m_dialogs))
         return;
     guarded(m_dialogs, [this] {
-        configureAndOpen(m_comPort, m_portSetupPrompt);
-        // A port with nothing behind it would take every message without a word.
-        m_exchange.probe([this, port = m_comPort.settings().portName](bool answered) {
-            if (!answered)
-                m_dialogs.warning(QString::fromLatin1(NoModemText).arg(port));
-        });
+        m_engine.closeModems();
+        // The light is the first modem's: its settings are the dialog's, and stored once
+        // confirmed. The others are opened as the modem list holds them.
+        QList<ModemSetup> modems = m_settings.modems();
+        ModemSetup first = modems.value(0, ModemSetup{SerialSettings{}.portName, lineSettingsText(SerialSettings{}),
+                                                      true, QString()});
+        if (const std::optional<SerialSettings> chosen =
+                m_portSetupPrompt(serialSettingsOf(first.port, first.lineSettings))) {
+            first.port = chosen->portName;
+            first.lineSettings = lineSettingsText(*chosen);
+            first.enabled = true;
+            if (modems.isEmpty())
+                modems << first;
+            else
+                modems[0] = first;
+            m_settings.setModems(modems);
+            m_settings.storeModems();
+        }
+        QList<ModemSetup> on{first};
+        for (qsizetype i = 1; i < modems.size(); ++i)
+            if (modems.at(i).enabled)
+                on << modems.at(i);
+        m_engine.openModems(on);
     });
+}
+
+Dialogs &MainWindow::boxesForTimerWork()
+{
+    // In the tray (or minimised) nobody would see a box; it waits for the window.
+    return isVisible() && !isMinimized() ? m_dialogs : m_heldBoxes;
+}
+
+void MainWindow::modemWarning(ModemLane *lane, const QString &text, bool asksPin)
+{
+    Dialogs &boxes = boxesForTimerWork();
+    if (!asksPin) {
+        boxes.warning(text);
+        return;
+    }
+    if (const std::optional<QString> pin = boxes.askSecret(text + QStringLiteral("\nPIN:")))
+        lane->session().enterPin(*pin);
+}
+
+void MainWindow::showModems()
+{
+    // The light and its tip are the first modem's; the tip tells of every modem open.
+    ModemLane &first = m_engine.firstLane();
+    ComLed1->setLit(first.session().isOpen());
+    QStringList lines;
+    for (const ModemLane *lane : m_engine.lanes())
+        if (lane->session().isOpen() || lane == &first)
+            lines << lane->statusText();
+    ComLed1->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 void MainWindow::suitempBitBtn4Click()
@@ -239,8 +283,7 @@ void MainWindow::Timer1Timer()
 
 void MainWindow::autoGreeting(Greeting greeting)
 {
-    // In the tray (or minimised) nobody would see a box; it waits for the window.
-    Dialogs &boxes = isVisible() && !isMinimized() ? m_dialogs : m_heldBoxes;
+    Dialogs &boxes = boxesForTimerWork();
     guarded(boxes, [&] { m_greetings.start(greeting, boxes); });
 }
 
@@ -257,20 +300,20 @@ void MainWindow::runEnded(const RunReport &report)
 
 void MainWindow::exitProgram()
 {
-    if (m_runState.isSending()) {
+    if (runState().isSending()) {
         if (m_dialogs.confirm(QString::fromLatin1(StopAndExitText), Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
             return;
         // The send stops once the part going out has its records; the program ends once
         // it has ended, and a greeting waiting for it, or falling due meanwhile, stays unsent.
         Timer1.stop();
         m_greetingTimer.dropWaiting();
-        m_runState.requestStop();
-        m_runState.whenIdle(
+        runState().requestStop();
+        runState().whenIdle(
             [this] { QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection); });
         return;
     }
     // Records still waiting are written as the application quits.
-    guarded(m_dialogs, [this] { m_comPort.close(); });
+    guarded(m_dialogs, [this] { m_engine.closeModems(); });
     CiaTray1->endProgram();
 }
 

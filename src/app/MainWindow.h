@@ -2,17 +2,14 @@
 
 #include "broadcast/BroadcastRunner.h"
 #include "broadcast/FailQueue.h"
-#include "broadcast/FailureMarker.h"
 #include "broadcast/GreetingBroadcast.h"
 #include "broadcast/GreetingTimer.h"
 #include "broadcast/IndividualSms.h"
-#include "broadcast/Records.h"
-#include "broadcast/RunState.h"
 #include "broadcast/ScheduleListRunner.h"
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
-#include "modem/AtExchange.h"
 #include "modem/SerialLink.h"
 #include "widgets/HeldBoxes.h"
 
@@ -48,7 +45,6 @@ class MainWindow : public QWidget {
 public:
     static constexpr auto Caption = "Brivora ver 1.3 ~ Personalize Bulk SMS Broadcaster";
     static constexpr auto StopAndExitText = "A broadcast is running. Stop it and exit?";
-    static constexpr auto NoModemText = "No modem answers on %1. Check the cable, the power and the port settings.";
     static constexpr auto ExitOrMinimiseText =
         "Exit Brivora? Choose No to keep it running minimised, so that the automatic greetings still go out.";
 
@@ -57,10 +53,12 @@ public:
 
     DataModule &dm() { return m_dm; }
     Settings &settings() { return m_settings; }
-    RunState &runState() { return m_runState; }
+    SendEngine &engine() { return m_engine; }
+    RunState &runState() { return m_engine.runState(); }
 
-    SerialLink &ComPort1() { return m_comPort; }
-    Records &records() { return m_records; }
+    // The first modem's port, the one the status light shows.
+    SerialLink &ComPort1() { return m_engine.firstLane().session().link(); }
+    Records &records() { return m_engine.records(); }
     // How the port setup asks the user; tests answer it without a modal dialog.
     void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
     // How the header's links are opened: the desktop's default program, unless a test
@@ -72,7 +70,8 @@ public:
     // "Built-in Help": the help file of the working folder when there is one and the
     // desktop opens it, else the guide built into the program (one window, reused).
     void suiURLLabel2Click();
-    // A click on the status light: close the port, ask for settings, open it again.
+    // A click on the status light: close the ports, ask for the first modem's settings,
+    // open every modem of the list that is on.
     void ComLed1Click();
     // "Send Individual SMS" on the Profile tab.
     void suitempBitBtn4Click();
@@ -129,17 +128,16 @@ private:
     void captionTemplates(const QString &firstLanguage, const QString &secondLanguage);
     void autoGreeting(Greeting greeting);
     void runEnded(const RunReport &report);
+    // Where a box of work nobody started goes: the window's, or held while it is unseen.
+    Dialogs &boxesForTimerWork();
+    void modemWarning(ModemLane *lane, const QString &text, bool asksPin);
+    void showModems();
 
     Dialogs &m_dialogs;
     Clock &m_clock;
     DataModule m_dm;
     Settings m_settings{m_dm};
-    RunState m_runState;
-    SerialLink m_comPort;
-    Records m_records;
-    AtExchange m_exchange;
-    FailureMarker m_failureMarker;
-    SendServices m_services;
+    SendEngine m_engine;
     IndividualSms m_individualSms;
     BroadcastRunner m_broadcastRunner;
     ScheduleListRunner m_scheduleListRunner;

@@ -19,14 +19,19 @@ void Clock::startWait(QTimer &timer, int milliseconds, bool examinesAnswers) con
     start(timer, milliseconds, m_scale, examinesAnswers);
 }
 
-void Clock::startTimeout(QTimer &timer, int milliseconds) const
+void Clock::startTimeout(QTimer &timer, int milliseconds, bool tellListener) const
 {
-    start(timer, milliseconds, m_timeoutScale, true);
+    start(timer, milliseconds, m_timeoutScale, true, tellListener);
 }
 
-void Clock::start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers) const
+void Clock::startPeriod(QTimer &timer, int milliseconds) const
 {
-    if (m_waitListener)
+    start(timer, milliseconds, m_periodScale, true, false);
+}
+
+void Clock::start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers, bool tellListener) const
+{
+    if (m_waitListener && tellListener)
         m_waitListener(milliseconds, examinesAnswers);
     // A coarse timer may fire 5 % late: 250 ms on a five-second wait, at every message.
     timer.setTimerType(Qt::PreciseTimer);

@@ -29,8 +29,14 @@ public:
     // listener what kind of wait of a send it is: one during which the modem's error
     // answers are taken as they come, or one that keeps them for later.
     void startWait(QTimer &timer, int milliseconds, bool examinesAnswers = true) const;
-    // Starts timer as the longest time something may take to answer.
-    void startTimeout(QTimer &timer, int milliseconds) const;
+    // Starts timer as the longest time something may take to answer. The listener is told
+    // unless the time-out is none of a send's (tellListener false: the modem's own checks).
+    void startTimeout(QTimer &timer, int milliseconds, bool tellListener = true) const;
+    // Starts timer for work that comes round again by itself (a modem's health, every
+    // minute): at the period scale, which neither setScale nor setTimeoutScale touch, so
+    // that tests see it only when they ask for it; the listener is not told.
+    void startPeriod(QTimer &timer, int milliseconds) const;
+    void setPeriodScale(double scale) { m_periodScale = scale; }
 
     // Told of every wait before it starts (tests check the order of writes and waits,
     // and may hold the program at a wait until an answer has been handled).
@@ -44,10 +50,11 @@ public:
     static void readTimeZoneOnce();
 
 private:
-    void start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers) const;
+    void start(QTimer &timer, int milliseconds, double scale, bool examinesAnswers, bool tellListener = true) const;
 
     double m_scale = 1.0;
     double m_timeoutScale = 1.0;
+    double m_periodScale = 1.0;
     QDateTime m_fixedNow;
     WaitListener m_waitListener;
 };

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QPrinter;
 
 // Every message box, question and file dialog of the program goes through this
@@ -22,6 +24,9 @@ public:
     virtual void information(const QString &title, const QString &text) = 0;
     // Confirmation box, title "Confirm".
     virtual Answer confirm(const QString &text, Buttons buttons) = 0;
+    // A box that asks for a secret (a SIM's PIN), its characters hidden as typed, title
+    // "Brivora"; nothing when the user cancelled. The answer is kept nowhere.
+    virtual std::optional<QString> askSecret(const QString &text) = 0;
 
     // The chooser of a file to save; an empty result means the user cancelled.
     virtual QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) = 0;

@@ -2,12 +2,13 @@
 
 #include "base/Clock.h"
 #include "broadcast/RecipientList.h"
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
 
-BroadcastRunner::BroadcastRunner(SendServices &services, DataModule &dm, BroadcastControls controls)
-    : m_services(services)
+BroadcastRunner::BroadcastRunner(SendEngine &engine, DataModule &dm, BroadcastControls controls)
+    : m_engine(engine)
     , m_dm(dm)
     , m_controls(std::move(controls))
 {
@@ -48,7 +49,7 @@ void BroadcastRunner::start()
         m_controls.clear();
         list.close();
     };
-    SendRun::start(m_services, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
+    SendRun::start(m_engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
 }
 
@@ -59,7 +60,7 @@ void BroadcastRunner::stamp(const QString &project)
     // A project deleted meanwhile is not brought back as a row holding a date alone.
     if (!projects.isEmpty()) {
         projects.edit();
-        projects.setValue(QStringLiteral("date_send"), m_services.clock.now());
+        projects.setValue(QStringLiteral("date_send"), m_engine.clock().now());
         projects.post();
     }
     projects.close();

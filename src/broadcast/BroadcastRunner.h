@@ -5,7 +5,7 @@
 #include <functional>
 
 class DataModule;
-struct SendServices;
+class SendEngine;
 
 // What the runner reads from the composer as it goes, and the composer's own Clear.
 struct BroadcastControls {
@@ -22,14 +22,14 @@ struct BroadcastControls {
 // pause after every so many, then the project stamped as sent and the composer cleared.
 class BroadcastRunner {
 public:
-    BroadcastRunner(SendServices &services, DataModule &dm, BroadcastControls controls);
+    BroadcastRunner(SendEngine &engine, DataModule &dm, BroadcastControls controls);
 
     void start();
 
 private:
     void stamp(const QString &project);
 
-    SendServices &m_services;
+    SendEngine &m_engine;
     DataModule &m_dm;
     BroadcastControls m_controls;
 };

@@ -2,18 +2,19 @@
 
 #include "base/Dialogs.h"
 #include "broadcast/RecipientList.h"
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 
-FailQueue::FailQueue(SendServices &services, DataModule &dm)
-    : m_services(services)
+FailQueue::FailQueue(SendEngine &engine, DataModule &dm)
+    : m_engine(engine)
     , m_dm(dm)
 {
 }
 
 bool FailQueue::refusedWhileRunning() const
 {
-    return m_services.runState.refusedWhileSending(m_services.dialogs);
+    return m_engine.runState().refusedWhileSending(m_engine.dialogs());
 }
 
 void FailQueue::start()
@@ -25,6 +26,6 @@ void FailQueue::start()
     queue.refresh();
     SendPlan plan = RecipientList::inTurn(queue, RecipientList::recipients(queue));
     plan.what = QStringLiteral("Re-send of the failed messages");
-    SendRun::start(m_services, {Sender::FailQueue, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
+    SendRun::start(m_engine, {Sender::FailQueue, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
 }

@@ -1,14 +1,14 @@
 #pragma once
 
 class DataModule;
-struct SendServices;
+class SendEngine;
 
 // "Start Broadcasting" of the failed-message queue: every "FAIL" row sent again, newest
 // first, its stored message as it is (never personalised again), each row marked "SEND"
 // with its new time as its first part goes out.
 class FailQueue {
 public:
-    FailQueue(SendServices &services, DataModule &dm);
+    FailQueue(SendEngine &engine, DataModule &dm);
 
     void start();
     // While a send runs, what would change the list it may walk (reading it again,
@@ -16,6 +16,6 @@ public:
     bool refusedWhileRunning() const;
 
 private:
-    SendServices &m_services;
+    SendEngine &m_engine;
     DataModule &m_dm;
 };

@@ -2,20 +2,20 @@
 
 #include "base/Clock.h"
 #include "base/Errors.h"
+#include "broadcast/ModemLane.h"
 #include "broadcast/Records.h"
 #include "broadcast/RunState.h"
-#include "modem/AtExchange.h"
 
-FailureMarker::FailureMarker(AtExchange &exchange, RunState &runState, Records &records, Clock &clock, Dialogs &dialogs,
+FailureMarker::FailureMarker(ModemLane &lane, RunState &runState, Records &records, Clock &clock, Dialogs &dialogs,
                              QObject *parent)
     : QObject(parent)
-    , m_exchange(exchange)
+    , m_lane(lane)
     , m_runState(runState)
     , m_records(records)
     , m_clock(clock)
     , m_dialogs(dialogs)
 {
-    connect(&exchange, &AtExchange::errorAnswered, this, &FailureMarker::markCurrentRow);
+    connect(&lane.exchange(), &AtExchange::errorAnswered, this, &FailureMarker::markCurrentRow);
 }
 
 void FailureMarker::markCurrentRow()
@@ -23,17 +23,19 @@ void FailureMarker::markCurrentRow()
     // Delivery of the modem's answers goes on whatever happens here.
     guarded(m_dialogs, [this] {
         // An error before any message was made current has no row to mark.
-        const std::shared_ptr<const qint64> row = m_runState.currentRow();
+        const std::shared_ptr<const qint64> row = m_lane.currentRow();
         if (!row)
             return;
-        if (m_markedRow == row && m_markedPart == m_exchange.partsWritten())
+        const quint64 part = m_lane.exchange().partsWritten();
+        if (m_markedRow == row && m_markedPart == part)
             return;
         m_markedRow = row;
-        m_markedPart = m_exchange.partsWritten();
+        m_markedPart = part;
         // A row that still waits for the database is marked once it is stored: the mark
         // waits behind it.
         m_records.markFailed(row, m_clock.now());
         m_runState.countRefusal(row);
+        m_lane.countRefused();
         // A running send stops with the database's refusal before its next part; with
         // none running, the operator learns of it now. The mark is kept either way.
         if (!m_runState.isSending())

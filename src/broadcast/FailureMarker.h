@@ -4,27 +4,27 @@
 
 #include <memory>
 
-class AtExchange;
 class Clock;
 class Dialogs;
+class ModemLane;
 class Records;
 class RunState;
 
-// Marks the current row "FAIL", with a "FAIL" log row, when the modem answers with an
-// error. It writes through the records' own statements, never through a query object
-// that a sender walks or appends to. A modem that repeats its error for one part gets
-// one mark and one log row for it.
+// At the fixed pace: marks the row current on its modem "FAIL", with a "FAIL" log row,
+// when that modem answers with an error. It writes through the records' own statements,
+// never through a query object that a sender walks or appends to. A modem that repeats
+// its error for one part gets one mark and one log row for it.
 class FailureMarker : public QObject {
     Q_OBJECT
 
 public:
-    FailureMarker(AtExchange &exchange, RunState &runState, Records &records, Clock &clock, Dialogs &dialogs,
+    FailureMarker(ModemLane &lane, RunState &runState, Records &records, Clock &clock, Dialogs &dialogs,
                   QObject *parent = nullptr);
 
     void markCurrentRow();
 
 private:
-    AtExchange &m_exchange;
+    ModemLane &m_lane;
     RunState &m_runState;
     Records &m_records;
     Clock &m_clock;

@@ -1,13 +1,14 @@
 #include "broadcast/GreetingBroadcast.h"
 
 #include "base/Clock.h"
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "compose/Personalise.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
 
-GreetingBroadcast::GreetingBroadcast(SendServices &services, DataModule &dm)
-    : m_services(services)
+GreetingBroadcast::GreetingBroadcast(SendEngine &engine, DataModule &dm)
+    : m_engine(engine)
     , m_dm(dm)
 {
 }
@@ -29,10 +30,10 @@ QString GreetingBroadcast::recipientsSql(Greeting greeting, QDate today)
 void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
 {
     // The list the running greeting was started from is not re-pointed under it.
-    if (m_services.runState.refusedWhileSending(m_services.dialogs))
+    if (m_engine.runState().refusedWhileSending(m_engine.dialogs()))
         return;
     Dataset &contacts = greeting == Greeting::Birthday ? m_dm.q_prof_birthday : m_dm.q_prof_anniversary;
-    contacts.repoint(recipientsSql(greeting, m_services.clock.now().date()));
+    contacts.repoint(recipientsSql(greeting, m_engine.clock().now().date()));
     struct Contact {
         MessageRecord record;
         ContactFields fields;
@@ -55,7 +56,7 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     // Each contact is greeted with the templates as they stand on screen at its turn,
     // and the tokens as they are stored then.
     plan.message = [this, greeting, today](int index) {
-        const GreetingSettings templates = m_services.settings.greeting(greeting);
+        const GreetingSettings templates = m_engine.settings().greeting(greeting);
         Outgoing message;
         message.record = today.at(index).record;
         message.record.message = Personalise(today.at(index).fields, templates.second, templates.first,
@@ -67,5 +68,5 @@ void GreetingBroadcast::start(Greeting greeting, Dialogs &boxes)
     // greeting once the SMS is logged.
     const auto progress =
         greeting == Greeting::Birthday ? SendPolicy::Progress::AfterLog : SendPolicy::Progress::BeforeRecord;
-    SendRun::start(m_services, {Sender::Greeting, SendPolicy::Parts::WholeWhenItFits, progress}, std::move(plan));
+    SendRun::start(m_engine, {Sender::Greeting, SendPolicy::Parts::WholeWhenItFits, progress}, std::move(plan));
 }

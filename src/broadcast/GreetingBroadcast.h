@@ -7,7 +7,7 @@
 
 class DataModule;
 class Dialogs;
-struct SendServices;
+class SendEngine;
 
 // The day's birthday or anniversary greetings: one personalised SMS for every contact
 // whose birthday (or, married, whose anniversary) is today, whatever the year. Each
@@ -15,7 +15,7 @@ struct SendServices;
 class GreetingBroadcast {
 public:
     // The templates are the settings' as they stand when each contact is greeted.
-    GreetingBroadcast(SendServices &services, DataModule &dm);
+    GreetingBroadcast(SendEngine &engine, DataModule &dm);
 
     // The contacts are those of today as the greeting starts; its error box goes to
     // boxes (the main window's, or held while the window is in the tray).
@@ -26,6 +26,6 @@ public:
     static QString recipientsSql(Greeting greeting, QDate today);
 
 private:
-    SendServices &m_services;
+    SendEngine &m_engine;
     DataModule &m_dm;
 };

@@ -1,10 +1,11 @@
 #include "broadcast/IndividualSms.h"
 
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 
-IndividualSms::IndividualSms(SendServices &services, DataModule &dm)
-    : m_services(services)
+IndividualSms::IndividualSms(SendEngine &engine, DataModule &dm)
+    : m_engine(engine)
     , m_dm(dm)
 {
 }
@@ -21,6 +22,6 @@ void IndividualSms::send(const QString &text)
     SendPlan plan;
     plan.total = 1;
     plan.message = [message](int) { return message; };
-    SendRun::start(m_services, {Sender::Individual, SendPolicy::Parts::Split, SendPolicy::Progress::Never, 1},
+    SendRun::start(m_engine, {Sender::Individual, SendPolicy::Parts::Split, SendPolicy::Progress::Never, 1},
                    std::move(plan));
 }

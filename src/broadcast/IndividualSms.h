@@ -3,17 +3,17 @@
 #include <QString>
 
 class DataModule;
-struct SendServices;
+class SendEngine;
 
 // "Send Individual SMS": the typed text, as typed, to the profile selected in the list.
 class IndividualSms {
 public:
-    IndividualSms(SendServices &services, DataModule &dm);
+    IndividualSms(SendEngine &engine, DataModule &dm);
 
     // Sends every part of the text with its own exchange, row and log entry.
     void send(const QString &text);
 
 private:
-    SendServices &m_services;
+    SendEngine &m_engine;
     DataModule &m_dm;
 };

@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "data/Database.h"
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -23,34 +24,52 @@ Records::Records(Database &database, const Clock &clock)
 
 void Records::appendDetail(const MessageRecord &record, std::function<void(qint64)> written)
 {
-    write([this, record, written = std::move(written)] {
-        const qint64 id = insert(DetailTable, record);
-        if (written)
-            written(id);
-    });
+    write({[this, record, written = std::move(written)] {
+               const qint64 id = insert(DetailTable, record);
+               if (written)
+                   written(id);
+           },
+           record.mobileNumber, record.message});
 }
 
-void Records::appendLog(const MessageRecord &record)
+void Records::appendLog(const MessageRecord &record, const std::optional<SentPart> &sent)
 {
-    write([this, record] { insert(LogTable, record); });
+    // A step refused halfway is written again: the log row goes in once.
+    auto logId = std::make_shared<qint64>(0);
+    write({[this, record, sent, logId] {
+               if (*logId == 0)
+                   *logId = insert(LogTable, record);
+               if (!sent)
+                   return;
+               QSqlQuery &part = m_database.prepared(
+                   QStringLiteral("INSERT INTO sms_part (log_id, modem, reference, sent) VALUES (?, ?, ?, ?)"));
+               part.bindValue(0, *logId);
+               part.bindValue(1, Database::storedText(sent->modem));
+               part.bindValue(2, sent->reference >= 0 ? QVariant(sent->reference) : QVariant());
+               part.bindValue(3, Database::storedDateTime(record.sent));
+               m_database.execute(part);
+               part.finish();
+           },
+           record.mobileNumber, record.message});
 }
 
-void Records::markSent(qint64 id, const QDateTime &sent)
+void Records::markSent(std::shared_ptr<const qint64> row, const QDateTime &sent)
 {
-    write([this, id, sent] {
-        QSqlQuery &update = m_database.prepared(
-            QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
-        update.bindValue(0, Database::storedDateTime(sent));
-        update.bindValue(1, id);
-        m_database.execute(update);
-        update.finish();
-    });
+    write({[this, row = std::move(row), sent] {
+               QSqlQuery &update = m_database.prepared(
+                   QStringLiteral("UPDATE project_detail SET date_send = ?, status = 'SEND' WHERE id = ?"));
+               update.bindValue(0, Database::storedDateTime(sent));
+               update.bindValue(1, *row);
+               m_database.execute(update);
+               update.finish();
+           },
+           {}, {}});
 }
 
 void Records::markFailed(std::shared_ptr<const qint64> row, const QDateTime &when)
 {
     // Marking again is harmless, so a step refused halfway is simply written again.
-    write([this, row = std::move(row), when] {
+    write({[this, row = std::move(row), when] {
         const qint64 id = *row;
         std::optional<MessageRecord> failed = detail(id);
         if (!failed)
@@ -63,7 +82,7 @@ void Records::markFailed(std::shared_ptr<const qint64> row, const QDateTime &whe
         failed->sent = when;
         failed->status = QStringLiteral("FAIL");
         insert(LogTable, *failed);
-    });
+    }, {}, {}});
 }
 
 std::optional<MessageRecord> Records::detail(qint64 id)
@@ -82,20 +101,24 @@ std::optional<MessageRecord> Records::detail(qint64 id)
 
 qint64 Records::insert(const QString &table, const MessageRecord &record)
 {
+    // The values first: reading a table's columns may open the connection again, which
+    // lets go of every prepared statement.
+    const QVariantList values{fitted(table, QStringLiteral("project_name"), record.projectName),
+                              Database::storedDateTime(record.sent),
+                              fitted(table, QStringLiteral("mobile_number"), record.mobileNumber),
+                              fitted(table, QStringLiteral("name"), record.name),
+                              fitted(table, QStringLiteral("nickname"), record.nickname),
+                              fitted(table, QStringLiteral("group_name"), record.groupName),
+                              // An empty text is stored as empty, not NULL, as a form stores it.
+                              Database::storedText(record.message),
+                              fitted(table, QStringLiteral("status"), record.status)};
     QSqlQuery &statement = m_database.prepared(
         QStringLiteral("INSERT INTO %1 (project_name, date_send, mobile_number, name, nickname, group_name, msg_send, "
                        "status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
             .arg(table)
         + m_database.returningKey(table));
-    statement.bindValue(0, fitted(table, QStringLiteral("project_name"), record.projectName));
-    statement.bindValue(1, Database::storedDateTime(record.sent));
-    statement.bindValue(2, fitted(table, QStringLiteral("mobile_number"), record.mobileNumber));
-    statement.bindValue(3, fitted(table, QStringLiteral("name"), record.name));
-    statement.bindValue(4, fitted(table, QStringLiteral("nickname"), record.nickname));
-    statement.bindValue(5, fitted(table, QStringLiteral("group_name"), record.groupName));
-    // An empty text is stored as empty, not NULL, as a form stores it.
-    statement.bindValue(6, Database::storedText(record.message));
-    statement.bindValue(7, fitted(table, QStringLiteral("status"), record.status));
+    for (int i = 0; i < values.size(); ++i)
+        statement.bindValue(i, values.at(i));
     return m_database.insertReturningKey(statement);
 }
 
@@ -121,31 +144,42 @@ bool Records::writePending(bool mayWait)
     const auto writeAll = [this] {
         while (!m_pending.isEmpty()) {
             try {
-                m_pending.first()();
+                m_pending.first().step();
             } catch (const DatabaseError &error) {
-                if (!error.isPassing()) {
-                    // It would be refused for ever; what waits behind it still gets its turn.
-                    m_pending.removeFirst();
-                    throw;
-                }
+                if (!error.isPassing())
+                    dropRefused(error);
                 m_refusal = error;
                 return;
+            } catch (const BrivoraError &error) {
+                dropRefused(error);
             }
             m_pending.removeFirst();
         }
         m_refusal.reset();
     };
+    // Whatever becomes of this try, what still waits is asked for again.
+    const auto keepTrying = qScopeGuard([this] {
+        if (m_pending.isEmpty())
+            m_retry.stop();
+        else if (!m_retry.isActive())
+            m_clock.startTimeout(m_retry, RetryMs);
+    });
     if (mayWait)
         writeAll();
     else
         m_database.withoutWaiting(writeAll);
-    if (m_pending.isEmpty()) {
-        m_retry.stop();
-        return true;
-    }
-    if (!m_retry.isActive())
-        m_clock.startTimeout(m_retry, RetryMs);
-    return false;
+    return m_pending.isEmpty();
+}
+
+void Records::dropRefused(const BrivoraError &error)
+{
+    // It would be refused for ever: it goes, saying which SMS it was, and what waits
+    // behind it still gets its turn.
+    const Write refused = m_pending.takeFirst();
+    if (refused.number.isEmpty() && refused.message.isEmpty())
+        throw; // the error being handled, as it is
+    throw BrivoraError(QString::fromLatin1(RefusedText)
+                           .arg(refused.number, Database::leftCharacters(refused.message, 50), error.text()));
 }
 
 void Records::retry()
@@ -154,8 +188,6 @@ void Records::retry()
         writePending(false);
     } catch (const BrivoraError &error) {
         Q_EMIT writeFailed(error.text());
-        if (!m_pending.isEmpty())
-            m_clock.startTimeout(m_retry, RetryMs);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -38,6 +39,9 @@ struct RunReport {
     int partsWritten = 0; // SMS written to the modem
     int messagesRefused = 0; // messages the modem refused or did not confirm
     QString error; // the error box's text, for a run that failed
+    // Each modem that left the run before its end, and why: "The modem on ttyUSB2 was
+    // disconnected."
+    QStringList modemsLeft;
 
     // How it went, in a line: "Broadcast finished: 12 messages sent (18 SMS), 2 refused by
     // the modem (they are in the failed-message queue)." or "Broadcast stopped after 4 of 9
@@ -45,8 +49,9 @@ struct RunReport {
     QString resultText() const;
 };
 
-// The program-wide run state that the main window owns: the progress counters, the
-// current detail id the receive handler marks, and the one-send-at-a-time guard.
+// What belongs to the run, whichever modems send it: the one-send-at-a-time guard, the
+// stop request, the progress counters and each run's report. What belongs to a modem
+// (the row an error answer marks, its silence) is its lane's.
 class RunState : public QObject {
     Q_OBJECT
 
@@ -134,13 +139,14 @@ public:
     int progressCurrent = 0;
     // The time the run still needs, in seconds, as the progress window shows it.
     int secondsToGo = 0;
-
-    // The project_detail row an error answer marks: made current by each sender as it
-    // records a part, and current until another is. A new row's id is filled in once the
-    // database has stored it; until then the row is current all the same.
-    void setCurrentRow(std::shared_ptr<const qint64> row) { m_currentRow = std::move(row); }
-    void setCurrentDetailId(qint64 id) { m_currentRow = std::make_shared<const qint64>(id); }
-    const std::shared_ptr<const qint64> &currentRow() const { return m_currentRow; }
+    // A line for each modem of a run over several: its port, the messages it sent, and
+    // the seconds a message takes it (0 until measured).
+    struct ModemProgress {
+        QString port;
+        int messagesSent = 0;
+        double secondsPerMessage = 0;
+    };
+    QList<ModemProgress> modems;
 
     // Start: counters set, window shown; the hold before the first message.
     int startProgress(int total, int current, bool resetBar)
@@ -191,7 +197,6 @@ private:
     }
 
     ProgressDisplay *m_display = nullptr;
-    std::shared_ptr<const qint64> m_currentRow;
     bool m_sending = false;
     bool m_stopRequested = false;
     // The rows error answers marked during this send; only compared, never read.

@@ -1,7 +1,7 @@
 #pragma once
 
 class DataModule;
-struct SendServices;
+class SendEngine;
 
 // "Start Broadcasting" on the schedule list: every row of the recipient list loaded there
 // (q_prj_dtl_schedule), first to last whatever its status, without pauses. Nothing follows
@@ -9,11 +9,11 @@ struct SendServices;
 // and the list stays open, so the operator sees each row's mark where the run left it.
 class ScheduleListRunner {
 public:
-    ScheduleListRunner(SendServices &services, DataModule &dm);
+    ScheduleListRunner(SendEngine &engine, DataModule &dm);
 
     void start();
 
 private:
-    SendServices &m_services;
+    SendEngine &m_engine;
     DataModule &m_dm;
 };

@@ -14,23 +14,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
-class Clock;
 class Dialogs;
-class Records;
-class Settings;
-
-// What every sender sends with: one modem link and what it records into.
-struct SendServices {
-    AtExchange &exchange;
-    RunState &runState;
-    Records &records;
-    Clock &clock;
-    Dialogs &dialogs;
-    // The message centre number as it is at each part, and whether a run waits for the
-    // modem's answers, as it starts.
-    const Settings &settings;
-};
+class ModemLane;
+class SendEngine;
 
 // One message to one contact: the contact's fields and the whole message.
 struct Outgoing {
@@ -77,82 +65,139 @@ struct SendPlan {
     std::function<void()> completed;
     // Every end, completed, stopped or failed, after the end steps; must not throw.
     std::function<void(const RunReport &)> ended;
-    // Where the run's error box goes; the services' dialogs when null.
+    // Where the run's error box goes; the engine's dialogs when null.
     Dialogs *boxes = nullptr;
 };
 
 // The one send engine: a run walks its sender's messages as a state machine over the
-// link's exchange and the clock's timers, so the window's thread never waits. For each
-// part, in this order: "AT+CMGF=0", "AT+CMGS=<n>", the PDU, the record (the row marked
-// or added, and made current), the last wait or the final answer, a part the modem did
-// not confirm marked "FAIL", the "SEND" log row, and the progress update where the
-// policy puts it.
+// modems' exchanges and the clock's timers, so the window's thread never waits. Every
+// open modem that can send takes part, each taking the next message when it is free; all
+// parts of a message go through the modem that sent its first part. For each part, in
+// this order: "AT+CMGF=0", "AT+CMGS=<n>", the PDU, the record (the row marked or added,
+// and made current on that modem), the last wait or the final answer, a part the modem
+// did not confirm marked "FAIL", the "SEND" log row (with the modem and the reference
+// the network gave the SMS), and the progress update where the policy puts it.
 //
-// A run holds the one-send-at-a-time lock for its life. It stops before its next part
-// when the operator asks it to (at once during the hold and a pause), when the database
-// refused a record of an SMS already sent (the record is kept for later), and when the
-// modem leaves SilentPartsToStop parts in a row unanswered. It ends with the sender's
-// end steps, or without them after a stop or an error, whose box it shows itself; then
-// it deletes itself.
+// Waiting for answers, a message the modem refused at its first part goes once to
+// another modem before it is marked "FAIL"; a part left unanswered is never sent again
+// (it may have gone out). A modem that leaves SilentPartsToStop parts in a row
+// unanswered, or whose port is lost, leaves the run, which goes on with the others.
+//
+// A run holds the one-send-at-a-time lock for its life. It stops between messages,
+// never inside one: when the operator asks it to (at once during the hold and a pause),
+// when the database refused a record of an SMS already sent (the record is kept for
+// later), and when no modem is left; a message cut short is marked "FAIL". It ends with
+// the sender's end steps, or without them after a stop or an error, whose box it shows
+// itself; then it deletes itself.
 class SendRun : public QObject {
     Q_OBJECT
 
 public:
     static constexpr auto ModemSilentText =
         "The modem stopped answering. %1 messages were not confirmed and are in the failed-message queue.";
+    static constexpr auto DisconnectedText = "The modem on %1 was disconnected.";
+    static constexpr auto LeftSilentText = "The modem on %1 stopped answering and left the run.";
+    static constexpr auto NoModemCanSendText = "No modem can send now: %1.";
     static constexpr int SilentPartsToStop = 3;
-    // What the progress window reckons a message takes until the run has measured it.
+    // What the progress window reckons a message takes until a modem has measured it.
     static constexpr int NominalSecondsPerMessage = 6;
     static constexpr int MessagesBeforeMeasuring = 3;
+    // Waiting for answers, a modem that keeps the radio link between messages drops it
+    // after a few idle seconds; it is asked again after this long.
+    static constexpr int KeptLinkMs = 4000;
 
     // Starts a run of plan.total messages: the progress window is shown and the first
     // message goes out from the event loop, after the window's hold. While another send
     // runs it warns with RunState::BusyText and gives nullptr. Records an earlier send
     // could not write come first: while the database still refuses them, this throws
     // its error and nothing starts.
-    static SendRun *start(SendServices &services, const SendPolicy &policy, SendPlan plan);
+    static SendRun *start(SendEngine &engine, const SendPolicy &policy, SendPlan plan);
 
 private:
-    enum class Phase { Holding, Pausing, Skipping, Sending, Ended };
+    enum class Phase { Holding, Sending, Pausing, Ended };
 
-    SendRun(SendServices &services, const SendPolicy &policy, SendPlan plan, RunState::SendLock lock);
+    // One modem's share of the run.
+    struct Lane {
+        ModemLane *modem = nullptr;
+        quint64 partsWrittenBefore = 0;
+        bool joined = false; // it has the modem to itself for the run (the fixed pace)
+        bool busy = false; // a message in flight
+        bool left = false;
+        int index = -1; // the message in flight
+        Outgoing message;
+        SmsPlan sms;
+        int reference = 0;
+        int partIndex = 0;
+        MessageRecord part;
+        // The part's project_detail row; filled once the database has taken a new row.
+        std::shared_ptr<qint64> partRow;
+        // A retried message's row where each part has its own: its first part's again.
+        std::shared_ptr<qint64> retryRow;
+        bool messageUnconfirmed = false;
+        bool retry = false; // the message was refused by another modem first
+        int silentInRow = 0;
+        int messagesSent = 0;
+        QElapsedTimer messageTimer;
+        double sendingMs = 0;
+        // Waiting for answers: whether the modem keeps its radio link (AT+CMMS=2), and
+        // since when it has been idle.
+        bool keepsLink = true;
+        bool askedToKeepLink = false;
+        QElapsedTimer idleSince;
+    };
+    // A message one modem refused at its first part, for another.
+    struct Retry {
+        int index;
+        Outgoing message;
+        std::shared_ptr<qint64> row;
+        Lane *refusedBy;
+    };
+
+    SendRun(SendEngine &engine, const SendPolicy &policy, SendPlan plan, RunState::SendLock lock);
     void waitFor(int milliseconds, Phase phase);
     void waitEnded();
-    void nextMessage();
-    void beginMessage();
-    void sendPart();
-    void recordPart();
-    void partDone(const PartResult &result);
     void stopAsked();
+    void beginSending();
+    // Every free modem takes the next message; once all are free, the run pauses or ends.
+    void dispatch();
+    void offerWork(Lane &lane);
+    void beginMessage(Lane &lane, int index, std::optional<Retry> retry);
+    void keepLink(Lane &lane);
+    void sendPart(Lane &lane);
+    void recordPart(Lane &lane);
+    void partDone(Lane &lane, const PartResult &result);
+    // The message in flight ends with the parts from firstUnsent on never sent: "FAIL".
+    void cutShort(Lane &lane, int firstUnsent);
+    void messageEnded(Lane &lane, bool whole, bool dispatchNext = true);
+    void leave(Lane &lane, const QString &why);
+    void refuseForGood(const Retry &retry);
+    void startPause();
     void updateEstimate();
+    bool otherModemCanTake(const Lane &refusedBy) const;
     void end(RunReport::End how, std::exception_ptr error = {});
-    // Runs one step from the event loop: what it throws ends the run.
+    // Runs one step from the event loop: what it throws ends the run once the messages
+    // in flight have ended.
     void step(const std::function<void()> &work);
+    void fail(std::exception_ptr error);
 
-    SendServices &m_services;
+    SendEngine &m_engine;
+    RunState &m_runState;
     SendPolicy m_policy;
     SendPlan m_plan;
     std::optional<RunState::SendLock> m_lock;
     QTimer m_timer;
     Phase m_phase = Phase::Holding;
+    bool m_awaitAnswers = false;
 
-    int m_index = 0;
-    Outgoing m_message;
-    SmsPlan m_sms;
-    int m_reference = 0;
-    int m_partIndex = 0;
-    MessageRecord m_part;
-    // The part's project_detail row; filled once the database has taken a new row.
-    std::shared_ptr<qint64> m_partRow;
-    bool m_messageUnconfirmed = false;
-    // Between the message's starting step and its sent step.
-    bool m_messageInFlight = false;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+    int m_next = 0; // the next message to take
+    QList<Retry> m_retries;
+    // The pause "Pause every" asks for before the message m_next, once the modems are free.
+    std::optional<int> m_pauseDue;
+    bool m_pauseAsked = false; // for the message m_next
+    std::exception_ptr m_error;
+    QString m_lastLeft; // why the last modem to leave left
     int m_unconfirmedMessages = 0;
-    int m_silentInRow = 0;
 
     RunReport m_report;
-    quint64 m_partsWrittenBefore = 0;
-    // Time spent sending (pauses and the hold left out), in the program's milliseconds.
-    QElapsedTimer m_messageTimer;
-    double m_sendingMs = 0;
 };

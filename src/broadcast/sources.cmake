@@ -4,6 +4,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/MessageRecord.h broadcast/MessageRecord.cpp
     broadcast/Records.h broadcast/Records.cpp
     broadcast/FailureMarker.h broadcast/FailureMarker.cpp
+    broadcast/ModemLane.h broadcast/ModemLane.cpp
+    broadcast/SendEngine.h broadcast/SendEngine.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
     broadcast/RecipientList.h broadcast/RecipientList.cpp

@@ -210,7 +210,7 @@ void Database::open(QSqlDatabase &db)
             failSqlite(wal.lastError());
         wal.finish();
         m_open = true;
-        addOptionsTable(db);
+        bringUpToDate(db);
     } catch (...) {
         // The next use tries again from the start.
         m_open = false;
@@ -244,6 +244,7 @@ void Database::openServer(QSqlDatabase &db)
         run(db, lockWaitStatement(m_busyTimeout));
         // The server's notices ("already exists, skipping") are not the operator's business.
         run(db, QStringLiteral("SET client_min_messages = warning"));
+        bringUpToDate(db);
     } catch (...) {
         letGo();
         throw;
@@ -260,27 +261,57 @@ void Database::letGo()
         QSqlDatabase::database(m_connectionName, false).close();
 }
 
-void Database::addOptionsTable(QSqlDatabase &db)
+void Database::bringUpToDate(QSqlDatabase &db)
 {
-    // The one change the program makes to a schema: a file made before the settings
-    // table existed gets it, once, whichever program opens it first.
-    const QString exists =
-        QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'options'");
-    const auto missing = [&] {
+    // Each change of the schema is made once, whichever program opens the database first:
+    // the number is read again inside the transaction that makes the changes.
+    const bool onServer = m_engine == Engine::Postgres;
+    const auto count = [&](const QString &sql) {
         QSqlQuery query(db);
-        if (!query.exec(exists) || !query.next())
+        if (!query.exec(sql) || !query.next())
             fail(query.lastError());
-        return query.value(0).toInt() == 0;
+        return query.value(0).toInt();
     };
-    if (!missing())
+    const auto hasTable = [&](const QString &name) {
+        return count(onServer ? QStringLiteral("select count(*) from information_schema.tables where "
+                                               "table_schema = current_schema() and table_name = '%1'")
+                                    .arg(name)
+                              : QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                               "name = '%1'")
+                                    .arg(name))
+            > 0;
+    };
+    const auto schema = [&] {
+        if (!hasTable(QStringLiteral("options")))
+            return 0;
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("select value from options where name = 'schema'")))
+            fail(query.lastError());
+        return query.next() ? query.value(0).toInt() : 1;
+    };
+    // A database that is not Brivora's is left as it is.
+    if (!hasTable(QStringLiteral("profile")))
         return;
-    const QStringList statements = Schema::fileStatements();
-    const auto table = std::find_if(statements.cbegin(), statements.cend(), [](const QString &statement) {
-        return statement.startsWith(QStringLiteral("CREATE TABLE options"));
-    });
+    const int found = schema();
+    if (found > Schema::latestSchema())
+        throw BrivoraError(QString::fromLatin1(NewerSchemaText).arg(found));
+    if (found == Schema::latestSchema())
+        return;
     transaction([&] {
-        if (missing())
-            run(db, *table);
+        const int at = schema();
+        for (const Schema::Migration &migration : Schema::migrations()) {
+            if (migration.number <= at)
+                continue;
+            for (const QString &table : migration.tables)
+                run(db, Schema::tableStatement(table, onServer));
+        }
+        QSqlQuery mark(db);
+        if (!mark.prepare(QStringLiteral("INSERT INTO options (name, value) VALUES ('schema', ?) "
+                                         "ON CONFLICT (name) DO UPDATE SET value = excluded.value")))
+            fail(mark.lastError());
+        mark.bindValue(0, QString::number(Schema::latestSchema()));
+        if (!mark.exec())
+            fail(mark.lastError());
     });
 }
 

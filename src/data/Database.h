@@ -52,6 +52,8 @@ public:
     static constexpr auto FileName = "Dovrel.mdb";
     static constexpr auto ServerFileName = "Dovrel.server";
     static constexpr auto UnreachableText = "The database server cannot be reached: %1";
+    static constexpr auto NewerSchemaText =
+        "This database was brought up to date by a newer Brivora (schema %1). Please update Brivora on this desk.";
     // On a server, the column a table without a counter numbers its rows in, found as
     // SQLite's rowid is on a file.
     static constexpr auto RowNumberColumn = "rowid";
@@ -201,7 +203,9 @@ private:
     void openServer(QSqlDatabase &db);
     void letGo();
     void rollBack(QSqlDatabase &db);
-    void addOptionsTable(QSqlDatabase &db);
+    // Makes the schema's changes this database has not had yet; refuses a database
+    // changed by a newer program.
+    void bringUpToDate(QSqlDatabase &db);
     void runTransaction(QSqlDatabase &db, const QString &begin, const std::function<void()> &work);
     void writingTransaction(const QString &serverBegin, const std::function<void()> &work);
     // Runs a statement that gives no rows; a refusal is thrown as the user's message.

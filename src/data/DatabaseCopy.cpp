@@ -8,7 +8,12 @@ namespace DatabaseCopy {
 
 namespace {
 
-constexpr auto LanguagesTable = "languages";
+// What brivora-newdb writes into a fresh database (the two languages, the schema's
+// number) gives way to the source's.
+bool givesWay(const QString &table)
+{
+    return table == QLatin1String("languages") || table == QLatin1String("options");
+}
 
 qint64 rowsOf(Database &database, const QString &table)
 {
@@ -40,9 +45,8 @@ QVector<TableCount> copy(Database &from, Database &to, const std::function<void(
     QVector<TableCount> counts;
     to.transaction([&] {
         counts.clear(); // a server may run this twice
-        // The two languages brivora-newdb writes into a fresh database give way to the source's.
         for (const QString &table : tables)
-            if (table != QLatin1String(LanguagesTable) && rowsOf(to, table) > 0)
+            if (!givesWay(table) && rowsOf(to, table) > 0)
                 throw BrivoraError(QStringLiteral("%1 already holds rows (in the table %2): copy only into a "
                                                   "database just made with brivora-newdb")
                                        .arg(to.description(), table));
@@ -58,7 +62,7 @@ QVector<TableCount> copy(Database &from, Database &to, const std::function<void(
                 const auto rows =
                     from.select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                                     .arg(quoted.join(QStringLiteral(", ")), from.table(table), from.rowKey(table)));
-                if (table == QLatin1String(LanguagesTable))
+                if (givesWay(table))
                     to.execute(to.prepared(QStringLiteral("DELETE FROM %1").arg(to.table(table))));
                 Database::RowInsert insert(to, table, names);
                 QVector<QVariant> values(names.size());

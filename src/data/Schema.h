@@ -13,6 +13,21 @@ QStringList fileStatements();
 // The same tables on a PostgreSQL database (see the definition for how each column
 // type is carried over).
 QStringList serverStatements();
+// One statement of the schema file in its form on a server; empty for one a server has no
+// use for.
+QString serverForm(const QString &statement);
+
+// Each change of the schema since the twelve tables, numbered: the tables it added. A
+// database keeps the number of its last change in options ("schema"); one without that
+// row but with the options table is at 1, one without it at 0.
+struct Migration {
+    int number;
+    QStringList tables;
+};
+const QList<Migration> &migrations();
+int latestSchema();
+// The statement that makes one table of the schema, on a file or on a server.
+QString tableStatement(const QString &table, bool onServer);
 // The program's tables, in the order the schema makes them.
 QStringList tables();
 

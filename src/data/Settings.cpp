@@ -2,6 +2,8 @@
 
 #include "data/DataModule.h"
 
+#include <QSqlQuery>
+
 namespace {
 
 enum class Kind { Text, YesNo, TimeOfDay };
@@ -126,7 +128,36 @@ void Settings::load()
         }
         values.insert(field, shown(place.kind, row.value(name)));
     }
+    QList<ModemSetup> modems;
+    QSqlQuery &select = m_dm.con.prepared(
+        QStringLiteral("SELECT port, line_settings, enabled, centre_number FROM modem ORDER BY id"));
+    m_dm.con.execute(select);
+    while (select.next())
+        modems << ModemSetup{select.value(0).toString(), select.value(1).toString(),
+                             select.value(2).toString() == QStringLiteral("YES"), select.value(3).toString()};
+    select.finish();
     m_values = values;
+    m_modems = modems;
+}
+
+void Settings::storeModems()
+{
+    Database &database = m_dm.con;
+    database.transaction([&] {
+        QSqlQuery &erase = database.prepared(QStringLiteral("DELETE FROM modem"));
+        database.execute(erase);
+        erase.finish();
+        QSqlQuery &insert = database.prepared(
+            QStringLiteral("INSERT INTO modem (port, line_settings, enabled, centre_number) VALUES (?, ?, ?, ?)"));
+        for (const ModemSetup &modem : std::as_const(m_modems)) {
+            insert.bindValue(0, Database::storedText(modem.port));
+            insert.bindValue(1, Database::storedText(modem.lineSettings));
+            insert.bindValue(2, modem.enabled ? QStringLiteral("YES") : QStringLiteral("NO"));
+            insert.bindValue(3, Database::storedText(modem.centreNumber));
+            database.execute(insert);
+            insert.finish();
+        }
+    });
 }
 
 void Settings::store(Field field)

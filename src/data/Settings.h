@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QTime>
 #include <QVariant>
@@ -9,6 +10,17 @@
 class DataModule;
 
 enum class Greeting { Birthday, Anniversary };
+
+// One modem of the modem list: its port, the port's line settings as one text
+// ("9600,8,1,None,None"), whether it sends, and the message centre of its SIM when that
+// is not the Preference tab's (empty).
+struct ModemSetup {
+    QString port;
+    QString lineSettings;
+    bool enabled = true;
+    QString centreNumber;
+    bool operator==(const ModemSetup &) const = default;
+};
 
 // A greeting's settings as its senders and the one-minute timer take them.
 struct GreetingSettings {
@@ -66,7 +78,14 @@ public:
     bool awaitsAnswers() const { return value(Field::AwaitAnswers).toBool(); }
     GreetingSettings greeting(Greeting greeting) const;
 
+    // The modem list, the first modem first (the one the port light shows). load() reads
+    // it too; storeModems writes the whole list at once, in one transaction.
+    const QList<ModemSetup> &modems() const { return m_modems; }
+    void setModems(const QList<ModemSetup> &modems) { m_modems = modems; }
+    void storeModems();
+
 private:
     DataModule &m_dm;
     QHash<Field, QVariant> m_values;
+    QList<ModemSetup> m_modems;
 };

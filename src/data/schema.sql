@@ -112,9 +112,32 @@ CREATE TABLE transaction_log (
     status          VARCHAR(50) COLLATE NOCASE CHECK (length(status) <= 50)
 );
 
--- Settings beyond the twelve tables, one row a setting. The program adds this table to a
--- file made before it existed.
+-- Settings beyond the twelve tables, one row a setting; "schema" is the number of the
+-- schema's last change (Schema::migrations). The program adds this table to a file made
+-- before it existed.
 CREATE TABLE options (
     name            VARCHAR(100) COLLATE NOCASE PRIMARY KEY CHECK (length(name) <= 100),
     value           TEXT
 );
+
+-- The modem list: each modem's port, its line settings ("9600,8,1,None,None"), whether
+-- it sends ("YES"), and its SIM's message centre when not the Preference tab's.
+CREATE TABLE modem (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    port            VARCHAR(255) COLLATE NOCASE CHECK (length(port) <= 255),
+    line_settings   VARCHAR(50) COLLATE NOCASE CHECK (length(line_settings) <= 50),
+    enabled         VARCHAR(3) COLLATE NOCASE CHECK (length(enabled) <= 3),
+    centre_number   VARCHAR(50) COLLATE NOCASE CHECK (length(centre_number) <= 50)
+);
+
+-- Each SMS the modem was handed, beside its "SEND" row of transaction_log: which modem
+-- sent it and the reference the network gave it ("+CMGS: <n>"; NULL when not told).
+CREATE TABLE sms_part (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    log_id          INTEGER,
+    modem           VARCHAR(255) COLLATE NOCASE CHECK (length(modem) <= 255),
+    reference       INTEGER,
+    sent            DATETIME
+);
+
+INSERT INTO options (name, value) VALUES ('schema', '2');

@@ -2,7 +2,6 @@
 
 #include "base/Clock.h"
 #include "modem/Pdu.h"
-#include "modem/SerialLink.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ constexpr SenderWaits waitTable(Sender sender)
 // A line this long without a line end is no modem answer; keep only its tail.
 constexpr int LongestKeptLine = 256;
 constexpr char CtrlZ = 26;
-constexpr char Escape = 27;
 
 } // namespace
 
@@ -55,171 +53,204 @@ PartWaits waitsFor(Sender sender, int index, int count)
     return {table.w1, table.w2, w3};
 }
 
-AtExchange::AtExchange(SerialLink &link, Clock &clock, QObject *parent)
+AtExchange::AtExchange(ModemSession &session, Clock &clock, QObject *parent)
     : QObject(parent)
-    , m_link(link)
+    , m_session(session)
     , m_clock(clock)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AtExchange::timeUp);
-    connect(&m_link, &SerialLink::received, this, &AtExchange::ComPort1RxChar);
+    connect(&m_session, &ModemSession::chunkHeard, this, [this](const QByteArray &chunk) {
+        if (m_pace == Pace::Fixed)
+            examineForErrors(chunk);
+    });
+    connect(&m_session, &ModemSession::lineHeard, this, &AtExchange::heardLine);
+    connect(&m_session, &ModemSession::lost, this, &AtExchange::deviceLost);
 }
 
 void AtExchange::sendPart(const PartRequest &request, std::function<void()> record,
                           std::function<void(const PartResult &)> done)
 {
     const QString pdu = encodeSubmitPdu(request.centreNumber, request.mobileNumber, request.part);
-    if (m_step == Step::Probe) {
-        m_timer.stop();
-        m_probeAnswered = {};
-        m_step = Step::Idle;
-    }
     m_waits = request.waits;
     m_pdu = pdu.toLatin1() + CtrlZ;
     m_length = commandLength(pdu);
     m_record = std::move(record);
     m_done = std::move(done);
-    m_referenceHeard = false;
-    m_answerLine.clear();
+    m_reference = -1;
+    m_pduWritten = false;
     try {
-        startStep(Step::ModeCommand, QByteArrayLiteral("AT+CMGF=0\r\n"), request.waits.w1);
+        if (m_pace == Pace::Answers)
+            askMode();
+        else
+            writeStep(Step::ModeCommand, QByteArrayLiteral("AT+CMGF=0\r\n"), request.waits.w1);
     } catch (...) {
+        m_step = Step::Idle;
         m_record = {};
         m_done = {};
         throw;
     }
 }
 
-void AtExchange::probe(std::function<void(bool)> answered)
+void AtExchange::writeStep(Step step, const QByteArray &command, const Wait &wait)
 {
-    if (isSending())
-        return;
-    m_link.write(QByteArrayLiteral("AT\r\n"));
-    m_probeAnswered = std::move(answered);
-    m_answerLine.clear();
-    m_step = Step::Probe;
-    m_clock.startTimeout(m_timer, ProbeMs);
-}
-
-void AtExchange::startStep(Step step, const QByteArray &command, const Wait &wait)
-{
-    m_link.write(command);
+    m_session.write(command);
     m_step = step;
     startWait(wait, wait.milliseconds);
 }
 
-void AtExchange::sendLengthCommand()
+void AtExchange::writeLengthCommand()
 {
-    startStep(Step::LengthCommand, "AT+CMGS=" + QByteArray::number(m_length) + "\r\n", m_waits.w2);
+    writeStep(Step::LengthCommand, "AT+CMGS=" + QByteArray::number(m_length) + "\r\n", m_waits.w2);
 }
 
 void AtExchange::startWait(const Wait &wait, int milliseconds)
 {
-    m_holding = m_pace == Pace::Fixed && !wait.examinesAnswers;
+    m_holding = !wait.examinesAnswers;
     releaseHeldError();
-    // Awaiting answers, a wait is only the longest the modem may take.
-    if (m_pace == Pace::Answers)
-        m_clock.startTimeout(m_timer, milliseconds);
-    else
-        m_clock.startWait(m_timer, milliseconds, wait.examinesAnswers);
+    m_clock.startWait(m_timer, milliseconds, wait.examinesAnswers);
 }
 
 void AtExchange::writePdu()
 {
-    m_link.write(m_pdu);
+    m_session.write(m_pdu);
     ++m_partsWritten;
+    m_pduWritten = true;
     m_step = Step::Message;
     m_record();
-    startWait(m_waits.w3, m_pace == Pace::Answers ? FinalAnswerMs : m_waits.w3.milliseconds);
-}
-
-void AtExchange::endProbe(bool answered)
-{
-    m_timer.stop();
-    m_step = Step::Idle;
-    const auto told = std::exchange(m_probeAnswered, {});
-    if (told)
-        told(answered);
+    startWait(m_waits.w3, m_waits.w3.milliseconds);
 }
 
 void AtExchange::timeUp()
 {
-    if (m_step == Step::Probe) {
-        endProbe(false);
-        return;
-    }
     guardedStep([this] {
         switch (m_step) {
             case Step::Idle:
-            case Step::Probe:
                 return;
             case Step::ModeCommand:
-                // A modem that does not confirm the mode may still take the message.
-                sendLengthCommand();
+                writeLengthCommand();
                 return;
             case Step::LengthCommand:
-                if (m_pace == Pace::Answers)
-                    finishUnsent(PartResult::Outcome::Unanswered);
-                else
-                    writePdu();
+                writePdu();
                 return;
             case Step::Message:
-                finish({m_pace == Pace::Answers ? PartResult::Outcome::Unanswered : PartResult::Outcome::Written, {}});
+                finish(PartResult::Outcome::Written);
                 return;
         }
     });
 }
 
-void AtExchange::hear(Heard heard)
+void AtExchange::askMode()
 {
-    if (heard == Heard::Nothing)
+    m_step = Step::ModeCommand;
+    AtCommand mode;
+    mode.line = "AT+CMGF=0";
+    mode.timeoutMs = m_waits.w1.milliseconds;
+    mode.ofASend = true;
+    mode.done = [this](const AtReply &reply) {
+        guardedStep([&] {
+            switch (reply.end) {
+                case AtReply::End::Error:
+                    finishUnsent(PartResult::Outcome::Refused);
+                    return;
+                case AtReply::End::Lost:
+                    finishUnsent(PartResult::Outcome::Lost);
+                    return;
+                case AtReply::End::Failed:
+                    finish(PartResult::Outcome::Failed, reply.error);
+                    return;
+                case AtReply::End::Ok:
+                case AtReply::End::NoPrompt:
+                case AtReply::End::TimedOut:
+                    // A modem that does not confirm the mode may still take the message.
+                    askLength();
+                    return;
+            }
+        });
+    };
+    m_session.submit(std::move(mode));
+}
+
+void AtExchange::askLength()
+{
+    m_step = Step::LengthCommand;
+    AtCommand length;
+    length.line = "AT+CMGS=" + QByteArray::number(m_length);
+    length.answerPrefix = "+CMGS:";
+    length.ofASend = true;
+    length.timeoutMs = m_waits.w2.milliseconds;
+    length.body = m_pdu;
+    length.bodyTimeoutMs = FinalAnswerMs;
+    length.bodyWritten = [this] {
+        ++m_partsWritten;
+        m_pduWritten = true;
+        m_step = Step::Message;
+        guardedStep([this] { m_record(); });
+    };
+    length.done = [this](const AtReply &reply) { guardedStep([&] { lengthAnswered(reply); }); };
+    m_session.submit(std::move(length));
+}
+
+void AtExchange::lengthAnswered(const AtReply &reply)
+{
+    // The record step threw: the part has ended already.
+    if (m_step == Step::Idle)
         return;
-    if (m_step == Step::Probe) {
-        if (heard == Heard::Ok)
-            endProbe(true);
-        return;
+    for (const QByteArray &line : reply.lines)
+        if (line.startsWith("+CMGS:"))
+            m_reference = line.mid(6).trimmed().toInt();
+    using Outcome = PartResult::Outcome;
+    switch (reply.end) {
+        case AtReply::End::Ok:
+            finish(Outcome::Confirmed);
+            return;
+        case AtReply::End::Error:
+            reply.bodyWritten ? finish(Outcome::Refused) : finishUnsent(Outcome::Refused);
+            return;
+        case AtReply::End::NoPrompt:
+            finishUnsent(Outcome::Unanswered);
+            return;
+        case AtReply::End::TimedOut:
+            finish(Outcome::Unanswered);
+            return;
+        case AtReply::End::Lost:
+            reply.bodyWritten ? finish(Outcome::Lost) : finishUnsent(Outcome::Lost);
+            return;
+        case AtReply::End::Failed:
+            finish(Outcome::Failed, reply.error);
+            return;
     }
-    guardedStep([this, heard] {
-        switch (m_step) {
-            case Step::Idle:
-            case Step::Probe:
-                return;
-            case Step::ModeCommand:
-                if (heard == Heard::Ok)
-                    sendLengthCommand();
-                else if (heard == Heard::Error)
-                    finishUnsent(PartResult::Outcome::Refused);
-                return;
-            case Step::LengthCommand:
-                if (heard == Heard::Prompt)
-                    writePdu();
-                else if (heard == Heard::Error)
-                    finishUnsent(PartResult::Outcome::Refused);
-                return;
-            case Step::Message:
-                if (heard == Heard::Reference)
-                    m_referenceHeard = true;
-                else if (heard == Heard::Ok && m_referenceHeard)
-                    finish({PartResult::Outcome::Confirmed, {}});
-                else if (heard == Heard::Error)
-                    finish({PartResult::Outcome::Refused, {}});
-                return;
-        }
+}
+
+void AtExchange::heardLine(const QByteArray &line)
+{
+    // At the fixed pace nothing awaits the reference, but the session hears it.
+    if (m_pace == Pace::Fixed && m_step == Step::Message && line.startsWith("+CMGS:"))
+        m_reference = line.mid(6).trimmed().toInt();
+}
+
+void AtExchange::deviceLost()
+{
+    // Waiting for answers, the session ends the command in flight itself.
+    if (m_pace != Pace::Fixed || m_step == Step::Idle)
+        return;
+    guardedStep([this] {
+        if (m_pduWritten)
+            finish(PartResult::Outcome::Lost);
+        else
+            finishUnsent(PartResult::Outcome::Lost);
     });
 }
 
 void AtExchange::finishUnsent(PartResult::Outcome outcome)
 {
     m_timer.stop();
-    // A prompt that comes late would swallow the next command as the message.
-    if (outcome == PartResult::Outcome::Unanswered)
-        m_link.write(QByteArray(1, Escape));
     m_step = Step::Message;
     m_record();
-    finish({outcome, {}});
+    finish(outcome);
 }
 
-void AtExchange::finish(PartResult result)
+void AtExchange::finish(PartResult::Outcome outcome, std::exception_ptr error)
 {
     m_timer.stop();
     m_step = Step::Idle;
@@ -228,6 +259,11 @@ void AtExchange::finish(PartResult result)
     // What the last wait held is examined once the part has its records.
     if (m_errorHeld)
         QMetaObject::invokeMethod(this, &AtExchange::releaseHeldError, Qt::QueuedConnection);
+    PartResult result;
+    result.outcome = outcome;
+    result.error = std::move(error);
+    result.reference = m_reference;
+    result.pduWritten = m_pduWritten;
     const auto done = std::exchange(m_done, {});
     if (done)
         done(result);
@@ -237,19 +273,17 @@ void AtExchange::guardedStep(const std::function<void()> &step)
 {
     try {
         step();
+    } catch (const SerialError &) {
+        // A write that meets a device gone is the device's loss, not the run's error.
+        if (m_session.link().isLost() && m_step != Step::Idle) {
+            m_pduWritten ? finish(PartResult::Outcome::Lost) : finishUnsent(PartResult::Outcome::Lost);
+            return;
+        }
+        finish(PartResult::Outcome::Failed, std::current_exception());
     } catch (...) {
         // A step runs only while a part goes out, and its sender takes the error.
-        finish({PartResult::Outcome::Failed, std::current_exception()});
+        finish(PartResult::Outcome::Failed, std::current_exception());
     }
-}
-
-void AtExchange::ComPort1RxChar(int byteCount)
-{
-    const QByteArray chunk = m_link.read(byteCount);
-    if (m_step == Step::Probe || (m_pace == Pace::Answers && m_step != Step::Idle))
-        hearLines(chunk);
-    else if (m_pace == Pace::Fixed)
-        examineForErrors(chunk);
 }
 
 void AtExchange::examineForErrors(const QByteArray &chunk)
@@ -272,44 +306,4 @@ void AtExchange::releaseHeldError()
         return;
     m_errorHeld = false;
     Q_EMIT errorAnswered();
-}
-
-void AtExchange::hearLines(const QByteArray &chunk)
-{
-    m_answerLine += chunk;
-    const Step step = m_step;
-    for (;;) {
-        qsizetype end = -1;
-        for (qsizetype i = 0; i < m_answerLine.size() && end < 0; ++i)
-            if (m_answerLine.at(i) == '\r' || m_answerLine.at(i) == '\n')
-                end = i;
-        if (end < 0)
-            break;
-        const QByteArray line = m_answerLine.left(end).trimmed();
-        m_answerLine.remove(0, end + 1);
-        if (line.isEmpty())
-            continue;
-        Heard heard = Heard::Nothing;
-        if (line == "OK")
-            heard = Heard::Ok;
-        else if (line == "ERROR" || line.startsWith("+CMS ERROR") || line.startsWith("+CME ERROR"))
-            heard = Heard::Error;
-        else if (line.startsWith("+CMGS:"))
-            heard = Heard::Reference;
-        else if (line.startsWith('>'))
-            heard = Heard::Prompt;
-        hear(heard);
-        // What follows answered an earlier command: this one has had its answer.
-        if (m_step != step) {
-            m_answerLine.clear();
-            return;
-        }
-    }
-    // The prompt comes without a line end.
-    if (m_step == Step::LengthCommand && m_answerLine.trimmed().startsWith('>')) {
-        m_answerLine.clear();
-        hear(Heard::Prompt);
-        return;
-    }
-    m_answerLine = m_answerLine.right(LongestKeptLine);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modem/ModemSession.h"
 #include "modem/Pdu.h"
 
 #include <QByteArray>
@@ -11,7 +12,6 @@
 #include <functional>
 
 class Clock;
-class SerialLink;
 
 // One wait of the exchange. In the fixed pace the modem's error answers either mark the
 // current row as they come (a wait that examines them) or are kept until the next wait
@@ -55,28 +55,35 @@ struct PartResult {
         Confirmed, // "+CMGS: <reference>" and "OK"
         Refused, // "ERROR", "+CMS ERROR: <code>" or "+CME ERROR: <code>"
         Unanswered, // no prompt or no final answer in time
+        Lost, // the port's device went away with the part
         Failed // a write or the record step threw: error holds it
     };
     Outcome outcome = Outcome::Written;
     std::exception_ptr error;
+    // The reference the network gave the SMS ("+CMGS: <n>"), when the modem told it.
+    int reference = -1;
+    // Whether the PDU reached the modem (a part refused at its first command did not).
+    bool pduWritten = false;
 };
 
-// The AT command exchange of one SMS part in PDU mode, as a state machine driven by the
-// clock's timers and the link's received bytes: no call here waits.
+// The AT command exchange of one SMS part in PDU mode over the modem's session, as a
+// state machine driven by the clock's timers and what the session hears: no call here
+// waits.
 //
-// Lines that the modem sends on its own (^RSSI, RING, +CMTI, +CREG ...) and the echo of
-// a command are never taken as an answer: only "OK", the errors, "+CMGS: <n>" and the
-// prompt "> " are answers, and only while a command awaits one.
+// At the fixed pace its sender holds the session reserved and the exchange writes the
+// commands itself, each followed by its wait, whatever the modem says; an error answer
+// marks the current row (errorAnswered). Waiting for answers, each command is a command
+// of the session's queue, so each answer belongs to its part.
 class AtExchange : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int FinalAnswerMs = 60000;
-    static constexpr int ProbeMs = 2000;
 
-    AtExchange(SerialLink &link, Clock &clock, QObject *parent = nullptr);
+    AtExchange(ModemSession &session, Clock &clock, QObject *parent = nullptr);
 
     void setPace(Pace pace) { m_pace = pace; }
+    Pace pace() const { return m_pace; }
 
     // Encodes the part (throws, writing nothing, when the encoder refuses the text) and
     // starts its exchange: "AT+CMGF=0", "AT+CMGS=<n>", the PDU and Ctrl-Z, then record
@@ -86,14 +93,7 @@ public:
     // event loop, once.
     void sendPart(const PartRequest &request, std::function<void()> record,
                   std::function<void(const PartResult &)> done);
-    bool isSending() const { return m_step != Step::Idle && m_step != Step::Probe; }
-
-    // "AT" on a port just opened: answered(false) when no "OK" comes within ProbeMs.
-    // A part sent meanwhile takes over the link, and the probe ends unheard.
-    void probe(std::function<void(bool answered)> answered);
-
-    // Reads what the modem sent.
-    void ComPort1RxChar(int byteCount);
+    bool isSending() const { return m_step != Step::Idle; }
 
     // PDUs written so far: tells one part from the next.
     quint64 partsWritten() const { return m_partsWritten; }
@@ -105,28 +105,30 @@ Q_SIGNALS:
     void errorAnswered();
 
 private:
-    enum class Step { Idle, Probe, ModeCommand, LengthCommand, Message };
-    enum class Heard { Nothing, Ok, Prompt, Reference, Error };
+    enum class Step { Idle, ModeCommand, LengthCommand, Message };
 
-    void startStep(Step step, const QByteArray &command, const Wait &wait);
-    void sendLengthCommand();
-    // Waits for the step's time, or at most that long for its answer when awaiting answers.
+    // The fixed pace: a command written, then its wait.
+    void writeStep(Step step, const QByteArray &command, const Wait &wait);
+    void writeLengthCommand();
+    void writePdu();
     void startWait(const Wait &wait, int milliseconds);
     void timeUp();
-    void endProbe(bool answered);
-    void writePdu();
-    void finish(PartResult result);
-    // The part ends before its PDU: the modem leaves prompt mode, the row is recorded
-    // and marked by the sender.
+    // Waiting for answers: the two commands of the session's queue.
+    void askMode();
+    void askLength();
+    void lengthAnswered(const AtReply &reply);
+
+    void finish(PartResult::Outcome outcome, std::exception_ptr error = {});
+    // The part ends before its PDU: its row is recorded, to be marked by the sender.
     void finishUnsent(PartResult::Outcome outcome);
     void examineForErrors(const QByteArray &chunk);
     void releaseHeldError();
-    void hearLines(const QByteArray &chunk);
-    void hear(Heard heard);
+    void heardLine(const QByteArray &line);
+    void deviceLost();
     // Runs a step of the machine from the event loop: what it throws ends the part.
     void guardedStep(const std::function<void()> &step);
 
-    SerialLink &m_link;
+    ModemSession &m_session;
     Clock &m_clock;
     QTimer m_timer;
     Pace m_pace = Pace::Fixed;
@@ -137,16 +139,14 @@ private:
     int m_length = 0;
     std::function<void()> m_record;
     std::function<void(const PartResult &)> m_done;
-    std::function<void(bool)> m_probeAnswered;
-    bool m_referenceHeard = false;
+    int m_reference = -1;
+    bool m_pduWritten = false;
 
     // Fixed pace: the unfinished last line of the answers so far ("ERR" waits here for
     // "OR"), and an error answer kept by a wait that holds answers.
     QByteArray m_unfinishedLine;
     bool m_holding = false;
     bool m_errorHeld = false;
-    // Awaiting answers: the unfinished last line.
-    QByteArray m_answerLine;
     quint64 m_partsWritten = 0;
     ConcatenationReferences m_references;
 };

@@ -64,6 +64,70 @@ int systemErrorNumber(const QSerialPort &port, const QString &location)
 
 } // namespace
 
+namespace {
+
+const QList<std::pair<QString, QSerialPort::StopBits>> StopBitTexts = {
+    {QStringLiteral("1"), QSerialPort::OneStop},
+    {QStringLiteral("1.5"), QSerialPort::OneAndHalfStop},
+    {QStringLiteral("2"), QSerialPort::TwoStop}};
+const QList<std::pair<QString, QSerialPort::Parity>> ParityTexts = {{QStringLiteral("None"), QSerialPort::NoParity},
+                                                                     {QStringLiteral("Odd"), QSerialPort::OddParity},
+                                                                     {QStringLiteral("Even"), QSerialPort::EvenParity},
+                                                                     {QStringLiteral("Mark"), QSerialPort::MarkParity},
+                                                                     {QStringLiteral("Space"), QSerialPort::SpaceParity}};
+const QList<std::pair<QString, QSerialPort::FlowControl>> FlowTexts = {
+    {QStringLiteral("None"), QSerialPort::NoFlowControl},
+    {QStringLiteral("Hardware"), QSerialPort::HardwareControl},
+    {QStringLiteral("Software"), QSerialPort::SoftwareControl}};
+
+template<typename Value>
+QString textOf(const QList<std::pair<QString, Value>> &texts, Value value)
+{
+    for (const auto &[text, each] : texts)
+        if (each == value)
+            return text;
+    return texts.first().first;
+}
+
+template<typename Value>
+Value valueOf(const QList<std::pair<QString, Value>> &texts, const QString &text, Value otherwise)
+{
+    for (const auto &[each, value] : texts)
+        if (each == text)
+            return value;
+    return otherwise;
+}
+
+} // namespace
+
+QString lineSettingsText(const SerialSettings &settings)
+{
+    return QStringList{QString::number(settings.baudRate), QString::number(settings.dataBits),
+                       textOf(StopBitTexts, settings.stopBits), textOf(ParityTexts, settings.parity),
+                       textOf(FlowTexts, settings.flowControl)}
+        .join(QLatin1Char(','));
+}
+
+SerialSettings serialSettingsOf(const QString &portName, const QString &lineText)
+{
+    SerialSettings settings;
+    settings.portName = portName;
+    const QStringList parts = lineText.split(QLatin1Char(','));
+    if (parts.size() != 5)
+        return settings;
+    bool rateOk = false;
+    const int rate = parts.at(0).toInt(&rateOk);
+    const int dataBits = parts.at(1).toInt();
+    if (rateOk && rate > 0)
+        settings.baudRate = rate;
+    if (dataBits >= 5 && dataBits <= 8)
+        settings.dataBits = static_cast<QSerialPort::DataBits>(dataBits);
+    settings.stopBits = valueOf(StopBitTexts, parts.at(2), settings.stopBits);
+    settings.parity = valueOf(ParityTexts, parts.at(3), settings.parity);
+    settings.flowControl = valueOf(FlowTexts, parts.at(4), settings.flowControl);
+    return settings;
+}
+
 SerialError::SerialError(const QString &message, int errorCode)
     : BrivoraError(QStringLiteral("%1 (win error code: %2)").arg(message).arg(errorCode))
 {
@@ -93,13 +157,14 @@ SerialLink::~SerialLink()
 
 bool SerialLink::isOpen() const
 {
-    return m_port.isOpen() || m_lost;
+    return m_port.isOpen();
 }
 
 void SerialLink::open()
 {
     if (isOpen())
         return;
+    m_lost = false;
     m_location = systemLocation(m_settings.portName);
     // An empty name would make QSerialPort try the folder /dev itself.
     if (m_settings.portName.isEmpty())
@@ -135,11 +200,7 @@ void SerialLink::open()
 
 void SerialLink::close()
 {
-    if (m_lost) {
-        m_lost = false;
-        Q_EMIT openChanged(false);
-        return;
-    }
+    m_lost = false;
     if (!m_port.isOpen())
         return;
     m_writeTimeout.stop();
@@ -199,6 +260,16 @@ QStringList SerialLink::availablePortNames()
     return names;
 }
 
+void SerialLink::announceWaiting()
+{
+    if (!m_port.isOpen())
+        return;
+    // A poll that does not wait: the system's bytes reach the port's buffer.
+    m_port.waitForReadyRead(0);
+    m_port.clearError();
+    deliver();
+}
+
 void SerialLink::scheduleDelivery()
 {
     // readyRead can also be emitted inside a write (QSerialPort reads while it waits
@@ -231,8 +302,8 @@ void SerialLink::portFailed(QSerialPort::SerialPortError error)
 {
     // A failing read means the device has gone (unplugged, or the far end of a
     // pseudo-terminal closed). QSerialPort would keep trying it without pause, so the
-    // device is let go, right after this signal, while the link stays open for the
-    // program: every write fails from now on, until the user closes and reopens it.
+    // device is let go, right after this signal, and the light goes off; every write
+    // fails from now on, until the user opens the port again.
     if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) || !m_port.isOpen())
         return;
     QMetaObject::invokeMethod(
@@ -240,9 +311,12 @@ void SerialLink::portFailed(QSerialPort::SerialPortError error)
         [this] {
             if (!m_port.isOpen())
                 return;
+            m_writeTimeout.stop();
             m_port.close();
             m_port.clearError();
             m_lost = true;
+            Q_EMIT lost();
+            Q_EMIT openChanged(false);
         },
         Qt::QueuedConnection);
 }

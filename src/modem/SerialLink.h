@@ -21,6 +21,12 @@ struct SerialSettings {
     QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
 };
 
+// The line settings as one text, "9600,8,1,None,None" (rate, data bits, stop bits,
+// parity, flow control), as the modem list keeps them; a text that is not one gives the
+// settings a new link starts with, for the port named.
+QString lineSettingsText(const SerialSettings &settings);
+SerialSettings serialSettingsOf(const QString &portName, const QString &lineText);
+
 // A port failure. The text is what the user is shown, for example
 // "WriteFile function failed (win error code: 9)"; the number is the system's errno.
 class SerialError : public BrivoraError {
@@ -51,7 +57,11 @@ public:
     void open();
     // Discards pending input and output and closes. Closing a closed port does nothing.
     void close();
+    // Open, with its device there.
     bool isOpen() const;
+    // The device went away while the port was open (a USB modem pulled out): the port is
+    // closed, and every write fails saying so until the port is opened again.
+    bool isLost() const { return m_lost; }
 
     // Hands all bytes to the port, which writes them from the event loop; what has not
     // left when the write time-out (100 ms per byte plus one second) has passed is
@@ -60,6 +70,10 @@ public:
     void write(const QByteArray &bytes);
     // Up to count of the bytes already received, without waiting.
     QByteArray read(int count);
+    // Announces now, before this returns, what has arrived and not been announced yet,
+    // also what the system holds for the port and has not handed over: a time-out
+    // decided after this knows every answer that came before it.
+    void announceWaiting();
 
     // The machine's serial ports and the test modem's device when one is running,
     // sorted by name.
@@ -71,6 +85,8 @@ Q_SIGNALS:
     void received(int byteCount);
     // A handler of received() threw: its text. Delivery goes on with the next bytes.
     void receiveFailed(const QString &text);
+    // The device has gone; openChanged(false) follows.
+    void lost();
 
 private:
     void portFailed(QSerialPort::SerialPortError error);

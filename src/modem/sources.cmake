@@ -4,6 +4,9 @@ list(APPEND BRIVORA_CORE_SOURCES
     modem/Pdu.h modem/Pdu.cpp
     modem/SerialLink.h modem/SerialLink.cpp
     modem/SimulatorDevice.h modem/SimulatorDevice.cpp
+    modem/AtLineReader.h modem/AtLineReader.cpp
+    modem/ModemHealth.h modem/ModemHealth.cpp
+    modem/ModemSession.h modem/ModemSession.cpp
     modem/AtExchange.h modem/AtExchange.cpp)
 list(APPEND BRIVORA_GUI_SOURCES
     modem/PortSetupDialog.h modem/PortSetupDialog.cpp

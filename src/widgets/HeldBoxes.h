@@ -16,6 +16,12 @@ public:
         m_held << Box{Kind::Information, title, text};
     }
     Answer confirm(const QString &, Buttons) override { return Answer::No; }
+    std::optional<QString> askSecret(const QString &text) override
+    {
+        // Nobody is there to type it: what it was asked for is told when the window shows.
+        warning(text);
+        return std::nullopt;
+    }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
     bool setUpPrinter(QPrinter &, int, int) override { return false; }
 

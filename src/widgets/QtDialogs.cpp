@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QPrintDialog>
 
 #include <algorithm>
@@ -82,6 +83,16 @@ Dialogs::Answer QtDialogs::confirm(const QString &text, Buttons buttons)
 QString QtDialogs::saveFileName(const QString &caption, const QString &suggestedName, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parentForBox(), caption, suggestedName, filter);
+}
+
+std::optional<QString> QtDialogs::askSecret(const QString &text)
+{
+    bool given = false;
+    const QString secret =
+        QInputDialog::getText(parentForBox(), QStringLiteral("Brivora"), text, QLineEdit::Password, {}, &given);
+    if (!given)
+        return std::nullopt;
+    return secret;
 }
 
 bool QtDialogs::setUpPrinter(QPrinter &printer, int, int pageCount)

@@ -18,6 +18,7 @@ public:
     Answer confirm(const QString &text, Buttons buttons) override;
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
+    std::optional<QString> askSecret(const QString &text) override;
 
     // What a box is shown over: an open modal box, else a window kept on top, else the owner.
     QWidget *parentForBox() const;

@@ -46,7 +46,7 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
         , display(ws, runState)
-        , runner(services, dm,
+        , runner(engine, dm,
                  {[this] { return name; }, [this] { return every; }, [this] { return minutes; }, [this] { ++clears; }})
     {
         runState.setDisplay(&display);

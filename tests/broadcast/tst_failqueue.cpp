@@ -18,7 +18,7 @@ namespace {
 struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(11, 0)))
-        , queue(services, dm)
+        , queue(engine, dm)
     {
         dm.q_pd_que.open();
     }

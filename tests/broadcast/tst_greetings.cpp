@@ -35,7 +35,7 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(8, 30)))
         , display(ws)
-        , greetings(services, dm)
+        , greetings(engine, dm)
     {
         setTemplates(u"Happy birthday <nick>"_s, u"Selamat hari jadi <greeting> <name>"_s);
         runState.setDisplay(&display);

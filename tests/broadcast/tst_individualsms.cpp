@@ -33,7 +33,7 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 8), QTime(11, 45)))
         , display(runState)
-        , sms(services, dm)
+        , sms(engine, dm)
     {
         runState.setDisplay(&display);
     }
@@ -103,7 +103,7 @@ void TestIndividualSms::shortMessageGoesOutAsOneSms()
              (QList<QStringList>{{u"INDIVIDUAL"_s, u"60198765432"_s, u"Siti"_s, u"Hello <name> "_s, u"SEND"_s}}));
     QCOMPARE(bench.display.shown, QStringList{QStringLiteral("1/1")});
     QCOMPARE(bench.runState.progressCurrent, 0);
-    QCOMPARE(*bench.runState.currentRow(), 1);
+    QCOMPARE(*bench.lane.currentRow(), 1);
     QVERIFY(!bench.runState.isSending());
 }
 
@@ -126,7 +126,7 @@ void TestIndividualSms::longMessageGoesOutPartByPart()
     const QList<QStringList> log = bench.log();
     QCOMPARE(log.size(), 2);
     QCOMPARE(log.at(1).at(3), texts.at(1));
-    QCOMPARE(*bench.runState.currentRow(), 2);
+    QCOMPARE(*bench.lane.currentRow(), 2);
 
     // A message of more than two SMS goes out whole, never as an empty or refused part.
     bench.sms.send(text + QLatin1Char(' ') + text);

@@ -74,7 +74,7 @@ private Q_SLOTS:
         SqliteShell other(ws.databasePath());
         other.run(u"begin exclusive;"_s);
         const QDateTime sent(QDate(2026, 12, 9), QTime(10, 30));
-        records.markSent(1, sent); // refused once the busy time-out has passed
+        records.markSent(std::make_shared<const qint64>(1), sent); // refused once the busy time-out has passed
         QCOMPARE(records.pendingCount(), 1);
         other.run(u"rollback;"_s);
 

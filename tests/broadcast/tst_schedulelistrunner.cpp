@@ -45,7 +45,7 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
         , display(ws, runState)
-        , runner(services, dm)
+        , runner(engine, dm)
     {
         runState.setDisplay(&display);
         ws.exec(u"insert into project(project_name, schedule, project_broadcast__date) values "

@@ -50,7 +50,7 @@ struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 9), QTime(10, 30)))
         , display(runState, ws)
-        , sms(services, dm)
+        , sms(engine, dm)
     {
         runState.setDisplay(&display);
         ws.exec(QStringLiteral("insert into profile(name, nickname, mobile_number, group_name) values "
@@ -91,7 +91,7 @@ struct Bench : SendBench {
             ++completed;
             runState.finishProgress();
         };
-        return SendRun::start(services, policy, std::move(plan));
+        return SendRun::start(engine, policy, std::move(plan));
     }
 
     // Runs `step` before the n-th wait (from 0) of the sends to come.
@@ -152,8 +152,8 @@ private Q_SLOTS:
     void recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes();
     void failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes();
     void errorAnswerWhileItsNewRowWaitsForTheDatabaseMarksThatRow();
-    void vanishedDeviceGivesTheNumberOfTheFailedCall_data();
-    void vanishedDeviceGivesTheNumberOfTheFailedCall();
+    void aModemPulledOutIsNoticedAtOnce_data();
+    void aModemPulledOutIsNoticedAtOnce();
 };
 
 void TestSendRun::runnerMarksItsRowsAndLogsEveryPart_data()
@@ -198,7 +198,7 @@ void TestSendRun::runnerMarksItsRowsAndLogsEveryPart()
              (QList<QStringList>{{u"RAYA"_s, u"Ali"_s, texts[0], u"SEND"_s},
                                  {u"RAYA"_s, u"Siti"_s, texts[1], u"SEND"_s},
                                  {u"RAYA"_s, u"Siti"_s, texts[2], u"SEND"_s}}));
-    QCOMPARE(*bench.runState.currentRow(), second);
+    QCOMPARE(*bench.lane.currentRow(), second);
     QCOMPARE(bench.display.steps, steps);
     const RunReport &report = bench.ended.first();
     QCOMPARE(report.end, RunReport::End::Completed);
@@ -294,27 +294,30 @@ void TestSendRun::repeatedErrorGivesOneFailPerPart()
 void TestSendRun::stopBetweenThePartsOfAMessageKeepsWhatWentOut()
 {
     Bench bench;
+    bench.addRecipients({twoPartText(), u"second"_s});
     bool idle = false;
     // During the last wait of the first part the operator asks to stop.
     bench.beforeWait(2, [&] {
         bench.runState.requestStop();
         bench.runState.whenIdle([&] { idle = true; });
     });
-    bench.sms.send(twoPartText());
+    bench.start({Sender::Announcement}, bench.recipients());
     QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.ended.first().end, RunReport::End::Stopped);
     QVERIFY(!bench.runState.isSending());
     QVERIFY(idle);
     QVERIFY(!bench.runState.stopRequested());
-    // The part written to the modem has both its rows; the second never went out. A stop
-    // shows nothing and does none of the sender's end; the progress window may close.
+    // The message in flight goes out whole: the phone holds no fragment, and its row is
+    // sent; the next message never went. A stop shows nothing and does none of the
+    // sender's end; the progress window may close.
     QVERIFY(bench.modem->waitUntilRead());
-    QCOMPARE(bench.modem->pdus().size(), 1);
-    QCOMPARE(bench.details().size(), 1);
-    QCOMPARE(bench.log().size(), 1);
-    QCOMPARE(bench.details().first().at(3), bench.modem->texts().first());
+    QCOMPARE(bench.modem->shownTexts(), QStringList{twoPartText() + u' '});
+    QCOMPARE(bench.statuses(), (QStringList{u"SEND"_s, QString()}));
+    QCOMPARE(bench.log().size(), 2);
+    QCOMPARE(bench.ended.first().messagesSent, 1);
     QVERIFY(bench.dialogs.shown().isEmpty());
     QCOMPARE(bench.runState.progressCurrent, 0);
+    QCOMPARE(bench.completed, 0);
 
     // A stop asked while nothing runs is no stop for the next send.
     bench.clock.setWaitListener({});
@@ -322,7 +325,7 @@ void TestSendRun::stopBetweenThePartsOfAMessageKeepsWhatWentOut()
     bench.sms.send(QStringLiteral("next"));
     QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.ended.last().end, RunReport::End::Completed);
-    QVERIFY(bench.modem->waitForPdus(2));
+    QVERIFY(bench.modem->waitForPdus(3));
 }
 
 void TestSendRun::stopDuringTheHoldSendsNothing()
@@ -464,13 +467,14 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     SqliteShell other(bench.ws.databasePath());
     other.run(QStringLiteral("begin exclusive;"));
     const QString text = twoPartText();
-    // The first SMS goes out, its records are refused; the second part is not sent.
+    // The first SMS goes out, its records are refused; the second part is not sent, and
+    // the message, cut in its middle, is marked "FAIL" for the failed-message queue.
     bench.sms.send(text);
     QVERIFY(bench.waitForRunEnd());
     QCOMPARE(bench.dialogs.errors(), QStringList{u"database is locked."_s});
     QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.modem->pdus().size(), 1);
-    QCOMPARE(bench.records.pendingCount(), 2);
+    QCOMPARE(bench.records.pendingCount(), 4);
     QVERIFY(!bench.runState.isSending());
     QCOMPARE(bench.runState.progressCurrent, 1); // the window stays open, as after any error
 
@@ -485,13 +489,16 @@ void TestSendRun::recordRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     QVERIFY(bench.modem->waitForPdus(2));
     QCOMPARE(bench.records.pendingCount(), 0);
     const QString firstPart = bench.modem->texts().first();
+    const QString secondPart = planSms(text).parts.at(1);
     QCOMPARE(bench.details(),
-             (QList<QStringList>{{u"1"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
-                                 {u"2"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
+             (QList<QStringList>{{u"1"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, firstPart, u"FAIL"_s},
+                                 {u"2"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, secondPart, u"FAIL"_s},
+                                 {u"3"_s, u"2026-12-09 10:30:00"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
     QCOMPARE(bench.log(),
              (QList<QStringList>{{u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"SEND"_s},
+                                 {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, firstPart, u"FAIL"_s},
                                  {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"next "_s, u"SEND"_s}}));
-    QCOMPARE(*bench.runState.currentRow(), 2);
+    QCOMPARE(*bench.lane.currentRow(), 3);
 }
 
 void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
@@ -500,7 +507,7 @@ void TestSendRun::failMarkRefusedByALockedDatabaseIsWrittenOnceTheLockGoes()
     Bench bench;
     bench.sms.send(QStringLiteral("hi"));
     QVERIFY(bench.waitForRunEnd());
-    QCOMPARE(*bench.runState.currentRow(), 1);
+    QCOMPARE(*bench.lane.currentRow(), 1);
     {
         SqliteShell other(bench.ws.databasePath());
         other.run(QStringLiteral("begin exclusive;"));
@@ -541,7 +548,7 @@ void TestSendRun::errorAnswerWhileItsNewRowWaitsForTheDatabaseMarksThatRow()
                                  {u"INDIVIDUAL"_s, u"Ali bin Abu"_s, u"hi "_s, u"FAIL"_s}}));
 }
 
-void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall_data()
+void TestSendRun::aModemPulledOutIsNoticedAtOnce_data()
 {
     QTest::addColumn<int>("wait");
     QTest::newRow("during the last wait of the first part") << 2;
@@ -549,7 +556,7 @@ void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall_data()
     QTest::newRow("before the PDU of the second part") << 4;
 }
 
-void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall()
+void TestSendRun::aModemPulledOutIsNoticedAtOnce()
 {
     QFETCH(int, wait);
     Bench bench;
@@ -565,12 +572,17 @@ void TestSendRun::vanishedDeviceGivesTheNumberOfTheFailedCall()
             }
         }));
     });
+    const QString port = bench.lane.port();
     bench.sms.send(twoPartText());
     QVERIFY(bench.waitForRunEnd());
-    QCOMPARE(bench.dialogs.errors(), QStringList{u"WriteFile function failed (win error code: 5)"_s});
-    // The first part went out and keeps its rows.
-    QCOMPARE(bench.details().size(), 1);
-    QCOMPARE(bench.log().size(), 1);
+    // The session notices at once: the light is off, and the run, with no modem left, says so.
+    QCOMPARE(bench.dialogs.errors(), QStringList{u"The modem on %1 was disconnected."_s.arg(port)});
+    QVERIFY(!bench.link.isOpen());
+    // The first part went out and keeps its rows; the message, not all of which went out,
+    // is "FAIL" for the failed-message queue, each of its parts with a row.
+    QCOMPARE(bench.details().size(), 2);
+    QCOMPARE(bench.details().last().at(4), u"FAIL"_s);
+    QCOMPARE(bench.log().count({u"INDIVIDUAL"_s, u"Ali bin Abu"_s, bench.details().first().at(3), u"SEND"_s}), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSendRun)

@@ -300,7 +300,7 @@ void TestSeveralDesks::recordsOfSentMessagesWaitForTheServer()
 
     dropConnectionOf(ws, database);
     const QDateTime sent(QDate(2026, 12, 9), QTime(10, 30));
-    records.markSent(1, sent);
+    records.markSent(std::make_shared<const qint64>(1), sent);
     MessageRecord log;
     log.name = u"Ali"_s;
     log.message = u"Salam "_s;

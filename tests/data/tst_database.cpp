@@ -3,6 +3,8 @@
 #include "data/Dataset.h"
 #include "data/JetSql.h"
 #include "data/Options.h"
+#include "data/Schema.h"
+#include "support/ErrorText.h"
 #include "support/SqliteShell.h"
 #include "support/TestWorkspace.h"
 
@@ -63,6 +65,7 @@ private Q_SLOTS:
     void fallbackReaderReadsTheSameRows();
     void withoutTheDriverHandleNocaseIsSqlitesOwn();
     void olderFileGetsTheOptionsTableOnce();
+    void aDatabaseChangedByANewerProgramIsRefused();
 };
 
 void TestDatabase::rolledBackWritersShowWhatTheFileHolds()
@@ -285,8 +288,12 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
 {
     SKIP_ON_SERVER("files made before the settings table");
     TestWorkspace ws;
-    // A file made before the settings table existed.
-    ws.exec(QStringLiteral("drop table options"));
+    // A file made before the settings table existed, and the tables after it.
+    const auto makeOld = [&] {
+        for (const char *table : {"options", "modem", "sms_part"})
+            ws.exec(QStringLiteral("drop table %1").arg(QLatin1String(table)));
+    };
+    makeOld();
     {
         Database database;
         Options options(database);
@@ -294,8 +301,12 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
         options.setValue(QString::fromLatin1(Options::AwaitAnswers), QStringLiteral("YES"));
         options.setValue(QStringLiteral("Answers"), QStringLiteral("NO")); // names ignore letter case
     }
-    QCOMPARE(ws.rows(QStringLiteral("select name, value from options")),
-             (QList<QStringList>{{QStringLiteral("answers"), QStringLiteral("NO")}}));
+    // Every change since, in one go, and the schema's number.
+    QCOMPARE(ws.rows(QStringLiteral("select name, value from options order by name")),
+             (QList<QStringList>{{QStringLiteral("answers"), QStringLiteral("NO")},
+                                 {QStringLiteral("schema"), QString::number(Schema::latestSchema())}}));
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name in ('modem', 'sms_part')")),
+             QStringLiteral("2"));
     QCOMPARE(ws.value(QStringLiteral("select sql from sqlite_master where name = 'options'")).simplified(),
              QStringLiteral("CREATE TABLE options ( name VARCHAR(100) COLLATE NOCASE PRIMARY KEY CHECK "
                             "(length(name) <= 100), value TEXT )"));
@@ -309,7 +320,7 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
              QStringLiteral("1"));
 
     // A file another program holds locked gets the table at the first use after the lock.
-    ws.exec(QStringLiteral("drop table options"));
+    makeOld();
     SqliteShell shell(ws.databasePath());
     shell.run(QStringLiteral("begin exclusive;"));
     Database locked;
@@ -320,6 +331,21 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
     QCOMPARE(Options(locked).value(QStringLiteral("answers")), QString());
     QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name = 'options'")),
              QStringLiteral("1"));
+}
+
+void TestDatabase::aDatabaseChangedByANewerProgramIsRefused()
+{
+    TestWorkspace ws;
+    QCOMPARE(ws.value(QStringLiteral("select value from options where name = 'schema'")),
+             QString::number(Schema::latestSchema()));
+    ws.exec(QStringLiteral("update options set value = '%1' where name = 'schema'").arg(Schema::latestSchema() + 1));
+    Database database;
+    // Nothing is written into rows it may not know.
+    QCOMPARE(errorOf([&] { database.connection(); }),
+             QStringLiteral("This database was brought up to date by a newer Brivora (schema %1). Please update "
+                            "Brivora on this desk.")
+                 .arg(Schema::latestSchema() + 1));
+    QVERIFY(!database.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

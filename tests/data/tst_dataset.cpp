@@ -3,6 +3,7 @@
 #include "data/DatasetModel.h"
 #include "data/JetSql.h"
 #include "data/PackedRow.h"
+#include "data/Schema.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -91,12 +92,12 @@ void TestDataset::schemaHasEveryTableFieldAndSize()
     if (TestWorkspace::onServer()) {
         QCOMPARE(ws.value(QStringLiteral("select count(*) from information_schema.tables "
                                          "where table_schema = current_schema()")),
-                 QStringLiteral("13"));
+                 QStringLiteral("15"));
         return;
     }
     QCOMPARE(
         ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-        QStringLiteral("13"));
+        QStringLiteral("15"));
     QCOMPARE(ws.value(QStringLiteral("pragma journal_mode")), QStringLiteral("wal"));
 }
 
@@ -528,9 +529,12 @@ void TestDataset::newDatabaseToolMakesAReadyDatabase()
                                            "where table_schema = current_schema()")
                           : QStringLiteral("select count(*) from sqlite_master where type='table' and "
                                            "name not like 'sqlite%'")),
-             QStringLiteral("13"));
+             QStringLiteral("15"));
     QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")),
              (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
+    // The latest schema, with its number.
+    QCOMPARE(ws.value(QStringLiteral("select value from options where name = 'schema'")),
+             QString::number(Schema::latestSchema()));
     // An existing database is never overwritten.
     ws.exec(QStringLiteral("insert into profile(name) values ('kept')"));
     QCOMPARE(QProcess::execute(tool, {ws.location()}), 1);

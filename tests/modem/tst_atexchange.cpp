@@ -63,7 +63,7 @@ struct Bench : SendBench {
     // As a runner sends: the row becomes current right after the PDU.
     PartResult sendMarking(qint64 row, const QString &text, Sender sender)
     {
-        return send(text, sender, [&] { runState.setCurrentDetailId(row); });
+        return send(text, sender, [&] { lane.setCurrentDetailId(row); });
     }
 
     QString statusOf(qint64 row) const
@@ -86,6 +86,8 @@ QString outcome(const PartResult &result)
             return u"refused"_s;
         case PartResult::Outcome::Unanswered:
             return u"unanswered"_s;
+        case PartResult::Outcome::Lost:
+            return u"lost"_s;
         case PartResult::Outcome::Failed:
             return u"failed"_s;
     }
@@ -114,7 +116,6 @@ private Q_SLOTS:
     void answersPaceMovesOnEachAnswer();
     void answersPaceIgnoresEchoAndLinesTheModemSendsOnItsOwn();
     void answersPaceTellsLateErrorsToNoRow();
-    void probeHearsAModemOrItsSilence();
 };
 
 void TestAtExchange::exchangeWritesExactBytesBetweenItsWaits()
@@ -167,7 +168,7 @@ void TestAtExchange::errorAnswersMarkTheCurrentRowAndLogIt()
     Bench bench;
     const qint64 earlier = bench.addSentRow(u"earlier message"_s);
     const qint64 row = bench.addSentRow(u"the whole stored message"_s);
-    bench.runState.setCurrentDetailId(earlier);
+    bench.lane.setCurrentDetailId(earlier);
     bench.modem->answerWith(ModemSimulator::Input::Pdu, answer);
     // The fixed pace does not wait for the answer: the part is written, and the answer
     // marks whatever row is current when it comes.
@@ -200,7 +201,7 @@ void TestAtExchange::errorDuringAHoldingWaitMarksTheRowCurrentAtTheNextExamining
     Bench bench;
     const qint64 before = bench.addSentRow(u"before"_s);
     const qint64 row = bench.addSentRow(u"this part"_s);
-    bench.runState.setCurrentDetailId(before);
+    bench.lane.setCurrentDetailId(before);
     // The modem refuses the mode command; the answer comes during W1, which holds it.
     bench.modem->answerWith(ModemSimulator::Input::ModeCommand, "ERROR");
     QStringList seenAtWaits;
@@ -228,7 +229,7 @@ void TestAtExchange::errorSplitAcrossTwoReadsIsRecognised()
 {
     Bench bench;
     const qint64 row = bench.addSentRow(u"m"_s);
-    bench.runState.setCurrentDetailId(row);
+    bench.lane.setCurrentDetailId(row);
     QSignalSpy deliveries(&bench.link, &SerialLink::received);
     bench.modem->send("\r\nERR");
     QTRY_COMPARE(deliveries.size(), 1);
@@ -260,7 +261,7 @@ void TestAtExchange::errorWithoutCurrentRowIsIgnoredAndHandlingGoesOn()
     QVERIFY(bench.dialogs.shown().isEmpty());
     QCOMPARE(bench.statusOf(row), u"SEND"_s);
 
-    bench.runState.setCurrentDetailId(row);
+    bench.lane.setCurrentDetailId(row);
     bench.modem->send("ERROR\r\n");
     QTRY_COMPARE(bench.statusOf(row), u"FAIL"_s);
 }
@@ -270,7 +271,7 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     Bench bench;
     const qint64 first = bench.addSentRow(u"m"_s);
     const qint64 second = bench.addSentRow(u"n"_s);
-    bench.runState.setCurrentDetailId(first);
+    bench.lane.setCurrentDetailId(first);
     // The log cannot take the FAIL row: the error is shown, the row is marked all the
     // same, and the handler lives on.
     bench.ws.exec(u"drop table transaction_log"_s);
@@ -279,14 +280,14 @@ void TestAtExchange::databaseErrorInHandlerIsShownAndDeliveryGoesOn()
     QVERIFY2(bench.dialogs.errors().first().contains(u"transaction_log"_s), qPrintable(bench.dialogs.errors().first()));
     QCOMPARE(bench.statusOf(first), u"FAIL"_s);
 
-    bench.runState.setCurrentDetailId(second);
+    bench.lane.setCurrentDetailId(second);
     bench.modem->send("+CMS ERROR: 38\r\n");
     QTRY_COMPARE(bench.statusOf(second), u"FAIL"_s);
     QCOMPARE(bench.dialogs.errors().size(), 2);
 
     // A row deleted meanwhile is not brought back as a new row.
     bench.ws.exec(u"delete from project_detail"_s);
-    bench.runState.setCurrentDetailId(first);
+    bench.lane.setCurrentDetailId(first);
     bench.modem->send("ERROR\r\n");
     QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.ws.value(u"select count(*) from project_detail"_s), u"0"_s);
@@ -404,24 +405,6 @@ void TestAtExchange::answersPaceTellsLateErrorsToNoRow()
     QVERIFY(bench.modem->waitUntilRead());
     QCOMPARE(bench.statusOf(row), u"SEND"_s);
     QCOMPARE(bench.logRows(), u"0"_s);
-}
-
-void TestAtExchange::probeHearsAModemOrItsSilence()
-{
-    Bench bench;
-    std::optional<bool> answered;
-    bench.exchange.probe([&](bool heard) { answered = heard; });
-    QTRY_VERIFY(answered.has_value());
-    QVERIFY(*answered);
-    QCOMPARE(bench.modem->inputs(), QStringList{u"AT"_s});
-
-    bench.modem->setSilent(true);
-    answered.reset();
-    bench.exchange.probe([&](bool heard) { answered = heard; });
-    QTRY_VERIFY(answered.has_value());
-    QVERIFY(!*answered);
-    // An error answer to the probe is no refusal of a message.
-    QVERIFY(bench.dialogs.shown().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAtExchange)

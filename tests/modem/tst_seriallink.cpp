@@ -201,16 +201,20 @@ void TestSerialLink::removedDeviceFailsWritesAndCanBeClosed()
     auto modem = std::make_unique<TestModem>();
     modem->plugInto(link);
     modem.reset();
-    // The port notices from the event loop that its device has gone.
-    QTRY_COMPARE(errorOf([&] { link.write({}); }), QStringLiteral("WriteFile function failed (win error code: 5)"));
-    // Still open for the program, as a port handle stays open when its device goes.
-    QVERIFY(link.isOpen());
-    QCOMPARE(light.count(), 1);
+    QSignalSpy lost(&link, &SerialLink::lost);
+    // The port notices from the event loop that its device has gone, and the light goes off.
+    QTRY_COMPARE(lost.count(), 1);
+    QVERIFY(!link.isOpen());
+    QVERIFY(link.isLost());
+    QCOMPARE(light.count(), 2);
+    QCOMPARE(light.at(1).at(0).toBool(), false);
+    // Every write says so until the port is opened again.
     QCOMPARE(errorOf([&] { link.write("AT+CMGF=0\r\n"); }),
              QStringLiteral("WriteFile function failed (win error code: 5)"));
 
     link.close();
     QVERIFY(!link.isOpen());
+    QVERIFY(!link.isLost());
     QCOMPARE(light.count(), 2);
     SerialSettings gone = link.settings();
     gone.portName = missingDevice();

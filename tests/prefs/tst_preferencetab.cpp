@@ -154,7 +154,7 @@ void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
         {tab.suiEdit1, u"smsc"_s, u"center_number"_s, u"+60 12-345 6789"_s},
         {tab.suiEdit6, u"languages"_s, u"lang1"_s, u"ENGLISH"_s},
         {tab.suiEdit7, u"languages"_s, u"lang2"_s, u"BAHASA"_s},
-        {tab.CheckBoxAnswers, u"options"_s, u"name || '=' || value"_s, u"answers=YES"_s},
+        {tab.CheckBoxAnswers, u"options where name = 'answers'"_s, u"value"_s, u"YES"_s},
     };
     for (const Case &c : cases) {
         f.leave(c.control);

@@ -56,6 +56,14 @@ bool ScriptedDialogs::setUpPrinter(QPrinter &printer, int currentPage, int pageC
     return !m_printerSetups.isEmpty() && m_printerSetups.dequeue()(printer);
 }
 
+std::optional<QString> ScriptedDialogs::askSecret(const QString &text)
+{
+    m_shown << Shown{QStringLiteral("secret"), QStringLiteral("Brivora"), text};
+    if (m_secrets.isEmpty())
+        return std::nullopt;
+    return m_secrets.dequeue();
+}
+
 QStringList ScriptedDialogs::texts(const QString &kind) const
 {
     QStringList result;

@@ -25,6 +25,9 @@ public:
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     // Recorded with the text "page <current> of <count>"; answered by the next queued setup.
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
+    // Recorded as "secret"; answered by the next queued secret, else cancelled.
+    std::optional<QString> askSecret(const QString &text) override;
+    void tell(const QString &secret) { m_secrets.enqueue(secret); }
 
     void answer(Answer next) { m_answers.enqueue(next); }
     void choose(const QString &path) { m_paths.enqueue(path); }
@@ -50,5 +53,6 @@ private:
     std::function<bool()> m_closes;
     QQueue<Answer> m_answers;
     QQueue<QString> m_paths;
+    QQueue<QString> m_secrets;
     QQueue<PrinterSetup> m_printerSetups;
 };

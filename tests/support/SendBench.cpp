@@ -4,23 +4,58 @@
 
 SendBench::SendBench(const QDateTime &now)
     : modem(std::make_unique<TestModem>())
-    , records(dm.con, clock)
-    , exchange(link, clock)
-    , marker(exchange, runState, records, clock, dialogs)
-    , services{exchange, runState, records, clock, dialogs, settings}
 {
     settings.set(Settings::Field::CentreNumber, QStringLiteral("+60120000000"));
     clock.setScale(0.01);
     clock.setFixedNow(now);
     dm.con.setBusyTimeout(50);
-    modem->plugInto(link);
+    QVERIFY(modem->plugInto(session));
+}
+
+bool SendBench::addModems(int count)
+{
+    QList<ModemSetup> modems{{modem->devicePath(), lineSettingsText(modem->settings()), true, {}}};
+    for (int i = 0; i < count; ++i) {
+        others.push_back(std::make_unique<TestModem>());
+        modems << ModemSetup{others.back()->devicePath(), lineSettingsText(others.back()->settings()), true, {}};
+    }
+    engine.openModems(modems);
+    const QList<ModemLane *> &lanes = engine.lanes();
+    if (lanes.size() != count + 1)
+        return false;
+    // Before the modems' first answers are read.
+    for (std::size_t i = 0; i < others.size(); ++i)
+        others[i]->watch(lanes.at(static_cast<int>(i) + 1)->session().link());
+    // Every modem has answered its first questions before the test goes on.
+    const auto settled = [&] {
+        for (ModemLane *each : lanes)
+            if (each->session().isBusy())
+                return false;
+        return true;
+    };
+    if (!QTest::qWaitFor(settled, 10000) || !modem->forgetTheRecordWhenRead())
+        return false;
+    for (const auto &other : others)
+        if (!other->forgetTheRecordWhenRead())
+            return false;
+    return true;
 }
 
 bool SendBench::waitForRunEnd(int timeoutMilliseconds)
 {
-    // The modem has read every message the run wrote, so tests see what a phone got.
-    return runs.wait([this] { return !modem || static_cast<quint64>(modem->pdus().size()) >= exchange.partsWritten(); },
-                     timeoutMilliseconds);
+    // Every modem has read every message the run wrote, so tests see what a phone got.
+    return runs.wait(
+        [this] {
+            if (modem && static_cast<quint64>(modem->pdus().size()) < exchange.partsWritten())
+                return false;
+            for (std::size_t i = 0; i < others.size(); ++i)
+                if (!others[i]->isPulledOut()
+                    && static_cast<quint64>(others[i]->pdus().size())
+                        < engine.lanes().value(static_cast<int>(i) + 1)->exchange().partsWritten())
+                    return false;
+            return true;
+        },
+        timeoutMilliseconds);
 }
 
 qint64 SendBench::addRecipient(const QString &name, const QString &number, const QString &message) const

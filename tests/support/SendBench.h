@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/Clock.h"
-#include "broadcast/FailureMarker.h"
 #include "broadcast/Records.h"
 #include "broadcast/RunState.h"
+#include "broadcast/SendEngine.h"
 #include "broadcast/SendRun.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
@@ -16,10 +16,10 @@
 
 #include <memory>
 
-// What the senders stand on, wired as the main window wires it, over a fresh database
-// and a test modem whose port is open: the records, the exchange, the failure marker
-// and the services over them. Waits run at a hundredth of their length, the clock reads
-// `now`, and another program's lock is waited for only briefly.
+// What the senders stand on, as the main window has it: the send engine over a fresh
+// database, its first modem a test modem whose port is open and has been asked its first
+// questions (what it said then is forgotten). Waits run at a hundredth of their length,
+// the clock reads `now`, and another program's lock is waited for only briefly.
 struct SendBench {
     explicit SendBench(const QDateTime &now);
 
@@ -35,21 +35,27 @@ struct SendBench {
     // returns at once; its run goes on from the event loop) and the modem has read every
     // message written; false when the time is up.
     bool waitForRunEnd(int timeoutMilliseconds = 30000);
+    // More modems beside the first, each a test modem of its own, opened as the modem list
+    // opens them; false when one did not open or answer.
+    bool addModems(int count);
 
     TestWorkspace ws;
     ScriptedDialogs dialogs;
     Clock clock;
     DataModule dm;
-    RunState runState;
-    SerialLink link;
-    // A pointer, so that a test can pull the device away.
-    std::unique_ptr<TestModem> modem;
-    Records records;
-    AtExchange exchange;
-    FailureMarker marker;
     // The Preference tab's working copy: the centre number +60120000000, the fixed pace.
     Settings settings{dm};
-    SendServices services;
+    SendEngine engine{dm.con, settings, clock, dialogs};
+    RunState &runState = engine.runState();
+    Records &records = engine.records();
+    ModemLane &lane = engine.firstLane();
+    ModemSession &session = lane.session();
+    SerialLink &link = session.link();
+    AtExchange &exchange = lane.exchange();
+    // A pointer, so that a test can pull the device away.
+    std::unique_ptr<TestModem> modem;
+    // The modems addModems added, in the engine's order after the first.
+    std::vector<std::unique_ptr<TestModem>> others;
     RunEnds runs{runState};
     // Every run's report, in the order they ended.
     const QList<RunReport> &ended = runs.reports;

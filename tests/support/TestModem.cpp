@@ -9,11 +9,34 @@ SerialSettings TestModem::settings() const
     return settings;
 }
 
+void TestModem::watch(SerialLink &link)
+{
+    connect(&link, &SerialLink::received, this, [this](int count) { m_handedOver += count; });
+}
+
 void TestModem::plugInto(SerialLink &link)
 {
     link.setSettings(settings());
-    connect(&link, &SerialLink::received, this, [this](int count) { m_handedOver += count; });
+    watch(link);
     link.open();
+}
+
+bool TestModem::plugInto(ModemSession &session, int timeoutMilliseconds)
+{
+    watch(session.link());
+    session.open(settings());
+    if (!QTest::qWaitFor([&] { return !session.isBusy(); }, timeoutMilliseconds))
+        return false;
+    return forgetTheRecordWhenRead();
+}
+
+bool TestModem::forgetTheRecordWhenRead()
+{
+    if (!waitUntilRead())
+        return false;
+    forgetTheRecord();
+    m_handedOver = 0;
+    return true;
 }
 
 bool TestModem::waitForPdus(int count, int timeoutMilliseconds) const

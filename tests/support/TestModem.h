@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modem/ModemSession.h"
 #include "modem/SerialLink.h"
 #include "modemsim/ModemSimulator.h"
 
@@ -24,6 +25,14 @@ public:
     // Points the link at this modem and opens it; from now on the modem knows how much
     // of what it sent the link has handed to its handler.
     void plugInto(SerialLink &link);
+    // Opens the session on this modem, as the status light does, and waits until the
+    // session has asked its first questions (AT and the health); what was said so far is
+    // forgotten, so a test sees what comes after. False when the session did not finish.
+    bool plugInto(ModemSession &session, int timeoutMilliseconds = 10000);
+    // Forgets what was received and sent, once the port has read all of it.
+    bool forgetTheRecordWhenRead();
+    // From now on the modem knows how much of what it sent the link has handed over.
+    void watch(SerialLink &link);
 
     // Process events until so many PDUs (or inputs) have been received, or the time
     // is up; false when it is up.

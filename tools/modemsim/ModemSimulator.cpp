@@ -61,14 +61,35 @@ ModemSimulator::ModemSimulator(QObject *parent)
     m_outputTimer->setSingleShot(true);
     m_outputTimer->setTimerType(Qt::PreciseTimer);
     connect(m_outputTimer, &QTimer::timeout, this, &ModemSimulator::flushOutput);
+    m_clock.start();
 }
 
 ModemSimulator::~ModemSimulator()
 {
     unpublish();
+    pullOut();
+}
+
+void ModemSimulator::pullOut()
+{
+    if (m_master < 0)
+        return;
     delete m_notifier;
+    m_notifier = nullptr;
+    m_outputTimer->stop();
+    m_output.clear();
     ::close(m_master);
     ::close(m_slave);
+    m_master = m_slave = -1;
+}
+
+void ModemSimulator::forgetTheRecord()
+{
+    m_receivedBytes.clear();
+    m_sentBytes.clear();
+    m_inputs.clear();
+    m_pdus.clear();
+    m_messages.clear();
 }
 
 void ModemSimulator::answerWith(Input input, const QByteArray &answer, int occurrence)
@@ -147,7 +168,25 @@ void ModemSimulator::handleCommand(const QByteArray &line)
     if (m_echo)
         answer(line + "\r\n", false);
     QByteArray reply = QByteArrayLiteral("OK\r\n");
-    if (startsWithCommand(line, "AT+CMGF=")) {
+    const QByteArray upper = line.toUpper();
+    if (upper == "AT+CPIN?") {
+        reply = (m_pinWanted.isEmpty() ? "+CPIN: READY" : "+CPIN: SIM PIN") + QByteArray("\r\nOK\r\n");
+    } else if (startsWithCommand(line, "AT+CPIN=")) {
+        const QByteArray pin = line.mid(8).trimmed().replace('"', "");
+        if (m_pinWanted.isEmpty() || pin == m_pinWanted.toLatin1())
+            m_pinWanted.clear();
+        else
+            reply = QByteArrayLiteral("+CME ERROR: 16\r\n");
+    } else if (upper == "AT+CSQ") {
+        reply = "+CSQ: " + QByteArray::number(m_signal) + ",99\r\nOK\r\n";
+    } else if (upper == "AT+CREG?") {
+        reply = "+CREG: 0," + QByteArray::number(m_registration) + "\r\nOK\r\n";
+    } else if (upper == "AT+COPS?") {
+        const bool registered = m_registration == 1 || m_registration == 5;
+        reply = (registered ? "+COPS: 0,0,\"" + m_operator + "\",2" : QByteArray("+COPS: 0")) + "\r\nOK\r\n";
+    } else if (startsWithCommand(line, "AT+CMMS=")) {
+        m_linkKept = line.mid(8).trimmed() != "0";
+    } else if (startsWithCommand(line, "AT+CMGF=")) {
         scripted(Input::ModeCommand, ++m_counts[int(Input::ModeCommand)], &reply);
     } else if (startsWithCommand(line, "AT+CMGS=")) {
         m_announcedLength = line.mid(8).trimmed().toInt();
@@ -175,6 +214,12 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
     m_inputs << pdu.hex;
     Q_EMIT inputReceived(pdu.hex);
 
+    // A radio link kept from the message before answers sooner, until it drops.
+    const qint64 now = m_clock.elapsed();
+    const bool kept = m_linkKept && m_keptLatency >= 0 && m_lastMessageAt >= 0
+        && now - m_lastMessageAt < KeptLinkIdleMs;
+    const int latency = kept ? m_keptLatency : m_messageLatency;
+    m_lastMessageAt = now + latency;
     QByteArray reply;
     if (!scripted(Input::Pdu, ++m_counts[int(Input::Pdu)], &reply)) {
         if (pdu.decoded && commandLength(pdu.hex) == pdu.announcedLength) {
@@ -184,7 +229,7 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
             reply = QByteArrayLiteral("+CMS ERROR: 304\r\n");
         }
     }
-    answer(reply, true, m_messageLatency);
+    answer(reply, true, latency);
 }
 
 void ModemSimulator::putTogether(const SubmitPdu &pdu)
@@ -238,6 +283,8 @@ void ModemSimulator::answer(const QByteArray &bytes, bool splittable, int latenc
 int ModemSimulator::unreadByPort() const
 {
     // The simulator keeps the slave open too: its input queue is what the port has not read.
+    if (m_slave < 0)
+        return 0;
     int queued = 0;
     return ::ioctl(m_slave, TIOCINQ, &queued) == 0 ? queued : 0;
 }
@@ -262,6 +309,8 @@ void ModemSimulator::flushOutput()
 
 void ModemSimulator::writeNow(const QByteArray &bytes)
 {
+    if (m_master < 0)
+        return;
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t done =

@@ -3,6 +3,7 @@
 #include "modem/Pdu.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -17,6 +18,12 @@ class QTimer;
 //   "AT+CMGF=0"               -> "OK"
 //   "AT+CMGS=<n>"             -> "> " (then the PDU, ended by Ctrl-Z, is awaited)
 //   <PDU hex> Ctrl-Z          -> "+CMGS: <ref>" "OK"
+//   "AT+CPIN?"                -> "+CPIN: READY" (or "SIM PIN") "OK"
+//   "AT+CPIN=<pin>"           -> "OK" for its PIN, else "+CME ERROR: 16"
+//   "AT+CSQ"                  -> "+CSQ: <signal>,99" "OK"
+//   "AT+CREG?"                -> "+CREG: 0,<state>" "OK"
+//   "AT+COPS?"                -> "+COPS: 0,0,"<operator>",2" "OK" (no network: "+COPS: 0")
+//   "AT+CMMS=2" / "AT+CMMS=0" -> "OK": the radio link is kept between messages, or not
 //   any other "AT..." line    -> "OK"
 // (Escape instead of the PDU abandons the message, as on a phone.)
 // Answers end with CR LF, except the prompt. A PDU whose length differs from the one
@@ -82,6 +89,24 @@ public:
     // Writes bytes to the port at once, as if the modem had sent them on its own.
     void send(const QByteArray &bytes);
 
+    // Its health, as the health commands tell it: the SIM waits for this PIN (empty: it
+    // is ready), the signal (AT+CSQ's 0 to 31, 99 unknown), the network (AT+CREG's state:
+    // 1 home, 5 roaming, 2 searching, 0 none, 3 denied) and the operator's name.
+    void setPinWanted(const QString &pin) { m_pinWanted = pin; }
+    void setSignal(int signal) { m_signal = signal; }
+    void setRegistration(int state) { m_registration = state; }
+    void setOperatorName(const QByteArray &name) { m_operator = name; }
+    // While the radio link is kept (AT+CMMS=2, until KeptLinkIdleMs pass without a
+    // message), the answer to a message comes after this latency instead.
+    static constexpr int KeptLinkIdleMs = 5000;
+    void setKeptLinkLatency(int milliseconds) { m_keptLatency = milliseconds; }
+    // The modem is pulled out: its port's device goes away.
+    void pullOut();
+    bool isPulledOut() const { return m_master < 0; }
+    // Forgets what it received and sent so far (not how it answers): a test looks at
+    // what comes after the modem was opened.
+    void forgetTheRecord();
+
     // What was received: the raw bytes, every command line and PDU in order (without
     // line ends or Ctrl-Z), and every PDU with its decoded content.
     const QByteArray &receivedBytes() const { return m_receivedBytes; }
@@ -139,6 +164,14 @@ private:
     int m_messageLatency = 0;
     QList<QByteArray> m_unsolicited;
     int m_nextUnsolicited = 0;
+    QString m_pinWanted;
+    int m_signal = 20;
+    int m_registration = 1;
+    QByteArray m_operator = "Brivora Mobile";
+    int m_keptLatency = -1;
+    bool m_linkKept = false;
+    qint64 m_lastMessageAt = -1; // when the last message was answered, in ms of m_clock
+    QElapsedTimer m_clock;
     int m_splitAt = 0;
     int m_splitPause = 0;
 
