@@ -180,7 +180,7 @@ void AtExchange::askLength()
     length.ofASend = true;
     length.timeoutMs = m_waits.w2.milliseconds;
     length.body = m_pdu;
-    length.bodyTimeoutMs = FinalAnswerMs;
+    length.bodyTimeoutMs = m_finalAnswerMs;
     length.bodyWritten = [this] {
         ++m_partsWritten;
         m_pduWritten = true;

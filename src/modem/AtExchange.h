@@ -84,6 +84,9 @@ public:
 
     void setPace(Pace pace) { m_pace = pace; }
     Pace pace() const { return m_pace; }
+    // How long the network may take to take a message, FinalAnswerMs unless set (tests
+    // make a modem that never answers run out sooner, the other waits kept).
+    void setFinalAnswerMs(int milliseconds) { m_finalAnswerMs = milliseconds; }
 
     // Encodes the part (throws, writing nothing, when the encoder refuses the text) and
     // starts its exchange: "AT+CMGF=0", "AT+CMGS=<n>", the PDU and Ctrl-Z, then record
@@ -141,6 +144,7 @@ private:
     std::function<void(const PartResult &)> m_done;
     int m_reference = -1;
     bool m_pduWritten = false;
+    int m_finalAnswerMs = FinalAnswerMs;
 
     // Fixed pace: the unfinished last line of the answers so far ("ERR" waits here for
     // "OR"), and an error answer kept by a wait that holds answers.

@@ -10,10 +10,18 @@ QList<QByteArray> AtLineReader::feed(const QByteArray &bytes)
             continue;
         m_unfinished.append(bytes.constData() + start, i - start);
         start = i + 1;
+        if (m_unfinished.size() > LongestLine)
+            m_unfinished = m_unfinished.right(LongestLine);
         const QByteArray line = m_unfinished.trimmed();
         m_unfinished.clear();
-        if (!line.isEmpty())
+        // A prompt that came late has the next answer right behind it on its line.
+        if (line.startsWith('>') && line.size() > 1) {
+            lines << QByteArray(1, '>');
+            if (const QByteArray rest = line.mid(1).trimmed(); !rest.isEmpty())
+                lines << rest;
+        } else if (!line.isEmpty()) {
             lines << line;
+        }
     }
     m_unfinished.append(bytes.constData() + start, bytes.size() - start);
     if (m_unfinished.size() > LongestLine)

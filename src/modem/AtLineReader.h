@@ -4,7 +4,8 @@
 #include <QList>
 
 // What a modem says, cut into lines as it comes: "OK", "+CMGS: 12", "^RSSI: 14". A line
-// ends at CR or LF; blank lines are passed over. Bytes of a line not ended yet wait for
+// ends at CR or LF; blank lines are passed over; a prompt ">" is a line of its own, also
+// with an answer right behind it ("> OK"). Bytes of a line not ended yet wait for
 // the rest ("ERR" for "OR"); a line of no modem's making, longer than LongestLine, keeps
 // only its tail, so nothing the network sends can grow it without end.
 class AtLineReader {

@@ -68,7 +68,9 @@ void ModemSession::open(const SerialSettings &settings)
     m_link.open();
     // Whether anything answers at all: a port with nothing behind it would take every
     // message without a word.
+    // Escape first: a modem an earlier program left waiting for a message leaves that.
     AtCommand probe;
+    probe.before = QByteArray(1, Escape);
     probe.line = "AT";
     probe.timeoutMs = ProbeMs;
     probe.bringsBackInStep = true;
@@ -162,7 +164,8 @@ void ModemSession::next()
         inStep.done = [this](const AtReply &reply) {
             if (reply.end == AtReply::End::Ok) {
                 m_stepAttempts = 0;
-            } else if (reply.end == AtReply::End::TimedOut) {
+            } else if (reply.end == AtReply::End::TimedOut || reply.end == AtReply::End::Error) {
+                // An error may be a late answer to the command that went unanswered.
                 if (++m_stepAttempts < Reinitialisations) {
                     m_outOfStep = true;
                 } else {
@@ -282,6 +285,12 @@ void ModemSession::hear(const QByteArray &line)
             return;
         }
         if (line == "OK") {
+            // A command waiting for its prompt is not done by an "OK": that answered an
+            // earlier command, late.
+            if (running.awaitingBody) {
+                qCInfo(lcModem) << port() << "said, late:" << line;
+                return;
+            }
             finish(AtReply::End::Ok, line);
             return;
         }

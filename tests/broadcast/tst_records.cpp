@@ -1,6 +1,7 @@
 // What the send records keep of a contact's fields, which are copies made when the
 // message was composed and may hold what the tables cannot.
 #include "base/Clock.h"
+#include "base/Errors.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
 #include "support/SqliteShell.h"
@@ -95,6 +96,46 @@ private Q_SLOTS:
         QCOMPARE(ws.rows(u"select status, date_send from project_detail"_s),
                  (QList<QStringList>{{u"SEND"_s, u"2026-12-09 10:30:00"_s}}));
         QCOMPARE(ws.value(u"select count(*) from transaction_log"_s), u"1"_s);
+    }
+
+    void aRecordRefusedForGoodIsToldAndTheRestStillGo()
+    {
+        SKIP_ON_SERVER("a lock on the file; the server's counterpart is a lost connection");
+        TestWorkspace ws;
+        Database database;
+        database.setBusyTimeout(100);
+        Clock clock;
+        clock.setScale(0.01);
+        Records records(database, clock);
+        QStringList told;
+        connect(&records, &Records::writeFailed, this, [&](const QString &text) { told << text; });
+        const auto sms = [](const QString &number, const QString &message) {
+            MessageRecord record;
+            record.mobileNumber = number;
+            record.message = message;
+            record.status = u"SEND"_s;
+            return record;
+        };
+        // Two SMS that went out wait for a lock; then the first can never be written.
+        SqliteShell other(ws.databasePath());
+        other.run(u"begin exclusive;"_s);
+        records.appendLog(sms(u"60111"_s, u"Salam Ali"_s), Records::SentPart{u"ttyUSB0"_s, 7});
+        records.appendDetail(sms(u"60222"_s, u"Salam Siti"_s), {});
+        QCOMPARE(records.pendingCount(), 2);
+        other.run(u"rollback;"_s);
+        ws.exec(u"alter table sms_part rename to gone"_s);
+        // Its box names the SMS; the one behind it is asked for again by itself.
+        QString refusal;
+        try {
+            records.flush(true);
+        } catch (const BrivoraError &error) {
+            refusal = error.text();
+        }
+        QVERIFY2(refusal.startsWith(u"The record of the SMS to 60111 (\"Salam Ali\") could not be stored: "_s),
+                 qPrintable(refusal));
+        QTRY_COMPARE(records.pendingCount(), 0);
+        QCOMPARE(ws.value(u"select mobile_number from project_detail"_s), u"60222"_s);
+        QVERIFY(told.isEmpty());
     }
 };
 

@@ -11,6 +11,9 @@ SerialSettings TestModem::settings() const
 
 void TestModem::watch(SerialLink &link)
 {
+    if (m_watched == &link)
+        return;
+    m_watched = &link;
     connect(&link, &SerialLink::received, this, [this](int count) { m_handedOver += count; });
 }
 

@@ -53,6 +53,7 @@ public:
 
 private:
     qsizetype m_handedOver = 0;
+    const SerialLink *m_watched = nullptr;
 };
 
 // A receive handler for tests: reads and keeps each chunk a link announces.

@@ -151,7 +151,8 @@ void ModemSimulator::parse()
                 end = i;
         if (end < 0)
             return;
-        const QByteArray line = m_pending.left(end).trimmed();
+        // Escape in command mode is passed over, as a phone does.
+        const QByteArray line = m_pending.left(end).replace(Escape, QByteArray()).trimmed();
         m_pending.remove(0, end + 1);
         if (line.isEmpty())
             continue;
