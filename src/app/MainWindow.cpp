@@ -77,6 +77,12 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     reportsTab = new ReportsTab(m_dm, m_dialogs, m_clock);
     transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
     preferenceTab = new PreferenceTab(m_dm, m_settings, m_dialogs, m_clock);
+    preferenceTab->setModemStatus([this](const QString &port) {
+        for (const ModemLane *lane : m_engine.lanes())
+            if (lane->port() == port && lane->session().isOpen())
+                return lane->statusText();
+        return QStringLiteral("closed");
+    });
     PageControl1->addTab(profileTab, QStringLiteral("Profile"));
     PageControl1->addTab(announcementTab, QStringLiteral("SMS Anouncement && Broadcast"));
     PageControl1->addTab(scheduleTab, QStringLiteral("Broadcast Schedule List"));
@@ -139,6 +145,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(&m_engine, &SendEngine::modemsChanged, this, &MainWindow::showModems);
     connect(&m_engine, &SendEngine::receiveFailed, this,
             [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
+    showModems();
 }
 
 MainWindow::~MainWindow()

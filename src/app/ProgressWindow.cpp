@@ -40,6 +40,7 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     , Label6(label(QStringLiteral("Label6"), QStringLiteral("Current SMS :"), false, this))
     , Label7(label(QStringLiteral("Label7"), QString(), true, this))
     , ProgressBar1(new QProgressBar(this))
+    , modemLines(label(QStringLiteral("modemLines"), QString(), false, this))
     , stopButton(new QPushButton(QStringLiteral("Stop"), this))
     , m_state(state)
     , m_owner(owner)
@@ -80,6 +81,8 @@ ProgressWindow::ProgressWindow(RunState &state, Clock &clock, QWidget &owner)
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(Label1);
     layout->addLayout(counters);
+    layout->addWidget(modemLines);
+    modemLines->hide();
     layout->addStretch();
     layout->addWidget(ProgressBar1);
 
@@ -135,6 +138,22 @@ void ProgressWindow::updateProgress()
     ProgressBar1->setValue(qBound(0, percent, 100));
     Label7->setText(QString::number(m_state.progressCurrent));
     Label4->setText(estimateText(m_state.secondsToGo));
+    showModems();
+}
+
+void ProgressWindow::showModems()
+{
+    QStringList lines;
+    for (const RunState::ModemProgress &modem : std::as_const(m_state.modems)) {
+        QString line = QStringLiteral("%1: %2 sent").arg(modem.port).arg(modem.messagesSent);
+        if (modem.secondsPerMessage > 0)
+            line += QStringLiteral(", %1 s a message").arg(QLocale().toString(modem.secondsPerMessage, 'f', 1));
+        lines << line;
+    }
+    modemLines->setText(lines.join(QLatin1Char('\n')));
+    modemLines->setVisible(!lines.isEmpty());
+    // One modem: the window as it always was.
+    setFixedSize(509, 131 + static_cast<int>(lines.size()) * modemLines->fontMetrics().lineSpacing());
 }
 
 void ProgressWindow::showPause(int minutes)
@@ -156,10 +175,11 @@ void ProgressWindow::showEvent(QShowEvent *event)
 
 void ProgressWindow::FormShow()
 {
-    move(m_owner.frameGeometry().center() - (frameGeometry().center() - pos()));
     Label3->setText(QString::number(m_state.progressTotal));
     Label4->setText(estimateText(m_state.secondsToGo));
     Label7->setText(QString::number(m_state.progressCurrent));
+    showModems();
+    move(m_owner.frameGeometry().center() - (frameGeometry().center() - pos()));
 }
 
 void ProgressWindow::Timer1Timer()

@@ -49,7 +49,10 @@ public:
     QLabel *Label6;
     QLabel *Label7;
     QProgressBar *ProgressBar1;
-    // Stops the running send once the part going out has its records.
+    // A run over several modems: a line for each, its port, the messages it sent and its
+    // pace; the window grows to hold them.
+    QLabel *modemLines;
+    // Stops the running send once the messages going out have gone whole.
     QPushButton *stopButton;
     QTimer Timer1;
 
@@ -58,6 +61,7 @@ protected:
 
 private:
     void stopClicked();
+    void showModems();
     RunState &m_state;
     QWidget &m_owner;
     // From the window's appearing until the first message goes out.

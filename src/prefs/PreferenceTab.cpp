@@ -11,6 +11,8 @@
 #include "widgets/DateTimePicker.h"
 #include "data/Backup.h"
 #include "data/DataModule.h"
+#include "modem/PortSetupDialog.h"
+#include "prefs/ModemListDialog.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -144,6 +146,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
     , CheckBoxAnswers(named(new QCheckBox(QStringLiteral("Wait for the modem's answers (faster; a message the modem "
                                                          "does not confirm is marked FAIL)")),
                             "CheckBoxAnswers"))
+    , modemsButton(named(new QPushButton(QStringLiteral("Modems...")), "modemsButton"))
     , m_dm(dm)
     , m_settings(settings)
     , m_dialogs(dialogs)
@@ -169,7 +172,10 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
     page->setContentsMargins(6, 6, 6, 6);
     auto *columns = new QHBoxLayout;
     page->addLayout(columns, 1);
-    page->addWidget(CheckBoxAnswers);
+    auto *sending = new QHBoxLayout;
+    sending->addWidget(CheckBoxAnswers, 1);
+    sending->addWidget(modemsButton);
+    page->addLayout(sending);
     auto *left = new QVBoxLayout;
     left->addWidget(buildGrouping(), 1);
     left->addWidget(buildBackup(), 1);
@@ -192,6 +198,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
     onClick(BitBtn3, &PreferenceTab::suitempBitBtn3Click);
     onClick(BitBtn5, &PreferenceTab::suitempBitBtn5Click);
     onClick(BitBtn7, &PreferenceTab::suitempBitBtn7Click);
+    onClick(modemsButton, &PreferenceTab::modemsClick);
 
     using F = Settings::Field;
     m_bindings = {{CheckBox1, F::BirthdayAuto},     {DateTimePicker3, F::BirthdayTime},
@@ -221,6 +228,15 @@ void PreferenceTab::bind(const Binding &binding)
         connect(qobject_cast<QLineEdit *>(control), &QLineEdit::textChanged, this, edited);
     // Stored whether or not it changed, as each time the control is left.
     m_exits.onExit(control, [this, binding] { m_settings.store(binding.field); });
+}
+
+void PreferenceTab::modemsClick()
+{
+    const PortSetupPrompt prompt = m_portSetupPrompt ? m_portSetupPrompt : [this](const SerialSettings &current) {
+        return PortSetupDialog::ask(current, this);
+    };
+    ModemListDialog list(m_settings, m_dialogs, prompt, m_modemStatus, this);
+    list.exec();
 }
 
 void PreferenceTab::showSettings()

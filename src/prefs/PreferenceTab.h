@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "modem/SerialLink.h"
 #include "widgets/ExitWatch.h"
 
 #include <QList>
@@ -37,6 +38,13 @@ public:
 
     // Fills the controls from the settings' working copy.
     void showSettings();
+
+    // What the modem list shows of a modem now, by its port, and how it asks for a port's
+    // settings (tests answer without the modal dialog).
+    void setModemStatus(std::function<QString(const QString &port)> status) { m_modemStatus = std::move(status); }
+    void setPortSetupPrompt(PortSetupPrompt prompt) { m_portSetupPrompt = std::move(prompt); }
+    // "Modems...": the modem list.
+    void modemsClick();
 
     // Stores the setting whose control has the focus, as leaving it would. The window
     // calls this when it hides, so that a value typed just before is not lost.
@@ -84,6 +92,7 @@ public:
     QLineEdit *suiEdit7;
     // How a send goes: at the fixed pace, or waiting for each of the modem's answers.
     QCheckBox *CheckBoxAnswers;
+    QPushButton *modemsButton;
 
     // The handlers throw BrivoraError; the tab runs them guarded when its controls fire.
 public Q_SLOTS:
@@ -124,4 +133,6 @@ private:
     QFileSystemModel *m_folders;
     ExitWatch m_exits;
     QList<Binding> m_bindings;
+    std::function<QString(const QString &)> m_modemStatus;
+    PortSetupPrompt m_portSetupPrompt;
 };

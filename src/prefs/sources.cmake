@@ -1,4 +1,5 @@
 # Files of this subsystem: core ones build without widgets.
 list(APPEND BRIVORA_CORE_SOURCES)
 list(APPEND BRIVORA_GUI_SOURCES
-    prefs/PreferenceTab.h prefs/PreferenceTab.cpp)
+    prefs/PreferenceTab.h prefs/PreferenceTab.cpp
+    prefs/ModemListDialog.h prefs/ModemListDialog.cpp)

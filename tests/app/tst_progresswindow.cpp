@@ -29,6 +29,7 @@ private Q_SLOTS:
     void aTickDuringTheHoldOfALaterRunHidesNothing();
     void windowStaysWhileCountingAndAfterAnError();
     void showingVisibleWindowKeepsItsLabels();
+    void aRunOverSeveralModemsHasALineForEach();
     void mainWindowShowsItCentred();
 
 private:
@@ -277,6 +278,23 @@ void TestProgressWindow::showingVisibleWindowKeepsItsLabels()
     QCOMPARE(window->Label3->text(), QStringLiteral("1"));
     QCOMPARE(window->Label4->text(), QStringLiteral("0.1 minutes"));
     QCOMPARE(window->Label7->text(), QStringLiteral("1"));
+}
+
+void TestProgressWindow::aRunOverSeveralModemsHasALineForEach()
+{
+    const auto window = makeWindow();
+    m_runState->modems = {{u"ttyUSB0"_s, 4, 2.04}, {u"ttyUSB2"_s, 3, 0}};
+    start(10, 0, true);
+    QCOMPARE(window->modemLines->text(), u"ttyUSB0: 4 sent, 2.0 s a message\nttyUSB2: 3 sent"_s);
+    QVERIFY(window->modemLines->isVisible());
+    QVERIFY(window->height() > 131);
+    for (QWidget *child : window->findChildren<QWidget *>())
+        QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    // One modem: the window as it always was.
+    m_runState->modems.clear();
+    m_runState->updateProgress();
+    QVERIFY(!window->modemLines->isVisible());
+    QCOMPARE(window->size(), QSize(509, 131));
 }
 
 void TestProgressWindow::mainWindowShowsItCentred()

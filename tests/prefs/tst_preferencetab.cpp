@@ -3,6 +3,7 @@
 #include "widgets/DropDownBox.h"
 #include "base/Clock.h"
 #include "data/DataModule.h"
+#include "prefs/ModemListDialog.h"
 #include "prefs/PreferenceTab.h"
 #include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTableWidget>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
@@ -105,6 +107,7 @@ private Q_SLOTS:
     void backupFoldersStartAtHomeUnderTheRoot();
     void backupIntoTheFolderSelectedInTheTree();
     void failedBackupSaysWhyAndReportsNoSuccess();
+    void theModemListIsStoredAsItIsEdited();
 };
 
 void TestPreferenceTab::everySettingIsStoredOnLeavingItsControl()
@@ -459,6 +462,48 @@ void TestPreferenceTab::failedBackupSaysWhyAndReportsNoSuccess()
     QTest::mouseClick(f.tab.BitBtn7, Qt::LeftButton);
     QCOMPARE(f.dialogs.shown().size(), 1);
     QVERIFY(f.dialogs.errors().value(0).startsWith(QStringLiteral("Cannot write into the folder '/proc': ")));
+}
+
+void TestPreferenceTab::theModemListIsStoredAsItIsEdited()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    DataModule dm;
+    Settings settings(dm);
+    QList<SerialSettings> answers;
+    SerialSettings usb;
+    usb.portName = u"/dev/serial/by-id/usb-HUAWEI_E3531-if00-port0"_s;
+    usb.baudRate = 115200;
+    SerialSettings second;
+    second.portName = u"ttyUSB4"_s;
+    answers << usb << second;
+    const PortSetupPrompt prompt = [&](const SerialSettings &) -> std::optional<SerialSettings> {
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    };
+    ModemListDialog list(settings, dialogs, prompt, [](const QString &port) -> QString { return port + u": closed"_s; });
+    list.add();
+    list.add();
+    const QString stored = u"select port, line_settings, enabled, centre_number from modem order by id"_s;
+    QCOMPARE(ws.rows(stored),
+             (QList<QStringList>{{usb.portName, u"115200,8,1,None,None"_s, u"YES"_s, QString()},
+                                 {u"ttyUSB4"_s, u"9600,8,1,None,None"_s, u"YES"_s, QString()}}));
+    QCOMPARE(list.modemList->item(1, 4)->text(), u"ttyUSB4: closed"_s);
+    // The second off, with a message centre of its own; then cancelled changes change nothing.
+    list.modemList->item(1, 2)->setCheckState(Qt::Unchecked);
+    list.modemList->item(1, 3)->setText(u" +60120000099 "_s);
+    list.modemList->selectRow(1);
+    list.change();
+    QCOMPARE(ws.rows(stored).at(1), (QStringList{u"ttyUSB4"_s, u"9600,8,1,None,None"_s, u"NO"_s, u"+60120000099"_s}));
+    // Removed after the question, the first modem is left; read back as stored.
+    dialogs.answer(Dialogs::Answer::Ok);
+    list.remove();
+    QCOMPARE(dialogs.texts(u"confirm"_s), QStringList{u"Delete record?"_s});
+    Settings again(dm);
+    again.load();
+    QCOMPARE(again.modems(), (QList<ModemSetup>{{usb.portName, u"115200,8,1,None,None"_s, true, QString()}}));
+    QCOMPARE(serialSettingsOf(again.modems().first().port, again.modems().first().lineSettings).baudRate, 115200);
 }
 
 int main(int argc, char *argv[])
