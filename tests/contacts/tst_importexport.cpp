@@ -2,8 +2,10 @@
 // Profile"), through the window and the two tools scripts use.
 #include "contacts/CsvExport.h"
 #include "contacts/ImportWindow.h"
+#include "contacts/ProfileImport.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "data/Database.h"
 #include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
@@ -72,6 +74,13 @@ const QStringList TanAhKow{u"Tan Ah Kow"_s,
 const QStringList SitiAminah{u"Siti Aminah"_s, u"60198765432"_s, u"31/01/1975"_s, u"MARRIED"_s, QString(),
                              u"3200.5"_s,      u"Prefers SMS"_s, u"A2"_s,         QString()};
 
+// Every column of every profile, in the order they were stored.
+QList<QStringList> storedProfiles(const TestWorkspace &ws)
+{
+    return ws.rows(u"select name, nickname, mobile_number, group_name, birthday, aniversary, maritial_status, "
+                   "income, greeting, email, languages, notes, festive, var1, var2 from profile order by id_profile"_s);
+}
+
 } // namespace
 
 class TestImportExport : public QObject {
@@ -86,6 +95,7 @@ private Q_SLOTS:
     void failedReplaceKeepsEveryOldProfile();
     void editsInThePreviewAreImported();
     void rowsWithNoValueAreSkipped();
+    void bothWaysOfWritingAFileStoreTheSameProfiles();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
 };
@@ -249,6 +259,40 @@ void TestImportExport::rowsWithNoValueAreSkipped()
     QCOMPARE(office.dialogs.texts(u"information"_s),
              QStringList{u"Profile import, completed. Please check your record!\n\n"
                          "2 rows with no value were skipped."_s});
+}
+
+void TestImportExport::bothWaysOfWritingAFileStoreTheSameProfiles()
+{
+    SKIP_ON_SERVER("the file's two writers");
+    TestWorkspace ws;
+    Database throughHandle(ws.location());
+    Database throughQuery(ws.location());
+    throughQuery.setDriverHandleAllowed(false);
+    for (const QString &workbook : {u"profiles.xlsx"_s, u"odd_texts.xlsx"_s, u"long_income.xls"_s}) {
+        ProfileSheet sheet;
+        QVERIFY(!sheet.display(fixture(workbook)));
+        QList<QList<QStringList>> stored;
+        QStringList refusals;
+        for (Database *database : {&throughHandle, &throughQuery}) {
+            try {
+                sheet.importInto(*database, true);
+            } catch (const BrivoraError &error) {
+                refusals << error.text();
+            }
+            stored << storedProfiles(ws);
+        }
+        QVERIFY(throughHandle.usesDriverHandle());
+        QVERIFY(!throughQuery.usesDriverHandle());
+        QCOMPARE(stored.last(), stored.first());
+        if (workbook == u"long_income.xls"_s)
+            QCOMPARE(refusals, QStringList(2, u"Sheet row 3: The field income takes at most 6 characters"_s));
+        else
+            QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u'\n')));
+    }
+    // The NUL goes, the emoji, the line break and the quotes stay.
+    const QStringList tan = storedProfiles(ws).first();
+    QCOMPARE(tan.at(1), u"Ah \"Kow\""_s);
+    QCOMPARE(tan.at(11), u"Jalan \U0001F600  dua\nbaris"_s);
 }
 
 void TestImportExport::exportWritesEveryFieldUnescaped()
