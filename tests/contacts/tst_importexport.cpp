@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void editsInThePreviewAreImported();
     void rowsWithNoValueAreSkipped();
     void bothWaysOfWritingAFileStoreTheSameProfiles();
+    void previewIsImportedAsItStands();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
 };
@@ -293,6 +296,65 @@ void TestImportExport::bothWaysOfWritingAFileStoreTheSameProfiles()
     const QStringList tan = storedProfiles(ws).first();
     QCOMPARE(tan.at(1), u"Ah \"Kow\""_s);
     QCOMPARE(tan.at(11), u"Jalan \U0001F600  dua\nbaris"_s);
+}
+
+void TestImportExport::previewIsImportedAsItStands()
+{
+    TestWorkspace ws;
+    Database database(ws.location());
+    ProfileSheet sheet;
+    Dataset &preview = sheet.rows();
+    const auto show = [&] {
+        QVERIFY(!sheet.display(fixture(u"odd_texts.xlsx"_s)));
+        QVERIFY(sheet.isUnedited());
+    };
+    const auto setCell = [&](int row, const QString &field, const QString &text) {
+        preview.setCurrentRow(row);
+        preview.edit();
+        preview.setValue(field, text);
+        preview.post();
+    };
+    show();
+    // The preview keeps the NUL a cell holds; the profile does not.
+    QCOMPARE(preview.valueAt(0, preview.fieldIndex(u"notes"_s)).toString(), u"Jalan \U0001F600 \u0000 dua\nbaris"_s);
+    QCOMPARE(sheet.importInto(database, true), 2);
+    const QList<QStringList> asRead = storedProfiles(ws);
+    QCOMPARE(asRead.size(), 2);
+
+    // A cell set to what it held already: the rows are read from the preview, and stored the same.
+    setCell(0, u"notes"_s, preview.text(u"notes"_s));
+    QVERIFY(!sheet.isUnedited());
+    QCOMPARE(sheet.importInto(database, true), 2);
+    QCOMPARE(storedProfiles(ws), asRead);
+
+    QList<QStringList> changed = asRead;
+    changed[0][0] = u"Tan Ah Kow Jr"_s;
+    QList<QStringList> deleted = asRead.mid(1);
+    QList<QStringList> inserted = asRead;
+    inserted << QStringList{u"New One"_s, QString(), u"60190000000"_s} + QStringList(12, QString());
+    const struct {
+        const char *what;
+        std::function<void()> edit;
+        QList<QStringList> expected;
+    } edits[] = {
+        {"a cell changed", [&] { setCell(0, u"name"_s, u"Tan Ah Kow Jr"_s); }, changed},
+        {"a row deleted", [&] { preview.removeRow(0); }, deleted},
+        {"a row inserted",
+         [&] {
+             preview.append();
+             preview.setValue(u"name"_s, u"New One"_s);
+             preview.setValue(u"mobile_number"_s, u"60190000000"_s);
+             preview.post();
+         },
+         inserted},
+    };
+    for (const auto &[what, edit, expected] : edits) {
+        show();
+        edit();
+        QVERIFY2(!sheet.isUnedited(), what);
+        QCOMPARE(sheet.importInto(database, true), static_cast<int>(expected.size()));
+        QCOMPARE(storedProfiles(ws), expected);
+    }
 }
 
 void TestImportExport::exportWritesEveryFieldUnescaped()
