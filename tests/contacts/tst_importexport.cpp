@@ -3,6 +3,7 @@
 #include "contacts/CsvExport.h"
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileImport.h"
+#include "contacts/ProfileStore.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
 #include "data/Database.h"
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void rowsWithNoValueAreSkipped();
     void bothWaysOfWritingAFileStoreTheSameProfiles();
     void previewIsImportedAsItStands();
+    void datesAreKeptAsDayMonthYear();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
 };
@@ -355,6 +357,15 @@ void TestImportExport::previewIsImportedAsItStands()
         QCOMPARE(sheet.importInto(database, true), static_cast<int>(expected.size()));
         QCOMPARE(storedProfiles(ws), expected);
     }
+}
+
+void TestImportExport::datesAreKeptAsDayMonthYear()
+{
+    // Written by hand, so checked against Qt's own formatting, years of fewer and more digits too.
+    for (const QDate date : {QDate(1, 1, 1), QDate(5, 3, 1), QDate(999, 12, 31), QDate(1000, 1, 9), QDate(1980, 12, 9),
+                             QDate(2000, 2, 29), QDate(9999, 12, 31), QDate(10000, 1, 1), QDate(-44, 3, 15), QDate()})
+        QCOMPARE(ProfileStore::dateText(date), date.toString(u"dd/MM/yyyy"_s));
+    QVERIFY(ProfileStore::dateText(QDate()).isNull());
 }
 
 void TestImportExport::exportWritesEveryFieldUnescaped()
