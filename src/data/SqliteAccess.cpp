@@ -153,14 +153,22 @@ void RowInsert::run(const QVector<QVariant> &values)
 {
     const qsizetype count = values.size();
     QVarLengthArray<Binding, 24> bindings(count);
-    QVarLengthArray<QString, 24> texts(count);
+    // The texts where they are: a text value's own, another kind's made here.
+    QVarLengthArray<QStringView, 24> texts(count);
+    QVarLengthArray<QString, 4> made;
     qsizetype space = 0;
     for (qsizetype column = 0; column < count; ++column) {
-        bindings[column] = bindingOf(values.at(column));
-        if (bindings[column] == Binding::Text) {
-            texts[column] = values.at(column).toString();
-            space += m_encoder.requiredSpace(texts[column].size()) + 1;
+        const QVariant &value = values.at(column);
+        bindings[column] = bindingOf(value);
+        if (bindings[column] != Binding::Text)
+            continue;
+        if (value.typeId() == QMetaType::QString) {
+            texts[column] = *static_cast<const QString *>(value.constData());
+        } else {
+            made.append(value.toString());
+            texts[column] = made.last();
         }
+        space += m_encoder.requiredSpace(texts[column].size()) + 1;
     }
     // Every text in UTF-8, as the file keeps it, in one buffer for the row: handed over as
     // UTF-16, each one made SQLite allocate and convert a copy.
