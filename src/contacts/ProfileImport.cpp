@@ -119,6 +119,14 @@ void execute(Database &database, const QString &sql)
         database.fail(query.lastError());
 }
 
+ProfileSheet::Failure failureOf(const QString &path, const BrivoraError &error)
+{
+    // A file that is no workbook at all cannot be connected to; one whose sheet is not as
+    // the import needs it cannot be read.
+    const bool opens = workbookFormat(path) != WorkbookFormat::None;
+    return {QString::fromLatin1(opens ? ProfileSheet::ReadText : ProfileSheet::ConnectText).arg(path), error.text()};
+}
+
 // Copies rows into table profile, after deleting every profile when replacing, in one
 // transaction; textAt(row, column) is a row's text in a column of the sheet. Returns the
 // rows stored.
@@ -190,13 +198,22 @@ ProfileSheet::ProfileSheet()
 std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path)
 {
     m_shownOk = false;
+    WorkbookRows sheet;
     try {
-        store(readSheet1(path));
+        sheet = readSheet1(path);
     } catch (const BrivoraError &error) {
-        // A file that is no workbook at all cannot be connected to; one whose sheet is not
-        // as the import needs it cannot be read.
-        const bool opens = workbookFormat(path) != WorkbookFormat::None;
-        return Failure{QString::fromLatin1(opens ? ReadText : ConnectText).arg(path), error.text()};
+        return failureOf(path, error);
+    }
+    return display(path, sheet);
+}
+
+std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path, const WorkbookRows &sheet)
+{
+    m_shownOk = false;
+    try {
+        store(sheet);
+    } catch (const BrivoraError &error) {
+        return failureOf(path, error);
     }
     m_shownOk = true;
     return std::nullopt;

@@ -32,6 +32,8 @@ public:
     };
     // Returns the failure, if any, instead of throwing: the window shows both texts.
     std::optional<Failure> display(const QString &path);
+    // The same for the sheet read from path already (by readSheet1).
+    std::optional<Failure> display(const QString &path, const WorkbookRows &sheet);
     // Whether the last "Display" succeeded: after a failed one the preview keeps the rows
     // it showed, but they are not what the operator asked to import.
     bool isShown() const { return m_shownOk && m_rows.isOpen(); }
