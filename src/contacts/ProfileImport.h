@@ -12,7 +12,9 @@
 // into the profiles ("Import"). They are kept in a scratch database of their own, so the
 // preview grid and its navigator edit them like any table; the workbook itself is never
 // written. Every column of the sheet is kept as text: numbers in plain decimal digits,
-// dates as "dd/MM/yyyy" (with the time of day only when the cell holds one).
+// dates as "dd/MM/yyyy" (with the time of day only when the cell holds one). While the
+// preview is not edited, the import copies the rows as "Display" converted them, without
+// reading them back from the scratch table.
 class ProfileSheet {
 public:
     static constexpr auto ConnectText = "Unable to connect to Excel, make sure the workbook %1 exist!";
@@ -30,6 +32,8 @@ public:
     };
     // Returns the failure, if any, instead of throwing: the window shows both texts.
     std::optional<Failure> display(const QString &path);
+    // The same for the sheet read from path already (by readSheet1).
+    std::optional<Failure> display(const QString &path, const WorkbookRows &sheet);
     // Whether the last "Display" succeeded: after a failed one the preview keeps the rows
     // it showed, but they are not what the operator asked to import.
     bool isShown() const { return m_shownOk && m_rows.isOpen(); }
@@ -41,6 +45,10 @@ public:
     // and the error names the sheet row. Returns the rows stored.
     int importInto(Database &database, bool replace);
 
+    // Whether an import copies the rows as "Display" converted them: nothing in the preview
+    // was edited, inserted or deleted since.
+    bool isUnedited() const { return !m_edited; }
+
 private:
     void store(const WorkbookRows &rows);
 
@@ -49,4 +57,9 @@ private:
     Dataset m_rows;
     int m_shown = 0;
     bool m_shownOk = false;
+    // The rows as the last "Display" converted them, kept until the preview is edited.
+    QList<QStringList> m_converted;
+    bool m_edited = false;
+    // Where each profile column stands in the sheet, and so in the scratch table.
+    QList<int> m_profileColumns;
 };

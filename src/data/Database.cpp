@@ -533,7 +533,7 @@ Database::RowInsert::RowInsert(Database &database, const QString &table, const Q
 {
     QStringList quoted;
     for (const QString &name : columns)
-        quoted << QStringLiteral("\"%1\"").arg(name);
+        quoted << u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
     const QString into = database.table(table) + QStringLiteral(" (") + quoted.join(QLatin1Char(',')) + u')';
     if (database.engine() == Engine::Postgres) {
         const TableColumns &described = database.columns(table);
@@ -547,13 +547,24 @@ Database::RowInsert::RowInsert(Database &database, const QString &table, const Q
         return;
     }
     const QStringList marks(columns.size(), QStringLiteral("?"));
-    m_insert = &database.prepared(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(into, marks.join(u',')));
+    const QString insert = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(into, marks.join(u','));
+    const QSqlDatabase db = database.connection(); // which way a file is written is known once it is open
+    if (database.usesDriverHandle())
+        m_handleInsert = std::make_unique<SqliteAccess::RowInsert>(db, insert);
+    else
+        m_insert = &database.prepared(insert);
 }
+
+Database::RowInsert::~RowInsert() = default;
 
 void Database::RowInsert::add(const QVector<QVariant> &values)
 {
+    // The file refuses an over-long value with this very row.
+    if (m_handleInsert) {
+        m_handleInsert->run(values);
+        return;
+    }
     if (m_insert) {
-        // The file refuses an over-long value with this very row.
         for (int column = 0; column < values.size(); ++column)
             m_insert->bindValue(column, values.at(column));
         m_database.execute(*m_insert);

@@ -18,6 +18,9 @@
 class Dataset;
 class QSqlError;
 class QSqlQuery;
+namespace SqliteAccess {
+class RowInsert;
+}
 
 // One column of a table as the data layer needs it.
 struct Column {
@@ -170,6 +173,7 @@ public:
     class RowInsert {
     public:
         RowInsert(Database &database, const QString &table, const QStringList &columns);
+        ~RowInsert();
         void add(const QVector<QVariant> &values);
         // Sends the rows still held; those not finished are dropped.
         void finish();
@@ -181,6 +185,7 @@ public:
         QStringList m_columns;
         QVector<int> m_sizes; // to a server: characters a text column takes, 0 for no limit
         QSqlQuery *m_insert = nullptr; // on a file
+        std::unique_ptr<SqliteAccess::RowInsert> m_handleInsert; // on a file, through the driver's handle
         QString m_copy; // to a server: the COPY statement
         QByteArray m_held; // and the rows for it, in COPY's text form
     };

@@ -5,8 +5,11 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 
 #include <sqlite3.h>
+
+#include <cstring>
 
 namespace SqliteAccess {
 
@@ -18,6 +21,20 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data())
         throw BrivoraError(QStringLiteral("The database connection is not SQLite"));
     return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+[[noreturn]] void refuse(sqlite3 *handle)
+{
+    fail(QString::fromUtf8(sqlite3_errmsg(handle)), sqlite3_errcode(handle));
+}
+
+sqlite3_stmt *prepare(sqlite3 *handle, const QString &sql)
+{
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK)
+        refuse(handle);
+    return statement;
 }
 
 int compareIgnoringCase(void *, int leftBytes, const void *left, int rightBytes, const void *right)
@@ -33,7 +50,7 @@ void ignoreCaseBeyondAscii(const QSqlDatabase &db)
 {
     if (sqlite3_create_collation_v2(handleOf(db), "NOCASE", SQLITE_UTF8, nullptr, &compareIgnoringCase, nullptr)
         != SQLITE_OK)
-        fail(QString::fromUtf8(sqlite3_errmsg(handleOf(db))), sqlite3_errcode(handleOf(db)));
+        refuse(handleOf(db));
 }
 
 namespace {
@@ -42,11 +59,8 @@ class HandleStatement : public Database::Statement {
 public:
     HandleStatement(const QSqlDatabase &db, const QString &sql)
         : m_handle(handleOf(db))
+        , m_statement(prepare(m_handle, sql))
     {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_handle, text.constData(), static_cast<int>(text.size()), &m_statement, nullptr)
-            != SQLITE_OK)
-            refuse();
     }
     ~HandleStatement() override { sqlite3_finalize(m_statement); }
     HandleStatement(const HandleStatement &) = delete;
@@ -60,7 +74,7 @@ public:
             case SQLITE_DONE:
                 return false;
             default:
-                refuse();
+                refuse(m_handle);
         }
     }
 
@@ -96,16 +110,108 @@ public:
     }
 
 private:
-    [[noreturn]] void refuse() const
-    {
-        SqliteAccess::fail(QString::fromUtf8(sqlite3_errmsg(m_handle)), sqlite3_errcode(m_handle));
-    }
-
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_statement = nullptr;
 };
 
+// A value goes in as NULL, as a number, or as a text.
+enum class Binding { Null, Integer, Real, Text };
+
+Binding bindingOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            return Binding::Null;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+            return Binding::Integer;
+        case QMetaType::Double:
+            return Binding::Real;
+        case QMetaType::QString:
+            return static_cast<const QString *>(value.constData())->isNull() ? Binding::Null : Binding::Text;
+        default:
+            return value.isNull() ? Binding::Null : Binding::Text;
+    }
+}
+
 } // namespace
+
+RowInsert::RowInsert(const QSqlDatabase &db, const QString &sql)
+    : m_handle(handleOf(db))
+    , m_statement(prepare(m_handle, sql))
+{
+}
+
+RowInsert::~RowInsert()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void RowInsert::run(const QVector<QVariant> &values)
+{
+    const qsizetype count = values.size();
+    QVarLengthArray<Binding, 24> bindings(count);
+    // The texts where they are: a text value's own, another kind's made here.
+    QVarLengthArray<QStringView, 24> texts(count);
+    QVarLengthArray<QString, 4> made;
+    qsizetype space = 0;
+    for (qsizetype column = 0; column < count; ++column) {
+        const QVariant &value = values.at(column);
+        bindings[column] = bindingOf(value);
+        if (bindings[column] != Binding::Text)
+            continue;
+        if (value.typeId() == QMetaType::QString) {
+            texts[column] = *static_cast<const QString *>(value.constData());
+        } else {
+            made.append(value.toString());
+            texts[column] = made.last();
+        }
+        space += m_encoder.requiredSpace(texts[column].size()) + 1;
+    }
+    // Every text in UTF-8, as the file keeps it, in one buffer for the row: handed over as
+    // UTF-16, each one made SQLite allocate and convert a copy.
+    if (m_texts.size() < space)
+        m_texts.resize(space);
+    char *out = m_texts.data();
+    for (qsizetype column = 0; column < count; ++column) {
+        const QVariant &value = values.at(column);
+        const int place = static_cast<int>(column) + 1;
+        int bound = SQLITE_OK;
+        switch (bindings[column]) {
+            case Binding::Null:
+                bound = sqlite3_bind_null(m_statement, place);
+                break;
+            case Binding::Integer:
+                bound = sqlite3_bind_int64(m_statement, place, value.toLongLong());
+                break;
+            case Binding::Real:
+                bound = sqlite3_bind_double(m_statement, place, value.toDouble());
+                break;
+            case Binding::Text: {
+                char *const text = out;
+                out = m_encoder.appendToBuffer(out, texts[column]);
+                const int length = static_cast<int>(out - text);
+                *out++ = '\0';
+                // Bound as ended by its NUL, so that SQLite need not copy it to end it when a
+                // CHECK reads it; a text holding a NUL of its own goes by its length.
+                const bool ended = std::memchr(text, 0, static_cast<size_t>(length)) == nullptr;
+                bound = sqlite3_bind_text(m_statement, place, text, ended ? -1 : length, SQLITE_STATIC);
+                break;
+            }
+        }
+        if (bound != SQLITE_OK)
+            refuse(m_handle);
+    }
+    if (sqlite3_step(m_statement) != SQLITE_DONE) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(m_handle));
+        const int code = sqlite3_errcode(m_handle);
+        sqlite3_reset(m_statement);
+        fail(text, code);
+    }
+    sqlite3_reset(m_statement);
+}
 
 bool driverSharesOurSqlite(QSqlDatabase &db)
 {

@@ -2,8 +2,11 @@
 // Profile"), through the window and the two tools scripts use.
 #include "contacts/CsvExport.h"
 #include "contacts/ImportWindow.h"
+#include "contacts/ProfileImport.h"
+#include "contacts/ProfileStore.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
+#include "data/Database.h"
 #include "support/FolderTreeStart.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
@@ -17,6 +20,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -72,6 +77,13 @@ const QStringList TanAhKow{u"Tan Ah Kow"_s,
 const QStringList SitiAminah{u"Siti Aminah"_s, u"60198765432"_s, u"31/01/1975"_s, u"MARRIED"_s, QString(),
                              u"3200.5"_s,      u"Prefers SMS"_s, u"A2"_s,         QString()};
 
+// Every column of every profile, in the order they were stored.
+QList<QStringList> storedProfiles(const TestWorkspace &ws)
+{
+    return ws.rows(u"select name, nickname, mobile_number, group_name, birthday, aniversary, maritial_status, "
+                   "income, greeting, email, languages, notes, festive, var1, var2 from profile order by id_profile"_s);
+}
+
 } // namespace
 
 class TestImportExport : public QObject {
@@ -86,6 +98,9 @@ private Q_SLOTS:
     void failedReplaceKeepsEveryOldProfile();
     void editsInThePreviewAreImported();
     void rowsWithNoValueAreSkipped();
+    void bothWaysOfWritingAFileStoreTheSameProfiles();
+    void previewIsImportedAsItStands();
+    void datesAreKeptAsDayMonthYear();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
 };
@@ -249,6 +264,108 @@ void TestImportExport::rowsWithNoValueAreSkipped()
     QCOMPARE(office.dialogs.texts(u"information"_s),
              QStringList{u"Profile import, completed. Please check your record!\n\n"
                          "2 rows with no value were skipped."_s});
+}
+
+void TestImportExport::bothWaysOfWritingAFileStoreTheSameProfiles()
+{
+    SKIP_ON_SERVER("the file's two writers");
+    TestWorkspace ws;
+    Database throughHandle(ws.location());
+    Database throughQuery(ws.location());
+    throughQuery.setDriverHandleAllowed(false);
+    for (const QString &workbook : {u"profiles.xlsx"_s, u"odd_texts.xlsx"_s, u"long_income.xls"_s}) {
+        ProfileSheet sheet;
+        QVERIFY(!sheet.display(fixture(workbook)));
+        QList<QList<QStringList>> stored;
+        QStringList refusals;
+        for (Database *database : {&throughHandle, &throughQuery}) {
+            try {
+                sheet.importInto(*database, true);
+            } catch (const BrivoraError &error) {
+                refusals << error.text();
+            }
+            stored << storedProfiles(ws);
+        }
+        QVERIFY(throughHandle.usesDriverHandle());
+        QVERIFY(!throughQuery.usesDriverHandle());
+        QCOMPARE(stored.last(), stored.first());
+        if (workbook == u"long_income.xls"_s)
+            QCOMPARE(refusals, QStringList(2, u"Sheet row 3: The field income takes at most 6 characters"_s));
+        else
+            QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u'\n')));
+    }
+    // The NUL goes, the emoji, the line break and the quotes stay.
+    const QStringList tan = storedProfiles(ws).first();
+    QCOMPARE(tan.at(1), u"Ah \"Kow\""_s);
+    QCOMPARE(tan.at(11), u"Jalan \U0001F600  dua\nbaris"_s);
+}
+
+void TestImportExport::previewIsImportedAsItStands()
+{
+    TestWorkspace ws;
+    Database database(ws.location());
+    ProfileSheet sheet;
+    Dataset &preview = sheet.rows();
+    const auto show = [&] {
+        QVERIFY(!sheet.display(fixture(u"odd_texts.xlsx"_s)));
+        QVERIFY(sheet.isUnedited());
+    };
+    const auto setCell = [&](int row, const QString &field, const QString &text) {
+        preview.setCurrentRow(row);
+        preview.edit();
+        preview.setValue(field, text);
+        preview.post();
+    };
+    show();
+    // The preview keeps the NUL a cell holds; the profile does not.
+    QCOMPARE(preview.valueAt(0, preview.fieldIndex(u"notes"_s)).toString(), u"Jalan \U0001F600 \u0000 dua\nbaris"_s);
+    QCOMPARE(sheet.importInto(database, true), 2);
+    const QList<QStringList> asRead = storedProfiles(ws);
+    QCOMPARE(asRead.size(), 2);
+
+    // A cell set to what it held already: the rows are read from the preview, and stored the same.
+    setCell(0, u"notes"_s, preview.text(u"notes"_s));
+    QVERIFY(!sheet.isUnedited());
+    QCOMPARE(sheet.importInto(database, true), 2);
+    QCOMPARE(storedProfiles(ws), asRead);
+
+    QList<QStringList> changed = asRead;
+    changed[0][0] = u"Tan Ah Kow Jr"_s;
+    QList<QStringList> deleted = asRead.mid(1);
+    QList<QStringList> inserted = asRead;
+    inserted << QStringList{u"New One"_s, QString(), u"60190000000"_s} + QStringList(12, QString());
+    const struct {
+        const char *what;
+        std::function<void()> edit;
+        QList<QStringList> expected;
+    } edits[] = {
+        {"a cell changed", [&] { setCell(0, u"name"_s, u"Tan Ah Kow Jr"_s); }, changed},
+        {"a row deleted", [&] { preview.removeRow(0); }, deleted},
+        {"a row inserted",
+         [&] {
+             preview.append();
+             preview.setValue(u"name"_s, u"New One"_s);
+             preview.setValue(u"mobile_number"_s, u"60190000000"_s);
+             preview.post();
+         },
+         inserted},
+    };
+    for (const auto &[what, edit, expected] : edits) {
+        show();
+        edit();
+        QVERIFY2(!sheet.isUnedited(), what);
+        QCOMPARE(sheet.importInto(database, true), static_cast<int>(expected.size()));
+        QCOMPARE(storedProfiles(ws), expected);
+    }
+}
+
+void TestImportExport::datesAreKeptAsDayMonthYear()
+{
+    // Written by hand, so checked against Qt's own formatting, years of fewer and more digits too.
+    for (const QDate date : {QDate(1, 1, 1), QDate(5, 3, 1), QDate(999, 12, 31), QDate(1000, 1, 9), QDate(1980, 12, 9),
+                             QDate(2000, 2, 29), QDate(9999, 12, 31), QDate(10000, 1, 1), QDate(-44, 3, 15), QDate()})
+        QCOMPARE(ProfileStore::dateText(date), date.toString(u"dd/MM/yyyy"_s));
+    QVERIFY(ProfileStore::dateText(QDate()).isNull());
 }
 
 void TestImportExport::exportWritesEveryFieldUnescaped()
