@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QSqlError>
 
+#include <numeric>
+
 Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
     : QObject(parent)
     , m_database(database)
@@ -20,9 +22,8 @@ void Dataset::open()
     if (isOpen())
         return;
     const JetSql::Select select = JetSql::translate(m_sql, m_database);
-    const TableColumns &columns = m_database.columns(select.table);
-
-    const int columnCount = static_cast<int>(columns.size());
+    const TableColumns columns = m_database.columns(select.table);
+    writeGivenRows();
     QVector<PackedRow> rows;
     QVector<qint64> rowIds;
     const std::unique_ptr<Database::Statement> statement = m_database.select(select.sql);
@@ -30,12 +31,28 @@ void Dataset::open()
         rowIds << statement->integer(0);
         rows << statement->row(1);
     }
+    show(select.table, columns, std::move(rows), std::move(rowIds));
+}
 
-    m_table = select.table;
+void Dataset::repointWithRows(const QString &sql, QVector<PackedRow> rows, std::function<void()> write)
+{
+    close();
+    m_sql = sql;
+    const QString table = JetSql::translate(m_sql, m_database).table;
+    const TableColumns columns = m_database.columns(table);
+    m_writeGivenRows = std::move(write);
+    QVector<qint64> rowIds(rows.size());
+    std::iota(rowIds.begin(), rowIds.end(), 1);
+    show(table, columns, std::move(rows), std::move(rowIds));
+}
+
+void Dataset::show(const QString &table, const TableColumns &columns, QVector<PackedRow> rows, QVector<qint64> rowIds)
+{
+    m_table = table;
     m_fieldNames.clear();
     m_kinds.clear();
     m_fieldIndex.clear();
-    for (int c = 0; c < columnCount; ++c) {
+    for (int c = 0; c < columns.size(); ++c) {
         m_fieldNames << columns[c].name;
         m_kinds << columns[c].kind;
         m_fieldIndex.insert(columns[c].name.toLower(), c);
@@ -47,6 +64,14 @@ void Dataset::open()
     m_dateTimeText = DateTimeText();
     Q_EMIT reset();
     Q_EMIT currentRowChanged(m_current);
+}
+
+void Dataset::writeGivenRows()
+{
+    if (!m_writeGivenRows)
+        return;
+    m_writeGivenRows();
+    m_writeGivenRows = nullptr;
 }
 
 void Dataset::close()
@@ -78,6 +103,7 @@ void Dataset::repoint(const QString &sql)
 void Dataset::reread(int row)
 {
     requireOpen();
+    writeGivenRows();
     const std::unique_ptr<Database::Statement> statement = m_database.select(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
             .arg(m_database.rowSelectList(m_table), m_database.table(m_table), m_database.rowKey(m_table))
@@ -258,6 +284,7 @@ void Dataset::post()
 
 void Dataset::writeBuffer()
 {
+    writeGivenRows();
     // The changed fields as the table stores them: bound into the statement and kept
     // in the snapshot alike.
     QVector<int> columns;
@@ -343,6 +370,7 @@ void Dataset::removeRow(int row)
         throw BrivoraError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
     if (row == m_current)
         cancel();
+    writeGivenRows();
     QSqlQuery erase(m_database.connection());
     if (!erase.prepare(
             QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_database.table(m_table), m_database.rowKey(m_table))))

@@ -53,6 +53,14 @@ public:
     void refresh();
     // Close, take the new text, open.
     void repoint(const QString &sql);
+    // Close, take the new text, and open on rows given instead of read: the rows the text
+    // would read, in its order, each numbered by its place (1 to n) as its row id. write
+    // stores them in the table, which exists already, with those ids (rows inserted in turn
+    // into a table that never held any are numbered so). It runs once, when the table must
+    // first hold them: before a post, a delete, reread or the next open (refresh, repoint);
+    // a write that fails is tried again then. Until it has run, nothing else reading the
+    // table sees them, and rows given before and not written yet are dropped.
+    void repointWithRows(const QString &sql, QVector<PackedRow> rows, std::function<void()> write);
     // Reads one row of the snapshot again from its table, as a sender that has just
     // written it shows it: the cost of one row, not of the whole result.
     void reread(int row);
@@ -107,6 +115,9 @@ Q_SIGNALS:
 private:
     using Row = QVector<QVariant>;
 
+    // Takes a result's rows as the snapshot, the cursor on the first.
+    void show(const QString &table, const TableColumns &columns, QVector<PackedRow> rows, QVector<qint64> rowIds);
+    void writeGivenRows();
     void requireOpen() const;
     void requireCurrentRow() const;
     void writeBuffer();
@@ -129,6 +140,7 @@ private:
     QHash<QString, int> m_fieldIndex;
     QVector<PackedRow> m_rows;
     QVector<qint64> m_rowIds;
+    std::function<void()> m_writeGivenRows; // until they are in the table
     int m_current = -1;
 
     Row m_buffer;

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void newDatabaseToolMakesAReadyDatabase();
     void refusedRowIsNotPostedAgain();
     void editPastLastRowAndLostRowsAreRefused();
+    void rowsGivenAreWrittenOnceTheTableMustHoldThem();
 };
 
 void TestDataset::schemaHasEveryTableFieldAndSize()
@@ -517,6 +518,120 @@ void TestDataset::editPastLastRowAndLostRowsAreRefused()
         QVERIFY(error.text().startsWith(QStringLiteral("Row cannot be located for updating")));
     }
     QCOMPARE(ws.value(QStringLiteral("select count(*) from grouping")), QStringLiteral("0"));
+}
+
+void TestDataset::rowsGivenAreWrittenOnceTheTableMustHoldThem()
+{
+    // Each change runs on a query object that read its rows and on one given the same rows:
+    // the grid, the cursor and the table must come out alike, before and after a refresh.
+    const QStringList names{u"A"_s, u"B"_s, u"C"_s};
+    const auto setName = [](Dataset &groups, int row, const QString &name) {
+        groups.setCurrentRow(row);
+        groups.edit();
+        groups.setValue(u"group_name"_s, name);
+        groups.post();
+    };
+    const struct {
+        const char *what;
+        std::function<void(Dataset &)> change;
+    } changes[] = {
+        {"a cell posted, then another",
+         [&](Dataset &groups) {
+             setName(groups, 1, u"B2"_s);
+             setName(groups, 2, u"C2"_s);
+         }},
+        {"a cell posted unchanged",
+         [](Dataset &groups) {
+             groups.setCurrentRow(2);
+             groups.edit();
+             groups.post();
+         }},
+        {"a row appended, then edited",
+         [&](Dataset &groups) {
+             groups.append();
+             groups.setValue(u"group_name"_s, u"D"_s);
+             groups.post();
+             setName(groups, 3, u"D2"_s);
+         }},
+        {"the current row removed",
+         [](Dataset &groups) {
+             groups.setCurrentRow(1);
+             groups.remove();
+         }},
+        {"a row before the current one removed",
+         [&](Dataset &groups) {
+             groups.setCurrentRow(2);
+             groups.removeRow(0);
+             setName(groups, 1, u"C2"_s);
+         }},
+        {"a row read again", [](Dataset &groups) { groups.reread(1); }},
+        {"refreshed", [](Dataset &groups) { groups.refresh(); }},
+        {"repointed", [](Dataset &groups) { groups.repoint(u"select * from grouping where group_name <> \"A\""_s); }},
+        {"closed and opened",
+         [](Dataset &groups) {
+             groups.close();
+             groups.open();
+         }},
+    };
+    for (const auto &[what, change] : changes) {
+        QStringList seen[2]; // read, given: a line for each row of the grid and of the table
+        for (const bool given : {false, true}) {
+            TestWorkspace ws;
+            DataModule dm;
+            ScriptedDialogs dialogs;
+            Dataset groups(dm.con, u"groups"_s, u"select * from grouping"_s);
+            DatasetModel grid(groups, {}, dialogs);
+            int writes = 0;
+            const auto write = [&] {
+                ++writes;
+                dm.con.transaction([&] {
+                    Database::RowInsert insert(dm.con, u"grouping"_s, {u"group_name"_s});
+                    for (const QString &name : names)
+                        insert.add({name});
+                    insert.finish();
+                });
+            };
+            if (given) {
+                QVector<PackedRow> rows;
+                for (qlonglong id = 1; id <= names.size(); ++id)
+                    rows << PackedRow::fromValues({id, names.at(id - 1)});
+                groups.repointWithRows(groups.sql(), rows, write);
+            } else {
+                write();
+                groups.open();
+            }
+            // Walking the rows, and an edit or an insert given up, need nothing of the table.
+            groups.next();
+            groups.edit();
+            groups.setValue(u"group_name"_s, u"X"_s);
+            groups.cancel();
+            groups.append();
+            groups.cancel();
+            if (given) {
+                QCOMPARE(writes, 0);
+                QCOMPARE(ws.value(u"select count(*) from grouping"_s), u"0"_s);
+            }
+            const auto look = [&](const char *when) {
+                QStringList &lines = seen[given];
+                lines << u"%1 %2, current row %3"_s.arg(QLatin1String(what), QLatin1String(when))
+                             .arg(groups.currentRow());
+                for (int row = 0; row < grid.rowCount(); ++row) {
+                    QStringList cells;
+                    for (int column = 0; column < grid.columnCount(); ++column)
+                        cells << grid.index(row, column).data().toString();
+                    lines << u"grid: "_s + cells.join(u'|');
+                }
+                for (const QStringList &stored : ws.rows(u"select id, group_name from grouping order by id"_s))
+                    lines << u"table: "_s + stored.join(u'|');
+            };
+            change(groups);
+            look("changed");
+            groups.refresh();
+            look("refreshed");
+            QCOMPARE(writes, 1);
+        }
+        QCOMPARE(seen[true], seen[false]);
+    }
 }
 
 void TestDataset::newDatabaseToolMakesAReadyDatabase()
