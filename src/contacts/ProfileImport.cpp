@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <cmath>
@@ -170,6 +171,37 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const QList
     return stored;
 }
 
+// The rows as the scratch table would give them back: each text in UTF-8, an empty cell
+// NULL (the insert binds a null text as NULL). A row's texts are encoded into one buffer
+// that the packing copies, not each into a value of its own.
+QVector<PackedRow> packed(const QList<QStringList> &texts, int columns)
+{
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    QByteArray buffer;
+    QVector<PackedRow> rows;
+    rows.reserve(texts.size());
+    for (const QStringList &line : texts) {
+        qsizetype space = 0;
+        for (const QString &text : line)
+            space += encoder.requiredSpace(text.size());
+        if (buffer.size() < space)
+            buffer.resize(space);
+        PackedRow::Builder row(columns);
+        char *out = buffer.data();
+        for (const QString &text : line) {
+            if (text.isNull()) {
+                row.addNull();
+                continue;
+            }
+            char *const start = out;
+            out = encoder.appendToBuffer(out, text);
+            row.addText(start, static_cast<int>(out - start));
+        }
+        rows << row.finish();
+    }
+    return rows;
+}
+
 } // namespace
 
 ProfileSheet::ProfileSheet()
@@ -251,6 +283,8 @@ void ProfileSheet::store(const WorkbookRows &rows)
         texts << line;
     }
 
+    QVector<PackedRow> shown = packed(texts, static_cast<int>(names.size()));
+
     // A table of its own for each sheet shown: the database keeps what it learnt of a table's columns.
     const QString table = QStringLiteral("sheet%1").arg(++m_shown);
     m_rows.close();
@@ -261,16 +295,22 @@ void ProfileSheet::store(const WorkbookRows &rows)
         if (m_shown > 1)
             execute(m_database, QStringLiteral("DROP TABLE IF EXISTS sheet%1").arg(m_shown - 1));
         execute(m_database, QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(QStringLiteral(", "))));
-        Database::RowInsert insert(m_database, table, names);
-        QVector<QVariant> values(names.size());
-        for (const QStringList &line : std::as_const(texts)) {
-            for (int column = 0; column < line.size(); ++column)
-                values[column] = line.at(column);
-            insert.add(values);
-        }
-        insert.finish();
     });
-    m_rows.repoint(QStringLiteral("SELECT * FROM ") + table);
+    // The preview shows the rows as converted, and they go into its table only once it is
+    // changed: an import of the rows as converted never needs them there, and writing and
+    // reading them back was most of the program's own work.
+    m_rows.repointWithRows(QStringLiteral("SELECT * FROM ") + table, std::move(shown), [this, table, names, texts] {
+        m_database.transaction([&] {
+            Database::RowInsert insert(m_database, table, names);
+            QVector<QVariant> values(names.size());
+            for (const QStringList &line : texts) {
+                for (int column = 0; column < line.size(); ++column)
+                    values[column] = line.at(column);
+                insert.add(values);
+            }
+            insert.finish();
+        });
+    });
     m_converted = std::move(texts);
     m_profileColumns = std::move(profileColumns);
     m_edited = false;

@@ -9,12 +9,13 @@
 #include <optional>
 
 // The rows of a workbook's "Sheet1" as the import shows them ("Display") and copies them
-// into the profiles ("Import"). They are kept in a scratch database of their own, so the
-// preview grid and its navigator edit them like any table; the workbook itself is never
-// written. Every column of the sheet is kept as text: numbers in plain decimal digits,
-// dates as "dd/MM/yyyy" (with the time of day only when the cell holds one). While the
-// preview is not edited, the import copies the rows as "Display" converted them, without
-// reading them back from the scratch table.
+// into the profiles ("Import"). The preview shows them as converted, over a table of a
+// scratch database of their own, which gets them once the preview is changed, so the
+// grid and its navigator edit them like any table; the workbook itself is never written.
+// Every column of the sheet is kept as text: numbers in plain decimal digits, dates as
+// "dd/MM/yyyy" (with the time of day only when the cell holds one). While the preview is
+// not edited, the import copies the rows as "Display" converted them, and they are never
+// written to the scratch table.
 class ProfileSheet {
 public:
     static constexpr auto ConnectText = "Unable to connect to Excel, make sure the workbook %1 exist!";

@@ -13,11 +13,14 @@
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QToolButton>
 
@@ -100,6 +103,7 @@ private Q_SLOTS:
     void rowsWithNoValueAreSkipped();
     void bothWaysOfWritingAFileStoreTheSameProfiles();
     void previewIsImportedAsItStands();
+    void previewRowsAreWrittenOnlyOnceItIsChanged();
     void datesAreKeptAsDayMonthYear();
     void exportWritesEveryFieldUnescaped();
     void toolsPrintWhatTheyDidAndFailWithTheProgramsMessage();
@@ -357,6 +361,71 @@ void TestImportExport::previewIsImportedAsItStands()
         QCOMPARE(sheet.importInto(database, true), static_cast<int>(expected.size()));
         QCOMPARE(storedProfiles(ws), expected);
     }
+}
+
+void TestImportExport::previewRowsAreWrittenOnlyOnceItIsChanged()
+{
+    // The sheet's scratch file, read as another program would: the sheet is made while
+    // TMPDIR names a folder of the test's own.
+    QTemporaryDir temporary;
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    ProfileSheet sheet;
+    tmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpdir);
+    QDirIterator files(temporary.path(), {u"sheet.db"_s}, QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY(files.hasNext());
+    QSqlDatabase scratch = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"scratch"_s);
+    scratch.setDatabaseName(files.next());
+    scratch.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+    QVERIFY(scratch.open());
+    Dataset &preview = sheet.rows();
+    const auto written = [&] {
+        QSqlQuery query(scratch);
+        if (!query.exec(u"SELECT rowid, name, mobile_number FROM %1 ORDER BY rowid"_s.arg(preview.table())))
+            return QList<QStringList>{QStringList{query.lastError().text()}};
+        QList<QStringList> rows;
+        while (query.next())
+            rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString()};
+        return rows;
+    };
+
+    TestWorkspace ws;
+    Database database(ws.location());
+    // A second Display drops the first one's table, never written either.
+    for (const QString &workbook : {u"profiles.xlsx"_s, u"profiles.xls"_s}) {
+        QVERIFY(!sheet.display(fixture(workbook)));
+        QCOMPARE(sheet.importInto(database, true), 4);
+        QCOMPARE(written(), QList<QStringList>());
+    }
+    QList<QStringList> shown;
+    for (int row = 0; row < preview.recordCount(); ++row)
+        shown << QStringList{QString::number(row + 1), preview.valueAt(row, preview.fieldIndex(u"name"_s)).toString(),
+                             preview.valueAt(row, preview.fieldIndex(u"mobile_number"_s)).toString()};
+    QCOMPARE(shown.size(), 4);
+
+    // The first change writes every row, numbered as the preview shows them, and then itself.
+    preview.setCurrentRow(2);
+    preview.edit();
+    preview.setValue(u"name"_s, u"Changed"_s);
+    preview.post();
+    shown[2][1] = u"Changed"_s;
+    QCOMPARE(written(), shown);
+    preview.removeRow(1);
+    shown.removeAt(1);
+    QCOMPARE(written(), shown);
+    preview.append();
+    preview.setValue(u"name"_s, u"New One"_s);
+    preview.post();
+    shown << QStringList{u"5"_s, u"New One"_s, QString()};
+    QCOMPARE(written(), shown);
+
+    QCOMPARE(sheet.importInto(database, true), 4);
+    QList<QStringList> names;
+    for (const QStringList &row : std::as_const(shown))
+        names << row.mid(1, 1);
+    QCOMPARE(ws.rows(u"select name from profile order by id_profile"_s), names);
+    scratch = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"scratch"_s);
 }
 
 void TestImportExport::datesAreKeptAsDayMonthYear()
