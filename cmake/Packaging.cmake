@@ -72,7 +72,7 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 # layouts are measured for. The xcb platform and JPEG plugins come with libqt6gui6 on
 # Debian 12 (qt6-qpa-plugins holds only VNC and touch).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, fonts-liberation, fonts-symbola")
 # Clients' names and messages in Chinese and Tamil, and emoji, shown as typed.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-lohit-taml, fonts-noto-color-emoji")
 include(CPack)

@@ -82,11 +82,14 @@ SendRun::SendRun(SendEngine &engine, const SendPolicy &policy, SendPlan plan, Ru
     for (const auto &lane : m_lanes) {
         lane->modem->exchange().setPace(m_awaitAnswers ? Pace::Answers : Pace::Fixed);
         lane->partsWrittenBefore = lane->modem->exchange().partsWritten();
-        // A modem that goes while it has nothing in flight leaves at once.
+        // A modem that goes while no part of it is in flight (it may be waiting to have its
+        // port to itself) leaves at once; a part in flight ends as lost, and then it leaves.
         connect(&lane->modem->session(), &ModemSession::lost, this, [this, lane = lane.get()] {
             step([&] {
-                if (!lane->busy && !lane->left)
-                    leave(*lane, QString::fromLatin1(DisconnectedText).arg(lane->modem->port()));
+                if (lane->left || lane->modem->exchange().isSending())
+                    return;
+                lane->busy = false;
+                leave(*lane, QString::fromLatin1(DisconnectedText).arg(lane->modem->port()));
             });
         });
     }

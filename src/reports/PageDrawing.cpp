@@ -1,6 +1,7 @@
 #include "reports/PageDrawing.h"
 
 #include "base/Errors.h"
+#include "reports/PdfText.h"
 #include "reports/TextMeasure.h"
 
 #include <QFile>
@@ -15,7 +16,12 @@ namespace Reports {
 
 QFont fontFor(TextStyle style)
 {
-    QFont font(QStringLiteral("Arial"));
+    // Arial, or Liberation Sans, its metric twin, where Arial is not installed (a list of
+    // families finds no stand-in for a missing one). An emoji comes from Symbola, whose emoji
+    // are outlines: a colour emoji font, which the system would choose, is bitmaps that PDF
+    // readers leave blank.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Symbola")});
     font.setPointSizeF(style.pointSize);
     font.setBold(style.bold);
     // Unhinted glyphs keep the advances the layout measured at any zoom.
@@ -94,6 +100,8 @@ bool printPages(QPagedPaintDevice &device, const PagedReport &report, const QVec
 bool writePdf(const PagedReport &report, const QString &path, const PageProgress &progress)
 {
     bool finished = false;
+    QVector<int> pages(report.pageCount());
+    std::iota(pages.begin(), pages.end(), 0);
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -102,15 +110,16 @@ bool writePdf(const PagedReport &report, const QString &path, const PageProgress
         pdf.setCreator(QStringLiteral("Brivora"));
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         pdf.setResolution(1200);
-        QVector<int> pages(report.pageCount());
-        std::iota(pages.begin(), pages.end(), 0);
         finished = printPages(pdf, report, pages, progress);
         if (!file.flush())
             throw BrivoraError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     }
-    if (!finished)
+    if (!finished) {
         QFile::remove(path);
-    return finished;
+        return false;
+    }
+    mapCharactersBeyondTheBasicPlane(path, report, pages);
+    return true;
 }
 
 } // namespace Reports

@@ -6,6 +6,7 @@
 #include "base/Errors.h"
 #include "reports/ReportCatalog.h"
 #include "reports/ReportLayouts.h"
+#include "reports/PdfText.h"
 #include "reports/ReportPrinting.h"
 #include "reports/ReportViewer.h"
 
@@ -350,9 +351,13 @@ void ReportsTab::spbPreviewPrintClick()
             printer.abort();
             return false;
         });
-        // A cancelled print to a file leaves no half-written file behind, as "Save as PDF" does.
-        if (!finished && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        // A cancelled print to a file leaves no half-written file behind, as "Save as PDF" does;
+        // a finished one reads back every character, as "Save as PDF" does.
+        const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+        if (toFile && !finished)
             QFile::remove(printer.outputFileName());
+        if (toFile && finished)
+            Reports::mapCharactersBeyondTheBasicPlane(printer.outputFileName(), *report, pages);
         return finished;
     });
 }

@@ -4,6 +4,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     reports/TransactionLog.h reports/TransactionLog.cpp)
 list(APPEND BRIVORA_REPORT_SOURCES
     reports/ReportPage.h reports/PageDrawing.h reports/PageDrawing.cpp
+    reports/PdfText.h reports/PdfText.cpp
     reports/ReportCatalog.h reports/ReportCatalog.cpp
     reports/TextMeasure.h reports/TextMeasure.cpp
     reports/ReportLayouts.h reports/ReportLayouts.cpp)

@@ -129,6 +129,7 @@ private Q_SLOTS:
     void longTextsAreCutNotGrown();
     void valuesStopBeforeTheNextColumnAtEveryResolution();
     void pdfDrawsTheModelAndTheToolWritesEveryEntry();
+    void anEmojiIsDrawnAndReadBackFromThePdf();
 };
 
 void TestReportLayouts::everyEntryRepointsItsQueryObject()
@@ -475,6 +476,27 @@ void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.read(5) == "%PDF-");
     }
+}
+
+void TestReportLayouts::anEmojiIsDrawnAndReadBackFromThePdf()
+{
+    TestWorkspace ws;
+    addProfile(ws, u"Party \U0001F389 Planner"_s, u"VIP"_s);
+    DataModule dm;
+    const auto report = runReport(dm, reportEntry(1), PrintedOn);
+    const QString pdf = ws.path() + u"/emoji.pdf"_s;
+    QVERIFY(writePdf(*report, pdf));
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(u"pdftotext"_s), {pdf, u"-"_s});
+    QVERIFY(reader.waitForFinished(60000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    QVERIFY2(text.contains(u"Party \U0001F389 Planner"_s), qPrintable(text));
+    // Drawn in outlines: the page embeds no colour emoji font, whose bitmaps readers leave blank.
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    QVERIFY(bytes.contains("Symbola"));
+    QVERIFY(!bytes.contains("NotoColorEmoji"));
 }
 
 QTEST_MAIN(TestReportLayouts)

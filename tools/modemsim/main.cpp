@@ -52,7 +52,20 @@ int main(int argc, char *argv[])
     const QCommandLineOption echo(QStringLiteral("echo"), QStringLiteral("Echo command lines."));
     const QCommandLineOption unsolicited(QStringLiteral("unsolicited"),
                                          QStringLiteral("Send signal, network and call reports between answers."));
-    parser.addOptions({errorEvery, cmsError, delay, latency, silent, echo, unsolicited});
+    const QCommandLineOption pin(QStringLiteral("pin"), QStringLiteral("The SIM asks for this PIN first."),
+                                 QStringLiteral("pin"));
+    const QCommandLineOption registration(
+        QStringLiteral("registration"),
+        QStringLiteral("The network: 1 home, 5 roaming, 2 searching, 0 none, 3 denied (1 without it)."),
+        QStringLiteral("state"));
+    const QCommandLineOption signal(QStringLiteral("signal"), QStringLiteral("The signal, 0 to 31 (20 without it)."),
+                                    QStringLiteral("n"));
+    const QCommandLineOption keptLatency(
+        QStringLiteral("kept-latency"),
+        QStringLiteral("Once asked to keep its radio link (AT+CMMS=2), answer messages after <ms> instead."),
+        QStringLiteral("ms"));
+    parser.addOptions({errorEvery, cmsError, delay, latency, silent, echo, unsolicited, pin, registration, signal,
+                       keptLatency});
     if (const auto done = commandLine.process(app.arguments()))
         return *done;
 
@@ -75,6 +88,13 @@ int main(int argc, char *argv[])
         if (parser.isSet(unsolicited))
             modem.setUnsolicitedLines({"^RSSI: 14", "+CREG: 1", "RING", "+CMTI: \"SM\",3", "^BOOT:12345,0,0,0,6"});
         modem.setSilent(parser.isSet(silent));
+        modem.setPinWanted(parser.value(pin));
+        if (parser.isSet(registration))
+            modem.setRegistration(parser.value(registration).toInt());
+        if (parser.isSet(signal))
+            modem.setSignal(parser.value(signal).toInt());
+        if (parser.isSet(keptLatency))
+            modem.setKeptLinkLatency(parser.value(keptLatency).toInt());
         modem.setEcho(parser.isSet(echo));
 
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
