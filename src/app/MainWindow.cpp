@@ -141,10 +141,13 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     m_frmWait = std::make_unique<ProgressWindow>(runState(), m_clock, *this);
     runState().setDisplay(m_frmWait.get());
     connect(&runState(), &RunState::runEnded, this, &MainWindow::runEnded);
-    connect(&m_engine, &SendEngine::warning, this, &MainWindow::modemWarning);
+    // From the event loop: a box opened in the midst of a modem's answer would hold that
+    // modem up until it is closed.
+    connect(&m_engine, &SendEngine::warning, this, &MainWindow::modemWarning, Qt::QueuedConnection);
     connect(&m_engine, &SendEngine::modemsChanged, this, &MainWindow::showModems);
-    connect(&m_engine, &SendEngine::receiveFailed, this,
-            [this](const QString &text) { m_dialogs.error(withFullStop(text)); });
+    connect(
+        &m_engine, &SendEngine::receiveFailed, this, [this](const QString &text) { m_dialogs.error(withFullStop(text)); },
+        Qt::QueuedConnection);
     showModems();
 }
 
@@ -240,15 +243,18 @@ Dialogs &MainWindow::boxesForTimerWork()
     return isVisible() && !isMinimized() ? m_dialogs : m_heldBoxes;
 }
 
-void MainWindow::modemWarning(ModemLane *lane, const QString &text, bool asksPin)
+void MainWindow::modemWarning(const QString &port, const QString &text, bool asksPin)
 {
     Dialogs &boxes = boxesForTimerWork();
     if (!asksPin) {
         boxes.warning(text);
         return;
     }
-    if (const std::optional<QString> pin = boxes.askSecret(text + QStringLiteral("\nPIN:")))
-        lane->session().enterPin(*pin);
+    const std::optional<QString> pin = boxes.askSecret(text + QStringLiteral("\nPIN:"));
+    // The modem may have been closed while the box was open.
+    for (ModemLane *lane : m_engine.lanes())
+        if (pin && lane->port() == port && lane->session().isOpen())
+            lane->session().enterPin(*pin);
 }
 
 void MainWindow::showModems()

@@ -130,7 +130,7 @@ private:
     void runEnded(const RunReport &report);
     // Where a box of work nobody started goes: the window's, or held while it is unseen.
     Dialogs &boxesForTimerWork();
-    void modemWarning(ModemLane *lane, const QString &text, bool asksPin);
+    void modemWarning(const QString &port, const QString &text, bool asksPin);
     void showModems();
 
     Dialogs &m_dialogs;

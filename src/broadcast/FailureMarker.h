@@ -24,6 +24,8 @@ public:
     void markCurrentRow();
 
 private:
+    void mark();
+
     ModemLane &m_lane;
     RunState &m_runState;
     Records &m_records;

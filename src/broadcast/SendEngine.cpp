@@ -22,7 +22,7 @@ ModemLane *SendEngine::addLane()
     auto *lane = new ModemLane(m_records, m_runState, m_clock, m_dialogs);
     ModemSession &session = lane->session();
     connect(&session, &ModemSession::warning, this,
-            [this, lane](const QString &text, bool asksPin) { Q_EMIT warning(lane, text, asksPin); });
+            [this, lane](const QString &text, bool asksPin) { Q_EMIT warning(lane->port(), text, asksPin); });
     connect(&session, &ModemSession::openChanged, this, &SendEngine::modemsChanged);
     connect(&session, &ModemSession::healthChanged, this, &SendEngine::modemsChanged);
     connect(&session.link(), &SerialLink::receiveFailed, this, &SendEngine::receiveFailed);

@@ -41,9 +41,9 @@ public:
     void closeModems();
 
 Q_SIGNALS:
-    // A modem's change for the worse (Its SIM asks for its PIN, it has no network, it no
-    // longer answers), told once.
-    void warning(ModemLane *lane, const QString &text, bool asksPin);
+    // A modem's change for the worse (its SIM asks for its PIN, it has no network, it no
+    // longer answers), told once, by the modem's port.
+    void warning(const QString &port, const QString &text, bool asksPin);
     // A modem opened, closed, was lost or told of its health.
     void modemsChanged();
     // Reading what a modem sent failed: the text, for the operator. Delivery goes on.

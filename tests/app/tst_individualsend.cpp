@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "app/TrayIcon.h"
+#include "broadcast/ModemLane.h"
 #include "base/Clock.h"
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
@@ -36,6 +37,7 @@ class TestIndividualSend : public QObject {
 private Q_SLOTS:
     void statusLightOpensPortAndButtonSendsToSelectedProfile();
     void statusLightWaitsWhileASendRuns();
+    void statusLightOpensEveryModemOfTheList();
     void sendingBeforeThePortIsOpenShowsTheWriteError();
     void portWithNothingBehindItIsNoticed();
     void profilesCannotBeDeletedOrReplacedUnderARun();
@@ -212,6 +214,54 @@ void TestIndividualSend::statusLightOpensPortAndButtonSendsToSelectedProfile()
     QVERIFY(dialogs.shown().isEmpty());
     QCOMPARE(window.runState().progressCurrent, 0);
     QTRY_VERIFY(!window.frm_wait().isVisible()); // closes itself at its next tick
+}
+
+void TestIndividualSend::statusLightOpensEveryModemOfTheList()
+{
+    TestWorkspace ws;
+    ScriptedDialogs dialogs;
+    WindowClock clock;
+    clock.setTimeoutScale(1);
+    TestModem first;
+    TestModem second;
+    second.setPinWanted(u"2468"_s);
+    TestModem off;
+    // The list as stored: the light's modem at another rate, a second, and one that is off.
+    ws.exec(u"insert into modem(port, line_settings, enabled, centre_number) values "
+            "('%1', '19200,8,1,None,None', 'YES', ''), ('%2', '9600,8,1,None,None', 'YES', '+60120000099'), "
+            "('%3', '9600,8,1,None,None', 'NO', '')"_s.arg(first.devicePath(), second.devicePath(), off.devicePath()));
+    MainWindow window(dialogs, clock);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The setup dialog starts on the first modem's stored settings; what is confirmed is stored.
+    SerialSettings asked;
+    window.setPortSetupPrompt([&](const SerialSettings &current) {
+        asked = current;
+        SerialSettings chosen = current;
+        chosen.baudRate = 38400;
+        return std::optional(chosen);
+    });
+    dialogs.tell(u"2468"_s);
+    window.ComLed1Click();
+    QCOMPARE(asked.portName, first.devicePath());
+    QCOMPARE(asked.baudRate, 19200);
+    QCOMPARE(ws.rows(u"select port, line_settings, enabled from modem order by id"_s).first(),
+             (QStringList{first.devicePath(), u"38400,8,1,None,None"_s, u"YES"_s}));
+    const QList<ModemLane *> &lanes = window.engine().lanes();
+    QCOMPARE(lanes.size(), 2);
+    QVERIFY(window.ComLed1->isLit());
+    QVERIFY(lanes.at(1)->session().isOpen());
+    QCOMPARE(lanes.at(1)->centreNumber(window.settings()), u"+60120000099"_s);
+    // The second SIM asked for its PIN in a box; the PIN went to it and is kept nowhere.
+    QTRY_VERIFY(lanes.at(1)->session().health().sim == ModemHealth::Sim::Ready);
+    QCOMPARE(dialogs.texts(u"secret"_s), QStringList{u"The SIM card in %1 asks for its PIN.\nPIN:"_s.arg(second.devicePath())});
+    QVERIFY(second.inputs().contains(u"AT+CPIN=\"2468\""_s));
+    QCOMPARE(ws.value(u"select count(*) from options where value like '%2468%'"_s), u"0"_s);
+    QVERIFY(off.inputs().isEmpty());
+    // The light's tip tells of both.
+    QTRY_VERIFY(window.ComLed1->toolTip().contains(second.devicePath() + u": Brivora Mobile"_s));
+    QVERIFY(window.ComLed1->toolTip().startsWith(first.devicePath() + u": Brivora Mobile, signal 3 of 5 (-73 dBm), "
+                                                                      "home network; today 0 sent, 0 refused"_s));
 }
 
 void TestIndividualSend::statusLightWaitsWhileASendRuns()
