@@ -67,6 +67,21 @@ long peakResidentKilobytes()
     return statusKilobytes("VmHWM:");
 }
 
+LoopWatch::LoopWatch()
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        m_longest = std::max(m_longest, static_cast<double>(m_sinceTick.nsecsElapsed()) / 1e6 - 1.0);
+        m_sinceTick.restart();
+    });
+}
+
+void LoopWatch::start()
+{
+    m_sinceTick.start();
+    m_timer.start(1);
+}
+
 double recordIndividualSms(Records &records, ModemLane &lane, int number)
 {
     MessageRecord record;

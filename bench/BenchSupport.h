@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -32,6 +33,22 @@ double shellSeconds(const QString &database, const QString &script);
 // Makes the folder the working folder, with a fresh "Dovrel.mdb" in it, as the program
 // finds its database; returns the database's path.
 QString freshWorkingDatabase(const QString &folder);
+
+// The longest the event loop went without answering while it was watched: a timer asks for
+// the loop every millisecond, and the longest gap between its ticks, less that
+// millisecond, is how long a window would have gone without answering.
+class LoopWatch {
+public:
+    LoopWatch();
+    void start();
+    void stop() { m_timer.stop(); }
+    double longestGapMs() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    double m_longest = 0;
+};
 
 // Resident memory of this process, in kilobytes.
 long residentKilobytes();

@@ -2,6 +2,7 @@
 // pace and waiting for the modem's answers with the network taking 0.5, 2 and 4 s to
 // answer each message; and the longest time the window's event loop went without
 // answering while a run waited for answers.
+#include "BenchSupport.h"
 #include "broadcast/SendRun.h"
 #include "support/SendBench.h"
 
@@ -32,37 +33,15 @@ Figures run(bool awaitAnswers, int latencyMs)
         texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
     bench.addRecipients(texts);
 
-    // A timer that asks for the loop every millisecond: the longest gap between its ticks
-    // is how long the window would have gone without answering.
-    QElapsedTimer sinceTick;
-    double longest = 0;
-    QTimer loop;
-    loop.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&loop, &QTimer::timeout, &loop, [&] {
-        longest = std::max(longest, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
-        sinceTick.restart();
-    });
+    LoopWatch loop;
 
     SendPlan plan;
-    const QList<Outgoing> messages = [&] {
-        QList<Outgoing> list;
-        for (const QStringList &row : bench.ws.rows(QStringLiteral("select id, mobile_number, msg_send from "
-                                                                   "project_detail order by id"))) {
-            Outgoing message;
-            message.detailId = row.at(0).toLongLong();
-            message.record.projectName = QStringLiteral("RAYA");
-            message.record.mobileNumber = row.at(1);
-            message.record.message = row.at(2);
-            list << message;
-        }
-        return list;
-    }();
+    const QList<Outgoing> messages = bench.recipients();
     plan.total = Messages;
     plan.message = [messages](int index) { return messages.at(index); };
     QElapsedTimer elapsed;
     elapsed.start();
-    sinceTick.start();
-    loop.start(1);
+    loop.start();
     SendRun::start(bench.engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
     if (!bench.waitForRunEnd(10 * 60000)) {
@@ -75,7 +54,7 @@ Figures run(bool awaitAnswers, int latencyMs)
         std::fprintf(stderr, "not every message went out confirmed\n");
         std::exit(1);
     }
-    return {seconds / Messages, longest};
+    return {seconds / Messages, loop.longestGapMs()};
 }
 
 } // namespace

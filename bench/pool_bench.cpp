@@ -3,6 +3,7 @@
 // modems with one pulled out after its fifth message; one modem keeping its radio link
 // (AT+CMMS=2), its later messages answered after 0.8 s; and the longest time the window's
 // event loop went without answering during the four-modem run.
+#include "BenchSupport.h"
 #include "broadcast/SendRun.h"
 #include "support/SendBench.h"
 
@@ -53,34 +54,15 @@ Figures run(int modems, int pulledOutAfter = 0, int keptLatencyMs = -1)
     for (int i = 1; i <= Messages; ++i)
         texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
     bench.addRecipients(texts);
-    QList<Outgoing> messages;
-    for (const QStringList &row :
-         bench.ws.rows(QStringLiteral("select id, mobile_number, msg_send from project_detail order by id"))) {
-        Outgoing message;
-        message.detailId = row.at(0).toLongLong();
-        message.record.projectName = QStringLiteral("RAYA");
-        message.record.mobileNumber = row.at(1);
-        message.record.message = row.at(2);
-        messages << message;
-    }
+    const QList<Outgoing> messages = bench.recipients();
 
-    // A timer that asks for the loop every millisecond: the longest gap between its ticks
-    // is how long the window would have gone without answering.
-    QElapsedTimer sinceTick;
-    double longest = 0;
-    QTimer loop;
-    loop.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&loop, &QTimer::timeout, &loop, [&] {
-        longest = std::max(longest, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6 - 1.0);
-        sinceTick.restart();
-    });
+    LoopWatch loop;
     SendPlan plan;
     plan.total = Messages;
     plan.message = [messages](int index) { return messages.at(index); };
     QElapsedTimer elapsed;
     elapsed.start();
-    sinceTick.start();
-    loop.start(1);
+    loop.start();
     SendRun::start(bench.engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
                    std::move(plan));
     if (!bench.waitForRunEnd(15 * 60000)) {
@@ -91,7 +73,7 @@ Figures run(int modems, int pulledOutAfter = 0, int keptLatencyMs = -1)
     loop.stop();
     Figures figures;
     figures.perMinute = Messages / seconds * 60;
-    figures.longestLoopGapMs = longest;
+    figures.longestLoopGapMs = loop.longestGapMs();
     figures.rows = bench.ws.value(QStringLiteral("select count(*) from project_detail where status <> ''")).toInt();
     // A number that reached two modems went out twice.
     QSet<QString> reached;

@@ -67,23 +67,32 @@ void ModemSession::open(const SerialSettings &settings)
     Q_EMIT healthChanged();
     m_link.open();
     // Whether anything answers at all: a port with nothing behind it would take every
-    // message without a word.
-    // Escape first: a modem an earlier program left waiting for a message leaves that.
-    AtCommand probe;
-    probe.before = QByteArray(1, Escape);
-    probe.line = "AT";
-    probe.timeoutMs = ProbeMs;
-    probe.bringsBackInStep = true;
-    probe.done = [this](const AtReply &reply) {
-        if (reply.end == AtReply::End::Ok) {
+    // message without a word. Escape first: a modem an earlier program left waiting for a
+    // message leaves that.
+    submit(escapeAndAt([this](const AtReply &reply) {
+        if (reply.end == AtReply::End::Ok)
             checkHealth();
-        } else if (reply.end == AtReply::End::TimedOut) {
-            ModemHealth silent = m_health;
-            silent.answering = false;
-            applyHealth(silent);
-        }
-    };
-    submit(std::move(probe));
+        else if (reply.end == AtReply::End::TimedOut)
+            showNotAnswering();
+    }));
+}
+
+AtCommand ModemSession::escapeAndAt(std::function<void(const AtReply &)> done)
+{
+    AtCommand command;
+    command.before = QByteArray(1, Escape);
+    command.line = "AT";
+    command.timeoutMs = ProbeMs;
+    command.bringsBackInStep = true;
+    command.done = std::move(done);
+    return command;
+}
+
+void ModemSession::showNotAnswering()
+{
+    ModemHealth silent = m_health;
+    silent.answering = false;
+    applyHealth(silent);
 }
 
 void ModemSession::close()
@@ -156,12 +165,7 @@ void ModemSession::next()
     if (m_outOfStep && m_health.answering && m_link.isOpen()) {
         m_outOfStep = false;
         // Escape leaves a prompt the modem may still hold; "AT" until it says "OK".
-        AtCommand inStep;
-        inStep.before = QByteArray(1, Escape);
-        inStep.line = "AT";
-        inStep.timeoutMs = ProbeMs;
-        inStep.bringsBackInStep = true;
-        inStep.done = [this](const AtReply &reply) {
+        start(escapeAndAt([this](const AtReply &reply) {
             if (reply.end == AtReply::End::Ok) {
                 m_stepAttempts = 0;
             } else if (reply.end == AtReply::End::TimedOut || reply.end == AtReply::End::Error) {
@@ -170,13 +174,10 @@ void ModemSession::next()
                     m_outOfStep = true;
                 } else {
                     m_stepAttempts = 0;
-                    ModemHealth silent = m_health;
-                    silent.answering = false;
-                    applyHealth(silent);
+                    showNotAnswering();
                 }
             }
-        };
-        start(std::move(inStep));
+        }));
         return;
     }
     if (!m_queue.isEmpty()) {

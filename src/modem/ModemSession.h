@@ -158,6 +158,9 @@ private:
     void hear(const QByteArray &line);
     bool unsolicited(const QByteArray &line);
     void healthDue();
+    // "AT" after Escape, the modem's own time to answer it.
+    static AtCommand escapeAndAt(std::function<void(const AtReply &)> done);
+    void showNotAnswering();
     void applyHealth(const ModemHealth &health);
     void deviceLost();
 

@@ -58,28 +58,7 @@ struct Bench : SendBench {
         dm.q_profile.refresh();
     }
 
-    Outgoing recipient(qint64 id) const
-    {
-        const QStringList row = ws.rows(QStringLiteral("select project_name, mobile_number, name, msg_send from "
-                                                       "project_detail where id = %1")
-                                            .arg(id))
-                                    .first();
-        Outgoing message;
-        message.record.projectName = row[0];
-        message.record.mobileNumber = row[1];
-        message.record.name = row[2];
-        message.record.message = row[3];
-        message.detailId = id;
-        return message;
-    }
-    // The recipient rows of "RAYA", first to last, as a runner captures them.
-    QList<Outgoing> recipients() const
-    {
-        QList<Outgoing> messages;
-        for (const QStringList &row : ws.rows(QStringLiteral("select id from project_detail order by id")))
-            messages << recipient(row.first().toLongLong());
-        return messages;
-    }
+
 
     // A run over messages, as a runner starts one; completed counts its end steps.
     SendRun *start(const SendPolicy &policy, const QList<Outgoing> &messages)

@@ -74,6 +74,22 @@ void SendBench::addRecipients(const QStringList &messages) const
     }
 }
 
+QList<Outgoing> SendBench::recipients() const
+{
+    QList<Outgoing> messages;
+    for (const QStringList &row : ws.rows(QStringLiteral("select id, project_name, mobile_number, name, msg_send "
+                                                          "from project_detail order by id"))) {
+        Outgoing message;
+        message.detailId = row.at(0).toLongLong();
+        message.record.projectName = row.at(1);
+        message.record.mobileNumber = row.at(2);
+        message.record.name = row.at(3);
+        message.record.message = row.at(4);
+        messages << message;
+    }
+    return messages;
+}
+
 void SendBench::holdWaitUntilFailLogged(int wait)
 {
     clock.setWaitListener([this, wait, waits = 0](int, bool) mutable {

@@ -28,6 +28,8 @@ struct SendBench {
     // Recipient rows of "RAYA", one per message, for clients numbered from the rows
     // already there: "Client 1" at "601", "Client 2" at "602" ...
     void addRecipients(const QStringList &messages) const;
+    // The recipient rows, first to last, as a runner captures them.
+    QList<Outgoing> recipients() const;
     // The wait-th wait of the send (counted from 1) goes on only once the modem's error
     // answer has been logged, so that the steps after it see the row marked "FAIL".
     void holdWaitUntilFailLogged(int wait);
