@@ -1,6 +1,14 @@
 #include "support/TestModem.h"
 
+#include "base/Errors.h"
+
 #include <QTest>
+
+TestModem::TestModem()
+{
+    if (!m_folder.isValid() || !appearAs(m_folder.filePath(QStringLiteral("modem"))))
+        throw BrivoraError(QStringLiteral("No link to the test modem's pseudo-terminal"));
+}
 
 SerialSettings TestModem::settings() const
 {

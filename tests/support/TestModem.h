@@ -4,6 +4,8 @@
 #include "modem/SerialLink.h"
 #include "modemsim/ModemSimulator.h"
 
+#include <QTemporaryDir>
+
 // The GSM modem of the tests: a ModemSimulator on a pseudo-terminal, answering from
 // the test's own event loop, with helpers to plug a SerialLink into it and to wait
 // for what it receives.
@@ -18,7 +20,11 @@ class TestModem : public ModemSimulator {
     Q_OBJECT
 
 public:
-    using ModemSimulator::ModemSimulator;
+    // The modem is opened through a link in a folder of its own: a port's lock file is
+    // named after the path opened, and the system gives a pseudo-terminal's number
+    // again as soon as its modem is gone, while another test's port may still hold
+    // the lock of that number.
+    TestModem();
 
     // The start settings of a link, naming this modem's device.
     SerialSettings settings() const;
@@ -52,6 +58,7 @@ public:
     QStringList destinations() const;
 
 private:
+    QTemporaryDir m_folder;
     qsizetype m_handedOver = 0;
     const SerialLink *m_watched = nullptr;
 };

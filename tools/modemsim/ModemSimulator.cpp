@@ -81,6 +81,16 @@ void ModemSimulator::pullOut()
     ::close(m_master);
     ::close(m_slave);
     m_master = m_slave = -1;
+    if (!m_linkPath.isEmpty())
+        QFile::remove(m_linkPath);
+}
+
+bool ModemSimulator::appearAs(const QString &linkPath)
+{
+    if (!QFile::link(m_devicePath, linkPath))
+        return false;
+    m_linkPath = m_devicePath = linkPath;
+    return true;
 }
 
 void ModemSimulator::forgetTheRecord()

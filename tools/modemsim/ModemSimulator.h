@@ -61,6 +61,10 @@ public:
 
     // The device to open as serial port, such as "/dev/pts/3".
     QString devicePath() const { return m_devicePath; }
+    // Shows the device under a link of its own as well, as udev names a USB modem under
+    // /dev/serial/by-id: devicePath() is the link from then on, and the link goes when
+    // the modem is pulled out. False when the link cannot be made.
+    bool appearAs(const QString &linkPath);
 
     // Scripting. answer is written instead of the normal answer (CR LF is added; an
     // empty answer means no answer at all) to the occurrence-th such input counted
@@ -153,6 +157,7 @@ private:
     int m_master = -1;
     int m_slave = -1;
     QString m_devicePath;
+    QString m_linkPath;
     QSocketNotifier *m_notifier = nullptr;
     QTimer *m_outputTimer = nullptr;
     bool m_published = false;
