@@ -2,12 +2,9 @@
 // pace and waiting for the modem's answers with the network taking 0.5, 2 and 4 s to
 // answer each message; and the longest time the window's event loop went without
 // answering while a run waited for answers.
-#include "BenchSupport.h"
-#include "broadcast/SendRun.h"
-#include "support/SendBench.h"
+#include "TimedRun.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -34,22 +31,7 @@ Figures run(bool awaitAnswers, int latencyMs)
     bench.addRecipients(texts);
 
     LoopWatch loop;
-
-    SendPlan plan;
-    const QList<Outgoing> messages = bench.recipients();
-    plan.total = Messages;
-    plan.message = [messages](int index) { return messages.at(index); };
-    QElapsedTimer elapsed;
-    elapsed.start();
-    loop.start();
-    SendRun::start(bench.engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
-                   std::move(plan));
-    if (!bench.waitForRunEnd(10 * 60000)) {
-        std::fprintf(stderr, "the run did not end\n");
-        std::exit(1);
-    }
-    const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
-    loop.stop();
+    const double seconds = timedAnnouncement(bench, loop, 10);
     if (bench.ended.first().messagesSent != Messages || bench.ended.first().messagesRefused != 0) {
         std::fprintf(stderr, "not every message went out confirmed\n");
         std::exit(1);

@@ -3,12 +3,9 @@
 // modems with one pulled out after its fifth message; one modem keeping its radio link
 // (AT+CMMS=2), its later messages answered after 0.8 s; and the longest time the window's
 // event loop went without answering during the four-modem run.
-#include "BenchSupport.h"
-#include "broadcast/SendRun.h"
-#include "support/SendBench.h"
+#include "TimedRun.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSet>
 #include <QTimer>
 
@@ -54,23 +51,9 @@ Figures run(int modems, int pulledOutAfter = 0, int keptLatencyMs = -1)
     for (int i = 1; i <= Messages; ++i)
         texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
     bench.addRecipients(texts);
-    const QList<Outgoing> messages = bench.recipients();
 
     LoopWatch loop;
-    SendPlan plan;
-    plan.total = Messages;
-    plan.message = [messages](int index) { return messages.at(index); };
-    QElapsedTimer elapsed;
-    elapsed.start();
-    loop.start();
-    SendRun::start(bench.engine, {Sender::Announcement, SendPolicy::Parts::Split, SendPolicy::Progress::BeforeLog},
-                   std::move(plan));
-    if (!bench.waitForRunEnd(15 * 60000)) {
-        std::fprintf(stderr, "the run did not end\n");
-        std::exit(1);
-    }
-    const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
-    loop.stop();
+    const double seconds = timedAnnouncement(bench, loop, 15);
     Figures figures;
     figures.perMinute = Messages / seconds * 60;
     figures.longestLoopGapMs = loop.longestGapMs();

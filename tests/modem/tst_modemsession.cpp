@@ -17,11 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SmsPart gsm(const QString &text)
-{
-    return {text, Alphabet::Gsm7, std::nullopt};
-}
-
 // One part through the exchange waiting for the modem's answers.
 struct Bench : SendBench {
     Bench()
@@ -33,16 +28,7 @@ struct Bench : SendBench {
 
     PartResult send(const QString &text, const std::function<void()> &record = {})
     {
-        std::optional<PartResult> result;
-        exchange.sendPart({u"+60120000000"_s, u"60123456789"_s, gsm(text), waitsFor(Sender::Greeting, 0, 1)},
-                          [&] {
-                              if (record)
-                                  record();
-                          },
-                          [&](const PartResult &done) { result = done; });
-        if (!QTest::qWaitFor([&] { return result.has_value(); }, 30000))
-            return {PartResult::Outcome::Failed, {}};
-        return *result;
+        return sendPart({u"+60120000000"_s, u"60123456789"_s, gsm(text), waitsFor(Sender::Greeting, 0, 1)}, record);
     }
 };
 

@@ -108,3 +108,18 @@ QString twoPartText()
         words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
     return words.join(QLatin1Char(' ')); // 279 characters
 }
+
+PartResult SendBench::sendPart(const PartRequest &request, const std::function<void()> &record)
+{
+    std::optional<PartResult> result;
+    exchange.sendPart(
+        request,
+        [&] {
+            if (record)
+                record();
+        },
+        [&](const PartResult &done) { result = done; });
+    if (!QTest::qWaitFor([&] { return result.has_value(); }, 30000))
+        return {PartResult::Outcome::Failed, {}};
+    return *result;
+}

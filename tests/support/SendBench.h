@@ -16,6 +16,12 @@
 
 #include <memory>
 
+// One part of text in the GSM alphabet, as an exchange is handed it.
+inline SmsPart gsm(const QString &text)
+{
+    return {text, Alphabet::Gsm7, std::nullopt};
+}
+
 // What the senders stand on, as the main window has it: the send engine over a fresh
 // database, its first modem a test modem whose port is open and has been asked its first
 // questions (what it said then is forgotten). Waits run at a hundredth of their length,
@@ -37,6 +43,9 @@ struct SendBench {
     // returns at once; its run goes on from the event loop) and the modem has read every
     // message written; false when the time is up.
     bool waitForRunEnd(int timeoutMilliseconds = 30000);
+    // Sends one part through the first modem's exchange and waits up to 30 s for its
+    // result (failed when none came); record runs where a sender records the part.
+    PartResult sendPart(const PartRequest &request, const std::function<void()> &record = {});
     // More modems beside the first, each a test modem of its own, opened as the modem list
     // opens them; false when one did not open or answer.
     bool addModems(int count);
