@@ -645,9 +645,14 @@ QDateTime Database::dateTimeOf(const QVariant &stored)
 
 QString Database::storedText(const QString &text)
 {
+    if (text.isNull())
+        return QString(QLatin1String(""));
+    // Most texts hold no NUL: they are kept as they are, not copied.
+    if (!text.contains(QChar(u'\0')))
+        return text;
     QString stored = text;
     stored.remove(QChar(u'\0'));
-    return stored.isNull() ? QString(QLatin1String("")) : stored;
+    return stored;
 }
 
 bool Database::hasTables()
