@@ -25,10 +25,7 @@ Figures run(bool awaitAnswers, int latencyMs)
     bench.clock.setScale(1);
     bench.settings.set(Settings::Field::AwaitAnswers, awaitAnswers);
     bench.modem->setMessageLatency(latencyMs);
-    QStringList texts;
-    for (int i = 1; i <= Messages; ++i)
-        texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
-    bench.addRecipients(texts);
+    addMorningRecipients(bench, Messages);
 
     LoopWatch loop;
     const double seconds = timedAnnouncement(bench, loop, 10);

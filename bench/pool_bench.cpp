@@ -47,10 +47,7 @@ Figures run(int modems, int pulledOutAfter = 0, int keptLatencyMs = -1)
                 QTimer::singleShot(0, pulled, [pulled] { pulled->pullOut(); });
         });
     }
-    QStringList texts;
-    for (int i = 1; i <= Messages; ++i)
-        texts << QStringLiteral("Selamat pagi, pelanggan %1. Jualan murah bermula esok.").arg(i);
-    bench.addRecipients(texts);
+    addMorningRecipients(bench, Messages);
 
     LoopWatch loop;
     const double seconds = timedAnnouncement(bench, loop, 15);

@@ -251,9 +251,11 @@ void MainWindow::modemWarning(const QString &port, const QString &text, bool ask
         return;
     }
     const std::optional<QString> pin = boxes.askSecret(text + QStringLiteral("\nPIN:"));
+    if (!pin)
+        return;
     // The modem may have been closed while the box was open.
     for (ModemLane *lane : m_engine.lanes())
-        if (pin && lane->port() == port && lane->session().isOpen())
+        if (lane->port() == port && lane->session().isOpen())
             lane->session().enterPin(*pin);
 }
 
