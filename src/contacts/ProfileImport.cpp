@@ -11,7 +11,9 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -41,13 +43,21 @@ constexpr SheetColumn ProfileColumns[] = {
     {"var2", Kind::Text},
 };
 
-QString plainNumber(double number)
+// A whole number, as phone numbers and incomes are, that a double holds exactly.
+std::optional<qint64> wholeNumber(double number)
 {
-    // Whole numbers, as phone numbers and incomes are, the quick way: the locale's
-    // shortest form took longer than the rest of converting the cell.
     constexpr double ExactWholeNumbers = 9007199254740992.0; // 2^53
     if (std::abs(number) < ExactWholeNumbers && number == std::trunc(number))
-        return QString::number(static_cast<qint64>(number));
+        return static_cast<qint64>(number);
+    return std::nullopt;
+}
+
+QString plainNumber(double number)
+{
+    // Whole numbers the quick way: the locale's shortest form took longer than the rest of
+    // converting the cell.
+    if (const auto whole = wholeNumber(number))
+        return QString::number(*whole);
     // A phone number of eleven digits stays eleven digits: no decimal point, no exponent.
     return QLocale::c().toString(number, 'f', QLocale::FloatingPointShortest);
 }
@@ -77,19 +87,18 @@ QString anyText(const WorkbookCell &cell)
     return {};
 }
 
-// The cell's text for a column of that kind; a cell of another kind cannot be read.
-QString cellText(const WorkbookCell &cell, Kind kind, const QString &column, int sheetRow)
+// A cell of another kind than its column's cannot be read.
+void checkKind(const WorkbookCell &cell, Kind kind, const QString &column, int sheetRow)
 {
     const bool fits = kind == Kind::Text || cell.kind == WorkbookCell::Kind::Empty
         || (kind == Kind::Number && cell.kind == WorkbookCell::Kind::Number)
         || (kind == Kind::Date && (cell.kind == WorkbookCell::Kind::Date || cell.kind == WorkbookCell::Kind::DateTime));
-    if (!fits) {
-        const QString wanted = kind == Kind::Number ? QStringLiteral("a number") : QStringLiteral("a date");
-        throw BrivoraError(QStringLiteral("Data type mismatch in sheet row %1, column %2: %3 is expected")
-                               .arg(sheetRow)
-                               .arg(column, wanted));
-    }
-    return anyText(cell);
+    if (fits)
+        return;
+    const QString wanted = kind == Kind::Number ? QStringLiteral("a number") : QStringLiteral("a date");
+    throw BrivoraError(QStringLiteral("Data type mismatch in sheet row %1, column %2: %3 is expected")
+                           .arg(sheetRow)
+                           .arg(column, wanted));
 }
 
 // The sheet's column names: the first row's texts; an empty name becomes F<n> and a
@@ -129,11 +138,11 @@ ProfileSheet::Failure failureOf(const QString &path, const BrivoraError &error)
 }
 
 // Copies rows into table profile, after deleting every profile when replacing, in one
-// transaction; textAt(row, column) is a row's text in a column of the sheet. Returns the
-// rows stored.
-template<typename TextAt>
-int copyIntoProfiles(Database &database, bool replace, int rowCount, const QList<int> &sheetColumns,
-                     const TextAt &textAt)
+// transaction; addRow(insert, row) adds a row and says whether it held a value at all (a
+// row inserted in the preview and left alone holds none, and makes no profile). Returns
+// the rows stored.
+template<typename AddRow>
+int copyIntoProfiles(Database &database, bool replace, int rowCount, const AddRow &addRow)
 {
     QStringList names;
     for (const SheetColumn &column : ProfileColumns)
@@ -147,20 +156,10 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const QList
             erase.finish();
         }
         Database::RowInsert profiles(database, QStringLiteral("profile"), names);
-        QVector<QVariant> values(sheetColumns.size());
         for (int row = 0; row < rowCount; ++row) {
-            bool blank = true;
-            for (int column = 0; column < sheetColumns.size(); ++column) {
-                const QString value = Database::storedText(textAt(row, sheetColumns.at(column)));
-                blank = blank && value.isEmpty();
-                values[column] = value;
-            }
-            // No value at all, as a row inserted in the preview and left alone: no profile.
-            if (blank)
-                continue;
-            ++stored;
             try {
-                profiles.add(values);
+                if (addRow(profiles, row))
+                    ++stored;
             } catch (const BrivoraError &error) {
                 // The first row under the column names is the sheet's second.
                 throw BrivoraError(QStringLiteral("Sheet row %1: %2").arg(row + 2).arg(error.text()));
@@ -171,36 +170,79 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const QList
     return stored;
 }
 
-// The rows as the scratch table would give them back: each text in UTF-8, an empty cell
-// NULL (the insert binds a null text as NULL). A row's texts are encoded into one buffer
-// that the packing copies, not each into a value of its own.
-QVector<PackedRow> packed(const QList<QStringList> &texts, int columns)
+// Adds a row of texts as a profile is stored (no NULL, no NUL); false for a row of empty texts.
+bool addTexts(Database::RowInsert &profiles, QVector<QVariant> &values, const auto &textAt)
 {
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    QByteArray buffer;
-    QVector<PackedRow> rows;
-    rows.reserve(texts.size());
-    for (const QStringList &line : texts) {
+    bool blank = true;
+    for (qsizetype column = 0; column < values.size(); ++column) {
+        const QString value = Database::storedText(textAt(column));
+        blank = blank && value.isEmpty();
+        values[column] = value;
+    }
+    if (!blank)
+        profiles.add(values);
+    return !blank;
+}
+
+// Converts a sheet row's cells into one packed row, as the scratch table would give it
+// back: each text in UTF-8, an empty cell NULL. The texts are written into one buffer
+// that the packing copies, numbers straight as digits, not each into a string of its own.
+class RowPacker {
+public:
+    RowPacker(const QStringList &names, const QList<Kind> &kinds)
+        : m_names(names)
+        , m_kinds(kinds)
+    {
+    }
+
+    PackedRow pack(const QList<WorkbookCell> &cells, int sheetRow)
+    {
+        static const WorkbookCell empty;
+        const auto cellAt = [&](qsizetype column) -> const WorkbookCell & {
+            return column < cells.size() ? cells.at(column) : empty;
+        };
+        // Room for every text, and for a number or a date as digits.
+        constexpr qsizetype DigitsRoom = 64;
         qsizetype space = 0;
-        for (const QString &text : line)
-            space += encoder.requiredSpace(text.size());
-        if (buffer.size() < space)
-            buffer.resize(space);
-        PackedRow::Builder row(columns);
-        char *out = buffer.data();
-        for (const QString &text : line) {
-            if (text.isNull()) {
-                row.addNull();
-                continue;
-            }
+        for (qsizetype column = 0; column < m_names.size(); ++column) {
+            const WorkbookCell &cell = cellAt(column);
+            space += cell.kind == WorkbookCell::Kind::Text ? m_encoder.requiredSpace(cell.text.size()) : DigitsRoom;
+        }
+        if (m_buffer.size() < space)
+            m_buffer.resize(space);
+        PackedRow::Builder row(static_cast<int>(m_names.size()));
+        char *out = m_buffer.data();
+        for (qsizetype column = 0; column < m_names.size(); ++column) {
+            const WorkbookCell &cell = cellAt(column);
+            checkKind(cell, m_kinds.at(column), m_names.at(column), sheetRow);
             char *const start = out;
-            out = encoder.appendToBuffer(out, text);
+            switch (cell.kind) {
+                case WorkbookCell::Kind::Empty:
+                    row.addNull();
+                    continue;
+                case WorkbookCell::Kind::Text:
+                    out = m_encoder.appendToBuffer(out, cell.text);
+                    break;
+                case WorkbookCell::Kind::Number:
+                    if (const auto whole = wholeNumber(cell.number)) {
+                        out = std::to_chars(out, out + DigitsRoom, *whole).ptr;
+                        break;
+                    }
+                    [[fallthrough]];
+                default:
+                    out = m_encoder.appendToBuffer(out, anyText(cell));
+            }
             row.addText(start, static_cast<int>(out - start));
         }
-        rows << row.finish();
+        return row.finish();
     }
-    return rows;
-}
+
+private:
+    const QStringList &m_names;
+    const QList<Kind> &m_kinds;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray m_buffer;
+};
 
 } // namespace
 
@@ -269,21 +311,11 @@ void ProfileSheet::store(const WorkbookRows &rows)
         profileColumns << static_cast<int>(found - names.begin());
         kinds[profileColumns.last()] = column.kind;
     }
-    QList<QStringList> texts;
-    texts.reserve(rows.size() - 1);
-    for (int row = 1; row < rows.size(); ++row) {
-        static const WorkbookCell empty;
-        const QList<WorkbookCell> &cells = rows.at(row);
-        QStringList line;
-        line.reserve(names.size());
-        for (int column = 0; column < names.size(); ++column) {
-            const WorkbookCell &cell = column < cells.size() ? cells.at(column) : empty;
-            line << cellText(cell, kinds.at(column), names.at(column), row + 1);
-        }
-        texts << line;
-    }
-
-    QVector<PackedRow> shown = packed(texts, static_cast<int>(names.size()));
+    QVector<PackedRow> converted;
+    converted.reserve(rows.size() - 1);
+    RowPacker packer(names, kinds);
+    for (int row = 1; row < rows.size(); ++row)
+        converted << packer.pack(rows.at(row), row + 1);
 
     // A table of its own for each sheet shown: the database keeps what it learnt of a table's columns.
     const QString table = QStringLiteral("sheet%1").arg(++m_shown);
@@ -299,19 +331,19 @@ void ProfileSheet::store(const WorkbookRows &rows)
     // The preview shows the rows as converted, and they go into its table only once it is
     // changed: an import of the rows as converted never needs them there, and writing and
     // reading them back was most of the program's own work.
-    m_rows.repointWithRows(QStringLiteral("SELECT * FROM ") + table, std::move(shown), [this, table, names, texts] {
+    m_rows.repointWithRows(QStringLiteral("SELECT * FROM ") + table, converted, [this, table, names, converted] {
         m_database.transaction([&] {
             Database::RowInsert insert(m_database, table, names);
             QVector<QVariant> values(names.size());
-            for (const QStringList &line : texts) {
+            for (const PackedRow &line : converted) {
                 for (int column = 0; column < line.size(); ++column)
-                    values[column] = line.at(column);
+                    values[column] = line.value(column);
                 insert.add(values);
             }
             insert.finish();
         });
     });
-    m_converted = std::move(texts);
+    m_converted = std::move(converted);
     m_profileColumns = std::move(profileColumns);
     m_edited = false;
 }
@@ -320,10 +352,38 @@ int ProfileSheet::importInto(Database &database, bool replace)
 {
     if (!isShown())
         throw BrivoraError(QString::fromLatin1(NothingShownText));
-    if (!m_edited)
-        return copyIntoProfiles(database, replace, static_cast<int>(m_converted.size()), m_profileColumns,
-                                [this](int row, int column) { return m_converted.at(row).at(column); });
-    // The scratch table has the sheet's columns in the sheet's order.
-    return copyIntoProfiles(database, replace, m_rows.recordCount(), m_profileColumns,
-                            [this](int row, int column) { return m_rows.valueAt(row, column).toString(); });
+    QVector<QVariant> values(m_profileColumns.size());
+    if (m_edited) {
+        // The scratch table has the sheet's columns in the sheet's order.
+        return copyIntoProfiles(database, replace, m_rows.recordCount(), [&](Database::RowInsert &profiles, int row) {
+            return addTexts(profiles, values, [&](qsizetype column) {
+                return m_rows.valueAt(row, m_profileColumns.at(column)).toString();
+            });
+        });
+    }
+    // The rows as "Display" converted them, their UTF-8 stored as it lies; an empty cell is
+    // stored as an empty text.
+    static const char empty[] = "";
+    QVarLengthArray<QByteArrayView, std::size(ProfileColumns)> texts(m_profileColumns.size());
+    return copyIntoProfiles(database, replace, static_cast<int>(m_converted.size()),
+                            [&](Database::RowInsert &profiles, int row) {
+                                const PackedRow &line = m_converted.at(row);
+                                bool blank = true;
+                                bool holdsNul = false;
+                                for (qsizetype column = 0; column < texts.size(); ++column) {
+                                    const QByteArrayView text = line.utf8Text(m_profileColumns.at(column));
+                                    texts[column] = text.isNull() ? QByteArrayView(empty, 0) : text;
+                                    blank = blank && text.isEmpty();
+                                    holdsNul = holdsNul || text.contains('\0');
+                                }
+                                if (blank)
+                                    return false;
+                                if (!holdsNul) {
+                                    profiles.addTexts(texts);
+                                    return true;
+                                }
+                                return addTexts(profiles, values, [&](qsizetype column) {
+                                    return QString::fromUtf8(texts.at(column));
+                                });
+                            });
 }

@@ -58,8 +58,9 @@ private:
     Dataset m_rows;
     int m_shown = 0;
     bool m_shownOk = false;
-    // The rows as the last "Display" converted them, kept until the preview is edited.
-    QList<QStringList> m_converted;
+    // The rows as the last "Display" converted them, as the preview shows them, kept until
+    // the preview is edited.
+    QVector<PackedRow> m_converted;
     bool m_edited = false;
     // Where each profile column stands in the sheet, and so in the scratch table.
     QList<int> m_profileColumns;

@@ -588,6 +588,19 @@ void Database::RowInsert::add(const QVector<QVariant> &values)
         flush();
 }
 
+void Database::RowInsert::addTexts(std::span<const QByteArrayView> texts)
+{
+    if (m_handleInsert) {
+        m_handleInsert->runTexts(texts);
+        return;
+    }
+    QVector<QVariant> values;
+    values.reserve(static_cast<qsizetype>(texts.size()));
+    for (const QByteArrayView text : texts)
+        values << QString::fromUtf8(text);
+    add(values);
+}
+
 void Database::RowInsert::finish()
 {
     if (m_insert)

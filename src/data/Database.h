@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 class Dataset;
 class QSqlError;
@@ -175,6 +176,8 @@ public:
         RowInsert(Database &database, const QString &table, const QStringList &columns);
         ~RowInsert();
         void add(const QVector<QVariant> &values);
+        // A row of texts in UTF-8, each with a NUL just past it and none within.
+        void addTexts(std::span<const QByteArrayView> texts);
         // Sends the rows still held; those not finished are dropped.
         void finish();
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 // Layout: [column count][end offset of every cell], 4 bytes each, then the cells, each one
-// kind byte and its payload.
+// kind byte and its payload; a text's payload ends with a NUL.
 PackedRow PackedRow::Builder::finish()
 {
     while (m_cells.size() < m_columns)
@@ -20,6 +20,8 @@ PackedRow PackedRow::Builder::finish()
         if (cell.size > 0)
             std::memcpy(out, cell.bytes ? cell.bytes : cell.number, static_cast<size_t>(cell.size));
         out += cell.size;
+        if (cell.kind == Text)
+            *out++ = '\0';
         const qint32 end = static_cast<qint32>(out - start);
         std::memcpy(start + (i + 1) * qsizetype(sizeof(qint32)), &end, sizeof end);
     }
@@ -68,13 +70,21 @@ int PackedRow::size() const
     return m_data.isEmpty() ? 0 : word(0);
 }
 
-QVariant PackedRow::value(int column) const
+const char *PackedRow::cell(int column, qint32 *end) const
 {
     if (column < 0 || column >= size())
-        return {};
+        return nullptr;
     const qint32 start = column == 0 ? static_cast<qint32>((size() + 1) * sizeof(qint32)) : word(column);
-    const qint32 end = word(column + 1);
-    const char *cell = m_data.constData() + start;
+    *end = word(column + 1);
+    return m_data.constData() + start;
+}
+
+QVariant PackedRow::value(int column) const
+{
+    qint32 end = 0;
+    const char *cell = this->cell(column, &end);
+    if (!cell)
+        return {};
     switch (cell[0]) {
         case Integer: {
             qint64 integer = 0;
@@ -87,8 +97,18 @@ QVariant PackedRow::value(int column) const
             return real;
         }
         case Text:
-            return QString::fromUtf8(cell + 1, end - start - 1);
+            return QString::fromUtf8(utf8Text(column));
         default:
             return {};
     }
+}
+
+QByteArrayView PackedRow::utf8Text(int column) const
+{
+    qint32 end = 0;
+    const char *cell = this->cell(column, &end);
+    if (!cell || cell[0] != Text)
+        return {};
+    const qsizetype length = end - (cell - m_data.constData()) - 2; // the kind byte and the NUL
+    return QByteArrayView(cell + 1, length);
 }

@@ -18,6 +18,9 @@ public:
     int size() const;
     // NULL, qlonglong, double or QString, as stored.
     QVariant value(int column) const;
+    // A text cell's UTF-8 bytes as stored, with a NUL just past them, so that SQLite can
+    // bind them where they lie; a null view for any other cell.
+    QByteArrayView utf8Text(int column) const;
 
     // Builds a row cell by cell, as SQLite hands the cells over, and packs it in one
     // allocation at the end: appending to a growing block cost several times SQLite's own
@@ -44,7 +47,7 @@ public:
         void add(const Cell &cell)
         {
             m_cells.append(cell);
-            m_payload += 1 + cell.size;
+            m_payload += 1 + cell.size + (cell.kind == Text ? 1 : 0); // a text's NUL
         }
         void addNumber(char kind, const void *eightBytes)
         {
@@ -66,6 +69,8 @@ private:
     {
     }
     qint32 word(int index) const;
+    // The cell's kind byte and the end of its payload, or nullptr for a column beyond the row.
+    const char *cell(int column, qint32 *end) const;
 
     QByteArray m_data;
 };

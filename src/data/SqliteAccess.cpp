@@ -204,6 +204,21 @@ void RowInsert::run(const QVector<QVariant> &values)
         if (bound != SQLITE_OK)
             refuse(m_handle);
     }
+    step();
+}
+
+void RowInsert::runTexts(std::span<const QByteArrayView> texts)
+{
+    for (size_t column = 0; column < texts.size(); ++column) {
+        if (sqlite3_bind_text(m_statement, static_cast<int>(column) + 1, texts[column].data(), -1, SQLITE_STATIC)
+            != SQLITE_OK)
+            refuse(m_handle);
+    }
+    step();
+}
+
+void RowInsert::step()
+{
     if (sqlite3_step(m_statement) != SQLITE_DONE) {
         const QString text = QString::fromUtf8(sqlite3_errmsg(m_handle));
         const int code = sqlite3_errcode(m_handle);

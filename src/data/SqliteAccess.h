@@ -7,6 +7,7 @@
 #include <QStringEncoder>
 
 #include <memory>
+#include <span>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -36,8 +37,13 @@ public:
 
     // Throws the refusal of this row; the statement is ready for the next one either way.
     void run(const QVector<QVariant> &values);
+    // The same for a row of texts in UTF-8, each with a NUL just past it and none within,
+    // bound where they lie.
+    void runTexts(std::span<const QByteArrayView> texts);
 
 private:
+    void step();
+
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_statement = nullptr;
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
