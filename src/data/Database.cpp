@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -299,11 +300,18 @@ void Database::bringUpToDate(QSqlDatabase &db)
         return;
     transaction([&] {
         const int at = schema();
+        // A table made here is made as it is now, with the columns added since.
+        QSet<QString> made;
         for (const Schema::Migration &migration : Schema::migrations()) {
             if (migration.number <= at)
                 continue;
-            for (const QString &table : migration.tables)
+            for (const QString &table : migration.tables) {
                 run(db, Schema::tableStatement(table, onServer));
+                made.insert(table);
+            }
+            for (const QString &column : migration.columns)
+                if (!made.contains(column.section(QLatin1Char('.'), 0, 0)))
+                    run(db, Schema::addColumnStatement(column, onServer));
         }
         QSqlQuery mark(db);
         if (!mark.prepare(QStringLiteral("INSERT INTO options (name, value) VALUES ('schema', ?) "

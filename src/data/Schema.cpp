@@ -145,6 +145,10 @@ const QList<Migration> &migrations()
     static const QList<Migration> changes{
         {1, {QStringLiteral("options")}},
         {2, {QStringLiteral("modem"), QStringLiteral("sms_part")}},
+        {3,
+         {QStringLiteral("inbox"), QStringLiteral("inbox_part"), QStringLiteral("opt_out")},
+         {QStringLiteral("sms_part.detail_id"), QStringLiteral("sms_part.delivery"),
+          QStringLiteral("sms_part.delivery_code"), QStringLiteral("sms_part.delivery_time")}},
     };
     return changes;
 }
@@ -162,6 +166,23 @@ QString tableStatement(const QString &table, bool onServer)
         if (statement.startsWith(head))
             return onServer ? serverForm(statement) : statement;
     throw BrivoraError(QStringLiteral("The schema has no table '%1'").arg(table));
+}
+
+QString addColumnStatement(const QString &tableColumn, bool onServer)
+{
+    const QString table = tableColumn.section(QLatin1Char('.'), 0, 0);
+    const QString column = tableColumn.section(QLatin1Char('.'), 1);
+    // The column's line of the table as it is made, without the comma that ends it.
+    const QStringList lines = tableStatement(table, onServer).split(QLatin1Char('\n'));
+    const QString name = onServer ? QLatin1Char('"') + column + QLatin1Char('"') : column;
+    for (const QString &line : lines) {
+        const QString definition = line.trimmed();
+        if (definition.startsWith(name + QLatin1Char(' '))) {
+            const QString declared = definition.endsWith(QLatin1Char(',')) ? definition.chopped(1) : definition;
+            return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(onServer ? QLatin1Char('"') + table + QLatin1Char('"') : table, declared);
+        }
+    }
+    throw BrivoraError(QStringLiteral("The schema has no column '%1'").arg(tableColumn));
 }
 
 TableColumns columnsOf(QSqlDatabase &db, const QString &table)

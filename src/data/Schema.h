@@ -17,17 +17,21 @@ QStringList serverStatements();
 // use for.
 QString serverForm(const QString &statement);
 
-// Each change of the schema since the twelve tables, numbered: the tables it added. A
-// database keeps the number of its last change in options ("schema"); one without that
-// row but with the options table is at 1, one without it at 0.
+// Each change of the schema since the twelve tables, numbered: the tables it added, and
+// the columns it added to tables made before ("table.column"). A database keeps the
+// number of its last change in options ("schema"); one without that row but with the
+// options table is at 1, one without it at 0.
 struct Migration {
     int number;
     QStringList tables;
+    QStringList columns = {};
 };
 const QList<Migration> &migrations();
 int latestSchema();
 // The statement that makes one table of the schema, on a file or on a server.
 QString tableStatement(const QString &table, bool onServer);
+// The statement that adds one column ("table.column") to a table made before it had it.
+QString addColumnStatement(const QString &tableColumn, bool onServer);
 // The program's tables, in the order the schema makes them.
 QStringList tables();
 

@@ -131,13 +131,58 @@ CREATE TABLE modem (
 );
 
 -- Each SMS the modem was handed, beside its "SEND" row of transaction_log: which modem
--- sent it and the reference the network gave it ("+CMGS: <n>"; NULL when not told).
+-- sent it and the reference the network gave it ("+CMGS: <n>"; NULL when not told), the
+-- recipient row it was sent for (NULL for none), and when a delivery report was asked
+-- for it, what the network reported: "pending" until a report says "delivered",
+-- "trying" or "failed", with the report's status code and time.
 CREATE TABLE sms_part (
     id              INTEGER PRIMARY KEY AUTOINCREMENT,
     log_id          INTEGER,
     modem           VARCHAR(255) COLLATE NOCASE CHECK (length(modem) <= 255),
     reference       INTEGER,
-    sent            DATETIME
+    sent            DATETIME,
+    detail_id       INTEGER,
+    delivery        VARCHAR(10) COLLATE NOCASE CHECK (length(delivery) <= 10),
+    delivery_code   INTEGER,
+    delivery_time   DATETIME
 );
 
-INSERT INTO options (name, value) VALUES ('schema', '2');
+-- The messages that came in: from which modem and number, the text, when the message
+-- centre took it and when it was read, whether every part of it came ("YES"), the
+-- profile whose number it came from (NULL for none), and whether it was read ("YES").
+CREATE TABLE inbox (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    modem           VARCHAR(255) COLLATE NOCASE CHECK (length(modem) <= 255),
+    number          VARCHAR(50) COLLATE NOCASE CHECK (length(number) <= 50),
+    text            TEXT COLLATE NOCASE,
+    sent            DATETIME,
+    received        DATETIME,
+    complete        VARCHAR(3) COLLATE NOCASE CHECK (length(complete) <= 3),
+    id_profile      INTEGER,
+    seen            VARCHAR(3) COLLATE NOCASE CHECK (length(seen) <= 3)
+);
+
+-- The parts of a long message that came in before all of it did, kept here once read
+-- from the modem, until the last part makes the message or a day has gone by.
+CREATE TABLE inbox_part (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    modem           VARCHAR(255) COLLATE NOCASE CHECK (length(modem) <= 255),
+    number          VARCHAR(50) COLLATE NOCASE CHECK (length(number) <= 50),
+    reference       INTEGER,
+    part_count      INTEGER,
+    part_index      INTEGER,
+    text            TEXT COLLATE NOCASE,
+    sent            DATETIME,
+    received        DATETIME
+);
+
+-- The numbers whose owners asked for no more messages: the number as it came, when, and
+-- the message that asked.
+CREATE TABLE opt_out (
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,
+    number          VARCHAR(50) COLLATE NOCASE CHECK (length(number) <= 50),
+    date_asked      DATETIME,
+    message         TEXT COLLATE NOCASE
+);
+
+INSERT INTO options (name, value) VALUES ('schema', '3');

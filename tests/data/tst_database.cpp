@@ -65,6 +65,7 @@ private Q_SLOTS:
     void fallbackReaderReadsTheSameRows();
     void withoutTheDriverHandleNocaseIsSqlitesOwn();
     void olderFileGetsTheOptionsTableOnce();
+    void aSecondSchemaFileGetsItsNewColumnsAndKeepsItsRows();
     void aDatabaseChangedByANewerProgramIsRefused();
 };
 
@@ -290,7 +291,7 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
     TestWorkspace ws;
     // A file made before the settings table existed, and the tables after it.
     const auto makeOld = [&] {
-        for (const char *table : {"options", "modem", "sms_part"})
+        for (const char *table : {"options", "modem", "sms_part", "inbox", "inbox_part", "opt_out"})
             ws.exec(QStringLiteral("drop table %1").arg(QLatin1String(table)));
     };
     makeOld();
@@ -331,6 +332,28 @@ void TestDatabase::olderFileGetsTheOptionsTableOnce()
     QCOMPARE(Options(locked).value(QStringLiteral("answers")), QString());
     QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name = 'options'")),
              QStringLiteral("1"));
+}
+
+void TestDatabase::aSecondSchemaFileGetsItsNewColumnsAndKeepsItsRows()
+{
+    SKIP_ON_SERVER("a file of the second schema");
+    TestWorkspace ws;
+    for (const char *table : {"sms_part", "inbox", "inbox_part", "opt_out"})
+        ws.exec(QStringLiteral("drop table %1").arg(QLatin1String(table)));
+    ws.exec(QStringLiteral("create table sms_part (id INTEGER PRIMARY KEY AUTOINCREMENT, log_id INTEGER, "
+                           "modem VARCHAR(255) COLLATE NOCASE CHECK (length(modem) <= 255), reference INTEGER, "
+                           "sent DATETIME)"));
+    ws.exec(QStringLiteral("insert into sms_part (log_id, modem, reference, sent) values (7, '/dev/ttyUSB2', 42, "
+                           "'2026-12-01 09:00:00')"));
+    ws.exec(QStringLiteral("update options set value = '2' where name = 'schema'"));
+    Database database;
+    database.connection();
+    QCOMPARE(ws.rows(QStringLiteral("select log_id, modem, reference, detail_id, delivery from sms_part")),
+             (QList<QStringList>{{QStringLiteral("7"), QStringLiteral("/dev/ttyUSB2"), QStringLiteral("42"),
+                                 QStringLiteral("<null>"), QStringLiteral("<null>")}}));
+    QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name in ('inbox', 'inbox_part', "
+                                     "'opt_out')")),
+             QStringLiteral("3"));
 }
 
 void TestDatabase::aDatabaseChangedByANewerProgramIsRefused()

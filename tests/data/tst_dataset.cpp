@@ -93,12 +93,12 @@ void TestDataset::schemaHasEveryTableFieldAndSize()
     if (TestWorkspace::onServer()) {
         QCOMPARE(ws.value(QStringLiteral("select count(*) from information_schema.tables "
                                          "where table_schema = current_schema()")),
-                 QStringLiteral("15"));
+                 QStringLiteral("18"));
         return;
     }
     QCOMPARE(
         ws.value(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'")),
-        QStringLiteral("15"));
+        QStringLiteral("18"));
     QCOMPARE(ws.value(QStringLiteral("pragma journal_mode")), QStringLiteral("wal"));
 }
 
@@ -644,7 +644,7 @@ void TestDataset::newDatabaseToolMakesAReadyDatabase()
                                            "where table_schema = current_schema()")
                           : QStringLiteral("select count(*) from sqlite_master where type='table' and "
                                            "name not like 'sqlite%'")),
-             QStringLiteral("15"));
+             QStringLiteral("18"));
     QCOMPARE(ws.rows(QStringLiteral("select lang1, lang2 from languages")),
              (QList<QStringList>{{u"ENGLISH"_s, u"MALAY"_s}}));
     // The latest schema, with its number.
