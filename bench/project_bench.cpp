@@ -8,6 +8,7 @@
 #include "broadcast/BroadcastRunner.h"
 #include "data/Database.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
 #include "support/SendBench.h"
 #include "widgets/DatasetGrid.h"
 
@@ -59,7 +60,8 @@ void composerFigures()
     YesDialogs dialogs;
     Clock clock;
     DataModule dm;
-    AnnouncementTab tab(dm, dialogs, clock);
+    Settings settings(dm);
+    AnnouncementTab tab(dm, settings, dialogs, clock);
     dm.q_group.open();
     dm.q_prj.open();
     tab.fillTargetGroups();

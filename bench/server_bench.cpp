@@ -11,6 +11,7 @@
 #include "data/Database.h"
 #include "data/DatabaseCopy.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -144,7 +145,8 @@ void saveAndPopulate(const Server &server, const QString &workingFolder)
     fillProfiles(dm.con, 100000);
     YesDialogs dialogs;
     Clock clock;
-    ProjectStore projects(dm, dialogs, clock);
+    Settings settings(dm);
+    ProjectStore projects(dm, settings, dialogs, clock);
     AnnouncementProject project{QStringLiteral("RAYA"),
                                 QString(),
                                 {},

@@ -71,7 +71,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
 
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     profileTab = new ProfileTab(m_dm, m_dialogs);
-    announcementTab = new AnnouncementTab(m_dm, m_dialogs, m_clock);
+    announcementTab = new AnnouncementTab(m_dm, m_settings, m_dialogs, m_clock);
     scheduleTab = new ScheduleTab(m_dm, m_dialogs, m_scheduleListRunner);
     queueTab = new QueueTab(m_dm, m_dialogs, m_failQueue);
     reportsTab = new ReportsTab(m_dm, m_dialogs, m_clock);

@@ -5,7 +5,9 @@
 #include "base/Errors.h"
 #include "broadcast/RecipientGrid.h"
 #include "compose/MessageSplit.h"
+#include "compose/Personalise.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/EditorText.h"
@@ -64,7 +66,8 @@ QPlainTextEdit *templateEditor(const char *name)
 
 } // namespace
 
-AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent)
+AnnouncementTab::AnnouncementTab(DataModule &dm, const Settings &settings, Dialogs &dialogs, const Clock &clock,
+                                 QWidget *parent)
     : QWidget(parent)
     , Edit12(named(new QLineEdit, "Edit12"))
     , ComboBox6(named(new QComboBox, "ComboBox6"))
@@ -77,6 +80,7 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     , Edit13(counterField("Edit13"))
     , smsCostMalay(named(new QLabel(smsCostText(QString())), "smsCostMalay"))
     , smsCostEnglish(named(new QLabel(smsCostText(QString())), "smsCostEnglish"))
+    , leftOutLabel(named(new QLabel, "leftOutLabel"))
     , BitBtn9(named(new QPushButton(QStringLiteral("Clear")), "BitBtn9"))
     , BitBtn8(named(new QPushButton(QStringLiteral("Save && Populate Recipient")), "BitBtn8"))
     , DBGrid3(named(recipientGrid(dm.q_prj_dtl, dialogs), "DBGrid3"))
@@ -92,8 +96,9 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &
     , BitBtn11(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn11"))
     , BitBtn12(named(new QPushButton(QStringLiteral("Start Broadcasting")), "BitBtn12"))
     , m_dm(dm)
+    , m_settings(settings)
     , m_dialogs(dialogs)
-    , m_projects(dm, dialogs, clock)
+    , m_projects(dm, settings, dialogs, clock)
     , m_exits(*this, dialogs)
 {
     setObjectName(QStringLiteral("TabSheet3"));
@@ -163,6 +168,7 @@ QWidget *AnnouncementTab::buildComposer()
 
     auto *recipientsRow = new QHBoxLayout;
     recipientsRow->addWidget(new QLabel(QStringLiteral("List of recipients:")));
+    recipientsRow->addWidget(leftOutLabel);
     recipientsRow->addStretch();
     recipientsRow->addWidget(BitBtn9);
     recipientsRow->addWidget(BitBtn8);
@@ -284,12 +290,16 @@ void AnnouncementTab::suitempBitBtn8Click()
     // Overwriting a project deletes and rebuilds its recipients: not the ones going out.
     if (m_refusedWhileSending())
         return;
-    m_projects.saveAndPopulate(composed());
+    leftOutLabel->clear();
+    const std::optional<int> leftOut = m_projects.saveAndPopulate(composed());
+    if (leftOut && *leftOut > 0)
+        leftOutLabel->setText(QStringLiteral("(%1 opted out, left out)").arg(*leftOut));
 }
 
 void AnnouncementTab::suitempBitBtn9Click()
 {
     Edit12->clear();
+    leftOutLabel->clear();
     RichEdit2->clear();
     RichEdit3->clear();
     fillTargetGroups();
@@ -343,7 +353,7 @@ void AnnouncementTab::countCharacters(const QPlainTextEdit *editor, QLineEdit *c
 {
     // Counted as the text is stored and sent: an emoji is one character, and each line
     // break is the carriage return and line feed that the editor's lines travel with.
-    const QString text = storedLines(editor);
+    const QString text = withAnnouncementEnding(storedLines(editor), m_settings.announcementEnding());
     const int characters = static_cast<int>(text.toUcs4().size());
     counter->setText(characterCountText(characters));
     cost->setText(smsCostText(text));

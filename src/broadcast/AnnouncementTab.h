@@ -18,6 +18,7 @@ class QSpinBox;
 class QTimeEdit;
 class Clock;
 class DataModule;
+class Settings;
 class DatasetGrid;
 class DatasetNavigator;
 class Dialogs;
@@ -29,7 +30,8 @@ class AnnouncementTab : public QWidget {
     Q_OBJECT
 
 public:
-    AnnouncementTab(DataModule &dm, Dialogs &dialogs, const Clock &clock, QWidget *parent = nullptr);
+    AnnouncementTab(DataModule &dm, const Settings &settings, Dialogs &dialogs, const Clock &clock,
+                    QWidget *parent = nullptr);
 
     // Empties the target list and refills it, unticked, from the rows of q_group.
     void fillTargetGroups();
@@ -53,6 +55,9 @@ public:
     // Beside each counter, how the template as typed goes: "2 SMS · Unicode".
     QLabel *smsCostMalay;
     QLabel *smsCostEnglish;
+    // After Save && Populate Recipient, the contacts left out for having opted out:
+    // "(2 opted out, left out)"; empty when none were.
+    QLabel *leftOutLabel;
     QPushButton *BitBtn9;
     QPushButton *BitBtn8;
     DatasetGrid *DBGrid3;
@@ -92,6 +97,7 @@ private:
     void loadSelectedProject();
 
     DataModule &m_dm;
+    const Settings &m_settings;
     Dialogs &m_dialogs;
     ProjectStore m_projects;
     ExitWatch m_exits;

@@ -5,6 +5,9 @@
 #include "compose/Personalise.h"
 #include "data/DataModule.h"
 #include "data/JetSql.h"
+#include "data/OptOutList.h"
+#include "data/PhoneNumbers.h"
+#include "data/Settings.h"
 
 #include <QSqlQuery>
 
@@ -62,8 +65,9 @@ QString whereProjectIs(const QString &table, const QString &projectName)
 
 } // namespace
 
-ProjectStore::ProjectStore(DataModule &dm, Dialogs &dialogs, const Clock &clock)
+ProjectStore::ProjectStore(DataModule &dm, const Settings &settings, Dialogs &dialogs, const Clock &clock)
     : m_dm(dm)
+    , m_settings(settings)
     , m_dialogs(dialogs)
     , m_clock(clock)
 {
@@ -82,13 +86,13 @@ QString ProjectStore::recipientsSql(const QString &projectName)
     return whereProjectIs(QStringLiteral("project_detail"), projectName);
 }
 
-bool ProjectStore::saveAndPopulate(const AnnouncementProject &project)
+std::optional<int> ProjectStore::saveAndPopulate(const AnnouncementProject &project)
 {
     // Rows are tied to a project by its name alone: a project of such a name would show,
     // send again and, rebuilt, delete the records of single messages and greetings.
     if (isReservedName(project.name)) {
         m_dialogs.warning(QString::fromLatin1(ReservedNameWarning));
-        return false;
+        return std::nullopt;
     }
     Dataset &found = m_dm.q_project;
     found.repoint(whereProjectIs(QStringLiteral("project"), project.name));
@@ -97,13 +101,16 @@ bool ProjectStore::saveAndPopulate(const AnnouncementProject &project)
     if (m_dialogs.confirm(question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         if (!overwrite)
             m_dm.q_prj.refresh();
-        return false;
+        return std::nullopt;
     }
 
     const ReplacementTokens tokens = ReplacementTokens::read(m_dm.q_text_replacement);
     // The groups' contacts are read one group at a time: all from one moment, so a list
     // another desk imports meanwhile is in the project whole or not at all.
+    int leftOut = 0;
     m_dm.con.transactionAtOneMoment([&] {
+        leftOut = 0; // a server may run this twice
+        const OptOutList optedOut = OptOutList::read(m_dm.con, countryCodeOf(m_settings.centreNumber()));
         if (overwrite) {
             deleteRows(QStringLiteral("project_group"), project.name);
             deleteRows(QStringLiteral("project_detail"), project.name);
@@ -111,7 +118,7 @@ bool ProjectStore::saveAndPopulate(const AnnouncementProject &project)
         for (const QString &group : project.groups)
             addGroup(project.name, group);
         for (const QString &group : project.groups)
-            addRecipients(project, group, tokens);
+            leftOut += addRecipients(project, group, tokens, optedOut);
 
         // An overwritten project keeps its schedule and its last send date.
         if (overwrite)
@@ -128,7 +135,7 @@ bool ProjectStore::saveAndPopulate(const AnnouncementProject &project)
     if (!overwrite)
         m_dm.q_prj.refresh();
     m_dm.q_prj_dtl.repoint(recipientsSql(project.name));
-    return true;
+    return leftOut;
 }
 
 void ProjectStore::deleteRows(const QString &table, const QString &projectName)
@@ -149,8 +156,8 @@ void ProjectStore::addGroup(const QString &projectName, const QString &group)
     insert.finish();
 }
 
-void ProjectStore::addRecipients(const AnnouncementProject &project, const QString &group,
-                                 const ReplacementTokens &tokens)
+int ProjectStore::addRecipients(const AnnouncementProject &project, const QString &group,
+                                const ReplacementTokens &tokens, const OptOutList &optedOut)
 {
     const QString filter = Festive::withoutTrailingBlanks(project.festive);
     QString sql = QStringLiteral("select * from profile where group_name = %1").arg(JetSql::quote(group));
@@ -165,15 +172,21 @@ void ProjectStore::addRecipients(const AnnouncementProject &project, const QStri
                                     QStringLiteral("msg_send"), QStringLiteral("festive")});
     const QString projectName = Database::storedText(project.name);
     const QString festive = Database::storedText(project.festive);
+    const QString ending = m_settings.announcementEnding();
+    int leftOut = 0;
     for (contacts.first(); !contacts.eof(); contacts.next()) {
+        const QString number = contacts.text(QStringLiteral("mobile_number"));
+        if (optedOut.contains(number)) {
+            ++leftOut;
+            continue;
+        }
         const ContactFields fields = ContactFields::of(contacts);
-        recipients.add(
-            {projectName, contacts.text(QStringLiteral("mobile_number")), fields.name, fields.nickname,
-             contacts.text(QStringLiteral("group_name")),
-             Database::storedText(Personalise(fields, project.malayTemplate, project.englishTemplate, tokens)),
-             festive});
+        const QString message = Personalise(fields, project.malayTemplate, project.englishTemplate, tokens);
+        recipients.add({projectName, number, fields.name, fields.nickname, contacts.text(QStringLiteral("group_name")),
+                        Database::storedText(withAnnouncementEnding(message, ending)), festive});
     }
     recipients.finish();
+    return leftOut;
 }
 
 bool ProjectStore::schedule(const QString &projectName, QDate day, QTime time)

@@ -10,6 +10,8 @@
 class Clock;
 class DataModule;
 class Dialogs;
+class OptOutList;
+class Settings;
 struct ReplacementTokens;
 
 // An announcement project as the composer holds it.
@@ -47,16 +49,18 @@ public:
     static constexpr auto CreateQuestion = "Are you sure to create this new project?";
     static constexpr auto UnsavedScheduleWarning = "Please save the project before scheduling it.";
 
-    ProjectStore(DataModule &dm, Dialogs &dialogs, const Clock &clock);
+    ProjectStore(DataModule &dm, const Settings &settings, Dialogs &dialogs, const Clock &clock);
 
     // Single messages and greetings keep their records under these project names.
     static bool isReservedName(const QString &name);
 
     // Saves the project (after asking) with one recipient row per contact of its groups,
-    // personalised; an existing project of that name is rebuilt, keeping its schedule and
-    // last send date. All of it in one transaction. Leaves the recipient list (q_prj_dtl)
-    // open on the project's rows. Returns false when nothing was saved.
-    bool saveAndPopulate(const AnnouncementProject &project);
+    // personalised and ended with the announcement's ending line; a contact whose number
+    // asked for no more messages gets no row. An existing project of that name is
+    // rebuilt, keeping its schedule and last send date. All of it in one transaction.
+    // Leaves the recipient list (q_prj_dtl) open on the project's rows. Returns how many
+    // contacts were left out for having opted out, or nothing when nothing was saved.
+    std::optional<int> saveAndPopulate(const AnnouncementProject &project);
 
     // Records when the project is to go out: the picked day at the picked hour and
     // minute, seconds dropped. Returns false, having warned and created nothing, when the
@@ -73,9 +77,12 @@ public:
 private:
     void deleteRows(const QString &table, const QString &projectName);
     void addGroup(const QString &projectName, const QString &group);
-    void addRecipients(const AnnouncementProject &project, const QString &group, const ReplacementTokens &tokens);
+    // Returns the contacts left out.
+    int addRecipients(const AnnouncementProject &project, const QString &group, const ReplacementTokens &tokens,
+                      const OptOutList &optedOut);
 
     DataModule &m_dm;
+    const Settings &m_settings;
     Dialogs &m_dialogs;
     const Clock &m_clock;
 };

@@ -38,6 +38,7 @@ struct RunReport {
     int messagesSent = 0; // messages whose every part went to the modem
     int partsWritten = 0; // SMS written to the modem
     int messagesRefused = 0; // messages the modem refused or did not confirm
+    int messagesLeftOut = 0; // messages to numbers that asked not to receive any
     QString error; // the error box's text, for a run that failed
     // Each modem that left the run before its end, and why: "The modem on ttyUSB2 was
     // disconnected."

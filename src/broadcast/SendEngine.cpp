@@ -4,6 +4,7 @@
 
 SendEngine::SendEngine(Database &database, Settings &settings, Clock &clock, Dialogs &dialogs, QObject *parent)
     : QObject(parent)
+    , m_database(database)
     , m_settings(settings)
     , m_clock(clock)
     , m_dialogs(dialogs)

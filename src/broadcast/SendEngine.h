@@ -24,6 +24,7 @@ public:
 
     RunState &runState() { return m_runState; }
     Records &records() { return m_records; }
+    Database &database() { return m_database; }
     const Settings &settings() const { return m_settings; }
     Clock &clock() { return m_clock; }
     Dialogs &dialogs() { return m_dialogs; }
@@ -52,6 +53,7 @@ Q_SIGNALS:
 private:
     ModemLane *addLane();
 
+    Database &m_database;
     Settings &m_settings;
     Clock &m_clock;
     Dialogs &m_dialogs;

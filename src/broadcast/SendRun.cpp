@@ -6,6 +6,7 @@
 #include "broadcast/ModemLane.h"
 #include "broadcast/Records.h"
 #include "broadcast/SendEngine.h"
+#include "data/PhoneNumbers.h"
 #include "data/Settings.h"
 
 #include <cmath>
@@ -26,6 +27,11 @@ QString RunReport::resultText() const
             text += QStringLiteral(" (they are in the failed-message queue)");
         text += QLatin1Char('.');
     }
+    if (messagesLeftOut == 1)
+        text += QStringLiteral(" 1 message left out: its number asked not to receive messages.");
+    else if (messagesLeftOut > 1)
+        text += QStringLiteral(" %1 messages left out: their numbers asked not to receive messages.")
+                    .arg(messagesLeftOut);
     // Told unless it is what ended the run, which the error says already.
     for (const QString &left : modemsLeft)
         if (left != error)
@@ -98,6 +104,8 @@ SendRun::SendRun(SendEngine &engine, const SendPolicy &policy, SendPlan plan, Ru
     connect(&m_timer, &QTimer::timeout, this, &SendRun::waitEnded);
     m_report.what = m_plan.what;
     m_report.total = m_plan.total;
+    if (m_plan.leavesOutOptedOut)
+        m_optedOut = OptOutList::read(engine.database(), countryCodeOf(engine.settings().centreNumber()));
 
     m_runState.secondsToGo = 0;
     updateEstimate();
@@ -258,12 +266,17 @@ void SendRun::beginMessage(Lane &lane, int index, std::optional<Retry> retry)
             try {
                 lane.message = retry ? retry->message : m_plan.message(index);
                 // A row another program deleted since the run started is no longer
-                // anybody's message.
-                if (!retry && lane.message.detailId != 0 && !m_engine.records().detail(lane.message.detailId)) {
+                // anybody's message; a number that asked for no more messages gets none.
+                const bool deleted =
+                    !retry && lane.message.detailId != 0 && !m_engine.records().detail(lane.message.detailId);
+                const bool optedOut = !retry && m_optedOut && m_optedOut->contains(lane.message.record.mobileNumber);
+                if (deleted || optedOut) {
+                    if (optedOut && !deleted)
+                        ++m_report.messagesLeftOut;
                     lane.busy = false;
                     if (m_awaitAnswers)
                         lane.modem->session().release();
-                    // On from the event loop: a long row of deleted rows never nests deeper.
+                    // On from the event loop: a long row of skipped rows never nests deeper.
                     QMetaObject::invokeMethod(this, [this] { step([this] { dispatch(); }); }, Qt::QueuedConnection);
                     return;
                 }

@@ -3,6 +3,7 @@
 #include "broadcast/MessageRecord.h"
 #include "broadcast/RunState.h"
 #include "compose/MessageSplit.h"
+#include "data/OptOutList.h"
 #include "modem/AtExchange.h"
 
 #include <QElapsedTimer>
@@ -67,6 +68,9 @@ struct SendPlan {
     std::function<void(const RunReport &)> ended;
     // Where the run's error box goes; the engine's dialogs when null.
     Dialogs *boxes = nullptr;
+    // Whether a message to a number on the opt-out list is left out, its row as it was
+    // (every bulk send); a single SMS asked the operator already.
+    bool leavesOutOptedOut = true;
 };
 
 // The one send engine: a run walks its sender's messages as a state machine over the
@@ -199,5 +203,7 @@ private:
     QString m_lastLeft; // why the last modem to leave left
     int m_unconfirmedMessages = 0;
 
+    // The opt-out list as the run began, when it leaves those numbers out.
+    std::optional<OptOutList> m_optedOut;
     RunReport m_report;
 };

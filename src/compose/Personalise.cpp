@@ -58,3 +58,10 @@ QString Personalise(const ContactFields &contact, const QString &malayTemplate, 
     message = replaceToken(message, tokens.name, contact.name);
     return message;
 }
+
+QString withAnnouncementEnding(const QString &message, const QString &ending)
+{
+    if (ending.isEmpty() || message.isEmpty())
+        return message;
+    return message + QStringLiteral("\r\n") + ending;
+}

@@ -35,6 +35,11 @@ struct ContactFields {
 QString Personalise(const ContactFields &contact, const QString &malayTemplate, const QString &englishTemplate,
                     const ReplacementTokens &tokens);
 
+// The announcement with the line every announcement ends with (the way out a
+// marketing text must offer: "Reply STOP to stop these messages."), on a line of its own;
+// as it was when the ending or the announcement is empty.
+QString withAnnouncementEnding(const QString &message, const QString &ending);
+
 // Every occurrence of token, in any letter case, replaced by value, left to right and
 // without overlaps; the inserted values are not searched again. An empty token
 // changes nothing.

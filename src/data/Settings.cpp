@@ -14,6 +14,7 @@ struct Place {
     Dataset DataModule::*query;
     const char *field;
     Kind kind;
+    const char *whenEmpty = ""; // what an empty value stands for
 };
 
 Place placeOf(Settings::Field field)
@@ -54,6 +55,14 @@ Place placeOf(Settings::Field field)
             return {&DataModule::q_languages, "lang2", Kind::Text};
         case F::AwaitAnswers:
             return {nullptr, Options::AwaitAnswers, Kind::YesNo};
+        case F::DeliveryReports:
+            return {nullptr, Options::DeliveryReports, Kind::YesNo};
+        case F::OptOutWords:
+            return {nullptr, Options::OptOutWords, Kind::Text, "STOP, UNSUBSCRIBE, BERHENTI"};
+        case F::OptInWords:
+            return {nullptr, Options::OptInWords, Kind::Text, "START, SUBSCRIBE, MULA"};
+        case F::AnnouncementEnding:
+            return {nullptr, Options::AnnouncementEnding, Kind::Text};
     }
     return {};
 }
@@ -64,15 +73,18 @@ constexpr Settings::Field AllFields[] = {
     Settings::Field::AnniversaryFirst, Settings::Field::AnniversarySecond, Settings::Field::TokenName,
     Settings::Field::TokenNickname,    Settings::Field::TokenGreeting,     Settings::Field::TokenVariable1,
     Settings::Field::TokenVariable2,   Settings::Field::CentreNumber,      Settings::Field::FirstLanguage,
-    Settings::Field::SecondLanguage,   Settings::Field::AwaitAnswers,
+    Settings::Field::SecondLanguage,   Settings::Field::AwaitAnswers,      Settings::Field::DeliveryReports,
+    Settings::Field::OptOutWords,      Settings::Field::OptInWords,        Settings::Field::AnnouncementEnding,
 };
 
 // A time box shows the time of a fixed day, and is stored with it whole.
 const QDate TimeBoxDay(2000, 1, 1);
 
-QVariant shown(Kind kind, const QVariant &stored)
+QVariant shown(const Place &place, const QVariant &stored)
 {
-    switch (kind) {
+    if (stored.toString().trimmed().isEmpty() && *place.whenEmpty)
+        return QString::fromLatin1(place.whenEmpty);
+    switch (place.kind) {
         case Kind::YesNo:
             // Only exactly "YES" ticks the box: "NO", an empty value or none leave it clear.
             return stored.toString() == QStringLiteral("YES");
@@ -106,7 +118,7 @@ Settings::Settings(DataModule &dm)
     : m_dm(dm)
 {
     for (const Field field : AllFields)
-        m_values.insert(field, shown(placeOf(field).kind, {}));
+        m_values.insert(field, shown(placeOf(field), {}));
 }
 
 void Settings::load()
@@ -118,7 +130,7 @@ void Settings::load()
         const Place place = placeOf(field);
         const QString name = QString::fromLatin1(place.field);
         if (!place.query) {
-            values.insert(field, shown(place.kind, m_dm.options.value(name)));
+            values.insert(field, shown(place, m_dm.options.value(name)));
             continue;
         }
         Dataset &row = m_dm.*place.query;
@@ -126,7 +138,7 @@ void Settings::load()
             row.refresh();
             read.insert(&row, true);
         }
-        values.insert(field, shown(place.kind, row.value(name)));
+        values.insert(field, shown(place, row.value(name)));
     }
     QList<ModemSetup> modems;
     QSqlQuery &select = m_dm.con.prepared(
@@ -187,4 +199,14 @@ GreetingSettings Settings::greeting(Greeting greeting) const
     settings.first = withCrLf(text(birthday ? Field::BirthdayFirst : Field::AnniversaryFirst));
     settings.second = withCrLf(text(birthday ? Field::BirthdaySecond : Field::AnniversarySecond));
     return settings;
+}
+
+QStringList Settings::words(Field field) const
+{
+    QStringList words;
+    const QStringList given = text(field).split(QLatin1Char(','));
+    for (const QString &word : given)
+        if (const QString kept = word.simplified().toUpper(); !kept.isEmpty())
+            words << kept;
+    return words;
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 
@@ -57,6 +58,10 @@ public:
         FirstLanguage,
         SecondLanguage,
         AwaitAnswers,
+        DeliveryReports,
+        OptOutWords,
+        OptInWords,
+        AnnouncementEnding,
     };
 
     explicit Settings(DataModule &dm);
@@ -77,6 +82,14 @@ public:
     // Whether a run waits for the modem's answers.
     bool awaitsAnswers() const { return value(Field::AwaitAnswers).toBool(); }
     GreetingSettings greeting(Greeting greeting) const;
+    // Whether each SMS asks the network for a report of its delivery.
+    bool asksDeliveryReports() const { return value(Field::DeliveryReports).toBool(); }
+    // The words a whole reply may be to ask for no more messages, or for them again, in
+    // upper case.
+    QStringList optOutWords() const { return words(Field::OptOutWords); }
+    QStringList optInWords() const { return words(Field::OptInWords); }
+    // The line every announcement ends with, empty for none.
+    QString announcementEnding() const { return text(Field::AnnouncementEnding).trimmed(); }
 
     // The modem list, the first modem first (the one the port light shows). load() reads
     // it too; storeModems writes the whole list at once, in one transaction.
@@ -85,6 +98,8 @@ public:
     void storeModems();
 
 private:
+    QStringList words(Field field) const;
+
     DataModule &m_dm;
     QHash<Field, QVariant> m_values;
     QList<ModemSetup> m_modems;

@@ -10,6 +10,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp
     data/Options.h data/Options.cpp
+    data/PhoneNumbers.h data/PhoneNumbers.cpp
+    data/OptOutList.h data/OptOutList.cpp
     data/Settings.h data/Settings.cpp
     data/DatasetModel.h data/DatasetModel.cpp
     data/Backup.h data/Backup.cpp)

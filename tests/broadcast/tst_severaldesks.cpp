@@ -5,6 +5,7 @@
 #include "base/Clock.h"
 #include "base/Errors.h"
 #include "broadcast/ProjectStore.h"
+#include "data/Settings.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
 #include "data/DataModule.h"
@@ -166,7 +167,8 @@ void TestSeveralDesks::aSaveAndAnImportAtOnceStayWhole()
         DataModule dm;
         ScriptedDialogs dialogs;
         Clock clock;
-        ProjectStore projects(dm, dialogs, clock);
+        Settings settings(dm);
+        ProjectStore projects(dm, settings, dialogs, clock);
         for (int save = 0; save < 12 || imports < 3; ++save) {
             dialogs.answer(Dialogs::Answer::Yes);
             QVERIFY(projects.saveAndPopulate({u"RAYA"_s, QString(), {u"G1"_s, u"G2"_s}, u"Salam"_s, u"Hello"_s}));

@@ -3,6 +3,7 @@
 #include "widgets/DropDownBox.h"
 #include "base/Clock.h"
 #include "broadcast/AnnouncementTab.h"
+#include "data/Settings.h"
 #include "contacts/NoReturnTextEdit.h"
 #include "contacts/ProfileTab.h"
 #include "data/DataModule.h"
@@ -432,7 +433,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&f->tab));
         QCOMPARE(labelsTouchingTheirBoxes(&f->tab), QStringList());
         Clock clock;
-        AnnouncementTab composer(f->dm, f->dialogs, clock);
+        Settings settings(f->dm);
+        AnnouncementTab composer(f->dm, settings, f->dialogs, clock);
         composer.resize(947, 521);
         composer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&composer));
