@@ -148,6 +148,19 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     connect(
         &m_engine, &SendEngine::receiveFailed, this, [this](const QString &text) { m_dialogs.error(withFullStop(text)); },
         Qt::QueuedConnection);
+    // Replies come in through every modem; one that comes while the window is in the
+    // tray is told in a balloon, with its sender and its first words.
+    connect(&m_engine, &SendEngine::messageStored, this,
+            [this](const QString &, const QString &number, const QString &text) {
+                if (isVisible() && !isMinimized())
+                    return;
+                constexpr int FirstWords = 60;
+                const QString words = text.simplified();
+                CiaTray1->showBalloon(QStringLiteral("Message from %1: %2")
+                                          .arg(number, words.size() > FirstWords ? words.left(FirstWords) + u'\u2026'
+                                                                                  : words));
+            });
+    m_engine.hearIncoming();
     showModems();
 }
 

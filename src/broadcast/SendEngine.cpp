@@ -1,6 +1,7 @@
 #include "broadcast/SendEngine.h"
 
 #include "base/Errors.h"
+#include "broadcast/InboxReader.h"
 
 SendEngine::SendEngine(Database &database, Settings &settings, Clock &clock, Dialogs &dialogs, QObject *parent)
     : QObject(parent)
@@ -28,7 +29,31 @@ ModemLane *SendEngine::addLane()
     connect(&session, &ModemSession::healthChanged, this, &SendEngine::modemsChanged);
     connect(&session.link(), &SerialLink::receiveFailed, this, &SendEngine::receiveFailed);
     m_lanes << lane;
+    if (m_hearsIncoming)
+        addInboxReader(lane);
     return lane;
+}
+
+void SendEngine::hearIncoming()
+{
+    if (m_hearsIncoming)
+        return;
+    m_hearsIncoming = true;
+    for (ModemLane *lane : std::as_const(m_lanes))
+        addInboxReader(lane);
+}
+
+void SendEngine::addInboxReader(ModemLane *lane)
+{
+    auto *reader = new InboxReader(lane->session(), m_database, m_settings, m_clock, lane);
+    connect(reader, &InboxReader::messageStored, this, [this, lane](const QString &number, const QString &text) {
+        Q_EMIT messageStored(lane->port(), number, text);
+    });
+    connect(reader, &InboxReader::deliveryChanged, this, &SendEngine::deliveryChanged);
+    connect(reader, &InboxReader::warning, this, [this, lane](const QString &text) { Q_EMIT warning(lane->port(), text, false); });
+    connect(reader, &InboxReader::storeFailed, this, &SendEngine::receiveFailed);
+    if (lane->session().isOpen() && lane->session().health().answering)
+        reader->listHeld();
 }
 
 void SendEngine::closeModems()

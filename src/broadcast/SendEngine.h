@@ -40,6 +40,9 @@ public:
     // another's after its port.
     void openModems(const QList<ModemSetup> &modems);
     void closeModems();
+    // From now on every modem also hears what comes in (InboxReader): the program's
+    // window asks for it; a test of what is sent hears only what it sends.
+    void hearIncoming();
 
 Q_SIGNALS:
     // A modem's change for the worse (its SIM asks for its PIN, it has no network, it no
@@ -49,9 +52,13 @@ Q_SIGNALS:
     void modemsChanged();
     // Reading what a modem sent failed: the text, for the operator. Delivery goes on.
     void receiveFailed(const QString &text);
+    // A message came in and was stored; a report changed the delivery of an SMS sent.
+    void messageStored(const QString &port, const QString &number, const QString &text);
+    void deliveryChanged();
 
 private:
     ModemLane *addLane();
+    void addInboxReader(ModemLane *lane);
 
     Database &m_database;
     Settings &m_settings;
@@ -60,4 +67,5 @@ private:
     Records m_records;
     RunState m_runState;
     QList<ModemLane *> m_lanes;
+    bool m_hearsIncoming = false;
 };

@@ -8,6 +8,8 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/SendEngine.h broadcast/SendEngine.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
+    broadcast/InboxStore.h broadcast/InboxStore.cpp
+    broadcast/InboxReader.h broadcast/InboxReader.cpp
     broadcast/RecipientList.h broadcast/RecipientList.cpp
     broadcast/BroadcastRunner.h broadcast/BroadcastRunner.cpp
     broadcast/ScheduleListRunner.h broadcast/ScheduleListRunner.cpp

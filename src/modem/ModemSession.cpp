@@ -192,7 +192,7 @@ void ModemSession::next()
 
 void ModemSession::start(AtCommand command)
 {
-    m_running.emplace();
+    m_running = Running{};
     m_running->command = std::move(command);
     m_running->serial = ++m_serial;
     m_running->awaitingBody = !m_running->command.body.isEmpty();

@@ -2,6 +2,7 @@
 list(APPEND BRIVORA_CORE_SOURCES
     modem/Gsm7.h modem/Gsm7.cpp
     modem/Pdu.h modem/Pdu.cpp
+    modem/NetworkPdu.h modem/NetworkPdu.cpp
     modem/SerialLink.h modem/SerialLink.cpp
     modem/SimulatorDevice.h modem/SimulatorDevice.cpp
     modem/AtLineReader.h modem/AtLineReader.cpp

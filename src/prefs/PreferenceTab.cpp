@@ -147,6 +147,10 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
                                                          "does not confirm is marked FAIL)")),
                             "CheckBoxAnswers"))
     , modemsButton(named(new QPushButton(QStringLiteral("Modems...")), "modemsButton"))
+    , CheckBoxReports(named(new QCheckBox(QStringLiteral("Ask the network for delivery reports")), "CheckBoxReports"))
+    , EditOptOutWords(named(new QLineEdit, "EditOptOutWords"))
+    , EditOptInWords(named(new QLineEdit, "EditOptInWords"))
+    , EditEnding(named(new QLineEdit, "EditEnding"))
     , m_dm(dm)
     , m_settings(settings)
     , m_dialogs(dialogs)
@@ -174,8 +178,18 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
     page->addLayout(columns, 1);
     auto *sending = new QHBoxLayout;
     sending->addWidget(CheckBoxAnswers, 1);
+    sending->addWidget(CheckBoxReports);
     sending->addWidget(modemsButton);
     page->addLayout(sending);
+    auto *replies = new QHBoxLayout;
+    replies->addWidget(new QLabel(QStringLiteral("Opt-out words")));
+    replies->addWidget(EditOptOutWords, 2);
+    replies->addWidget(new QLabel(QStringLiteral("Opt-in words")));
+    replies->addWidget(EditOptInWords, 2);
+    replies->addWidget(new QLabel(QStringLiteral("End every announcement with")));
+    replies->addWidget(EditEnding, 3);
+    page->addLayout(replies);
+    EditEnding->setPlaceholderText(QStringLiteral("Reply STOP to stop these messages."));
     auto *left = new QVBoxLayout;
     left->addWidget(buildGrouping(), 1);
     left->addWidget(buildBackup(), 1);
@@ -209,7 +223,11 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
                   {Edit8, F::TokenGreeting},        {suiEdit2, F::TokenVariable1},
                   {suiEdit3, F::TokenVariable2},    {suiEdit1, F::CentreNumber},
                   {suiEdit6, F::FirstLanguage},     {suiEdit7, F::SecondLanguage},
-                  {CheckBoxAnswers, F::AwaitAnswers}};
+                  {CheckBoxAnswers, F::AwaitAnswers},
+                  {CheckBoxReports, F::DeliveryReports},
+                  {EditOptOutWords, F::OptOutWords},
+                  {EditOptInWords, F::OptInWords},
+                  {EditEnding, F::AnnouncementEnding}};
     for (const Binding &binding : std::as_const(m_bindings))
         bind(binding);
 }

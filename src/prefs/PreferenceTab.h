@@ -93,6 +93,12 @@ public:
     // How a send goes: at the fixed pace, or waiting for each of the modem's answers.
     QCheckBox *CheckBoxAnswers;
     QPushButton *modemsButton;
+    // Replies and their consequences: delivery reports asked, the words of a reply that
+    // opts out or back in, and the line that ends every announcement.
+    QCheckBox *CheckBoxReports;
+    QLineEdit *EditOptOutWords;
+    QLineEdit *EditOptInWords;
+    QLineEdit *EditEnding;
 
     // The handlers throw BrivoraError; the tab runs them guarded when its controls fire.
 public Q_SLOTS:

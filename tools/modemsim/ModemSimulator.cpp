@@ -28,6 +28,13 @@ qint64 ruleKey(ModemSimulator::Input input, int occurrence)
     return (static_cast<qint64>(input) << 32) | static_cast<quint32>(occurrence);
 }
 
+// The octets after the service centre information, as +CMGR: and +CDS: count them.
+int tpduLength(const QByteArray &pduHex)
+{
+    const int centreOctets = pduHex.left(2).toInt(nullptr, 16);
+    return static_cast<int>(pduHex.size() / 2) - 1 - centreOctets;
+}
+
 bool startsWithCommand(const QByteArray &line, const char *command)
 {
     return line.toUpper().startsWith(command);
@@ -195,6 +202,22 @@ void ModemSimulator::handleCommand(const QByteArray &line)
     } else if (upper == "AT+COPS?") {
         const bool registered = m_registration == 1 || m_registration == 5;
         reply = (registered ? "+COPS: 0,0,\"" + m_operator + "\",2" : QByteArray("+COPS: 0")) + "\r\nOK\r\n";
+    } else if (upper == "AT+CMGL=4") {
+        reply.clear();
+        for (auto message = m_stored.cbegin(); message != m_stored.cend(); ++message)
+            reply += "+CMGL: " + QByteArray::number(message.key()) + ",1,," + QByteArray::number(tpduLength(*message))
+                + "\r\n" + *message + "\r\n";
+        reply += "OK\r\n";
+    } else if (startsWithCommand(line, "AT+CMGR=")) {
+        const int index = line.mid(8).trimmed().toInt();
+        reply = m_stored.contains(index) ? "+CMGR: 1,," + QByteArray::number(tpduLength(m_stored.value(index))) + "\r\n"
+                + m_stored.value(index) + "\r\nOK\r\n"
+                                         : QByteArrayLiteral("+CMS ERROR: 321\r\n");
+    } else if (startsWithCommand(line, "AT+CMGD=")) {
+        m_stored.remove(line.mid(8).trimmed().toInt());
+    } else if (upper == "AT+CPMS?") {
+        const QByteArray store = "\"SM\"," + QByteArray::number(m_stored.size()) + "," + QByteArray::number(m_storeRoom);
+        reply = "+CPMS: " + store + "," + store + "," + store + "\r\nOK\r\n";
     } else if (startsWithCommand(line, "AT+CMMS=")) {
         m_linkKept = line.mid(8).trimmed() != "0";
     } else if (startsWithCommand(line, "AT+CMGF=")) {
@@ -207,6 +230,27 @@ void ModemSimulator::handleCommand(const QByteArray &line)
         m_awaitingPdu = reply.isEmpty() || reply.startsWith('>');
     }
     answer(reply);
+}
+
+bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)
+{
+    if (m_stored.size() >= m_storeRoom)
+        return false;
+    int index = 1;
+    while (m_stored.contains(index))
+        ++index;
+    m_stored.insert(index, pduHex);
+    // A status report's first octet says so (TP-MTI 10).
+    const int centreOctets = pduHex.left(2).toInt(nullptr, 16);
+    const bool report = (pduHex.mid(2 + 2 * centreOctets, 2).toInt(nullptr, 16) & 0x03) == 0x02;
+    if (announced)
+        send((report ? "+CDSI: \"SM\"," : "+CMTI: \"SM\",") + QByteArray::number(index) + "\r\n");
+    return true;
+}
+
+void ModemSimulator::routeReport(const QByteArray &pduHex)
+{
+    send("+CDS: " + QByteArray::number(tpduLength(pduHex)) + "\r\n" + pduHex + "\r\n");
 }
 
 void ModemSimulator::handlePdu(const QByteArray &hex)

@@ -24,6 +24,10 @@ class QTimer;
 //   "AT+CREG?"                -> "+CREG: 0,<state>" "OK"
 //   "AT+COPS?"                -> "+COPS: 0,0,"<operator>",2" "OK" (no network: "+COPS: 0")
 //   "AT+CMMS=2" / "AT+CMMS=0" -> "OK": the radio link is kept between messages, or not
+//   "AT+CMGL=4"               -> "+CMGL: <i>,1,,<n>" and the PDU, for each message held; "OK"
+//   "AT+CMGR=<i>"             -> "+CMGR: 1,,<n>" and the PDU, "OK"; "+CMS ERROR: 321" for none
+//   "AT+CMGD=<i>"             -> "OK", the message at <i> gone
+//   "AT+CPMS?"                -> "+CPMS: "SM",<held>,<room>,..." "OK"
 //   any other "AT..." line    -> "OK"
 // (Escape instead of the PDU abandons the message, as on a phone.)
 // Answers end with CR LF, except the prompt. A PDU whose length differs from the one
@@ -104,6 +108,18 @@ public:
     // message), the answer to a message comes after this latency instead.
     static constexpr int KeptLinkIdleMs = 5000;
     void setKeptLinkLatency(int milliseconds) { m_keptLatency = milliseconds; }
+    // The network brings a message (a deliver or status-report PDU, in hex with its
+    // service centre information): it is held on the SIM at the first free index and,
+    // when announced, told with "+CMTI: "SM",<i>" ("+CDSI:" for a report). A full SIM
+    // holds nothing more; false then.
+    bool deliver(const QByteArray &pduHex, bool announced = true);
+    // A status report routed straight to the port: "+CDS: <n>" and its PDU, not held.
+    void routeReport(const QByteArray &pduHex);
+    // How many messages the SIM holds at most.
+    void setStoreRoom(int room) { m_storeRoom = room; }
+    // The messages the SIM holds, by index.
+    const QMap<int, QByteArray> &stored() const { return m_stored; }
+
     // The modem is pulled out: its port's device goes away.
     void pullOut();
     bool isPulledOut() const { return m_master < 0; }
@@ -172,6 +188,8 @@ private:
     QString m_pinWanted;
     int m_signal = 20;
     int m_registration = 1;
+    QMap<int, QByteArray> m_stored;
+    int m_storeRoom = 30;
     QByteArray m_operator = "Brivora Mobile";
     int m_keptLatency = -1;
     bool m_linkKept = false;

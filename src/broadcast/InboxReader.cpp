@@ -1,0 +1,206 @@
+#include "broadcast/InboxReader.h"
+
+#include "base/Clock.h"
+#include "base/Errors.h"
+#include "broadcast/InboxStore.h"
+#include "data/Database.h"
+#include "data/PhoneNumbers.h"
+#include "data/Settings.h"
+#include "modem/ModemSession.h"
+#include "modem/NetworkPdu.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// The index of "+CMTI: "SM",3", "+CDSI: "SM",3", "+CMGL: 3,1,,24"; -1 for none.
+int indexIn(const QByteArray &line, bool last)
+{
+    const QByteArray values = line.mid(line.indexOf(':') + 1);
+    const QList<QByteArray> fields = values.split(',');
+    bool number = false;
+    const int index = (last ? fields.constLast() : fields.constFirst()).trimmed().toInt(&number);
+    return number && index >= 0 ? index : -1;
+}
+
+} // namespace
+
+InboxReader::InboxReader(ModemSession &session, Database &database, const Settings &settings, Clock &clock,
+                         QObject *parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_database(database)
+    , m_settings(settings)
+    , m_clock(clock)
+{
+    m_listTimer.setInterval(ListEveryMs);
+    connect(&m_listTimer, &QTimer::timeout, this, &InboxReader::listHeld);
+    // Once the modem has answered the session's first questions, not before: a port with
+    // no modem behind it hears nothing but the session's "AT".
+    connect(&session, &ModemSession::healthChanged, this, [this] {
+        if (!m_started && m_session.isOpen() && m_session.health().answering) {
+            m_started = true;
+            opened();
+        }
+    });
+    connect(&session, &ModemSession::openChanged, this, [this](bool open) {
+        if (open)
+            return;
+        m_started = false;
+        m_listTimer.stop();
+    });
+    session.subscribe("+CMTI:", [this](const QByteArray &line, const QByteArray &) {
+        if (const int index = indexIn(line, true); index >= 0)
+            readIndex(index);
+    });
+    session.subscribe("+CDSI:", [this](const QByteArray &line, const QByteArray &) {
+        if (const int index = indexIn(line, true); index >= 0)
+            readIndex(index);
+    });
+    session.subscribe(
+        "+CDS:", [this](const QByteArray &, const QByteArray &pdu) { takeRouted(pdu); }, true);
+}
+
+void InboxReader::opened()
+{
+    m_toldFull = false;
+    m_reading.clear();
+    // New messages held and announced; reports routed to the port.
+    AtCommand announce;
+    announce.line = "AT+CNMI=2,1,0,1,0";
+    announce.timeoutMs = ModemSession::HealthCommandMs;
+    announce.done = [this](const AtReply &reply) {
+        if (reply.end != AtReply::End::Error)
+            return;
+        // A modem that cannot route reports may hold them.
+        AtCommand held;
+        held.line = "AT+CNMI=2,1,0,2,0";
+        held.timeoutMs = ModemSession::HealthCommandMs;
+        held.done = [](const AtReply &) {};
+        m_session.submit(std::move(held));
+    };
+    m_session.submit(std::move(announce));
+    listHeld();
+    m_listTimer.start();
+}
+
+void InboxReader::listHeld()
+{
+    if (!m_session.isOpen())
+        return;
+    AtCommand list;
+    list.line = "AT+CMGL=4";
+    list.timeoutMs = ModemSession::HealthCommandMs;
+    list.done = [this](const AtReply &reply) {
+        // Each "+CMGL:" line is followed by its message's PDU.
+        for (qsizetype i = 0; i + 1 < reply.lines.size(); ++i) {
+            if (!reply.lines.at(i).startsWith("+CMGL:"))
+                continue;
+            const int index = indexIn(reply.lines.at(i), false);
+            if (index >= 0 && !m_reading.contains(index))
+                take(index, reply.lines.at(++i));
+        }
+        checkRoom();
+        try {
+            InboxStore(m_database, {m_settings.optOutWords(), m_settings.optInWords(),
+                                    countryCodeOf(m_settings.centreNumber())})
+                .closeStaleParts(m_clock.now());
+        } catch (const BrivoraError &error) {
+            Q_EMIT storeFailed(error.text());
+        }
+    };
+    m_session.submit(std::move(list));
+}
+
+void InboxReader::readIndex(int index)
+{
+    if (m_reading.contains(index))
+        return;
+    m_reading.insert(index);
+    AtCommand read;
+    read.line = "AT+CMGR=" + QByteArray::number(index);
+    read.timeoutMs = ModemSession::HealthCommandMs;
+    read.done = [this, index](const AtReply &reply) {
+        m_reading.remove(index);
+        for (qsizetype i = 0; i + 1 < reply.lines.size(); ++i)
+            if (reply.lines.at(i).startsWith("+CMGR:"))
+                take(index, reply.lines.at(i + 1));
+    };
+    m_session.submit(std::move(read));
+}
+
+void InboxReader::take(int index, const QByteArray &pdu)
+{
+    if (!store(pdu))
+        return;
+    AtCommand erase;
+    erase.line = "AT+CMGD=" + QByteArray::number(index);
+    erase.timeoutMs = ModemSession::HealthCommandMs;
+    erase.done = [](const AtReply &) {};
+    m_session.submit(std::move(erase));
+}
+
+void InboxReader::takeRouted(const QByteArray &pdu)
+{
+    // A routed report is the port's only copy: stored or not, the modem keeps nothing.
+    store(pdu);
+}
+
+bool InboxReader::store(const QByteArray &hex)
+{
+    NetworkPdu pdu;
+    try {
+        pdu = decodeNetworkPdu(hex);
+    } catch (const BrivoraError &) {
+        // What no phone could read is nothing to keep: it would come back at every listing.
+        return true;
+    }
+    InboxStore inbox(m_database,
+                     {m_settings.optOutWords(), m_settings.optInWords(), countryCodeOf(m_settings.centreNumber())});
+    const QDateTime now = m_clock.now();
+    try {
+        switch (pdu.kind) {
+            case NetworkPdu::Kind::Deliver: {
+                const InboxStore::Stored stored = inbox.storeDeliver(m_session.port(), pdu.deliver, now);
+                if (stored.madeMessage)
+                    Q_EMIT messageStored(stored.number, stored.text);
+                break;
+            }
+            case NetworkPdu::Kind::StatusReport:
+                if (inbox.storeReport(m_session.port(), pdu.report, now))
+                    Q_EMIT deliveryChanged();
+                break;
+            case NetworkPdu::Kind::Submit:
+                break; // a draft the SIM keeps is not ours to take
+        }
+    } catch (const BrivoraError &error) {
+        Q_EMIT storeFailed(error.text());
+        return false;
+    }
+    return pdu.kind != NetworkPdu::Kind::Submit;
+}
+
+void InboxReader::checkRoom()
+{
+    AtCommand room;
+    room.line = "AT+CPMS?";
+    room.answerPrefix = "+CPMS:";
+    room.timeoutMs = ModemSession::HealthCommandMs;
+    room.done = [this](const AtReply &reply) {
+        for (const QByteArray &line : reply.lines) {
+            if (!line.startsWith("+CPMS:"))
+                continue;
+            // The first store's messages held and its room.
+            const QList<QByteArray> fields = line.mid(6).split(',');
+            if (fields.size() < 3)
+                continue;
+            const int held = fields.at(1).trimmed().toInt();
+            const int room = fields.at(2).trimmed().toInt();
+            const bool full = room > 0 && held >= room;
+            if (full && !m_toldFull)
+                Q_EMIT warning(QString::fromLatin1(SimFullText).arg(m_session.port()));
+            m_toldFull = full;
+        }
+    };
+    m_session.submit(std::move(room));
+}

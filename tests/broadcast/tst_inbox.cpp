@@ -1,0 +1,162 @@
+// What comes in through a modem: messages read from the SIM, stored and only then
+// deleted there, long ones put together, a reply that opts out, and delivery reports
+// matched to the SMS they are about.
+#include "broadcast/InboxReader.h"
+#include "broadcast/InboxStore.h"
+#include "data/OptOutList.h"
+#include "modem/NetworkPdu.h"
+#include "support/SendBench.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A deliver PDU from an international number, at 09:30 of 10 December 2026 in UTC+8,
+// its text in UCS-2; a part of a long message carries its 8-bit reference.
+QByteArray deliverPdu(const QString &number, const QString &text, std::optional<PartOf> part = std::nullopt)
+{
+    QByteArray digits = number.toLatin1();
+    QByteArray address;
+    for (qsizetype i = 0; i < digits.size(); i += 2)
+        address += (i + 1 < digits.size() ? digits.at(i + 1) : 'F') + QByteArray(1, digits.at(i));
+    QByteArray userData;
+    if (part)
+        userData = QByteArray::fromHex("050003") + char(part->reference) + char(part->count) + char(part->index);
+    for (const QChar c : text)
+        userData += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
+    const QByteArray header = QByteArray::fromHex("07910621000010F5") + char(part ? 0x44 : 0x04)
+        + char(digits.size()) + char(0x91);
+    return (header.toHex() + address + "0008" + "62210190030023" + QByteArray(1, char(userData.size())).toHex()
+            + userData.toHex())
+        .toUpper();
+}
+
+struct Bench : SendBench {
+    Bench()
+        : SendBench(QDateTime(QDate(2026, 12, 10), QTime(10, 0)))
+    {
+        ws.exec(u"insert into profile(name, mobile_number, group_name) values ('Siti', '0123456702', 'VIP')"_s);
+        QObject::connect(&engine, &SendEngine::messageStored, &engine,
+                [this](const QString &, const QString &number, const QString &text) { came << number + u": "_s + text; });
+        QObject::connect(&engine, &SendEngine::warning, &engine,
+                [this](const QString &, const QString &text, bool) { warnings << text; });
+    }
+    QList<QStringList> inbox() const
+    {
+        return ws.rows(u"select number, text, sent, complete, id_profile from inbox order by id"_s);
+    }
+    QStringList came;
+    QStringList warnings;
+};
+
+} // namespace
+
+class TestInbox : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void messagesAreStoredThenDeleted();
+    void aMessageTheDatabaseRefusedStaysOnTheSim();
+    void partsComeInAnyOrderOnceEach();
+    void reportsFindTheirPart();
+};
+
+void TestInbox::messagesAreStoredThenDeleted()
+{
+    Bench bench;
+    // One held before the program listened, one announced after.
+    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Terima kasih \U0001F600"_s), false);
+    bench.engine.hearIncoming();
+    QTRY_COMPARE(bench.came.size(), 1);
+    bench.modem->deliver(deliverPdu(u"60123456799"_s, u" stop "_s));
+    QTRY_COMPARE(bench.came.size(), 2);
+    QTRY_VERIFY(bench.modem->stored().isEmpty());
+    QCOMPARE(bench.inbox(), (QList<QStringList>{
+                                {u"+60123456702"_s, u"Terima kasih \U0001F600"_s, u"2026-12-10 01:30:00"_s, u"YES"_s, u"1"_s},
+                                {u"+60123456799"_s, u" stop "_s, u"2026-12-10 01:30:00"_s, u"YES"_s, u"<null>"_s}}));
+    // A reply of an opt-out word, whole, put its number on the list.
+    QVERIFY(OptOutList::read(bench.dm.con, u"60"_s).contains(u"0123456799"));
+    QVERIFY(!OptOutList::read(bench.dm.con, u"60"_s).contains(u"0123456702"));
+}
+
+void TestInbox::aMessageTheDatabaseRefusedStaysOnTheSim()
+{
+    Bench bench;
+    bench.modem->setStoreRoom(1);
+    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Hello"_s), false);
+    bench.ws.exec(u"drop table inbox"_s);
+    QStringList failures;
+    QObject::connect(&bench.engine, &SendEngine::receiveFailed, &bench.engine,
+                     [&](const QString &text) { failures << text; });
+    bench.engine.hearIncoming();
+    QTRY_COMPARE(failures.size(), 1);
+    QTRY_COMPARE(bench.warnings,
+                 QStringList{QString::fromLatin1(InboxReader::SimFullText).arg(bench.session.port())});
+    QCOMPARE(bench.modem->stored().size(), 1);
+    QVERIFY(!bench.modem->inputs().contains(u"AT+CMGD=1"_s));
+}
+
+void TestInbox::partsComeInAnyOrderOnceEach()
+{
+    Bench bench;
+    bench.engine.hearIncoming();
+    const PartOf second{200, 2, 2};
+    bench.modem->deliver(deliverPdu(u"60123456702"_s, u" sale!"_s, second));
+    bench.modem->deliver(deliverPdu(u"60123456702"_s, u" sale!"_s, second)); // the network sent it twice
+    QTRY_VERIFY(bench.modem->stored().isEmpty());
+    QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"1"_s);
+    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Big"_s, PartOf{200, 2, 1}));
+    QTRY_COMPARE(bench.came, QStringList{u"+60123456702: Big sale!"_s});
+    QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"0"_s);
+
+    // A part whose sibling never comes is a message of its own after a day, incomplete.
+    InboxStore store(bench.dm.con, {{u"STOP"_s}, {u"START"_s}, u"60"_s});
+    const DeliverPdu lone = decodeNetworkPdu(deliverPdu(u"60123456702"_s, u"Half"_s, PartOf{7, 3, 1})).deliver;
+    QVERIFY(!store.storeDeliver(u"/dev/ttyUSB2"_s, lone, bench.clock.now()).madeMessage);
+    store.closeStaleParts(bench.clock.now().addSecs(23 * 3600));
+    QCOMPARE(bench.ws.value(u"select count(*) from inbox where complete = 'NO'"_s), u"0"_s);
+    store.closeStaleParts(bench.clock.now().addSecs(25 * 3600));
+    QCOMPARE(bench.ws.rows(u"select text, complete from inbox where complete = 'NO'"_s),
+             (QList<QStringList>{{u"Half"_s, u"NO"_s}}));
+}
+
+void TestInbox::reportsFindTheirPart()
+{
+    Bench bench;
+    // Parts sent through two modems, to numbers in their national and international
+    // forms; the reference wraps after 255, so an old part may share a new one's.
+    bench.ws.exec(u"insert into transaction_log(id, mobile_number, status) values (1, '0123456701', 'SEND'), "
+                  "(2, '60123456701', 'SEND'), (3, '0123456702', 'SEND'), (4, '0123456701', 'SEND'), "
+                  "(5, '0123456701', 'SEND')"_s);
+    bench.ws.exec(u"insert into sms_part(id, log_id, modem, reference, sent, delivery) values "
+                  "(1, 1, 'A', 5, '2026-12-06 10:00:00', 'pending'), (2, 2, 'A', 5, '2026-12-09 10:00:00', 'pending'), "
+                  "(3, 3, 'A', 5, '2026-12-09 11:00:00', 'pending'), (4, 4, 'B', 5, '2026-12-09 12:00:00', 'pending'), "
+                  "(5, 5, 'A', 9, '2026-12-01 10:00:00', 'pending')"_s);
+    InboxStore store(bench.dm.con, {{}, {}, u"60"_s});
+    const auto report = [](int reference, const QString &number, int status) {
+        StatusReportPdu pdu;
+        pdu.reference = reference;
+        pdu.recipient = {number, NumberKind::International};
+        pdu.status = status;
+        pdu.dischargeTime = QDateTime(QDate(2026, 12, 10), QTime(9, 45), Qt::UTC);
+        return pdu;
+    };
+    const QDateTime now = bench.clock.now();
+    QVERIFY(store.storeReport(u"A"_s, report(5, u"+60123456701"_s, 0x00), now)); // the latest to that number on A
+    QVERIFY(store.storeReport(u"A"_s, report(5, u"+60123456702"_s, 0x46), now)); // same reference, other number
+    QVERIFY(!store.storeReport(u"A"_s, report(9, u"+60123456701"_s, 0x00), now)); // older than a week
+    QVERIFY(!store.storeReport(u"C"_s, report(5, u"+60123456701"_s, 0x00), now)); // no such modem
+    QVERIFY(store.storeReport(u"B"_s, report(5, u"0123456701"_s, 0x20), now));
+    QCOMPARE(bench.ws.rows(u"select id, delivery, delivery_code, delivery_time from sms_part "
+                           "order by id"_s),
+             (QList<QStringList>{{u"1"_s, u"pending"_s, u"<null>"_s, u"<null>"_s},
+                                 {u"2"_s, u"delivered"_s, u"0"_s, u"2026-12-10 09:45:00"_s},
+                                 {u"3"_s, u"failed"_s, u"70"_s, u"2026-12-10 09:45:00"_s},
+                                 {u"4"_s, u"trying"_s, u"32"_s, u"2026-12-10 09:45:00"_s},
+                                 {u"5"_s, u"pending"_s, u"<null>"_s, u"<null>"_s}}));
+}
+
+QTEST_GUILESS_MAIN(TestInbox)
+#include "tst_inbox.moc"
