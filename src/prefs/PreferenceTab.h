@@ -93,9 +93,8 @@ public:
     // How a send goes: at the fixed pace, or waiting for each of the modem's answers.
     QCheckBox *CheckBoxAnswers;
     QPushButton *modemsButton;
-    // Replies and their consequences: delivery reports asked, the words of a reply that
-    // opts out or back in, and the line that ends every announcement.
-    QCheckBox *CheckBoxReports;
+    // Replies and what follows them: the words of a reply that opts out or back in, and
+    // the line that ends every announcement.
     QLineEdit *EditOptOutWords;
     QLineEdit *EditOptInWords;
     QLineEdit *EditEnding;
