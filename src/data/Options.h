@@ -9,6 +9,8 @@ class Options {
 public:
     // Whether a run waits for the modem's answers: "YES" or anything else.
     static constexpr auto AwaitAnswers = "answers";
+    // Whether each SMS asks for a delivery report: "YES" or anything else.
+    static constexpr auto DeliveryReports = "delivery_reports";
     // The opt-out and opt-in words, separated by commas; empty for the usual ones.
     static constexpr auto OptOutWords = "opt_out_words";
     static constexpr auto OptInWords = "opt_in_words";

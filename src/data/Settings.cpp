@@ -55,6 +55,8 @@ Place placeOf(Settings::Field field)
             return {&DataModule::q_languages, "lang2", Kind::Text};
         case F::AwaitAnswers:
             return {nullptr, Options::AwaitAnswers, Kind::YesNo};
+        case F::DeliveryReports:
+            return {nullptr, Options::DeliveryReports, Kind::YesNo};
         case F::OptOutWords:
             return {nullptr, Options::OptOutWords, Kind::Text, "STOP, UNSUBSCRIBE, BERHENTI"};
         case F::OptInWords:
@@ -71,7 +73,7 @@ constexpr Settings::Field AllFields[] = {
     Settings::Field::AnniversaryFirst, Settings::Field::AnniversarySecond, Settings::Field::TokenName,
     Settings::Field::TokenNickname,    Settings::Field::TokenGreeting,     Settings::Field::TokenVariable1,
     Settings::Field::TokenVariable2,   Settings::Field::CentreNumber,      Settings::Field::FirstLanguage,
-    Settings::Field::SecondLanguage,   Settings::Field::AwaitAnswers,
+    Settings::Field::SecondLanguage,   Settings::Field::AwaitAnswers,      Settings::Field::DeliveryReports,
     Settings::Field::OptOutWords,      Settings::Field::OptInWords,        Settings::Field::AnnouncementEnding,
 };
 

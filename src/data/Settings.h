@@ -58,6 +58,7 @@ public:
         FirstLanguage,
         SecondLanguage,
         AwaitAnswers,
+        DeliveryReports,
         OptOutWords,
         OptInWords,
         AnnouncementEnding,
@@ -81,6 +82,8 @@ public:
     // Whether a run waits for the modem's answers.
     bool awaitsAnswers() const { return value(Field::AwaitAnswers).toBool(); }
     GreetingSettings greeting(Greeting greeting) const;
+    // Whether each SMS asks the network for a report of its delivery.
+    bool asksDeliveryReports() const { return value(Field::DeliveryReports).toBool(); }
     // The words a whole reply may be to ask for no more messages, or for them again, in
     // upper case.
     QStringList optOutWords() const { return words(Field::OptOutWords); }

@@ -147,6 +147,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
                                                          "does not confirm is marked FAIL)")),
                             "CheckBoxAnswers"))
     , modemsButton(named(new QPushButton(QStringLiteral("Modems...")), "modemsButton"))
+    , CheckBoxReports(named(new QCheckBox(QStringLiteral("Ask the network for delivery reports")), "CheckBoxReports"))
     , EditOptOutWords(named(new QLineEdit, "EditOptOutWords"))
     , EditOptInWords(named(new QLineEdit, "EditOptInWords"))
     , EditEnding(named(new QLineEdit, "EditEnding"))
@@ -177,6 +178,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
     page->addLayout(columns, 1);
     auto *sending = new QHBoxLayout;
     sending->addWidget(CheckBoxAnswers, 1);
+    sending->addWidget(CheckBoxReports);
     sending->addWidget(modemsButton);
     page->addLayout(sending);
     auto *replies = new QHBoxLayout;
@@ -222,6 +224,7 @@ PreferenceTab::PreferenceTab(DataModule &dm, Settings &settings, Dialogs &dialog
                   {suiEdit3, F::TokenVariable2},    {suiEdit1, F::CentreNumber},
                   {suiEdit6, F::FirstLanguage},     {suiEdit7, F::SecondLanguage},
                   {CheckBoxAnswers, F::AwaitAnswers},
+                  {CheckBoxReports, F::DeliveryReports},
                   {EditOptOutWords, F::OptOutWords},
                   {EditOptInWords, F::OptInWords},
                   {EditEnding, F::AnnouncementEnding}};

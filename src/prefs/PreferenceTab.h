@@ -93,8 +93,9 @@ public:
     // How a send goes: at the fixed pace, or waiting for each of the modem's answers.
     QCheckBox *CheckBoxAnswers;
     QPushButton *modemsButton;
-    // Replies and what follows them: the words of a reply that opts out or back in, and
-    // the line that ends every announcement.
+    // Replies and their consequences: delivery reports asked, the words of a reply that
+    // opts out or back in, and the line that ends every announcement.
+    QCheckBox *CheckBoxReports;
     QLineEdit *EditOptOutWords;
     QLineEdit *EditOptInWords;
     QLineEdit *EditEnding;
