@@ -7,6 +7,7 @@
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "broadcast/AnnouncementTab.h"
+#include "broadcast/RecipientGrid.h"
 #include "broadcast/QueueTab.h"
 #include "broadcast/ScheduleTab.h"
 #include "contacts/ImportWindow.h"
@@ -160,6 +161,10 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
                                           .arg(number, words.size() > FirstWords ? words.left(FirstWords) + u'\u2026'
                                                                                   : words));
             });
+    connect(&m_engine, &SendEngine::deliveryChanged, this, [this] {
+        announcementTab->deliveryColumn->reload();
+        scheduleTab->deliveryColumn->reload();
+    });
     m_engine.hearIncoming();
     showModems();
 }

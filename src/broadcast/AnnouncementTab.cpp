@@ -83,7 +83,8 @@ AnnouncementTab::AnnouncementTab(DataModule &dm, const Settings &settings, Dialo
     , leftOutLabel(named(new QLabel, "leftOutLabel"))
     , BitBtn9(named(new QPushButton(QStringLiteral("Clear")), "BitBtn9"))
     , BitBtn8(named(new QPushButton(QStringLiteral("Save && Populate Recipient")), "BitBtn8"))
-    , DBGrid3(named(recipientGrid(dm.q_prj_dtl, dialogs), "DBGrid3"))
+    , deliveryColumn(new DeliveryColumn(dm.q_prj_dtl, dm.con, this))
+    , DBGrid3(named(recipientGrid(dm.q_prj_dtl, *deliveryColumn, dialogs), "DBGrid3"))
     , DBNavigator4(named(new DatasetNavigator(dm.q_prj_dtl, dialogs, DatasetNavigator::Delete), "DBNavigator4"))
     , DBGrid4(named(new DatasetGrid(dm.q_prj, {{QStringLiteral("project_name"), QStringLiteral("Project")}}, dialogs),
                     "DBGrid4"))

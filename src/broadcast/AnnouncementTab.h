@@ -21,6 +21,7 @@ class DataModule;
 class Settings;
 class DatasetGrid;
 class DatasetNavigator;
+class DeliveryColumn;
 class Dialogs;
 
 // The "SMS Anouncement & Broadcast" tab: the project composer with its recipient list
@@ -60,6 +61,8 @@ public:
     QLabel *leftOutLabel;
     QPushButton *BitBtn9;
     QPushButton *BitBtn8;
+    // The recipients' delivery, as the network reported it.
+    DeliveryColumn *deliveryColumn;
     DatasetGrid *DBGrid3;
     DatasetNavigator *DBNavigator4;
     DatasetGrid *DBGrid4;

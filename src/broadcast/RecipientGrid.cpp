@@ -1,7 +1,10 @@
 #include "broadcast/RecipientGrid.h"
 
-#include "widgets/DatasetGrid.h"
+#include "base/Errors.h"
+#include "broadcast/Delivery.h"
 #include "compose/MessageSplit.h"
+#include "data/Dataset.h"
+#include "widgets/DatasetGrid.h"
 
 #include <QHeaderView>
 
@@ -19,13 +22,48 @@ DatasetGrid *messageGrid(Dataset &messages, QList<DatasetModel::ColumnSpec> colu
     return grid;
 }
 
-DatasetGrid *recipientGrid(Dataset &recipients, Dialogs &dialogs)
+DeliveryColumn::DeliveryColumn(Dataset &recipients, Database &database, QObject *parent)
+    : QObject(parent)
+    , m_recipients(recipients)
+    , m_database(database)
 {
-    return messageGrid(recipients,
-                       {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
-                        {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
-                        {QStringLiteral("name"), QStringLiteral("Name")},
-                        {QStringLiteral("group_name"), QStringLiteral("Group")},
-                        {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
-                       dialogs);
+    connect(&recipients, &Dataset::reset, this, &DeliveryColumn::reload);
+    connect(&recipients, &Dataset::rowChanged, this, &DeliveryColumn::reload);
+}
+
+QString DeliveryColumn::textAt(int row) const
+{
+    return m_byRow.value(m_recipients.valueAt(row, m_recipients.fieldIndex(QStringLiteral("id"))).toLongLong());
+}
+
+void DeliveryColumn::reload()
+{
+    if (!m_recipients.isOpen() || m_recipients.isEmpty()) {
+        m_byRow.clear();
+        Q_EMIT changed();
+        return;
+    }
+    const QString project = m_recipients.valueAt(0, m_recipients.fieldIndex(QStringLiteral("project_name"))).toString();
+    try {
+        m_byRow = deliveriesOf(m_database, project).byRow;
+    } catch (const BrivoraError &) {
+        // The list's own reading has just met the same refusal and shown it: the column
+        // shows nothing rather than what it read before.
+        m_byRow.clear();
+    }
+    Q_EMIT changed();
+}
+
+DatasetGrid *recipientGrid(Dataset &recipients, DeliveryColumn &delivery, Dialogs &dialogs)
+{
+    auto *grid = messageGrid(recipients,
+                             {{QStringLiteral("date_send"), QStringLiteral("Send Date")},
+                              {QStringLiteral("mobile_number"), QStringLiteral("Mobile Number")},
+                              {QStringLiteral("name"), QStringLiteral("Name")},
+                              {QStringLiteral("group_name"), QStringLiteral("Group")},
+                              {QString(), QStringLiteral("Delivery"), [&delivery](int row) { return delivery.textAt(row); }},
+                              {QStringLiteral("msg_send"), QStringLiteral("SMS Message")}},
+                             dialogs);
+    QObject::connect(&delivery, &DeliveryColumn::changed, grid, [grid] { grid->viewport()->update(); });
+    return grid;
 }

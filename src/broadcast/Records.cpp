@@ -42,11 +42,15 @@ void Records::appendLog(const MessageRecord &record, const std::optional<SentPar
                if (!sent)
                    return;
                QSqlQuery &part = m_database.prepared(
-                   QStringLiteral("INSERT INTO sms_part (log_id, modem, reference, sent) VALUES (?, ?, ?, ?)"));
+                   QStringLiteral("INSERT INTO sms_part (log_id, modem, reference, sent, detail_id, delivery) VALUES "
+                                  "(?, ?, ?, ?, ?, ?)"));
                part.bindValue(0, *logId);
                part.bindValue(1, Database::storedText(sent->modem));
                part.bindValue(2, sent->reference >= 0 ? QVariant(sent->reference) : QVariant());
                part.bindValue(3, Database::storedDateTime(record.sent));
+               const qint64 row = sent->row ? *sent->row : 0;
+               part.bindValue(4, row > 0 ? QVariant(row) : QVariant());
+               part.bindValue(5, sent->reportAsked ? QVariant(QStringLiteral("pending")) : QVariant());
                m_database.execute(part);
                part.finish();
            },

@@ -35,6 +35,10 @@ public:
     struct SentPart {
         QString modem;
         int reference = -1;
+        // The recipient row it was sent for (its id filled in once stored), or none.
+        std::shared_ptr<const qint64> row;
+        // A report of its delivery was asked: "pending" until one comes.
+        bool reportAsked = false;
     };
 
     Records(Database &database, const Clock &clock);

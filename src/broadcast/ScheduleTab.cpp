@@ -23,7 +23,8 @@ ScheduleTab::ScheduleTab(DataModule &dm, Dialogs &dialogs, ScheduleListRunner &r
                                        dialogs),
                        "suiDBGrid1"))
     , CheckBox6(named(new QCheckBox(QStringLiteral("Not yet broadcast")), "CheckBox6"))
-    , suiDBGrid2(named(recipientGrid(dm.q_prj_dtl_schedule, dialogs), "suiDBGrid2"))
+    , deliveryColumn(new DeliveryColumn(dm.q_prj_dtl_schedule, dm.con, this))
+    , suiDBGrid2(named(recipientGrid(dm.q_prj_dtl_schedule, *deliveryColumn, dialogs), "suiDBGrid2"))
     , suiButton1(named(new QPushButton(QStringLiteral("Start Broadcasting")), "suiButton1"))
     , m_dm(dm)
     , m_dialogs(dialogs)

@@ -6,6 +6,7 @@ class QCheckBox;
 class QPushButton;
 class DataModule;
 class DatasetGrid;
+class DeliveryColumn;
 class Dialogs;
 class ScheduleListRunner;
 
@@ -20,6 +21,8 @@ public:
     DatasetGrid *suiDBGrid1;
     // "Not yet broadcast": projects never sent instead of scheduled ones.
     QCheckBox *CheckBox6;
+    // The recipients' delivery, as the network reported it.
+    DeliveryColumn *deliveryColumn;
     DatasetGrid *suiDBGrid2;
     QPushButton *suiButton1;
 

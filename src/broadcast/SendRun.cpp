@@ -65,6 +65,7 @@ SendRun::SendRun(SendEngine &engine, const SendPolicy &policy, SendPlan plan, Ru
     , m_plan(std::move(plan))
     , m_lock(std::move(lock))
     , m_awaitAnswers(engine.settings().awaitsAnswers())
+    , m_asksReports(engine.settings().asksDeliveryReports())
 {
     // Every open modem that can send takes part; with none open, the first, whose port then
     // says why nothing goes out.
@@ -335,10 +336,10 @@ void SendRun::sendPart(Lane &lane)
     // A retried message's first part has its row already, when each part has one of its own.
     lane.partRow = lane.partIndex == 0 && lane.retryRow ? lane.retryRow
                                                          : std::make_shared<qint64>(lane.message.detailId);
-    const PartRequest request{
-        lane.modem->centreNumber(m_engine.settings()), lane.part.mobileNumber,
-        lane.sms.part(lane.partIndex, lane.reference),
-        waitsFor(m_policy.sender, lane.partIndex, static_cast<int>(lane.sms.parts.size()))};
+    SmsPart sms = lane.sms.part(lane.partIndex, lane.reference);
+    sms.asksReport = m_asksReports;
+    const PartRequest request{lane.modem->centreNumber(m_engine.settings()), lane.part.mobileNumber, sms,
+                              waitsFor(m_policy.sender, lane.partIndex, static_cast<int>(lane.sms.parts.size()))};
     try {
         lane.modem->exchange().sendPart(
             request, [this, &lane] { recordPart(lane); },
@@ -414,7 +415,7 @@ void SendRun::partDone(Lane &lane, const PartResult &result)
     lane.part.sent = now;
     std::optional<Records::SentPart> sent;
     if (result.pduWritten)
-        sent = Records::SentPart{lane.modem->port(), result.reference};
+        sent = Records::SentPart{lane.modem->port(), result.reference, lane.partRow, m_asksReports};
     records.appendLog(lane.part, sent);
     if (m_policy.progress == SendPolicy::Progress::AfterLog)
         m_runState.updateProgress();

@@ -192,6 +192,7 @@ private:
     QTimer m_timer;
     Phase m_phase = Phase::Holding;
     bool m_awaitAnswers = false;
+    bool m_asksReports = false;
 
     std::vector<std::unique_ptr<Lane>> m_lanes;
     int m_next = 0; // the next message to take

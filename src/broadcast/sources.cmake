@@ -8,6 +8,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     broadcast/SendEngine.h broadcast/SendEngine.cpp
     broadcast/SendRun.h broadcast/SendRun.cpp
     broadcast/IndividualSms.h broadcast/IndividualSms.cpp
+    broadcast/Delivery.h broadcast/Delivery.cpp
     broadcast/InboxStore.h broadcast/InboxStore.cpp
     broadcast/InboxReader.h broadcast/InboxReader.cpp
     broadcast/RecipientList.h broadcast/RecipientList.cpp

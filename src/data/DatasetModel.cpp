@@ -44,6 +44,11 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
+    if (!m_columns.isEmpty() && m_columns.at(index.column()).text) {
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+            return {};
+        return m_columns.at(index.column()).text(index.row());
+    }
     const int column = datasetColumn(index.column());
     switch (role) {
         case Qt::DisplayRole:
@@ -68,7 +73,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (m_editable && index.isValid())
+    const bool computed = index.isValid() && !m_columns.isEmpty() && m_columns.at(index.column()).text;
+    if (m_editable && index.isValid() && !computed)
         flags |= Qt::ItemIsEditable;
     return flags;
 }

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <functional>
+
 class Dataset;
 class Dialogs;
 
@@ -16,6 +18,9 @@ public:
     struct ColumnSpec {
         QString field;
         QString title;
+        // A column of the grid's own, not of the rows: its text for each row. It cannot be
+        // edited.
+        std::function<QString(int row)> text = {};
     };
 
     DatasetModel(Dataset &dataset, QList<ColumnSpec> columns, Dialogs &dialogs, QObject *parent = nullptr);

@@ -97,6 +97,7 @@ private:
 };
 
 constexpr int UserDataHeaderIndicator = 0x40;
+constexpr int StatusReportRequest = 0x20;
 constexpr int ConcatenationElement = 0x00;
 
 // The user data header of a part: one element, the concatenation with an 8-bit reference.
@@ -233,7 +234,8 @@ QString encodeSubmitPdu(const QString &centreNumber, const QString &destination,
     }
     // SMS-SUBMIT with a relative validity period (and a user data header for a part of a
     // longer message); the phone assigns the reference.
-    pdu += hexOctet(0x11 | (concatenated ? UserDataHeaderIndicator : 0)) + QStringLiteral("00");
+    pdu += hexOctet(0x11 | (concatenated ? UserDataHeaderIndicator : 0) | (part.asksReport ? StatusReportRequest : 0))
+        + QStringLiteral("00");
     pdu += hexOctet(static_cast<int>(destinationDigits.size())) + QStringLiteral("91")
         + swappedSemiOctets(destinationDigits);
     // Protocol 0, the alphabet, valid for four days.
@@ -281,9 +283,10 @@ SubmitPdu decodeSubmitPdu(const QString &hex)
     }
 
     const int firstOctet = reader.octet(QStringLiteral("first octet"));
-    if ((firstOctet & ~UserDataHeaderIndicator) != 0x11)
-        throw malformed(QStringLiteral("the first octet is not 11 or 51"));
+    if ((firstOctet & ~(UserDataHeaderIndicator | StatusReportRequest)) != 0x11)
+        throw malformed(QStringLiteral("the first octet is not 11, 31, 51 or 71"));
     const bool hasHeader = firstOctet & UserDataHeaderIndicator;
+    decoded.asksReport = firstOctet & StatusReportRequest;
     reader.take(2, QStringLiteral("message reference"));
     const int destinationDigits = reader.octet(QStringLiteral("destination length"));
     reader.expect(QStringLiteral("91"), QStringLiteral("destination type"));

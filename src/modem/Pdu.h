@@ -34,6 +34,9 @@ struct SmsPart {
     QString text;
     Alphabet alphabet = Alphabet::Gsm7;
     std::optional<Concatenation> concatenation;
+    // The network is asked for a report of its delivery (the first octet's status-report
+    // request); without it the PDU is as it always was.
+    bool asksReport = false;
 };
 
 // The SMS-SUBMIT protocol data unit the modem takes in PDU mode, as upper-case
@@ -70,6 +73,7 @@ struct SubmitPdu {
     QString text;
     Alphabet alphabet = Alphabet::Gsm7;
     std::optional<Concatenation> concatenation;
+    bool asksReport = false;
 };
 
 // Throws BrivoraError for a PDU the encoder could not have built.

@@ -343,7 +343,7 @@ void TestBroadcasting::listsDeleteByCtrlDeleteAndHintTheSelectedMessage()
 
     // The hint is the selected row's whole message wherever the pointer is.
     clickRow(recipients, 2);
-    QCOMPARE(recipients->model()->index(2, 4).data().toString(), QString(50, u'3'));
+    QCOMPARE(recipients->model()->index(2, 5).data().toString(), QString(50, u'3'));
     QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'3') + u"\n\n1 SMS \u00B7 GSM"_s);
 
     clickRow(recipients, 1);

@@ -137,7 +137,7 @@ void TestScheduleList::hintIsTheSelectedRowsWholeMessage()
     DatasetGrid *recipients = tab->suiDBGrid2;
 
     clickRow(recipients, 1);
-    QCOMPARE(recipients->model()->index(1, 4).data().toString(), QString(50, u'2'));
+    QCOMPARE(recipients->model()->index(1, 5).data().toString(), QString(50, u'2'));
     QCOMPARE(hintOver(recipients, 0, 1), QString(70, u'2') + u"\n\n1 SMS \u00B7 GSM"_s);
 
     clickRow(recipients, 0);

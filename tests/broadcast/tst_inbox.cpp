@@ -1,6 +1,8 @@
 // What comes in through a modem: messages read from the SIM, stored and only then
 // deleted there, long ones put together, a reply that opts out, and delivery reports
 // matched to the SMS they are about.
+#include "broadcast/BroadcastRunner.h"
+#include "broadcast/Delivery.h"
 #include "broadcast/InboxReader.h"
 #include "broadcast/InboxStore.h"
 #include "data/OptOutList.h"
@@ -33,6 +35,20 @@ QByteArray deliverPdu(const QString &number, const QString &text, std::optional<
         .toUpper();
 }
 
+// A status report on the message with that reference to an international number,
+// delivered (or not) at 09:45 UTC of 10 December 2026.
+QByteArray reportPdu(int reference, const QString &number, int status)
+{
+    QByteArray digits = number.toLatin1();
+    QByteArray address;
+    for (qsizetype i = 0; i < digits.size(); i += 2)
+        address += (i + 1 < digits.size() ? digits.at(i + 1) : 'F') + QByteArray(1, digits.at(i));
+    const QByteArray head = QByteArray::fromHex("07910621000010F5") + char(0x06) + char(reference) + char(digits.size())
+        + char(0x91);
+    return (head.toHex() + address + "62210190030000" + "62210190540000" + QByteArray(1, char(status)).toHex())
+        .toUpper();
+}
+
 struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 10), QTime(10, 0)))
@@ -61,6 +77,7 @@ private Q_SLOTS:
     void aMessageTheDatabaseRefusedStaysOnTheSim();
     void partsComeInAnyOrderOnceEach();
     void reportsFindTheirPart();
+    void aBroadcastAsksForReportsAndShowsThem();
 };
 
 void TestInbox::messagesAreStoredThenDeleted()
@@ -156,6 +173,41 @@ void TestInbox::reportsFindTheirPart()
                                  {u"3"_s, u"failed"_s, u"70"_s, u"2026-12-10 09:45:00"_s},
                                  {u"4"_s, u"trying"_s, u"32"_s, u"2026-12-10 09:45:00"_s},
                                  {u"5"_s, u"pending"_s, u"<null>"_s, u"<null>"_s}}));
+}
+
+void TestInbox::aBroadcastAsksForReportsAndShowsThem()
+{
+    Bench bench;
+    bench.settings.set(Settings::Field::DeliveryReports, true);
+    bench.engine.hearIncoming();
+    bench.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    const qint64 ali = bench.addRecipient(u"Ali"_s, u"60123456701"_s, u"Hello Ali"_s);
+    const qint64 siti = bench.addRecipient(u"Siti"_s, u"0123456702"_s, QString(200, u'a'));
+    bench.dm.q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    BroadcastRunner runner(bench.engine, bench.dm, {[] { return u"RAYA"_s; }, [] { return 0; }, [] { return 0; }, [] {}});
+    runner.start();
+    QVERIFY(bench.waitForRunEnd());
+    QCOMPARE(bench.modem->pdus().size(), 3);
+    for (const ModemSimulator::ReceivedPdu &pdu : bench.modem->pdus())
+        QVERIFY(pdu.message.asksReport);
+    const QList<QStringList> parts =
+        bench.ws.rows(u"select detail_id, reference, delivery from sms_part order by id"_s);
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts.at(0).at(0), QString::number(ali));
+    QCOMPARE(parts.at(2).at(0), QString::number(siti));
+    QCOMPARE(deliveriesOf(bench.dm.con, u"RAYA"_s).byRow,
+             (QHash<qint64, QString>{{ali, u"pending"_s}, {siti, u"pending"_s}}));
+
+    // Ali's SMS delivered, routed to the port; one of Siti's two failed, held on the SIM.
+    bench.modem->routeReport(reportPdu(parts.at(0).at(1).toInt(), u"60123456701"_s, 0x00));
+    bench.modem->deliver(reportPdu(parts.at(2).at(1).toInt(), u"60123456702"_s, 0x46));
+    QTRY_VERIFY(bench.modem->stored().isEmpty());
+    QTRY_COMPARE(deliveriesOf(bench.dm.con, u"RAYA"_s).byRow,
+                 (QHash<qint64, QString>{{ali, u"delivered 09:45"_s}, {siti, u"failed (0x46)"_s}}));
+    const ProjectDeliveries counts = deliveriesOf(bench.dm.con, u"RAYA"_s);
+    QCOMPARE(counts.delivered, 1);
+    QCOMPARE(counts.failed, 1);
+    QCOMPARE(counts.pending, 0);
 }
 
 QTEST_GUILESS_MAIN(TestInbox)
