@@ -7,6 +7,7 @@
 #include "base/Dialogs.h"
 #include "base/Errors.h"
 #include "broadcast/AnnouncementTab.h"
+#include "broadcast/InboxTab.h"
 #include "broadcast/RecipientGrid.h"
 #include "broadcast/QueueTab.h"
 #include "broadcast/ScheduleTab.h"
@@ -77,6 +78,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     queueTab = new QueueTab(m_dm, m_dialogs, m_failQueue);
     reportsTab = new ReportsTab(m_dm, m_dialogs, m_clock);
     transactionLogTab = new TransactionLogTab(m_dm, m_dialogs);
+    inboxTab = new InboxTab(m_dm.con, m_settings, m_dialogs);
     preferenceTab = new PreferenceTab(m_dm, m_settings, m_dialogs, m_clock);
     preferenceTab->setModemStatus([this](const QString &port) {
         for (const ModemLane *lane : m_engine.lanes())
@@ -90,8 +92,23 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     PageControl1->addTab(queueTab, QStringLiteral("Broadcast Queue List (Fail Send)"));
     PageControl1->addTab(reportsTab, QStringLiteral("Reports"));
     PageControl1->addTab(transactionLogTab, QStringLiteral("Transaction Log"));
+    PageControl1->addTab(inboxTab, QStringLiteral("Inbox"));
     PageControl1->addTab(preferenceTab, QStringLiteral("Preference"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::enableCurrentSheetOnly);
+    // The tab's caption counts what came in and was not seen there yet.
+    connect(inboxTab, &InboxTab::unreadChanged, this, [this](int unread) {
+        PageControl1->setTabText(PageControl1->indexOf(inboxTab),
+                                 unread > 0 ? QStringLiteral("Inbox (%1)").arg(unread) : QStringLiteral("Inbox"));
+    });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == inboxTab)
+            guarded(m_dialogs, [this] { inboxTab->markSeen(); });
+    });
+    connect(inboxTab, &InboxTab::replyTo, this, [this](qint64 profile, const QString &number) {
+        PageControl1->setCurrentWidget(profileTab);
+        if (profile == 0 || !profileTab->selectForMessage(profile))
+            profileTab->startContactWithNumber(number);
+    });
     connect(profileTab->BitBtn4, &QPushButton::clicked, this, &MainWindow::suitempBitBtn4Click);
     // What would change the rows a running send walks waits until it has ended.
     const auto refusedWhileSending = [this] { return runState().refusedWhileSending(m_dialogs); };
@@ -153,6 +170,11 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
     // tray is told in a balloon, with its sender and its first words.
     connect(&m_engine, &SendEngine::messageStored, this,
             [this](const QString &, const QString &number, const QString &text) {
+                guarded(m_dialogs, [this] {
+                    inboxTab->reload();
+                    if (isVisible() && PageControl1->currentWidget() == inboxTab)
+                        inboxTab->markSeen();
+                });
                 if (isVisible() && !isMinimized())
                     return;
                 constexpr int FirstWords = 60;
@@ -417,6 +439,7 @@ void MainWindow::loadSettings()
 
     m_dm.q_prj_schedule.repoint(QStringLiteral("select * from project where project_broadcast__date is not null"));
     m_dm.q_pd_que.refresh();
+    inboxTab->reload();
     announcementTab->DateTimePicker5->setDateTime(m_clock.now());
 
     captionTemplates(m_settings.text(Settings::Field::FirstLanguage),

@@ -35,6 +35,7 @@ class QUrl;
 class ReportsTab;
 class ScheduleTab;
 class TransactionLogTab;
+class InboxTab;
 class TrayIcon;
 
 // "f_main": the frame that owns the data module, the tabs, the timers and the run
@@ -103,6 +104,7 @@ public:
     QueueTab *queueTab;
     ReportsTab *reportsTab;
     TransactionLogTab *transactionLogTab;
+    InboxTab *inboxTab;
     PreferenceTab *preferenceTab;
     ComLed *ComLed1;
     // "Import Profile": made at its first use, not at start (its folder views read the

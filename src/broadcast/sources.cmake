@@ -22,4 +22,5 @@ list(APPEND BRIVORA_GUI_SOURCES
     broadcast/RecipientGrid.h broadcast/RecipientGrid.cpp
     broadcast/AnnouncementTab.h broadcast/AnnouncementTab.cpp
     broadcast/ScheduleTab.h broadcast/ScheduleTab.cpp
-    broadcast/QueueTab.h broadcast/QueueTab.cpp)
+    broadcast/QueueTab.h broadcast/QueueTab.cpp
+    broadcast/InboxTab.h broadcast/InboxTab.cpp)

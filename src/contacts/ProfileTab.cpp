@@ -274,6 +274,27 @@ void ProfileTab::CheckBox7Click()
     DateTimePicker2->setEnabled(CheckBox7->isChecked());
 }
 
+bool ProfileTab::selectForMessage(qint64 profileId)
+{
+    Dataset &profiles = m_dm.q_profile;
+    const int id = profiles.fieldIndex(QStringLiteral("id_profile"));
+    for (int row = 0; row < profiles.recordCount(); ++row) {
+        if (profiles.valueAt(row, id).toLongLong() != profileId)
+            continue;
+        profiles.setCurrentRow(row);
+        loadSelected();
+        RichEdit4->setFocus();
+        return true;
+    }
+    return false;
+}
+
+void ProfileTab::startContactWithNumber(const QString &number)
+{
+    suitempBitBtn1Click();
+    Edit3->setText(number);
+}
+
 void ProfileTab::loadSelected()
 {
     guarded(m_dialogs, [this] { showProfile(m_store.selected()); });

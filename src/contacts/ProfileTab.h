@@ -33,6 +33,11 @@ public:
     // Asked before what would change the rows a running send walks; true refuses it
     // (the guard has said why). The main window's run state answers it.
     void setSendGuard(std::function<bool()> refusedWhileSending);
+    // A reply: the contact selected in the list and loaded into the form, the individual
+    // message box ready; false when no profile has that id.
+    bool selectForMessage(qint64 profileId);
+    // A reply to a number of no contact: a clear form with that number, to be saved.
+    void startContactWithNumber(const QString &number);
 
     // The form, top to bottom.
     QLineEdit *Edit1;

@@ -70,14 +70,15 @@ void TestMainWindow::frameTabsAndHeader()
     }
     QCOMPARE(captions,
              (QStringList{u"Profile"_s, u"SMS Anouncement && Broadcast"_s, u"Broadcast Schedule List"_s,
-                          u"Broadcast Queue List (Fail Send)"_s, u"Reports"_s, u"Transaction Log"_s, u"Preference"_s}));
+                          u"Broadcast Queue List (Fail Send)"_s, u"Reports"_s, u"Transaction Log"_s, u"Inbox"_s,
+                          u"Preference"_s}));
     QCOMPARE(sheets,
              (QStringList{u"TabSheet1"_s, u"TabSheet3"_s, u"TabSheet5"_s, u"suiTabSheet1"_s, u"TabSheet2"_s,
-                          u"suiTabSheet2"_s, u"TabSheet4"_s}));
+                          u"suiTabSheet2"_s, u"TabSheetInbox"_s, u"TabSheet4"_s}));
     QCOMPARE(window.PageControl1->currentWidget(), window.profileTab);
 
     // Only the selected sheet takes input.
-    window.PageControl1->setCurrentIndex(6);
+    window.PageControl1->setCurrentWidget(window.preferenceTab);
     QVERIFY(window.preferenceTab->isEnabled());
     QVERIFY(!window.profileTab->isEnabled());
 
@@ -245,7 +246,7 @@ void TestMainWindow::missingDatabaseShowsErrorAndWindowAllTheSame()
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, m_clock);
     window.preferenceTab->suiEdit1->setText(QStringLiteral("kept"));
-    window.PageControl1->setCurrentIndex(6);
+    window.PageControl1->setCurrentWidget(window.preferenceTab);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
