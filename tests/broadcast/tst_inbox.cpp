@@ -15,40 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A deliver PDU from an international number, at 09:30 of 10 December 2026 in UTC+8,
-// its text in UCS-2; a part of a long message carries its 8-bit reference.
-QByteArray deliverPdu(const QString &number, const QString &text, std::optional<PartOf> part = std::nullopt)
-{
-    QByteArray digits = number.toLatin1();
-    QByteArray address;
-    for (qsizetype i = 0; i < digits.size(); i += 2)
-        address += (i + 1 < digits.size() ? digits.at(i + 1) : 'F') + QByteArray(1, digits.at(i));
-    QByteArray userData;
-    if (part)
-        userData = QByteArray::fromHex("050003") + char(part->reference) + char(part->count) + char(part->index);
-    for (const QChar c : text)
-        userData += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
-    const QByteArray header = QByteArray::fromHex("07910621000010F5") + char(part ? 0x44 : 0x04)
-        + char(digits.size()) + char(0x91);
-    return (header.toHex() + address + "0008" + "62210190030023" + QByteArray(1, char(userData.size())).toHex()
-            + userData.toHex())
-        .toUpper();
-}
-
-// A status report on the message with that reference to an international number,
-// delivered (or not) at 09:45 UTC of 10 December 2026.
-QByteArray reportPdu(int reference, const QString &number, int status)
-{
-    QByteArray digits = number.toLatin1();
-    QByteArray address;
-    for (qsizetype i = 0; i < digits.size(); i += 2)
-        address += (i + 1 < digits.size() ? digits.at(i + 1) : 'F') + QByteArray(1, digits.at(i));
-    const QByteArray head = QByteArray::fromHex("07910621000010F5") + char(0x06) + char(reference) + char(digits.size())
-        + char(0x91);
-    return (head.toHex() + address + "62210190030000" + "62210190540000" + QByteArray(1, char(status)).toHex())
-        .toUpper();
-}
-
 struct Bench : SendBench {
     Bench()
         : SendBench(QDateTime(QDate(2026, 12, 10), QTime(10, 0)))
@@ -84,10 +50,10 @@ void TestInbox::messagesAreStoredThenDeleted()
 {
     Bench bench;
     // One held before the program listened, one announced after.
-    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Terima kasih \U0001F600"_s), false);
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u"Terima kasih \U0001F600"_s), false);
     bench.engine.hearIncoming();
     QTRY_COMPARE(bench.came.size(), 1);
-    bench.modem->deliver(deliverPdu(u"60123456799"_s, u" stop "_s));
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456799"_s, u" stop "_s));
     QTRY_COMPARE(bench.came.size(), 2);
     QTRY_VERIFY(bench.modem->stored().isEmpty());
     QCOMPARE(bench.inbox(), (QList<QStringList>{
@@ -102,7 +68,7 @@ void TestInbox::aMessageTheDatabaseRefusedStaysOnTheSim()
 {
     Bench bench;
     bench.modem->setStoreRoom(1);
-    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Hello"_s), false);
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u"Hello"_s), false);
     bench.ws.exec(u"drop table inbox"_s);
     QStringList failures;
     QObject::connect(&bench.engine, &SendEngine::receiveFailed, &bench.engine,
@@ -119,18 +85,18 @@ void TestInbox::partsComeInAnyOrderOnceEach()
 {
     Bench bench;
     bench.engine.hearIncoming();
-    const PartOf second{200, 2, 2};
-    bench.modem->deliver(deliverPdu(u"60123456702"_s, u" sale!"_s, second));
-    bench.modem->deliver(deliverPdu(u"60123456702"_s, u" sale!"_s, second)); // the network sent it twice
+    const Concatenation second{200, 2, 2};
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u" sale!"_s, second));
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u" sale!"_s, second)); // the network sent it twice
     QTRY_VERIFY(bench.modem->stored().isEmpty());
     QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"1"_s);
-    bench.modem->deliver(deliverPdu(u"60123456702"_s, u"Big"_s, PartOf{200, 2, 1}));
+    bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u"Big"_s, Concatenation{200, 2, 1}));
     QTRY_COMPARE(bench.came, QStringList{u"+60123456702: Big sale!"_s});
     QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"0"_s);
 
     // A part whose sibling never comes is a message of its own after a day, incomplete.
     InboxStore store(bench.dm.con, {{u"STOP"_s}, {u"START"_s}, u"60"_s});
-    const DeliverPdu lone = decodeNetworkPdu(deliverPdu(u"60123456702"_s, u"Half"_s, PartOf{7, 3, 1})).deliver;
+    const DeliverPdu lone = decodeNetworkPdu(ModemSimulator::deliverPdu(u"60123456702"_s, u"Half"_s, Concatenation{7, 3, 1})).deliver;
     QVERIFY(!store.storeDeliver(u"/dev/ttyUSB2"_s, lone, bench.clock.now()).madeMessage);
     store.closeStaleParts(bench.clock.now().addSecs(23 * 3600));
     QCOMPARE(bench.ws.value(u"select count(*) from inbox where complete = 'NO'"_s), u"0"_s);
@@ -199,8 +165,8 @@ void TestInbox::aBroadcastAsksForReportsAndShowsThem()
              (QHash<qint64, QString>{{ali, u"pending"_s}, {siti, u"pending"_s}}));
 
     // Ali's SMS delivered, routed to the port; one of Siti's two failed, held on the SIM.
-    bench.modem->routeReport(reportPdu(parts.at(0).at(1).toInt(), u"60123456701"_s, 0x00));
-    bench.modem->deliver(reportPdu(parts.at(2).at(1).toInt(), u"60123456702"_s, 0x46));
+    bench.modem->routeReport(ModemSimulator::reportPdu(parts.at(0).at(1).toInt(), u"60123456701"_s, 0x00));
+    bench.modem->deliver(ModemSimulator::reportPdu(parts.at(2).at(1).toInt(), u"60123456702"_s, 0x46));
     QTRY_VERIFY(bench.modem->stored().isEmpty());
     QTRY_COMPARE(deliveriesOf(bench.dm.con, u"RAYA"_s).byRow,
                  (QHash<qint64, QString>{{ali, u"delivered 09:45"_s}, {siti, u"failed (0x46)"_s}}));

@@ -232,6 +232,48 @@ void ModemSimulator::handleCommand(const QByteArray &line)
     answer(reply);
 }
 
+namespace {
+
+// A number's digits as semi-octets, pairs swapped, an odd count ended with F.
+QByteArray semiOctets(const QString &number)
+{
+    const QByteArray digits = number.toLatin1();
+    QByteArray swapped;
+    for (qsizetype i = 0; i < digits.size(); i += 2)
+        swapped += QByteArray(1, i + 1 < digits.size() ? digits.at(i + 1) : 'F') + digits.at(i);
+    return swapped;
+}
+
+QByteArray hexOctet(int value)
+{
+    return QByteArray::number(value & 0xFF, 16).rightJustified(2, '0').toUpper();
+}
+
+constexpr auto CentreInformation = "07910621000010F5"; // +60120000015
+
+} // namespace
+
+QByteArray ModemSimulator::deliverPdu(const QString &number, const QString &text, std::optional<Concatenation> part)
+{
+    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
+    QByteArray userData;
+    if (part)
+        userData = "050003" + hexOctet(part->reference) + hexOctet(part->count) + hexOctet(part->index);
+    for (const QChar c : text)
+        userData += hexOctet(c.unicode() >> 8) + hexOctet(c.unicode());
+    // SMS-DELIVER (with a header for a part), UCS-2, the centre's time stamp.
+    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + hexOctet(static_cast<int>(digits.size())) + "91"
+        + semiOctets(digits) + "0008" + "62210190030023" + hexOctet(static_cast<int>(userData.size() / 2)) + userData;
+}
+
+QByteArray ModemSimulator::reportPdu(int reference, const QString &number, int status)
+{
+    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
+    // SMS-STATUS-REPORT: the reference, the recipient, when the centre took it and when it ended.
+    return CentreInformation + QByteArray("06") + hexOctet(reference) + hexOctet(static_cast<int>(digits.size()))
+        + "91" + semiOctets(digits) + "62210190030000" + "62210190540000" + hexOctet(status);
+}
+
 bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)
 {
     if (m_stored.size() >= m_storeRoom)
@@ -279,6 +321,21 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
     if (!scripted(Input::Pdu, ++m_counts[int(Input::Pdu)], &reply)) {
         if (pdu.decoded && commandLength(pdu.hex) == pdu.announcedLength) {
             reply = "+CMGS: " + QByteArray::number(m_nextReference) + "\r\nOK\r\n";
+            if (pdu.message.asksReport && m_reportStatus >= 0) {
+                const QByteArray report = reportPdu(m_nextReference, pdu.message.destination, m_reportStatus);
+                QTimer::singleShot(latency + ReportAfterMs, this, [this, report] {
+                    if (m_reportsHeld)
+                        deliver(report);
+                    else
+                        routeReport(report);
+                });
+            }
+            const bool whole = !pdu.message.concatenation
+                || pdu.message.concatenation->index == pdu.message.concatenation->count;
+            if (whole && !m_replyText.isEmpty()) {
+                const QByteArray answer = deliverPdu(pdu.message.destination, m_replyText);
+                QTimer::singleShot(latency + ReportAfterMs, this, [this, answer] { deliver(answer); });
+            }
             m_nextReference = m_nextReference % 255 + 1;
         } else {
             reply = QByteArrayLiteral("+CMS ERROR: 304\r\n");

@@ -115,6 +115,24 @@ public:
     bool deliver(const QByteArray &pduHex, bool announced = true);
     // A status report routed straight to the port: "+CDS: <n>" and its PDU, not held.
     void routeReport(const QByteArray &pduHex);
+    // What the network sends, in hex as a modem gives it, from the centre +60120000015 at
+    // 09:30 of 10 December 2026 (UTC+8): a message from an international number in UCS-2
+    // (a part of a long one with its 8-bit reference), and a report on the message with
+    // that reference to that number, delivered or not (TP-ST) at 09:45 UTC.
+    static QByteArray deliverPdu(const QString &number, const QString &text,
+                                 std::optional<Concatenation> part = std::nullopt);
+    static QByteArray reportPdu(int reference, const QString &number, int status);
+    // Each message taken that asks for a report gets one, ReportAfterMs later, with this
+    // status (-1: none), routed or held on the SIM.
+    static constexpr int ReportAfterMs = 1500;
+    void setReports(int status, bool held)
+    {
+        m_reportStatus = status;
+        m_reportsHeld = held;
+    }
+    // Each whole message taken is answered by its recipient with this text (none when
+    // empty), ReportAfterMs later, announced.
+    void setReplies(const QString &text) { m_replyText = text; }
     // How many messages the SIM holds at most.
     void setStoreRoom(int room) { m_storeRoom = room; }
     // The messages the SIM holds, by index.
@@ -190,6 +208,9 @@ private:
     int m_registration = 1;
     QMap<int, QByteArray> m_stored;
     int m_storeRoom = 30;
+    int m_reportStatus = -1;
+    bool m_reportsHeld = false;
+    QString m_replyText;
     QByteArray m_operator = "Brivora Mobile";
     int m_keptLatency = -1;
     bool m_linkKept = false;

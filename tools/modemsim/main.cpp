@@ -64,8 +64,25 @@ int main(int argc, char *argv[])
         QStringLiteral("kept-latency"),
         QStringLiteral("Once asked to keep its radio link (AT+CMMS=2), answer messages after <ms> instead."),
         QStringLiteral("ms"));
+    const QCommandLineOption reports(
+        QStringLiteral("reports"),
+        QStringLiteral("Report on each message that asks for it with status <st> in hex: 00 delivered, 46 failed, "
+                       "20 still trying."),
+        QStringLiteral("st"));
+    const QCommandLineOption heldReports(QStringLiteral("held-reports"),
+                                         QStringLiteral("Hold the reports on the SIM (+CDSI) instead of routing them."));
+    const QCommandLineOption replies(QStringLiteral("replies"),
+                                     QStringLiteral("Each recipient answers each message with <text>."),
+                                     QStringLiteral("text"));
+    const QCommandLineOption deliver(QStringLiteral("deliver"),
+                                     QStringLiteral("Hold a message from <number> on the SIM at the start; "
+                                                    "<number>:<text>, repeatable."),
+                                     QStringLiteral("message"));
+    const QCommandLineOption storeRoom(QStringLiteral("store-room"),
+                                       QStringLiteral("The SIM holds <n> messages at most (30 without it)."),
+                                       QStringLiteral("n"));
     parser.addOptions({errorEvery, cmsError, delay, latency, silent, echo, unsolicited, pin, registration, signal,
-                       keptLatency});
+                       keptLatency, reports, heldReports, replies, deliver, storeRoom});
     if (const auto done = commandLine.process(app.arguments()))
         return *done;
 
@@ -96,6 +113,19 @@ int main(int argc, char *argv[])
         if (parser.isSet(keptLatency))
             modem.setKeptLinkLatency(parser.value(keptLatency).toInt());
         modem.setEcho(parser.isSet(echo));
+        if (parser.isSet(storeRoom))
+            modem.setStoreRoom(parser.value(storeRoom).toInt());
+        if (parser.isSet(reports))
+            modem.setReports(parser.value(reports).toInt(nullptr, 16), parser.isSet(heldReports));
+        modem.setReplies(parser.value(replies));
+        for (const QString &message : parser.values(deliver)) {
+            const qsizetype colon = message.indexOf(QLatin1Char(':'));
+            if (colon <= 0) {
+                err << "brivora-modemsim: --deliver needs <number>:<text>\n";
+                return 2;
+            }
+            modem.deliver(ModemSimulator::deliverPdu(message.left(colon), message.mid(colon + 1)), false);
+        }
 
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
             err << "brivora-modemsim: no socket pair for signals\n";
