@@ -33,8 +33,16 @@ InboxReader::InboxReader(ModemSession &session, Database &database, const Settin
     , m_settings(settings)
     , m_clock(clock)
 {
-    m_listTimer.setInterval(ListEveryMs);
+    m_listTimer.setInterval(m_clock.scaled(ListEveryMs));
     connect(&m_listTimer, &QTimer::timeout, this, &InboxReader::listHeld);
+    m_reportTimer.setInterval(m_clock.scaled(ReportRetryMs));
+    connect(&m_reportTimer, &QTimer::timeout, this, [this] {
+        try {
+            matchWaitingReports();
+        } catch (const BrivoraError &error) {
+            Q_EMIT storeFailed(error.text());
+        }
+    });
     // Once the modem has answered the session's first questions, not before: a port with
     // no modem behind it hears nothing but the session's "AT".
     connect(&session, &ModemSession::healthChanged, this, [this] {
@@ -167,8 +175,12 @@ bool InboxReader::store(const QByteArray &hex)
                 break;
             }
             case NetworkPdu::Kind::StatusReport:
-                if (inbox.storeReport(m_session.port(), pdu.report, now))
+                if (inbox.storeReport(m_session.port(), pdu.report, now)) {
                     Q_EMIT deliveryChanged();
+                } else {
+                    m_waitingReports << WaitingReport{pdu.report, now};
+                    m_reportTimer.start();
+                }
                 break;
             case NetworkPdu::Kind::Submit:
                 break; // a draft the SIM keeps is not ours to take
@@ -203,4 +215,27 @@ void InboxReader::checkRoom()
         }
     };
     m_session.submit(std::move(room));
+}
+
+void InboxReader::matchWaitingReports()
+{
+    InboxStore inbox(m_database,
+                     {m_settings.optOutWords(), m_settings.optInWords(), countryCodeOf(m_settings.centreNumber())});
+    const QDateTime now = m_clock.now();
+    bool matched = false;
+    for (qsizetype i = 0; i < m_waitingReports.size();) {
+        const WaitingReport &waiting = m_waitingReports.at(i);
+        if (inbox.storeReport(m_session.port(), waiting.report, waiting.received)) {
+            matched = true;
+            m_waitingReports.removeAt(i);
+        } else if (waiting.received.msecsTo(now) > ReportKeptMs) {
+            m_waitingReports.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    if (m_waitingReports.isEmpty())
+        m_reportTimer.stop();
+    if (matched)
+        Q_EMIT deliveryChanged();
 }

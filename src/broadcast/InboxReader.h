@@ -1,5 +1,9 @@
 #pragma once
 
+#include "modem/NetworkPdu.h"
+
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -22,6 +26,10 @@ class InboxReader : public QObject {
 
 public:
     static constexpr int ListEveryMs = 5 * 60000;
+    // A report may come before its SMS is recorded (a fast network, the fixed pace): it
+    // is tried again this often, for ReportKeptMs.
+    static constexpr int ReportRetryMs = 10000;
+    static constexpr int ReportKeptMs = 15 * 60000;
     static constexpr auto SimFullText = "The SIM card in %1 is full: messages cannot come in until some are deleted.";
 
     InboxReader(ModemSession &session, Database &database, const Settings &settings, Clock &clock,
@@ -48,6 +56,8 @@ private:
     // Stores what the PDU says; false when the database refused it.
     bool store(const QByteArray &pdu);
     void checkRoom();
+    // Matches the reports still waiting for their SMS; those kept long enough go.
+    void matchWaitingReports();
 
     ModemSession &m_session;
     Database &m_database;
@@ -57,6 +67,12 @@ private:
     // Indexes read and waiting for their answer, so a listing and an announcement do not
     // read one message twice.
     QSet<int> m_reading;
+    struct WaitingReport {
+        StatusReportPdu report;
+        QDateTime received;
+    };
+    QList<WaitingReport> m_waitingReports;
+    QTimer m_reportTimer;
     bool m_toldFull = false;
     bool m_started = false; // since the port opened
 };

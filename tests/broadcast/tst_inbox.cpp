@@ -9,6 +9,7 @@
 #include "modem/NetworkPdu.h"
 #include "support/SendBench.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -139,6 +140,19 @@ void TestInbox::reportsFindTheirPart()
                                  {u"3"_s, u"failed"_s, u"70"_s, u"2026-12-10 09:45:00"_s},
                                  {u"4"_s, u"trying"_s, u"32"_s, u"2026-12-10 09:45:00"_s},
                                  {u"5"_s, u"pending"_s, u"<null>"_s, u"<null>"_s}}));
+
+    // A report that comes before its SMS is recorded waits for it.
+    bench.engine.hearIncoming();
+    QSignalSpy heard(&bench.session, &ModemSession::lineHeard);
+    const QByteArray early = ModemSimulator::reportPdu(77, u"0123456709"_s, 0x00);
+    bench.modem->routeReport(early);
+    QTRY_VERIFY(std::any_of(heard.cbegin(), heard.cend(), [&](const QList<QVariant> &line) {
+        return line.at(0).toByteArray() == early;
+    }));
+    bench.ws.exec(u"insert into transaction_log(id, mobile_number, status) values (6, '60123456709', 'SEND')"_s);
+    bench.ws.exec(u"insert into sms_part(id, log_id, modem, reference, sent, delivery) values (6, 6, '%1', 77, "
+                  "'2026-12-10 10:00:00', 'pending')"_s.arg(bench.session.port()));
+    QTRY_COMPARE(bench.ws.value(u"select delivery from sms_part where id = 6"_s), u"delivered"_s);
 }
 
 void TestInbox::aBroadcastAsksForReportsAndShowsThem()

@@ -251,27 +251,34 @@ QByteArray hexOctet(int value)
 
 constexpr auto CentreInformation = "07910621000010F5"; // +60120000015
 
+// The address of a number: its length in digits, its type and its digits; a number
+// dialled with the trunk "0" is national, any other international.
+QByteArray address(const QString &number)
+{
+    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
+    const bool national = digits.startsWith(QLatin1Char('0'));
+    return hexOctet(static_cast<int>(digits.size())) + (national ? "81" : "91") + semiOctets(digits);
+}
+
 } // namespace
 
 QByteArray ModemSimulator::deliverPdu(const QString &number, const QString &text, std::optional<Concatenation> part)
 {
-    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
     QByteArray userData;
     if (part)
         userData = "050003" + hexOctet(part->reference) + hexOctet(part->count) + hexOctet(part->index);
     for (const QChar c : text)
         userData += hexOctet(c.unicode() >> 8) + hexOctet(c.unicode());
     // SMS-DELIVER (with a header for a part), UCS-2, the centre's time stamp.
-    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + hexOctet(static_cast<int>(digits.size())) + "91"
-        + semiOctets(digits) + "0008" + "62210190030023" + hexOctet(static_cast<int>(userData.size() / 2)) + userData;
+    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + address(number) + "0008" + "62210190030023"
+        + hexOctet(static_cast<int>(userData.size() / 2)) + userData;
 }
 
 QByteArray ModemSimulator::reportPdu(int reference, const QString &number, int status)
 {
-    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
     // SMS-STATUS-REPORT: the reference, the recipient, when the centre took it and when it ended.
-    return CentreInformation + QByteArray("06") + hexOctet(reference) + hexOctet(static_cast<int>(digits.size()))
-        + "91" + semiOctets(digits) + "62210190030000" + "62210190540000" + hexOctet(status);
+    return CentreInformation + QByteArray("06") + hexOctet(reference) + address(number) + "62210190030000"
+        + "62210190540000" + hexOctet(status);
 }
 
 bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)

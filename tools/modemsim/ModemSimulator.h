@@ -116,7 +116,8 @@ public:
     // A status report routed straight to the port: "+CDS: <n>" and its PDU, not held.
     void routeReport(const QByteArray &pduHex);
     // What the network sends, in hex as a modem gives it, from the centre +60120000015 at
-    // 09:30 of 10 December 2026 (UTC+8): a message from an international number in UCS-2
+    // 09:30 of 10 December 2026 (UTC+8): a message from a number (national when it starts
+    // with the trunk "0", else international) in UCS-2
     // (a part of a long one with its 8-bit reference), and a report on the message with
     // that reference to that number, delivered or not (TP-ST) at 09:45 UTC.
     static QByteArray deliverPdu(const QString &number, const QString &text,
