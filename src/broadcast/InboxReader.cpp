@@ -73,21 +73,32 @@ void InboxReader::opened()
 {
     m_toldFull = false;
     m_reading.clear();
-    // New messages held and announced; reports routed to the port.
-    AtCommand announce;
-    announce.line = "AT+CNMI=2,1,0,1,0";
-    announce.timeoutMs = ModemSession::HealthCommandMs;
-    announce.done = [this](const AtReply &reply) {
-        if (reply.end != AtReply::End::Error)
-            return;
-        // A modem that cannot route reports may hold them.
-        AtCommand held;
-        held.line = "AT+CNMI=2,1,0,2,0";
-        held.timeoutMs = ModemSession::HealthCommandMs;
-        held.done = [](const AtReply &) {};
-        m_session.submit(std::move(held));
+    // New messages held and announced; reports routed to the port. A modem that routes
+    // them only in phase 2+ (AT+CSMS=1) wants each acknowledged; one that cannot route
+    // them at all holds them.
+    m_acknowledges = false;
+    const auto command = [this](const QByteArray &line, std::function<void(bool)> then) {
+        AtCommand command;
+        command.line = line;
+        command.timeoutMs = ModemSession::HealthCommandMs;
+        command.done = [then = std::move(then)](const AtReply &reply) { then(reply.end == AtReply::End::Ok); };
+        m_session.submit(std::move(command));
     };
-    m_session.submit(std::move(announce));
+    command("AT+CNMI=2,1,0,1,0", [this, command](bool routed) {
+        if (routed)
+            return;
+        command("AT+CSMS=1", [this, command](bool phase2) {
+            if (!phase2) {
+                command("AT+CNMI=2,1,0,2,0", [](bool) {});
+                return;
+            }
+            command("AT+CNMI=2,1,0,1,0", [this, command](bool routedNow) {
+                m_acknowledges = routedNow;
+                if (!routedNow)
+                    command("AT+CNMI=2,1,0,2,0", [](bool) {});
+            });
+        });
+    });
     listHeld();
     m_listTimer.start();
 }
@@ -152,6 +163,13 @@ void InboxReader::takeRouted(const QByteArray &pdu)
 {
     // A routed report is the port's only copy: stored or not, the modem keeps nothing.
     store(pdu);
+    if (!m_acknowledges)
+        return;
+    AtCommand acknowledge;
+    acknowledge.line = "AT+CNMA";
+    acknowledge.timeoutMs = ModemSession::HealthCommandMs;
+    acknowledge.done = [](const AtReply &) {};
+    m_session.submit(std::move(acknowledge));
 }
 
 bool InboxReader::store(const QByteArray &hex)

@@ -75,4 +75,5 @@ private:
     QTimer m_reportTimer;
     bool m_toldFull = false;
     bool m_started = false; // since the port opened
+    bool m_acknowledges = false; // each routed report with AT+CNMA
 };

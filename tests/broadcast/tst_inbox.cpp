@@ -9,6 +9,7 @@
 #include "modem/NetworkPdu.h"
 #include "support/SendBench.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void partsComeInAnyOrderOnceEach();
     void reportsFindTheirPart();
     void aBroadcastAsksForReportsAndShowsThem();
+    void aModemThatRoutesReportsInPhase2HasThemAcknowledged();
 };
 
 void TestInbox::messagesAreStoredThenDeleted()
@@ -188,6 +190,29 @@ void TestInbox::aBroadcastAsksForReportsAndShowsThem()
     QCOMPARE(counts.delivered, 1);
     QCOMPARE(counts.failed, 1);
     QCOMPARE(counts.pending, 0);
+}
+
+void TestInbox::aModemThatRoutesReportsInPhase2HasThemAcknowledged()
+{
+    Bench bench;
+    bench.settings.set(Settings::Field::DeliveryReports, true);
+    bench.modem->setRoutesInPhase2Only(true);
+    bench.modem->setReports({0x20, 0x00}, false, 10); // still trying, then delivered
+    bench.modem->setReplies(u"Ok"_s);
+    bench.engine.hearIncoming();
+    bench.session.open(bench.modem->settings()); // as the light opens it
+    QTRY_VERIFY(bench.modem->inputs().contains(u"AT+CMGL=4"_s));
+    bench.ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    const qint64 ali = bench.addRecipient(u"Ali"_s, u"0123456701"_s, u"Hello Ali"_s);
+    bench.dm.q_prj_dtl.repoint(u"select * from project_detail where project_name = \"RAYA\""_s);
+    BroadcastRunner runner(bench.engine, bench.dm, {[] { return u"RAYA"_s; }, [] { return 0; }, [] { return 0; }, [] {}});
+    runner.start();
+    QVERIFY(bench.waitForRunEnd());
+    QTRY_COMPARE_WITH_TIMEOUT(deliveriesOf(bench.dm.con, u"RAYA"_s).byRow.value(ali), u"delivered 09:45"_s, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.came, QStringList{u"0123456701: Ok"_s}, 30000);
+    QTRY_COMPARE(bench.modem->inputs().count(u"AT+CNMA"_s), 2);
+    const QStringList asked = bench.modem->inputs().filter(QRegularExpression(u"^AT\\+C(SMS|NMI)"_s));
+    QCOMPARE(asked, (QStringList{u"AT+CNMI=2,1,0,1,0"_s, u"AT+CSMS=1"_s, u"AT+CNMI=2,1,0,1,0"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestInbox)

@@ -202,6 +202,14 @@ void ModemSimulator::handleCommand(const QByteArray &line)
     } else if (upper == "AT+COPS?") {
         const bool registered = m_registration == 1 || m_registration == 5;
         reply = (registered ? "+COPS: 0,0,\"" + m_operator + "\",2" : QByteArray("+COPS: 0")) + "\r\nOK\r\n";
+    } else if (startsWithCommand(line, "AT+CSMS=")) {
+        m_phase2 = line.mid(8).trimmed() == "1";
+        reply = "+CSMS: 1,1,1\r\nOK\r\n";
+    } else if (startsWithCommand(line, "AT+CNMI=")) {
+        const QList<QByteArray> values = line.mid(8).split(',');
+        const bool routes = values.size() > 3 && values.at(3).trimmed() == "1";
+        if (routes && m_routesInPhase2Only && !m_phase2)
+            reply = QByteArrayLiteral("ERROR\r\n");
     } else if (upper == "AT+CMGL=4") {
         reply.clear();
         for (auto message = m_stored.cbegin(); message != m_stored.cend(); ++message)
@@ -297,6 +305,22 @@ bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)
     return true;
 }
 
+bool ModemSimulator::deliverMessage(const QString &number, const QString &text, bool announced)
+{
+    if (text.size() <= SmsUnits)
+        return deliver(deliverPdu(number, text), announced);
+    const int count = static_cast<int>((text.size() + ConcatenatedUnits - 1) / ConcatenatedUnits);
+    const int reference = m_nextIncomingReference;
+    m_nextIncomingReference = m_nextIncomingReference % 255 + 1;
+    bool held = true;
+    for (int index = 0; index < count; ++index)
+        held = deliver(deliverPdu(number, text.mid(index * ConcatenatedUnits, ConcatenatedUnits),
+                                  Concatenation{reference, count, index + 1}),
+                       announced)
+            && held;
+    return held;
+}
+
 void ModemSimulator::routeReport(const QByteArray &pduHex)
 {
     send("+CDS: " + QByteArray::number(tpduLength(pduHex)) + "\r\n" + pduHex + "\r\n");
@@ -328,9 +352,9 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
     if (!scripted(Input::Pdu, ++m_counts[int(Input::Pdu)], &reply)) {
         if (pdu.decoded && commandLength(pdu.hex) == pdu.announcedLength) {
             reply = "+CMGS: " + QByteArray::number(m_nextReference) + "\r\nOK\r\n";
-            if (pdu.message.asksReport && m_reportStatus >= 0) {
-                const QByteArray report = reportPdu(m_nextReference, pdu.message.destination, m_reportStatus);
-                QTimer::singleShot(latency + ReportAfterMs, this, [this, report] {
+            for (qsizetype i = 0; pdu.message.asksReport && i < m_reportStatuses.size(); ++i) {
+                const QByteArray report = reportPdu(m_nextReference, pdu.message.destination, m_reportStatuses.at(i));
+                QTimer::singleShot(latency + static_cast<int>(i + 1) * m_reportAfterMs, this, [this, report] {
                     if (m_reportsHeld)
                         deliver(report);
                     else
@@ -340,8 +364,8 @@ void ModemSimulator::handlePdu(const QByteArray &hex)
             const bool whole = !pdu.message.concatenation
                 || pdu.message.concatenation->index == pdu.message.concatenation->count;
             if (whole && !m_replyText.isEmpty()) {
-                const QByteArray answer = deliverPdu(pdu.message.destination, m_replyText);
-                QTimer::singleShot(latency + ReportAfterMs, this, [this, answer] { deliver(answer); });
+                QTimer::singleShot(latency + m_reportAfterMs, this,
+                                   [this, from = pdu.message.destination] { deliverMessage(from, m_replyText); });
             }
             m_nextReference = m_nextReference % 255 + 1;
         } else {

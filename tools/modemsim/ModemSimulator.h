@@ -28,6 +28,8 @@ class QTimer;
 //   "AT+CMGR=<i>"             -> "+CMGR: 1,,<n>" and the PDU, "OK"; "+CMS ERROR: 321" for none
 //   "AT+CMGD=<i>"             -> "OK", the message at <i> gone
 //   "AT+CPMS?"                -> "+CPMS: "SM",<held>,<room>,..." "OK"
+//   "AT+CSMS=<n>"             -> "+CSMS: 1,1,1" "OK"
+//   "AT+CNMI=..."             -> "OK" ("ERROR" for routed reports before AT+CSMS=1 when so set)
 //   any other "AT..." line    -> "OK"
 // (Escape instead of the PDU abandons the message, as on a phone.)
 // Answers end with CR LF, except the prompt. A PDU whose length differs from the one
@@ -113,6 +115,9 @@ public:
     // when announced, told with "+CMTI: "SM",<i>" ("+CDSI:" for a report). A full SIM
     // holds nothing more; false then.
     bool deliver(const QByteArray &pduHex, bool announced = true);
+    // A message from that number, in as many SMS as it needs (UCS-2, 67 units a part of a
+    // long one), held and, when announced, told; false when the SIM had no room for all.
+    bool deliverMessage(const QString &number, const QString &text, bool announced = true);
     // A status report routed straight to the port: "+CDS: <n>" and its PDU, not held.
     void routeReport(const QByteArray &pduHex);
     // What the network sends, in hex as a modem gives it, from the centre +60120000015 at
@@ -123,16 +128,20 @@ public:
     static QByteArray deliverPdu(const QString &number, const QString &text,
                                  std::optional<Concatenation> part = std::nullopt);
     static QByteArray reportPdu(int reference, const QString &number, int status);
-    // Each message taken that asks for a report gets one, ReportAfterMs later, with this
-    // status (-1: none), routed or held on the SIM.
-    static constexpr int ReportAfterMs = 1500;
-    void setReports(int status, bool held)
+    // Each message taken that asks for a report gets one for each of these statuses
+    // (none when empty; "still trying" and then "delivered": 0x20, 0x00), afterMs apart,
+    // routed or held on the SIM; its recipient's reply (setReplies) comes afterMs later.
+    void setReports(const QList<int> &statuses, bool held, int afterMs = 1500)
     {
-        m_reportStatus = status;
+        m_reportStatuses = statuses;
         m_reportsHeld = held;
+        m_reportAfterMs = afterMs;
     }
+    // Reports are routed to the port (AT+CNMI=...,1,...) only in phase 2+ (AT+CSMS=1),
+    // as on some modems; "ERROR" before.
+    void setRoutesInPhase2Only(bool only) { m_routesInPhase2Only = only; }
     // Each whole message taken is answered by its recipient with this text (none when
-    // empty), ReportAfterMs later, announced.
+    // empty), announced.
     void setReplies(const QString &text) { m_replyText = text; }
     // How many messages the SIM holds at most.
     void setStoreRoom(int room) { m_storeRoom = room; }
@@ -209,9 +218,13 @@ private:
     int m_registration = 1;
     QMap<int, QByteArray> m_stored;
     int m_storeRoom = 30;
-    int m_reportStatus = -1;
+    QList<int> m_reportStatuses;
     bool m_reportsHeld = false;
+    bool m_routesInPhase2Only = false;
+    int m_reportAfterMs = 1500;
+    bool m_phase2 = false;
     QString m_replyText;
+    int m_nextIncomingReference = 1;
     QByteArray m_operator = "Brivora Mobile";
     int m_keptLatency = -1;
     bool m_linkKept = false;

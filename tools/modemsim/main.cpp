@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption reports(
         QStringLiteral("reports"),
         QStringLiteral("Report on each message that asks for it with status <st> in hex: 00 delivered, 46 failed, "
-                       "20 still trying."),
+                       "20 still trying; several, such as 20,00, one after the other."),
         QStringLiteral("st"));
     const QCommandLineOption heldReports(QStringLiteral("held-reports"),
                                          QStringLiteral("Hold the reports on the SIM (+CDSI) instead of routing them."));
@@ -115,8 +115,12 @@ int main(int argc, char *argv[])
         modem.setEcho(parser.isSet(echo));
         if (parser.isSet(storeRoom))
             modem.setStoreRoom(parser.value(storeRoom).toInt());
-        if (parser.isSet(reports))
-            modem.setReports(parser.value(reports).toInt(nullptr, 16), parser.isSet(heldReports));
+        if (parser.isSet(reports)) {
+            QList<int> statuses;
+            for (const QString &status : parser.value(reports).split(QLatin1Char(',')))
+                statuses << status.toInt(nullptr, 16);
+            modem.setReports(statuses, parser.isSet(heldReports));
+        }
         modem.setReplies(parser.value(replies));
         for (const QString &message : parser.values(deliver)) {
             const qsizetype colon = message.indexOf(QLatin1Char(':'));
@@ -124,7 +128,7 @@ int main(int argc, char *argv[])
                 err << "brivora-modemsim: --deliver needs <number>:<text>\n";
                 return 2;
             }
-            modem.deliver(ModemSimulator::deliverPdu(message.left(colon), message.mid(colon + 1)), false);
+            modem.deliverMessage(message.left(colon), message.mid(colon + 1), false);
         }
 
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
