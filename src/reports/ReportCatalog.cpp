@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "data/DataModule.h"
+#include "data/JetSql.h"
 
 namespace Reports {
 
@@ -47,8 +48,21 @@ const QVector<ReportEntry> &reportEntries()
          QStringLiteral("Birthday Broadcast Detail (10k)"), Layout::BirthdayMessages},
         {12, QStringLiteral("Anniversary Broadcast Detail (10k)"), Messages, anniversaries,
          QStringLiteral("Anniversary Broadcast Detail (10k)"), Layout::AnniversaryMessages},
+        {13, QStringLiteral("Delivery of a project"), Messages,
+         QStringLiteral("select * from project_detail where project_name = %1 order by id"),
+         QStringLiteral("Delivery of %1"), Layout::ProjectDelivery},
     };
     return entries;
+}
+
+QString ReportEntry::statementFor(const QString &project) const
+{
+    return isOfAProject() ? statement.arg(JetSql::quote(project)) : statement;
+}
+
+QString ReportEntry::titleFor(const QString &project) const
+{
+    return isOfAProject() ? title.arg(project) : title;
 }
 
 const ReportEntry &reportEntry(int number)

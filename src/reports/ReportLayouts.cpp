@@ -1,5 +1,7 @@
 #include "reports/ReportLayouts.h"
 
+#include "base/Errors.h"
+
 #include "data/DataModule.h"
 #include "reports/TextMeasure.h"
 
@@ -528,10 +530,80 @@ private:
     int m_breakField = 0;
 };
 
+// ---- the delivery of a project (entry 13) ----
+
+namespace Delivered {
+enum Field { Project, Name, Phone, Group, Status, Id };
+const QStringList fields{QStringLiteral("project_name"), QStringLiteral("name"),   QStringLiteral("mobile_number"),
+                         QStringLiteral("group_name"),   QStringLiteral("status"), QStringLiteral("id")};
+constexpr int SentAt = -1;
+constexpr int Delivery = -2;
+} // namespace Delivered
+
+class DeliveryReport : public BandedReport {
+public:
+    DeliveryReport(const Dataset &rows, const QString &title, const ProjectDeliveries &deliveries,
+                   const QDate &printedOn)
+        : BandedReport(rows, Delivered::fields, title, printedOn)
+        , m_deliveries(deliveries)
+    {
+        using namespace Delivered;
+        m_columns = {{QStringLiteral("Date Send"), 0, SentAt, 0}, {QStringLiteral("Name"), 0, Name, 0},
+                     {QStringLiteral("Phone"), 0, Phone, 0},      {QStringLiteral("Group"), 0, Group, 0},
+                     {QStringLiteral("Status"), 0, Status, 0},    {QStringLiteral("Delivery"), 0, Delivery, 0}};
+        const QVector<double> at{5.3, 37.8, 84.4, 112.0, 140.0, 156.0};
+        for (int i = 0; i < m_columns.size(); ++i)
+            m_columns[i].titleAt = m_columns[i].at = at.at(i);
+        paginate({13.0, 4.0, 12.6, 11.1}, Project, false);
+    }
+
+protected:
+    void groupHeader(PageWriter &out, int row) const override
+    {
+        out.text(GroupLine, m_columns.first().at, 1.0, BoxWidth,
+                 QStringLiteral("%1: %2 delivered, %3 pending, %4 failed")
+                     .arg(m_rows.at(row, Delivered::Project))
+                     .arg(m_deliveries.delivered)
+                     .arg(m_deliveries.pending)
+                     .arg(m_deliveries.failed));
+        titledBox(out, 6.0, m_columns);
+    }
+
+    void detail(PageWriter &out, int row) const override
+    {
+        const double firstAt = out.number(Number, 0.3, m_columns.first().at, row + 1);
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const Column &column = m_columns.at(i);
+            const double at = i == 0 ? firstAt : column.at;
+            const double width = (i + 1 < m_columns.size() ? m_columns.at(i + 1).at : BoxWidth) - at - Gap;
+            if (column.field == Delivered::SentAt) {
+                out.text(Value, at, 0.4, width, m_rows.sentDate(row));
+                out.text(Value, at, 0.4 + out.lineSpacing(Value), width, m_rows.sentTime(row));
+            } else if (column.field == Delivered::Delivery) {
+                out.text(Value, at, 0.4, width, m_deliveries.byRow.value(m_rows.at(row, Delivered::Id).toLongLong()));
+            } else {
+                out.text(Value, at, 0.4, width, m_rows.at(row, column.field));
+            }
+        }
+    }
+
+private:
+    ProjectDeliveries m_deliveries;
+    QVector<Column> m_columns;
+};
+
 } // namespace
+
+std::unique_ptr<PagedReport> layOutDelivery(const ReportEntry &entry, const QString &project, const Dataset &rows,
+                                            const ProjectDeliveries &deliveries, const QDate &printedOn)
+{
+    return std::make_unique<DeliveryReport>(rows, entry.titleFor(project), deliveries, printedOn);
+}
 
 std::unique_ptr<PagedReport> layOut(const ReportEntry &entry, const Dataset &rows, const QDate &printedOn)
 {
+    if (entry.isOfAProject())
+        throw BrivoraError(QStringLiteral("The report \"%1\" is of one project: name the project.").arg(entry.listText));
     switch (entry.layout) {
         case Layout::ContactList:
             return std::make_unique<ContactList>(rows, entry.title, printedOn, false);
@@ -553,6 +625,14 @@ std::unique_ptr<PagedReport> runReport(DataModule &dm, const ReportEntry &entry,
     Dataset &rows = reportDataset(dm, entry);
     rows.repoint(entry.statement);
     return layOut(entry, rows, printedOn);
+}
+
+std::unique_ptr<PagedReport> runProjectReport(DataModule &dm, const ReportEntry &entry, const QString &project,
+                                              const QDate &printedOn)
+{
+    Dataset &rows = reportDataset(dm, entry);
+    rows.repoint(entry.statementFor(project));
+    return layOutDelivery(entry, project, rows, deliveriesOf(dm.con, project), printedOn);
 }
 
 } // namespace Reports

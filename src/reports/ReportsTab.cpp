@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Errors.h"
+#include "data/DataModule.h"
 #include "reports/ReportCatalog.h"
 #include "reports/ReportLayouts.h"
 #include "reports/PdfText.h"
@@ -297,6 +298,22 @@ void ReportsTab::ListBox1Click()
     if (row < 0 || row >= Reports::reportEntries().size())
         return;
     const Reports::ReportEntry &entry = Reports::reportEntries().at(row);
+    if (entry.isOfAProject()) {
+        // The project chosen in the composer's list of projects.
+        const Dataset &projects = m_dm.q_prj;
+        const int current = projects.currentRow();
+        const QString project = current < 0 ? QString()
+                                            : projects.valueAt(current, projects.fieldIndex(QStringLiteral("project_name")))
+                                                  .toString();
+        if (project.isEmpty()) {
+            m_dialogs.warning(QString::fromLatin1(NoProjectText));
+            return;
+        }
+        WaitCursor waiting;
+        ppViewer1->setReport(Reports::runProjectReport(m_dm, entry, project, m_clock.now().date()));
+        m_title = entry.titleFor(project);
+        return;
+    }
     WaitCursor waiting;
     ppViewer1->setReport(Reports::runReport(m_dm, entry, m_clock.now().date()));
     m_title = entry.title.isEmpty() ? entry.listText : entry.title;

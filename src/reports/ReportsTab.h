@@ -19,6 +19,9 @@ class ReportsTab : public QWidget {
     Q_OBJECT
 
 public:
+    static constexpr auto NoProjectText =
+        "Please select a project in the List of Project of the SMS Anouncement & Broadcast tab first.";
+
     ReportsTab(DataModule &dm, Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
 
     QLabel *Label27;

@@ -130,6 +130,7 @@ private Q_SLOTS:
     void valuesStopBeforeTheNextColumnAtEveryResolution();
     void pdfDrawsTheModelAndTheToolWritesEveryEntry();
     void anEmojiIsDrawnAndReadBackFromThePdf();
+    void aProjectsDeliveryCountsAndShowsEachMessage();
 };
 
 void TestReportLayouts::everyEntryRepointsItsQueryObject()
@@ -137,6 +138,10 @@ void TestReportLayouts::everyEntryRepointsItsQueryObject()
     TestWorkspace ws;
     DataModule dm;
     for (const ReportEntry &entry : reportEntries()) {
+        if (entry.isOfAProject()) {
+            QVERIFY_THROWS_EXCEPTION(BrivoraError, runReport(dm, entry, PrintedOn));
+            continue;
+        }
         const auto report = runReport(dm, entry, PrintedOn);
         Dataset &rows = entry.number <= 6 ? dm.rpt_prof : dm.rpt_proj_detail;
         QCOMPARE(&reportDataset(dm, entry), &rows);
@@ -146,7 +151,7 @@ void TestReportLayouts::everyEntryRepointsItsQueryObject()
     }
     QCOMPARE(reportEntry(8).title, u"Broadcast by Name (10k)"_s);
     QCOMPARE(reportEntry(6).title, u"List of Client by Income"_s);
-    QVERIFY_THROWS_EXCEPTION(BrivoraError, reportEntry(13));
+    QVERIFY_THROWS_EXCEPTION(BrivoraError, reportEntry(14));
     QVERIFY_THROWS_EXCEPTION(BrivoraError, reportEntry(0));
 }
 
@@ -457,17 +462,23 @@ void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
         QVERIFY(checked > 15);
     }
 
-    // The tool writes every entry over the same pages, and refuses a thirteenth.
+    // The tool writes every entry over the same pages, the project's one for the project
+    // named, and refuses a fourteenth and a project's report without its project.
     const QString tool = qEnvironmentVariable("BRIVORA_TOOLS") + u"/brivora-report"_s;
-    for (int entry = 1; entry <= 13; ++entry) {
+    for (int entry = 1; entry <= 15; ++entry) {
         QProcess run;
         const QString out = ws.path() + u"/entry%1.pdf"_s.arg(entry);
-        run.start(tool, {ws.location(), QString::number(entry), out});
+        // The fifteenth turn is the project's report without its project.
+        QStringList arguments{ws.location(), QString::number(entry == 15 ? 13 : entry), out};
+        if (entry == 13)
+            arguments.prepend(u"--project=XMAS"_s);
+        run.start(tool, arguments);
         QVERIFY(run.waitForFinished(60000));
         const QString said = QString::fromUtf8(run.readAllStandardOutput() + run.readAllStandardError());
-        if (entry == 13) {
+        if (entry >= 14) {
             QCOMPARE(run.exitCode(), 1);
-            QVERIFY2(said.contains(u"There is no report number 13"_s), qPrintable(said));
+            QVERIFY2(said.contains(entry == 14 ? u"There is no report number 14"_s : u"name it with --project"_s),
+                     qPrintable(said));
             QVERIFY(!QFile::exists(out));
             continue;
         }
@@ -476,6 +487,31 @@ void TestReportLayouts::pdfDrawsTheModelAndTheToolWritesEveryEntry()
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.read(5) == "%PDF-");
     }
+}
+
+void TestReportLayouts::aProjectsDeliveryCountsAndShowsEachMessage()
+{
+    TestWorkspace ws;
+    ws.exec(u"insert into project_detail(id, project_name, date_send, name, mobile_number, group_name, status) values "
+            "(1, 'RAYA', '2026-12-09 09:00:00', 'Ali', '0123456701', 'VIP', 'SEND'), "
+            "(2, 'RAYA', '2026-12-09 09:00:07', 'Siti', '0123456702', 'VIP', 'SEND'), "
+            "(3, 'RAYA', '2026-12-09 09:00:14', 'Wong', '0123456703', 'VIP', 'FAIL'), "
+            "(4, 'OTHER', '2026-12-09 09:00:21', 'Tan', '0123456704', 'VIP', 'SEND')"_s);
+    // Ali's two parts delivered; one of Siti's failed; Wong's asked no report.
+    ws.exec(u"insert into sms_part(detail_id, sent, delivery, delivery_code, delivery_time) values "
+            "(1, '2026-12-09 09:00:00', 'delivered', 0, '2026-12-09 09:01:00'), "
+            "(1, '2026-12-09 09:00:03', 'delivered', 0, '2026-12-09 09:02:00'), "
+            "(2, '2026-12-09 09:00:07', 'failed', 70, '2026-12-09 09:03:00'), "
+            "(2, '2026-12-09 09:00:10', 'pending', NULL, NULL), "
+            "(4, '2026-12-09 09:00:21', 'pending', NULL, NULL)"_s);
+    DataModule dm;
+    const Page page = runProjectReport(dm, reportEntry(13), u"RAYA"_s, PrintedOn)->page(0);
+    QCOMPARE(texts(page, u"Delivery of RAYA"_s).size(), 1);
+    QCOMPARE(texts(page, u"RAYA: 1 delivered, 0 pending, 1 failed"_s).size(), 1);
+    QCOMPARE(texts(page, u"delivered 09:02"_s).size(), 1);
+    QCOMPARE(texts(page, u"failed (0x46)"_s).size(), 1);
+    QCOMPARE(texts(page, u"Tan"_s).size(), 0);
+    QCOMPARE(numbers(page, 5.3), (QList<int>{1, 2, 3}));
 }
 
 void TestReportLayouts::anEmojiIsDrawnAndReadBackFromThePdf()

@@ -180,8 +180,8 @@ void TestReportsTab::choosingAnEntryRunsItsStatementEveryTime()
     tab.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tab));
     const QVector<Reports::ReportEntry> &entries = Reports::reportEntries();
-    QCOMPARE(tab.ListBox1->count(), 12);
-    QCOMPARE(tab.ListBox1->item(11)->text(), entries.at(11).listText);
+    QCOMPARE(tab.ListBox1->count(), 13);
+    QCOMPARE(tab.ListBox1->item(12)->text(), u"Delivery of a project"_s);
     tab.ListBox1->setFocus(Qt::TabFocusReason);
     QCOMPARE(tab.ppViewer1->report(), nullptr); // nothing runs before a choice
 
@@ -207,7 +207,16 @@ void TestReportsTab::choosingAnEntryRunsItsStatementEveryTime()
     QCOMPARE(tab.ListBox1->currentRow(), 6);
     QCOMPARE(dm.rpt_proj_detail.sql(), entries.at(6).statement);
     QCOMPARE(dm.rpt_prof.sql(), entries.at(5).statement); // kept where the last profile report left it
+    // The project's report needs the project chosen in the composer's list.
     QTest::keyClick(tab.ListBox1, Qt::Key_End);
+    QCOMPARE(dialogs.warnings(), QStringList{QString::fromLatin1(ReportsTab::NoProjectText)});
+    QCOMPARE(tab.ppViewer1->report(), nullptr);
+    ws.exec(u"insert into project(project_name) values ('RAYA')"_s);
+    dm.q_prj.refresh();
+    dm.q_prj.first();
+    click(12);
+    QCOMPARE(dm.rpt_proj_detail.sql(), entries.at(12).statementFor(u"RAYA"_s));
+    QTest::keyClick(tab.ListBox1, Qt::Key_Up);
     QCOMPARE(dm.rpt_proj_detail.sql(), entries.at(11).statement);
     QVERIFY(tab.ppViewer1->pageCount() >= 1);
     QVERIFY(dialogs.errors().isEmpty());
@@ -220,7 +229,7 @@ void TestReportsTab::choosingAnEntryRunsItsStatementEveryTime()
     QCOMPARE(tab.mskPreviewPage->text(), QString());
     tab.spbPreviewPrint->click();
     tab.spbPreviewPdf->click();
-    QCOMPARE(dialogs.shown().size(), 1);
+    QCOMPARE(dialogs.shown().size(), 2); // the project's warning, and the error
 }
 
 void TestReportsTab::zoomButtonsKeepAtMostOneDown()
