@@ -54,13 +54,17 @@ InboxStore::Stored InboxStore::storeDeliver(const QString &modem, const DeliverP
         // Every part of the message so far, by its index; a part that came twice counts once.
         QMap<int, QString> texts;
         QDateTime firstSent = sent;
+        // The message a part belongs to: the first four values of each statement here.
+        const auto bindMessage = [&](QSqlQuery &query) {
+            query.bindValue(0, Database::storedText(modem));
+            query.bindValue(1, Database::storedText(pdu.sender.text));
+            query.bindValue(2, part.reference);
+            query.bindValue(3, part.count);
+        };
         QSqlQuery &select = m_database.prepared(
             QStringLiteral("SELECT part_index, text, sent FROM inbox_part WHERE modem = ? AND number = ? AND "
                            "reference = ? AND part_count = ?"));
-        select.bindValue(0, Database::storedText(modem));
-        select.bindValue(1, Database::storedText(pdu.sender.text));
-        select.bindValue(2, part.reference);
-        select.bindValue(3, part.count);
+        bindMessage(select);
         m_database.execute(select);
         while (select.next()) {
             texts.insert(select.value(0).toInt(), select.value(1).toString());
@@ -74,10 +78,7 @@ InboxStore::Stored InboxStore::storeDeliver(const QString &modem, const DeliverP
             QSqlQuery &insert = m_database.prepared(
                 QStringLiteral("INSERT INTO inbox_part (modem, number, reference, part_count, part_index, text, sent, "
                                "received) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-            insert.bindValue(0, Database::storedText(modem));
-            insert.bindValue(1, Database::storedText(pdu.sender.text));
-            insert.bindValue(2, part.reference);
-            insert.bindValue(3, part.count);
+            bindMessage(insert);
             insert.bindValue(4, part.index);
             insert.bindValue(5, Database::storedText(pdu.text));
             insert.bindValue(6, Database::storedDateTime(sent));
@@ -90,10 +91,7 @@ InboxStore::Stored InboxStore::storeDeliver(const QString &modem, const DeliverP
         addMessage(modem, pdu.sender.text, text, firstSent, received, true);
         QSqlQuery &erase = m_database.prepared(QStringLiteral(
             "DELETE FROM inbox_part WHERE modem = ? AND number = ? AND reference = ? AND part_count = ?"));
-        erase.bindValue(0, Database::storedText(modem));
-        erase.bindValue(1, Database::storedText(pdu.sender.text));
-        erase.bindValue(2, part.reference);
-        erase.bindValue(3, part.count);
+        bindMessage(erase);
         m_database.execute(erase);
         erase.finish();
         stored = {true, pdu.sender.text, text};
