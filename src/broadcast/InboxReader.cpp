@@ -33,7 +33,8 @@ InboxReader::InboxReader(ModemSession &session, Database &database, const Settin
     , m_settings(settings)
     , m_clock(clock)
 {
-    m_listTimer.setInterval(m_clock.scaled(ListEveryMs));
+    // Unscaled: a test's quick clock is for the waits of a send, not for this background look.
+    m_listTimer.setInterval(ListEveryMs);
     connect(&m_listTimer, &QTimer::timeout, this, &InboxReader::listHeld);
     m_reportTimer.setInterval(m_clock.scaled(ReportRetryMs));
     connect(&m_reportTimer, &QTimer::timeout, this, [this] {
@@ -107,6 +108,12 @@ void InboxReader::listHeld()
 {
     if (!m_session.isOpen())
         return;
+    // Listed in PDU mode: a modem may start in text mode, where "4" names no list.
+    AtCommand pduMode;
+    pduMode.line = "AT+CMGF=0";
+    pduMode.timeoutMs = ModemSession::HealthCommandMs;
+    pduMode.done = [](const AtReply &) {};
+    m_session.submit(std::move(pduMode));
     AtCommand list;
     list.line = "AT+CMGL=4";
     list.timeoutMs = ModemSession::HealthCommandMs;
