@@ -112,6 +112,7 @@ Database::Database(const QString &location)
     : m_connectionName(nextConnectionName())
 {
     QString where = location;
+    m_workingFolders = location.isEmpty();
     if (where.isEmpty()) {
         // The working folder's data: on the server its "Dovrel.server" names, if it has one.
         QFile server(QDir::current().absoluteFilePath(QString::fromLatin1(ServerFileName)));
@@ -290,9 +291,13 @@ void Database::bringUpToDate(QSqlDatabase &db)
             fail(query.lastError());
         return query.next() ? query.value(0).toInt() : 1;
     };
-    // A database that is not Brivora's is left as it is.
-    if (!hasTable(QStringLiteral("profile")))
+    // A database that is not Brivora's is left as it is; the program will not work on a
+    // server's that holds none of its tables (a tool may be about to make them).
+    if (!hasTable(QStringLiteral("profile"))) {
+        if (onServer && m_workingFolders)
+            throw BrivoraError(QString::fromLatin1(NoTablesText).arg(m_server.toString(QUrl::RemovePassword)));
         return;
+    }
     const int found = schema();
     if (found > Schema::latestSchema())
         throw BrivoraError(QString::fromLatin1(NewerSchemaText).arg(found));

@@ -56,6 +56,7 @@ public:
     static constexpr auto FileName = "Dovrel.mdb";
     static constexpr auto ServerFileName = "Dovrel.server";
     static constexpr auto UnreachableText = "The database server cannot be reached: %1";
+    static constexpr auto NoTablesText = "The database %1 holds no Brivora tables. Make them with: brivora-newdb %1";
     static constexpr auto NewerSchemaText =
         "This database was brought up to date by a newer Brivora (schema %1). Please update Brivora on this desk.";
     // On a server, the column a table without a counter numbers its rows in, found as
@@ -225,6 +226,7 @@ private:
     QString m_fileName; // a file's path, relative to the working folder
     QUrl m_server; // a server's URI
     QString m_problem; // why the data named cannot be used
+    bool m_workingFolders = false; // the program's own data, which must be Brivora's
     QString m_connectionName;
     bool m_open = false;
     bool m_inTransaction = false;

@@ -96,6 +96,11 @@ void TestInbox::partsComeInAnyOrderOnceEach()
     bench.modem->deliver(ModemSimulator::deliverPdu(u"60123456702"_s, u"Big"_s, Concatenation{200, 2, 1}));
     QTRY_COMPARE(bench.came, QStringList{u"+60123456702: Big sale!"_s});
     QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"0"_s);
+    // A long one in the GSM alphabet, with a character of its extension table, as a phone cuts it.
+    const QString longText = QString(40, u'a').append(u"€ ").repeated(4);
+    QVERIFY(bench.modem->deliverMessage(u"0123456702"_s, longText));
+    QTRY_COMPARE(bench.came.size(), 2);
+    QCOMPARE(bench.came.last().trimmed(), u"0123456702: "_s + longText.trimmed());
 
     // A part whose sibling never comes is a message of its own after a day, incomplete.
     InboxStore store(bench.dm.con, {{u"STOP"_s}, {u"START"_s}, u"60"_s});

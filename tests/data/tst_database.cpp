@@ -66,6 +66,7 @@ private Q_SLOTS:
     void withoutTheDriverHandleNocaseIsSqlitesOwn();
     void olderFileGetsTheOptionsTableOnce();
     void aSecondSchemaFileGetsItsNewColumnsAndKeepsItsRows();
+    void aServerDatabaseWithoutTheTablesIsSaidAsSuch();
     void aDatabaseChangedByANewerProgramIsRefused();
 };
 
@@ -354,6 +355,22 @@ void TestDatabase::aSecondSchemaFileGetsItsNewColumnsAndKeepsItsRows()
     QCOMPARE(ws.value(QStringLiteral("select count(*) from sqlite_master where name in ('inbox', 'inbox_part', "
                                      "'opt_out')")),
              QStringLiteral("3"));
+}
+
+void TestDatabase::aServerDatabaseWithoutTheTablesIsSaidAsSuch()
+{
+    if (!TestWorkspace::onServer())
+        QSKIP("a server's database");
+    TestWorkspace ws(false);
+    Database database;
+    const QString said = errorOf([&] { database.connection(); });
+    QVERIFY2(said.startsWith(QStringLiteral("The database postgresql://"))
+                 && said.contains(QStringLiteral(" holds no Brivora tables. Make them with: brivora-newdb postgresql://")),
+             qPrintable(said));
+    QVERIFY(!database.isOpen());
+    // A tool that names the server makes them there.
+    Database::create(ws.location());
+    QVERIFY(Database().hasTables());
 }
 
 void TestDatabase::aDatabaseChangedByANewerProgramIsRefused()

@@ -1,6 +1,7 @@
 #include "modemsim/ModemSimulator.h"
 
 #include "base/Errors.h"
+#include "compose/MessageSplit.h"
 #include "modem/SimulatorDevice.h"
 
 #include <QDir>
@@ -272,14 +273,16 @@ QByteArray address(const QString &number)
 
 QByteArray ModemSimulator::deliverPdu(const QString &number, const QString &text, std::optional<Concatenation> part)
 {
-    QByteArray userData;
-    if (part)
-        userData = "050003" + hexOctet(part->reference) + hexOctet(part->count) + hexOctet(part->index);
-    for (const QChar c : text)
-        userData += hexOctet(c.unicode() >> 8) + hexOctet(c.unicode());
-    // SMS-DELIVER (with a header for a part), UCS-2, the centre's time stamp.
-    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + address(number) + "0008" + "62210190030023"
-        + hexOctet(static_cast<int>(userData.size() / 2)) + userData;
+    // The user data as the program's own encoder packs it, in the alphabet the text needs:
+    // after "00", the first octet, the reference, the address of "0" (01 91 F0), the
+    // protocol, the coding and the validity of what it builds.
+    const QByteArray submit =
+        encodeSubmitPdu(QString(), QStringLiteral("0"), SmsPart{text, alphabetFor(text), part}).toLatin1();
+    const QByteArray coding = submit.mid(14, 2);
+    const QByteArray userData = submit.mid(18);
+    // SMS-DELIVER (with a header for a part) and the centre's time stamp.
+    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + address(number) + "00" + coding + "62210190030023"
+        + userData;
 }
 
 QByteArray ModemSimulator::reportPdu(int reference, const QString &number, int status)
@@ -307,17 +310,15 @@ bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)
 
 bool ModemSimulator::deliverMessage(const QString &number, const QString &text, bool announced)
 {
-    if (text.size() <= SmsUnits)
-        return deliver(deliverPdu(number, text), announced);
-    const int count = static_cast<int>((text.size() + ConcatenatedUnits - 1) / ConcatenatedUnits);
+    // Cut as a phone's message is: whole when it fits one SMS.
+    const SmsPlan sms = planWholeWhenItFits(text);
     const int reference = m_nextIncomingReference;
     m_nextIncomingReference = m_nextIncomingReference % 255 + 1;
     bool held = true;
-    for (int index = 0; index < count; ++index)
-        held = deliver(deliverPdu(number, text.mid(index * ConcatenatedUnits, ConcatenatedUnits),
-                                  Concatenation{reference, count, index + 1}),
-                       announced)
-            && held;
+    for (int index = 0; index < sms.parts.size(); ++index) {
+        const SmsPart part = sms.part(index, reference);
+        held = deliver(deliverPdu(number, part.text, part.concatenation), announced) && held;
+    }
     return held;
 }
 

@@ -115,16 +115,16 @@ public:
     // when announced, told with "+CMTI: "SM",<i>" ("+CDSI:" for a report). A full SIM
     // holds nothing more; false then.
     bool deliver(const QByteArray &pduHex, bool announced = true);
-    // A message from that number, in as many SMS as it needs (UCS-2, 67 units a part of a
-    // long one), held and, when announced, told; false when the SIM had no room for all.
+    // A message from that number, in as many SMS as it needs (cut as the program cuts a
+    // greeting), held and, when announced, told; false when the SIM had no room for all.
     bool deliverMessage(const QString &number, const QString &text, bool announced = true);
     // A status report routed straight to the port: "+CDS: <n>" and its PDU, not held.
     void routeReport(const QByteArray &pduHex);
     // What the network sends, in hex as a modem gives it, from the centre +60120000015 at
     // 09:30 of 10 December 2026 (UTC+8): a message from a number (national when it starts
-    // with the trunk "0", else international) in UCS-2
-    // (a part of a long one with its 8-bit reference), and a report on the message with
-    // that reference to that number, delivered or not (TP-ST) at 09:45 UTC.
+    // with the trunk "0", else international) in the GSM alphabet when that carries it,
+    // else in UCS-2 (a part of a long one with its 8-bit reference), and a report on the
+    // message with that reference to that number, delivered or not (TP-ST) at 09:45 UTC.
     static QByteArray deliverPdu(const QString &number, const QString &text,
                                  std::optional<Concatenation> part = std::nullopt);
     static QByteArray reportPdu(int reference, const QString &number, int status);
