@@ -183,10 +183,7 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
                                           .arg(number, words.size() > FirstWords ? words.left(FirstWords) + u'\u2026'
                                                                                   : words));
             });
-    connect(&m_engine, &SendEngine::deliveryChanged, this, [this] {
-        announcementTab->deliveryColumn->reload();
-        scheduleTab->deliveryColumn->reload();
-    });
+    connect(&m_engine, &SendEngine::deliveryChanged, this, &MainWindow::showDeliveries);
     m_engine.hearIncoming();
     showModems();
 }
@@ -342,8 +339,16 @@ void MainWindow::autoGreeting(Greeting greeting)
     guarded(boxes, [&] { m_greetings.start(greeting, boxes); });
 }
 
+void MainWindow::showDeliveries()
+{
+    announcementTab->deliveryColumn->reload();
+    scheduleTab->deliveryColumn->reload();
+}
+
 void MainWindow::runEnded(const RunReport &report)
 {
+    // The SMS of the run that asked for reports are pending now.
+    showDeliveries();
     // Nobody may be looking at the window: the tray tells why a run stopped, and how
     // every run but a single SMS went, since the progress window just goes.
     const bool unseen = !isVisible() || isMinimized();

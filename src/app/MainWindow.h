@@ -130,6 +130,8 @@ private:
     void captionTemplates(const QString &firstLanguage, const QString &secondLanguage);
     void autoGreeting(Greeting greeting);
     void runEnded(const RunReport &report);
+    // The recipient lists' delivery read again: a report came, or a run sent SMS.
+    void showDeliveries();
     // Where a box of work nobody started goes: the window's, or held while it is unseen.
     Dialogs &boxesForTimerWork();
     void modemWarning(const QString &port, const QString &text, bool asksPin);

@@ -9,7 +9,6 @@
 #include "modem/ModemSession.h"
 #include "modem/NetworkPdu.h"
 
-#include <QRegularExpression>
 
 namespace {
 
@@ -58,14 +57,13 @@ InboxReader::InboxReader(ModemSession &session, Database &database, const Settin
         m_started = false;
         m_listTimer.stop();
     });
-    session.subscribe("+CMTI:", [this](const QByteArray &line, const QByteArray &) {
-        if (const int index = indexIn(line, true); index >= 0)
-            readIndex(index);
-    });
-    session.subscribe("+CDSI:", [this](const QByteArray &line, const QByteArray &) {
-        if (const int index = indexIn(line, true); index >= 0)
-            readIndex(index);
-    });
+    // A message or a report held on the SIM, announced by its index.
+    for (const char *announcement : {"+CMTI:", "+CDSI:"}) {
+        session.subscribe(announcement, [this](const QByteArray &line, const QByteArray &) {
+            if (const int index = indexIn(line, true); index >= 0)
+                readIndex(index);
+        });
+    }
     session.subscribe(
         "+CDS:", [this](const QByteArray &, const QByteArray &pdu) { takeRouted(pdu); }, true);
 }
@@ -78,25 +76,19 @@ void InboxReader::opened()
     // them only in phase 2+ (AT+CSMS=1) wants each acknowledged; one that cannot route
     // them at all holds them.
     m_acknowledges = false;
-    const auto command = [this](const QByteArray &line, std::function<void(bool)> then) {
-        AtCommand command;
-        command.line = line;
-        command.timeoutMs = ModemSession::HealthCommandMs;
-        command.done = [then = std::move(then)](const AtReply &reply) { then(reply.end == AtReply::End::Ok); };
-        m_session.submit(std::move(command));
-    };
-    command("AT+CNMI=2,1,0,1,0", [this, command](bool routed) {
-        if (routed)
+    const auto ok = [](const AtReply &reply) { return reply.end == AtReply::End::Ok; };
+    submit("AT+CNMI=2,1,0,1,0", [this, ok](const AtReply &routed) {
+        if (ok(routed))
             return;
-        command("AT+CSMS=1", [this, command](bool phase2) {
-            if (!phase2) {
-                command("AT+CNMI=2,1,0,2,0", [](bool) {});
+        submit("AT+CSMS=1", [this, ok](const AtReply &phase2) {
+            if (!ok(phase2)) {
+                submit("AT+CNMI=2,1,0,2,0");
                 return;
             }
-            command("AT+CNMI=2,1,0,1,0", [this, command](bool routedNow) {
-                m_acknowledges = routedNow;
-                if (!routedNow)
-                    command("AT+CNMI=2,1,0,2,0", [](bool) {});
+            submit("AT+CNMI=2,1,0,1,0", [this, ok](const AtReply &routedNow) {
+                m_acknowledges = ok(routedNow);
+                if (!m_acknowledges)
+                    submit("AT+CNMI=2,1,0,2,0");
             });
         });
     });
@@ -109,15 +101,8 @@ void InboxReader::listHeld()
     if (!m_session.isOpen())
         return;
     // Listed in PDU mode: a modem may start in text mode, where "4" names no list.
-    AtCommand pduMode;
-    pduMode.line = "AT+CMGF=0";
-    pduMode.timeoutMs = ModemSession::HealthCommandMs;
-    pduMode.done = [](const AtReply &) {};
-    m_session.submit(std::move(pduMode));
-    AtCommand list;
-    list.line = "AT+CMGL=4";
-    list.timeoutMs = ModemSession::HealthCommandMs;
-    list.done = [this](const AtReply &reply) {
+    submit("AT+CMGF=0");
+    submit("AT+CMGL=4", [this](const AtReply &reply) {
         // Each "+CMGL:" line is followed by its message's PDU.
         for (qsizetype i = 0; i + 1 < reply.lines.size(); ++i) {
             if (!reply.lines.at(i).startsWith("+CMGL:"))
@@ -128,14 +113,11 @@ void InboxReader::listHeld()
         }
         checkRoom();
         try {
-            InboxStore(m_database, {m_settings.optOutWords(), m_settings.optInWords(),
-                                    countryCodeOf(m_settings.centreNumber())})
-                .closeStaleParts(m_clock.now());
+            inbox().closeStaleParts(m_clock.now());
         } catch (const BrivoraError &error) {
             Q_EMIT storeFailed(error.text());
         }
-    };
-    m_session.submit(std::move(list));
+    });
 }
 
 void InboxReader::readIndex(int index)
@@ -143,40 +125,26 @@ void InboxReader::readIndex(int index)
     if (m_reading.contains(index))
         return;
     m_reading.insert(index);
-    AtCommand read;
-    read.line = "AT+CMGR=" + QByteArray::number(index);
-    read.timeoutMs = ModemSession::HealthCommandMs;
-    read.done = [this, index](const AtReply &reply) {
+    submit("AT+CMGR=" + QByteArray::number(index), [this, index](const AtReply &reply) {
         m_reading.remove(index);
         for (qsizetype i = 0; i + 1 < reply.lines.size(); ++i)
             if (reply.lines.at(i).startsWith("+CMGR:"))
                 take(index, reply.lines.at(i + 1));
-    };
-    m_session.submit(std::move(read));
+    });
 }
 
 void InboxReader::take(int index, const QByteArray &pdu)
 {
-    if (!store(pdu))
-        return;
-    AtCommand erase;
-    erase.line = "AT+CMGD=" + QByteArray::number(index);
-    erase.timeoutMs = ModemSession::HealthCommandMs;
-    erase.done = [](const AtReply &) {};
-    m_session.submit(std::move(erase));
+    if (store(pdu))
+        submit("AT+CMGD=" + QByteArray::number(index));
 }
 
 void InboxReader::takeRouted(const QByteArray &pdu)
 {
     // A routed report is the port's only copy: stored or not, the modem keeps nothing.
     store(pdu);
-    if (!m_acknowledges)
-        return;
-    AtCommand acknowledge;
-    acknowledge.line = "AT+CNMA";
-    acknowledge.timeoutMs = ModemSession::HealthCommandMs;
-    acknowledge.done = [](const AtReply &) {};
-    m_session.submit(std::move(acknowledge));
+    if (m_acknowledges)
+        submit("AT+CNMA");
 }
 
 bool InboxReader::store(const QByteArray &hex)
@@ -188,8 +156,7 @@ bool InboxReader::store(const QByteArray &hex)
         // What no phone could read is nothing to keep: it would come back at every listing.
         return true;
     }
-    InboxStore inbox(m_database,
-                     {m_settings.optOutWords(), m_settings.optInWords(), countryCodeOf(m_settings.centreNumber())});
+    InboxStore inbox = this->inbox();
     const QDateTime now = m_clock.now();
     try {
         switch (pdu.kind) {
@@ -219,11 +186,7 @@ bool InboxReader::store(const QByteArray &hex)
 
 void InboxReader::checkRoom()
 {
-    AtCommand room;
-    room.line = "AT+CPMS?";
-    room.answerPrefix = "+CPMS:";
-    room.timeoutMs = ModemSession::HealthCommandMs;
-    room.done = [this](const AtReply &reply) {
+    submit("AT+CPMS?", [this](const AtReply &reply) {
         for (const QByteArray &line : reply.lines) {
             if (!line.startsWith("+CPMS:"))
                 continue;
@@ -238,14 +201,12 @@ void InboxReader::checkRoom()
                 Q_EMIT warning(QString::fromLatin1(SimFullText).arg(m_session.port()));
             m_toldFull = full;
         }
-    };
-    m_session.submit(std::move(room));
+    });
 }
 
 void InboxReader::matchWaitingReports()
 {
-    InboxStore inbox(m_database,
-                     {m_settings.optOutWords(), m_settings.optInWords(), countryCodeOf(m_settings.centreNumber())});
+    InboxStore inbox = this->inbox();
     const QDateTime now = m_clock.now();
     bool matched = false;
     for (qsizetype i = 0; i < m_waitingReports.size();) {
@@ -263,4 +224,19 @@ void InboxReader::matchWaitingReports()
         m_reportTimer.stop();
     if (matched)
         Q_EMIT deliveryChanged();
+}
+
+void InboxReader::submit(const QByteArray &line, std::function<void(const AtReply &)> done)
+{
+    AtCommand command;
+    command.line = line;
+    command.timeoutMs = ModemSession::HealthCommandMs;
+    command.done = done ? std::move(done) : [](const AtReply &) {};
+    m_session.submit(std::move(command));
+}
+
+InboxStore InboxReader::inbox() const
+{
+    return InboxStore(m_database,
+                      {m_settings.optOutWords(), m_settings.optInWords(), countryCodeOf(m_settings.centreNumber())});
 }

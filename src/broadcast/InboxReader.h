@@ -12,6 +12,7 @@
 
 class Clock;
 class Database;
+class InboxStore;
 class ModemSession;
 class Settings;
 struct AtReply;
@@ -56,6 +57,10 @@ private:
     // Stores what the PDU says; false when the database refused it.
     bool store(const QByteArray &pdu);
     void checkRoom();
+    // A command of the reader's own, told how it ended when done is given.
+    void submit(const QByteArray &line, std::function<void(const AtReply &)> done = {});
+    // Where what came in is stored, with the words and the country code as set now.
+    InboxStore inbox() const;
     // Matches the reports still waiting for their SMS; those kept long enough go.
     void matchWaitingReports();
 

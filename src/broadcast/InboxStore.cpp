@@ -169,10 +169,7 @@ void InboxStore::addMessage(const QString &modem, const QString &number, const Q
 qint64 InboxStore::profileOf(const QString &number)
 {
     // The contacts whose number ends in the same last digits, then by every form.
-    QString digits;
-    for (const QChar c : number)
-        if (c.isDigit() && c.unicode() < 128)
-            digits += c;
+    const QString digits = numberDigits(number);
     if (digits.size() < 4)
         return 0;
     QSqlQuery &select =

@@ -27,8 +27,8 @@ DeliveryColumn::DeliveryColumn(Dataset &recipients, Database &database, QObject 
     , m_recipients(recipients)
     , m_database(database)
 {
+    // Not at each row a send marks: the owner reads it again when the run ends.
     connect(&recipients, &Dataset::reset, this, &DeliveryColumn::reload);
-    connect(&recipients, &Dataset::rowChanged, this, &DeliveryColumn::reload);
 }
 
 QString DeliveryColumn::textAt(int row) const

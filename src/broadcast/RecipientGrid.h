@@ -12,8 +12,7 @@ class DatasetGrid;
 class Dialogs;
 
 // The "Delivery" of each recipient row, as the network's reports left it (Delivery.h),
-// read again whenever the list is, a row of it changes, or reload() is called (a report
-// came in).
+// read again whenever the list is, or reload() is called (a report came in, a run ended).
 class DeliveryColumn : public QObject {
     Q_OBJECT
 

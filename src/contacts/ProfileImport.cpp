@@ -171,7 +171,7 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const AddRo
 }
 
 // Adds a row of texts as a profile is stored (no NULL, no NUL); false for a row of empty texts.
-bool addTexts(Database::RowInsert &profiles, QVector<QVariant> &values, const auto &textAt)
+bool addStoredTexts(Database::RowInsert &profiles, QVector<QVariant> &values, const auto &textAt)
 {
     bool blank = true;
     for (qsizetype column = 0; column < values.size(); ++column) {
@@ -356,7 +356,7 @@ int ProfileSheet::importInto(Database &database, bool replace)
     if (m_edited) {
         // The scratch table has the sheet's columns in the sheet's order.
         return copyIntoProfiles(database, replace, m_rows.recordCount(), [&](Database::RowInsert &profiles, int row) {
-            return addTexts(profiles, values, [&](qsizetype column) {
+            return addStoredTexts(profiles, values, [&](qsizetype column) {
                 return m_rows.valueAt(row, m_profileColumns.at(column)).toString();
             });
         });
@@ -382,7 +382,7 @@ int ProfileSheet::importInto(Database &database, bool replace)
                                     profiles.addTexts(texts);
                                     return true;
                                 }
-                                return addTexts(profiles, values, [&](qsizetype column) {
+                                return addStoredTexts(profiles, values, [&](qsizetype column) {
                                     return QString::fromUtf8(texts.at(column));
                                 });
                             });

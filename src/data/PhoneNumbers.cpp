@@ -2,16 +2,6 @@
 
 namespace {
 
-QString digitsOf(QStringView number)
-{
-    QString digits;
-    digits.reserve(number.size());
-    for (const QChar c : number)
-        if (c.isDigit() && c.unicode() < 128)
-            digits += c;
-    return digits;
-}
-
 // The shortest digits of the number that are local to the country: a national
 // number's trunk "0" and an international one's code are left out.
 QString localPart(const QString &digits, QStringView countryCode, bool writtenInternational)
@@ -32,9 +22,19 @@ QString localPart(const QString &digits, QStringView countryCode, bool writtenIn
 
 } // namespace
 
+QString numberDigits(QStringView number)
+{
+    QString digits;
+    digits.reserve(number.size());
+    for (const QChar c : number)
+        if (c.isDigit() && c.unicode() < 128)
+            digits += c;
+    return digits;
+}
+
 QString countryCodeOf(QStringView internationalNumber)
 {
-    QString digits = digitsOf(internationalNumber);
+    QString digits = numberDigits(internationalNumber);
     if (internationalNumber.trimmed().startsWith(u"00"))
         digits = digits.mid(2);
     if (digits.isEmpty())
@@ -80,7 +80,7 @@ QString countryCodeOf(QStringView internationalNumber)
 QString numberKey(QStringView number, QStringView countryCode)
 {
     const QStringView written = number.trimmed();
-    QString digits = digitsOf(written);
+    QString digits = numberDigits(written);
     if (digits.isEmpty())
         return written.toString().toUpper();
     const bool withPlus = written.startsWith(u'+');

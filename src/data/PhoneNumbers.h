@@ -19,5 +19,8 @@ QString countryCodeOf(QStringView internationalNumber);
 // sender's name) is its own key, in upper case.
 QString numberKey(QStringView number, QStringView countryCode);
 
+// The number's digits alone, without "+", blanks or dashes.
+QString numberDigits(QStringView number);
+
 // Whether two numbers are one, written either way.
 bool sameNumber(QStringView first, QStringView second, QStringView countryCode);

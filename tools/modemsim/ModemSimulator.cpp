@@ -243,16 +243,6 @@ void ModemSimulator::handleCommand(const QByteArray &line)
 
 namespace {
 
-// A number's digits as semi-octets, pairs swapped, an odd count ended with F.
-QByteArray semiOctets(const QString &number)
-{
-    const QByteArray digits = number.toLatin1();
-    QByteArray swapped;
-    for (qsizetype i = 0; i < digits.size(); i += 2)
-        swapped += QByteArray(1, i + 1 < digits.size() ? digits.at(i + 1) : 'F') + digits.at(i);
-    return swapped;
-}
-
 QByteArray hexOctet(int value)
 {
     return QByteArray::number(value & 0xFF, 16).rightJustified(2, '0').toUpper();
@@ -260,36 +250,46 @@ QByteArray hexOctet(int value)
 
 constexpr auto CentreInformation = "07910621000010F5"; // +60120000015
 
-// The address of a number: its length in digits, its type and its digits; a number
-// dialled with the trunk "0" is national, any other international.
-QByteArray address(const QString &number)
+// What the program's own encoder builds for a text to a number, taken apart: the
+// number's address (a number dialled with the trunk "0" made national), the coding, and
+// the user data in the alphabet the text needs.
+struct Encoded {
+    QByteArray address;
+    QByteArray coding;
+    QByteArray userData;
+};
+
+Encoded encoded(const QString &number, const QString &text, std::optional<Concatenation> part)
 {
-    const QString digits = number.startsWith(QLatin1Char('+')) ? number.mid(1) : number;
-    const bool national = digits.startsWith(QLatin1Char('0'));
-    return hexOctet(static_cast<int>(digits.size())) + (national ? "81" : "91") + semiOctets(digits);
+    const QByteArray submit =
+        encodeSubmitPdu(QString(), number, SmsPart{text, alphabetFor(text), part}).toLatin1();
+    // After "00", the first octet and the reference: the address's digit count, its type
+    // and its semi-octets; then the protocol, the coding, the validity and the user data.
+    constexpr int AddressAt = 6;
+    const int digits = submit.mid(AddressAt, 2).toInt(nullptr, 16);
+    const int addressEnd = AddressAt + 4 + 2 * ((digits + 1) / 2);
+    QByteArray address = submit.mid(AddressAt, addressEnd - AddressAt);
+    const bool national = !number.startsWith(QLatin1Char('+')) && number.startsWith(QLatin1Char('0'));
+    if (national)
+        address.replace(2, 2, "81");
+    return {address, submit.mid(addressEnd + 2, 2), submit.mid(addressEnd + 6)};
 }
 
 } // namespace
 
 QByteArray ModemSimulator::deliverPdu(const QString &number, const QString &text, std::optional<Concatenation> part)
 {
-    // The user data as the program's own encoder packs it, in the alphabet the text needs:
-    // after "00", the first octet, the reference, the address of "0" (01 91 F0), the
-    // protocol, the coding and the validity of what it builds.
-    const QByteArray submit =
-        encodeSubmitPdu(QString(), QStringLiteral("0"), SmsPart{text, alphabetFor(text), part}).toLatin1();
-    const QByteArray coding = submit.mid(14, 2);
-    const QByteArray userData = submit.mid(18);
+    const Encoded message = encoded(number, text, part);
     // SMS-DELIVER (with a header for a part) and the centre's time stamp.
-    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + address(number) + "00" + coding + "62210190030023"
-        + userData;
+    return CentreInformation + hexOctet(part ? 0x44 : 0x04) + message.address + "00" + message.coding
+        + "62210190030023" + message.userData;
 }
 
 QByteArray ModemSimulator::reportPdu(int reference, const QString &number, int status)
 {
     // SMS-STATUS-REPORT: the reference, the recipient, when the centre took it and when it ended.
-    return CentreInformation + QByteArray("06") + hexOctet(reference) + address(number) + "62210190030000"
-        + "62210190540000" + hexOctet(status);
+    return CentreInformation + QByteArray("06") + hexOctet(reference) + encoded(number, QString(), std::nullopt).address
+        + "62210190030000" + "62210190540000" + hexOctet(status);
 }
 
 bool ModemSimulator::deliver(const QByteArray &pduHex, bool announced)
