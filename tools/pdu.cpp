@@ -84,8 +84,7 @@ void printReport(QTextStream &out, const StatusReportPdu &report)
     field(out, "centre time", timeText(report.centreTime));
     field(out, "discharge time", timeText(report.dischargeTime));
     field(out, "status",
-          QStringLiteral("0x") + QString::number(report.status, 16).toUpper().rightJustified(2, u'0') + u' '
-              + reportStatusText(report.status));
+          reportStatusCode(report.status) + u' ' + reportStatusText(report.status));
     if (!report.text.isEmpty())
         field(out, "text", report.text);
 }

@@ -1,6 +1,7 @@
 #include "broadcast/Delivery.h"
 
 #include "data/Database.h"
+#include "modem/NetworkPdu.h"
 
 #include <QSqlQuery>
 
@@ -36,8 +37,7 @@ ProjectDeliveries deliveriesOf(Database &database, const QString &projectName)
         const Parts &parts = *row;
         QString text;
         if (parts.failed) {
-            text = QStringLiteral("failed (0x%1)")
-                       .arg(QString::number(parts.failedCode, 16).toUpper().rightJustified(2, QLatin1Char('0')));
+            text = QStringLiteral("failed (%1)").arg(reportStatusCode(parts.failedCode));
             ++deliveries.failed;
         } else if (parts.waiting) {
             text = QStringLiteral("pending");

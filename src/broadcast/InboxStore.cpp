@@ -89,11 +89,7 @@ InboxStore::Stored InboxStore::storeDeliver(const QString &modem, const DeliverP
         }
         const QString text = QStringList(texts.values()).join(QString());
         addMessage(modem, pdu.sender.text, text, firstSent, received, true);
-        QSqlQuery &erase = m_database.prepared(QStringLiteral(
-            "DELETE FROM inbox_part WHERE modem = ? AND number = ? AND reference = ? AND part_count = ?"));
-        bindMessage(erase);
-        m_database.execute(erase);
-        erase.finish();
+        forgetParts(modem, pdu.sender.text, part.reference, part.count);
         stored = {true, pdu.sender.text, text};
     });
     return stored;
@@ -101,19 +97,21 @@ InboxStore::Stored InboxStore::storeDeliver(const QString &modem, const DeliverP
 
 void InboxStore::closeStaleParts(const QDateTime &now)
 {
+    const QDateTime cutoff = now.addSecs(-3600 * PartsWaitHours);
     m_database.transaction([&] {
         struct Waiting {
             QString modem;
             QString number;
+            int reference = 0;
+            int count = 0;
             QMap<int, QString> texts;
             QDateTime sent;
+            QDateTime firstReceived; // a day after its first part came, a message waits no more
             QDateTime received;
         };
         QMap<QString, Waiting> messages;
-        QSqlQuery &select = m_database.prepared(
-            QStringLiteral("SELECT modem, number, reference, part_count, part_index, text, sent, received FROM "
-                           "inbox_part WHERE received < ? ORDER BY id"));
-        select.bindValue(0, Database::storedDateTime(now.addSecs(-3600 * PartsWaitHours)));
+        QSqlQuery &select = m_database.prepared(QStringLiteral(
+            "SELECT modem, number, reference, part_count, part_index, text, sent, received FROM inbox_part ORDER BY id"));
         m_database.execute(select);
         while (select.next()) {
             const QString key = QStringList{select.value(0).toString(), select.value(1).toString(),
@@ -122,21 +120,38 @@ void InboxStore::closeStaleParts(const QDateTime &now)
             Waiting &message = messages[key];
             message.modem = select.value(0).toString();
             message.number = select.value(1).toString();
+            message.reference = select.value(2).toInt();
+            message.count = select.value(3).toInt();
             message.texts.insert(select.value(4).toInt(), select.value(5).toString());
             const QDateTime sent = Database::dateTimeOf(select.value(6));
             if (!message.sent.isValid() || sent < message.sent)
                 message.sent = sent;
-            message.received = Database::dateTimeOf(select.value(7));
+            const QDateTime received = Database::dateTimeOf(select.value(7));
+            if (!message.firstReceived.isValid() || received < message.firstReceived)
+                message.firstReceived = received;
+            message.received = std::max(message.received, received);
         }
         select.finish();
-        for (const Waiting &message : std::as_const(messages))
+        for (const Waiting &message : std::as_const(messages)) {
+            if (message.firstReceived >= cutoff)
+                continue;
             addMessage(message.modem, message.number, QStringList(message.texts.values()).join(QString()),
                        message.sent, message.received, false);
-        QSqlQuery &erase = m_database.prepared(QStringLiteral("DELETE FROM inbox_part WHERE received < ?"));
-        erase.bindValue(0, Database::storedDateTime(now.addSecs(-3600 * PartsWaitHours)));
-        m_database.execute(erase);
-        erase.finish();
+            forgetParts(message.modem, message.number, message.reference, message.count);
+        }
     });
+}
+
+void InboxStore::forgetParts(const QString &modem, const QString &number, int reference, int count)
+{
+    QSqlQuery &erase = m_database.prepared(
+        QStringLiteral("DELETE FROM inbox_part WHERE modem = ? AND number = ? AND reference = ? AND part_count = ?"));
+    erase.bindValue(0, Database::storedText(modem));
+    erase.bindValue(1, Database::storedText(number));
+    erase.bindValue(2, reference);
+    erase.bindValue(3, count);
+    m_database.execute(erase);
+    erase.finish();
 }
 
 void InboxStore::addMessage(const QString &modem, const QString &number, const QString &text, const QDateTime &sent,

@@ -45,6 +45,8 @@ private:
     void addMessage(const QString &modem, const QString &number, const QString &text, const QDateTime &sent,
                     const QDateTime &received, bool complete);
     qint64 profileOf(const QString &number);
+    // The parts of one message waiting in inbox_part go: it is a message now.
+    void forgetParts(const QString &modem, const QString &number, int reference, int count);
 
     Database &m_database;
     Words m_words;

@@ -457,6 +457,11 @@ ReportOutcome reportOutcome(int status)
     return ReportOutcome::Reserved;
 }
 
+QString reportStatusCode(int status)
+{
+    return QStringLiteral("0x") + QString::number(status & 0xFF, 16).toUpper().rightJustified(2, u'0');
+}
+
 QString reportStatusText(int status)
 {
     // The two ranges of temporary errors name the same causes: in one the centre tries

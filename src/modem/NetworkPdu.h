@@ -81,6 +81,8 @@ enum class ReportOutcome { Delivered, StillTrying, Failed, Reserved };
 ReportOutcome reportOutcome(int status);
 // "delivered", "still trying: the phone is busy", "failed: validity period expired" ...
 QString reportStatusText(int status);
+// The status as it is written for people: "0x46".
+QString reportStatusCode(int status);
 
 // One message put together from the SMS it came in.
 struct JoinedMessage {

@@ -111,6 +111,18 @@ void TestInbox::partsComeInAnyOrderOnceEach()
     store.closeStaleParts(bench.clock.now().addSecs(25 * 3600));
     QCOMPARE(bench.ws.rows(u"select text, complete from inbox where complete = 'NO'"_s),
              (QList<QStringList>{{u"Half"_s, u"NO"_s}}));
+    // A day counts from the first part: a later part does not stay behind on its own.
+    const QDateTime first = bench.clock.now().addSecs(30 * 3600);
+    for (int index : {1, 2}) {
+        const auto part = decodeNetworkPdu(ModemSimulator::deliverPdu(u"60123456702"_s, index == 1 ? u"First"_s : u" second"_s,
+                                                                      Concatenation{8, 3, index}))
+                              .deliver;
+        store.storeDeliver(u"/dev/ttyUSB2"_s, part, first.addSecs((index - 1) * 20 * 3600));
+    }
+    store.closeStaleParts(first.addSecs(25 * 3600));
+    QCOMPARE(bench.ws.rows(u"select text from inbox where text like 'First%'"_s),
+             (QList<QStringList>{{u"First second"_s}}));
+    QCOMPARE(bench.ws.value(u"select count(*) from inbox_part"_s), u"0"_s);
 }
 
 void TestInbox::reportsFindTheirPart()
