@@ -1,5 +1,7 @@
 #include "modem/ModemSession.h"
 
+#include "modem/PortCatalog.h"
+
 #include "base/Clock.h"
 
 #include <QLoggingCategory>
@@ -70,10 +72,17 @@ void ModemSession::open(const SerialSettings &settings)
     // message without a word. Escape first: a modem an earlier program left waiting for a
     // message leaves that.
     submit(escapeAndAt([this](const AtReply &reply) {
-        if (reply.end == AtReply::End::Ok)
+        if (reply.end == AtReply::End::Ok) {
             checkHealth();
-        else if (reply.end == AtReply::End::TimedOut)
-            showNotAnswering();
+        } else if (reply.end == AtReply::End::TimedOut) {
+            // A USB modem shows several ports, and its diagnostic one is as silent as a
+            // cable with nothing behind it: the user is sent to the ports that may be
+            // the modem's own.
+            const QStringList siblings = PortCatalog().siblingsOf(port());
+            showNotAnswering(siblings.isEmpty()
+                                 ? QString::fromLatin1(NoModemText).arg(port())
+                                 : QString::fromLatin1(NotAtPortText).arg(port(), siblings.join(QStringLiteral(", "))));
+        }
     }));
 }
 
@@ -88,11 +97,11 @@ AtCommand ModemSession::escapeAndAt(std::function<void(const AtReply &)> done)
     return command;
 }
 
-void ModemSession::showNotAnswering()
+void ModemSession::showNotAnswering(const QString &why)
 {
     ModemHealth silent = m_health;
     silent.answering = false;
-    applyHealth(silent);
+    applyHealth(silent, why);
 }
 
 void ModemSession::close()
@@ -174,7 +183,7 @@ void ModemSession::next()
                     m_outOfStep = true;
                 } else {
                     m_stepAttempts = 0;
-                    showNotAnswering();
+                    showNotAnswering(QString::fromLatin1(NoModemText).arg(port()));
                 }
             }
         }));
@@ -413,11 +422,11 @@ void ModemSession::enterPin(const QString &pin)
     submit(std::move(command));
 }
 
-void ModemSession::applyHealth(const ModemHealth &health)
+void ModemSession::applyHealth(const ModemHealth &health, const QString &silentText)
 {
     const ModemHealth before = std::exchange(m_health, health);
     if (before.answering && !health.answering)
-        Q_EMIT warning(QString::fromLatin1(NoModemText).arg(port()), false);
+        Q_EMIT warning(silentText.isEmpty() ? QString::fromLatin1(NoModemText).arg(port()) : silentText, false);
     if (health.sim == ModemHealth::Sim::PinWanted && before.sim != ModemHealth::Sim::PinWanted)
         Q_EMIT warning(QString::fromLatin1(PinText).arg(port()), true);
     if (!health.hasNetwork() && before.hasNetwork())

@@ -84,6 +84,7 @@ public:
     static constexpr int HealthEveryMs = 60000;
     static constexpr int Reinitialisations = 3;
     static constexpr auto NoModemText = "No modem answers on %1. Check the cable, the power and the port settings.";
+    static constexpr auto NotAtPortText = "%1 does not take AT commands; try another port of the same modem: %2";
     static constexpr auto PinText = "The SIM card in %1 asks for its PIN.";
     static constexpr auto NoNetworkText = "%1 has no network: %2.";
 
@@ -160,8 +161,9 @@ private:
     void healthDue();
     // "AT" after Escape, the modem's own time to answer it.
     static AtCommand escapeAndAt(std::function<void(const AtReply &)> done);
-    void showNotAnswering();
-    void applyHealth(const ModemHealth &health);
+    // why: the warning that the modem stopped answering.
+    void showNotAnswering(const QString &why);
+    void applyHealth(const ModemHealth &health, const QString &silentText = {});
     void deviceLost();
 
     Clock &m_clock;

@@ -68,7 +68,7 @@ Value chosen(const QList<std::pair<QString, Value>> &items, const QComboBox *lis
 
 } // namespace
 
-PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QStringList &portNames, QWidget *parent)
+PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QList<PortEntry> &ports, QWidget *parent)
     : QDialog(parent)
     , m_current(current)
 {
@@ -77,7 +77,10 @@ PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QStringLis
 
     auto *group = new QGroupBox(QStringLiteral(" Settings "), this);
     m_form = new QFormLayout(group);
-    m_port = addList(QStringLiteral("Port"), QStringLiteral("PortCombo"), portNames);
+    m_port = addList(QStringLiteral("Port"), QStringLiteral("PortCombo"), {});
+    for (const PortEntry &port : ports)
+        m_port->addItem(port.label(), port.path);
+    m_port->setMinimumContentsLength(24);
     m_baudRate = addList(QStringLiteral("Baud rate"), QStringLiteral("BaudRateCombo"), BaudRates);
     m_dataBits = addList(QStringLiteral("Data bits"), QStringLiteral("DataBitsCombo"), labels(DataBitItems));
     m_stopBits = addList(QStringLiteral("Stop bits"), QStringLiteral("StopBitsCombo"), labels(StopBitItems));
@@ -90,7 +93,12 @@ PortSetupDialog::PortSetupDialog(const SerialSettings &current, const QStringLis
     // shows as no choice.
     m_port->setEditable(true);
     m_port->setInsertPolicy(QComboBox::NoInsert);
-    m_port->setCurrentIndex(portNames.indexOf(current.portName));
+    int currentPort = m_port->findData(current.portName);
+    // A port stored by its kernel name is shown by its stable name, which OK then keeps.
+    for (int i = 0; i < ports.size() && currentPort < 0; ++i)
+        if (!ports.at(i).kernelName.isEmpty() && ports.at(i).kernelName == current.portName)
+            currentPort = i;
+    m_port->setCurrentIndex(currentPort);
     if (m_port->currentIndex() < 0)
         m_port->setEditText(current.portName.startsWith(QLatin1Char('/')) ? current.portName : QString());
     m_baudRate->setCurrentIndex(BaudRates.indexOf(QString::number(current.baudRate), 1));
@@ -128,7 +136,9 @@ QComboBox *PortSetupDialog::addList(const QString &label, const QString &name, c
 SerialSettings PortSetupDialog::settings() const
 {
     SerialSettings result = m_current;
-    result.portName = m_port->currentText().trimmed();
+    const int port = m_port->currentIndex();
+    result.portName = port >= 0 && m_port->currentText() == m_port->itemText(port) ? m_port->itemData(port).toString()
+                                                                                  : m_port->currentText().trimmed();
     const int baud = m_baudRate->currentIndex();
     if (baud == 0)
         result.baudRate = CustomBaudRate;
@@ -143,7 +153,7 @@ SerialSettings PortSetupDialog::settings() const
 
 std::optional<SerialSettings> PortSetupDialog::ask(const SerialSettings &current, QWidget *parent)
 {
-    PortSetupDialog dialog(current, SerialLink::availablePortNames(), parent);
+    PortSetupDialog dialog(current, PortCatalog().ports(), parent);
     dialog.adjustSize();
     if (const QScreen *screen = parent ? parent->screen() : dialog.screen()) {
         QRect frame = dialog.frameGeometry();

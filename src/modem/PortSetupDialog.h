@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modem/PortCatalog.h"
 #include "modem/SerialLink.h"
 
 #include <QDialog>
@@ -9,15 +10,17 @@ class QFormLayout;
 
 // The port's "Setup" dialog: six lists, each starting on the port's current value
 // (or on nothing, when the value is not in the list), and "OK" / "Cancel". The port's
-// list also takes a path typed into it.
+// list shows each port with what the system knows of it, stable names first, and also
+// takes a path typed into it.
 class PortSetupDialog : public QDialog {
     Q_OBJECT
 
 public:
-    PortSetupDialog(const SerialSettings &current, const QStringList &portNames, QWidget *parent = nullptr);
+    PortSetupDialog(const SerialSettings &current, const QList<PortEntry> &ports, QWidget *parent = nullptr);
 
-    // The settings the dialog started with, with the six choices applied: an empty "Port"
-    // gives an empty name, "Custom" baud rate is 9600 and "Custom" flow control
+    // The settings the dialog started with, with the six choices applied: a listed port
+    // gives its path (its stable name's, when it has one), a typed one the text typed, an
+    // empty "Port" an empty name, "Custom" baud rate is 9600 and "Custom" flow control
     // keeps the flow control as it was.
     SerialSettings settings() const;
 

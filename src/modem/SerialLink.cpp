@@ -1,9 +1,6 @@
 #include "modem/SerialLink.h"
 
-#include "modem/SimulatorDevice.h"
-
 #include <QFile>
-#include <QSerialPortInfo>
 
 #include <cerrno>
 #include <unistd.h>
@@ -245,19 +242,6 @@ QByteArray SerialLink::read(int count)
         fail(ReadFailed);
     bytes.truncate(static_cast<int>(got));
     return bytes;
-}
-
-QStringList SerialLink::availablePortNames()
-{
-    QStringList names;
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &port : ports)
-        names << port.portName();
-    const QString simulator = SimulatorDevice::published();
-    if (!simulator.isEmpty() && !names.contains(simulator))
-        names << simulator;
-    names.sort();
-    return names;
 }
 
 void SerialLink::announceWaiting()

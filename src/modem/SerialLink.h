@@ -75,10 +75,6 @@ public:
     // decided after this knows every answer that came before it.
     void announceWaiting();
 
-    // The machine's serial ports and the test modem's device when one is running,
-    // sorted by name.
-    static QStringList availablePortNames();
-
 Q_SIGNALS:
     void openChanged(bool open);
     // byteCount bytes are waiting; a handler reads them with read().

@@ -2,6 +2,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Errors.h"
+#include "modem/PortCatalog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -80,10 +81,11 @@ void ModemListDialog::fill()
 {
     m_filling = true;
     const QList<ModemSetup> &modems = m_settings.modems();
+    const PortCatalog ports;
     modemList->setRowCount(static_cast<int>(modems.size()));
     for (int row = 0; row < modems.size(); ++row) {
         const ModemSetup &modem = modems.at(row);
-        modemList->setItem(row, PortColumn, fixedItem(modem.port));
+        modemList->setItem(row, PortColumn, fixedItem(ports.describe(modem.port)));
         modemList->setItem(row, SettingsColumn, fixedItem(modem.lineSettings));
         auto *on = fixedItem(QString());
         on->setFlags(on->flags() | Qt::ItemIsUserCheckable);

@@ -36,6 +36,15 @@ QString described(const SerialSettings &settings)
         .arg(settings.flowControl);
 }
 
+// Ports known by their path alone, as the dialog lists them.
+QList<PortEntry> portsNamed(const QStringList &paths)
+{
+    QList<PortEntry> ports;
+    for (const QString &path : paths)
+        ports << PortEntry{.path = path};
+    return ports;
+}
+
 QStringList itemsOf(const QComboBox *list)
 {
     QStringList items;
@@ -324,10 +333,13 @@ void TestSerialLink::failingReceiveHandlerDoesNotStopDelivery()
 void TestSerialLink::portListAddsARunningSimulator()
 {
     RuntimeDir runtime;
-    const QStringList machine = SerialLink::availablePortNames();
-    QStringList sorted = machine;
-    sorted.sort();
-    QCOMPARE(machine, sorted);
+    const auto paths = [] {
+        QStringList result;
+        for (const PortEntry &port : PortCatalog().ports())
+            result << port.path;
+        return result;
+    };
+    const QStringList machine = paths();
 
     QString device;
     {
@@ -335,27 +347,25 @@ void TestSerialLink::portListAddsARunningSimulator()
         device = modem.devicePath();
         QVERIFY(!machine.contains(device));
         QVERIFY(modem.publish());
-        const QStringList ports = SerialLink::availablePortNames();
+        const QList<PortEntry> ports = PortCatalog().ports();
         QCOMPARE(ports.size(), machine.size() + 1);
-        QVERIFY(ports.contains(device));
-        sorted = ports;
-        sorted.sort();
-        QCOMPARE(ports, sorted);
+        QCOMPARE(ports.last().path, device);
+        QCOMPARE(ports.last().label(), device + u": Brivora test modem"_s);
     }
     // The simulator has gone, and with it its file.
-    QCOMPARE(SerialLink::availablePortNames(), machine);
+    QCOMPARE(paths(), machine);
 
     // A file left behind by a simulator that was killed names a device that is gone.
     QFile stale(SimulatorDevice::portFilePath());
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.write(QFile::encodeName(missingDevice()) + '\n');
     stale.close();
-    QCOMPARE(SerialLink::availablePortNames(), machine);
+    QCOMPARE(paths(), machine);
 }
 
 void TestSerialLink::setupDialogLayout()
 {
-    PortSetupDialog dialog(SerialSettings{}, {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")});
+    PortSetupDialog dialog(SerialSettings{}, portsNamed({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Setup"));
     QCOMPARE(dialog.layout()->sizeConstraint(), QLayout::SetFixedSize);
 
@@ -396,7 +406,7 @@ void TestSerialLink::setupDialogLayout()
 
 void TestSerialLink::setupDialogStartsOnCurrentValues()
 {
-    const QStringList ports = {QStringLiteral("/dev/pts/4"), QStringLiteral("ttyS0")};
+    const QList<PortEntry> ports = portsNamed({QStringLiteral("/dev/pts/4"), QStringLiteral("ttyS0")});
     PortSetupDialog start(SerialSettings{}, ports);
     QCOMPARE(list(start, "PortCombo")->currentIndex(), -1);
     QCOMPARE(list(start, "BaudRateCombo")->currentText(), QStringLiteral("9600"));
@@ -431,7 +441,7 @@ void TestSerialLink::setupDialogStartsOnCurrentValues()
 
 void TestSerialLink::setupDialogAppliesChoices()
 {
-    const QStringList ports = {QStringLiteral("/dev/pts/4"), QStringLiteral("ttyS0")};
+    const QList<PortEntry> ports = portsNamed({QStringLiteral("/dev/pts/4"), QStringLiteral("ttyS0")});
     PortSetupDialog start(SerialSettings{}, ports);
     // Confirmed at once: no port chosen, so the name becomes empty; the rest stays.
     SerialSettings expected;
@@ -470,7 +480,7 @@ void TestSerialLink::setupDialogAsksModally()
             auto *dialog = qobject_cast<PortSetupDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Setup"));
-            list(*dialog, "PortCombo")->addItem(port);
+            list(*dialog, "PortCombo")->addItem(port, port);
             list(*dialog, "PortCombo")->setCurrentText(port);
             dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
         });
@@ -496,7 +506,7 @@ void TestSerialLink::aTypedPathIsTakenAndOpened()
     const QString stable = byId.filePath(u"usb-HUAWEI_Mobile_E3531-if00-port0"_s);
     QVERIFY(QFile::link(modem.devicePath(), stable));
 
-    PortSetupDialog dialog(SerialSettings{}, {QStringLiteral("ttyS0")});
+    PortSetupDialog dialog(SerialSettings{}, portsNamed({QStringLiteral("ttyS0")}));
     QComboBox *port = list(dialog, "PortCombo");
     QVERIFY(port->currentText().isEmpty());
     port->setFocus();
@@ -511,7 +521,7 @@ void TestSerialLink::aTypedPathIsTakenAndOpened()
     QCOMPARE(modem.inputs(), QStringList{u"AT"_s});
 
     // Opened again, the dialog shows the path it was given.
-    PortSetupDialog again(link.settings(), {QStringLiteral("ttyS0")});
+    PortSetupDialog again(link.settings(), portsNamed({QStringLiteral("ttyS0")}));
     QCOMPARE(list(again, "PortCombo")->currentText(), stable);
     QCOMPARE(again.settings().portName, stable);
 }
@@ -541,7 +551,7 @@ void TestSerialLink::cancellingSetupWithStartSettingsFailsToOpen()
 void TestSerialLink::confirmingSetupWithoutPortFailsAndKeepsChoice()
 {
     SerialLink link;
-    PortSetupDialog dialog(link.settings(), {QStringLiteral("ttyS0")});
+    PortSetupDialog dialog(link.settings(), portsNamed({QStringLiteral("ttyS0")}));
     list(dialog, "ParityCombo")->setCurrentText(QStringLiteral("Even"));
     QCOMPARE(errorOf([&] { configureAndOpen(link, [&](const SerialSettings &) { return dialog.settings(); }); }),
              QStringLiteral("Unable to open com port (win error code: 2)"));
