@@ -1,6 +1,7 @@
 #include "modem/ModemSession.h"
 
 #include "modem/PortCatalog.h"
+#include "modem/PortTrouble.h"
 
 #include "base/Clock.h"
 
@@ -78,10 +79,14 @@ void ModemSession::open(const SerialSettings &settings)
             // A USB modem shows several ports, and its diagnostic one is as silent as a
             // cable with nothing behind it: the user is sent to the ports that may be
             // the modem's own.
+            // ModemManager may be probing the modem with commands of its own.
             const QStringList siblings = PortCatalog().siblingsOf(port());
-            showNotAnswering(siblings.isEmpty()
-                                 ? QString::fromLatin1(NoModemText).arg(port())
-                                 : QString::fromLatin1(NotAtPortText).arg(port(), siblings.join(QStringLiteral(", "))));
+            QString text = siblings.isEmpty()
+                ? QString::fromLatin1(NoModemText).arg(port())
+                : QString::fromLatin1(NotAtPortText).arg(port(), siblings.join(QStringLiteral(", ")));
+            if (const QString cause = PortTrouble::causeOf(port(), 0); !cause.isEmpty())
+                text += QLatin1Char('\n') + cause;
+            showNotAnswering(text);
         }
     }));
 }

@@ -1,5 +1,7 @@
 #include "modem/SerialLink.h"
 
+#include "modem/PortTrouble.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -12,12 +14,6 @@ const auto SettingsRefused = QStringLiteral("SetCommState function failed");
 const auto WriteFailed = QStringLiteral("WriteFile function failed");
 const auto ReadFailed = QStringLiteral("ReadFile function failed");
 const auto PurgeFailed = QStringLiteral("PurgeComm function failed");
-
-QString systemLocation(const QString &portName)
-{
-    // QSerialPort's own rule: a path is used as it is, a bare name lives in /dev.
-    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-}
 
 // The errno behind the port's last error. QSerialPort keeps the failed system call's
 // error only as its text (qt_error_string(errno)) and a coarse kind, so the number is
@@ -125,8 +121,15 @@ SerialSettings serialSettingsOf(const QString &portName, const QString &lineText
     return settings;
 }
 
-SerialError::SerialError(const QString &message, int errorCode)
-    : BrivoraError(QStringLiteral("%1 (win error code: %2)").arg(message).arg(errorCode))
+QString systemLocation(const QString &portName)
+{
+    // QSerialPort's own rule: a path is used as it is, a bare name lives in /dev.
+    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+}
+
+SerialError::SerialError(const QString &message, int errorCode, const QString &cause)
+    : BrivoraError(QStringLiteral("%1 (win error code: %2)").arg(message).arg(errorCode)
+                   + (cause.isEmpty() ? QString() : QLatin1Char('\n') + cause))
 {
 }
 
@@ -170,7 +173,7 @@ void SerialLink::open()
     if (!m_port.open(QIODevice::ReadWrite)) {
         const int code = systemErrorNumber(m_port, m_location);
         m_port.clearError();
-        throw SerialError(OpenFailed, code);
+        throw SerialError(OpenFailed, code, PortTrouble::causeOf(m_settings.portName, code));
     }
 
     const bool applied = m_port.setBaudRate(m_settings.baudRate) && m_port.setDataBits(m_settings.dataBits)

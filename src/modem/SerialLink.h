@@ -27,11 +27,15 @@ struct SerialSettings {
 QString lineSettingsText(const SerialSettings &settings);
 SerialSettings serialSettingsOf(const QString &portName, const QString &lineText);
 
+// The device a port name stands for: a path as it is, a bare name in /dev.
+QString systemLocation(const QString &portName);
+
 // A port failure. The text is what the user is shown, for example
-// "WriteFile function failed (win error code: 9)"; the number is the system's errno.
+// "WriteFile function failed (win error code: 9)"; the number is the system's errno. A
+// known cause follows on a line of its own.
 class SerialError : public BrivoraError {
 public:
-    SerialError(const QString &message, int errorCode);
+    SerialError(const QString &message, int errorCode, const QString &cause = {});
 };
 
 // The modem's serial port (`ComPort1`).

@@ -5,6 +5,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     modem/NetworkPdu.h modem/NetworkPdu.cpp
     modem/SerialLink.h modem/SerialLink.cpp
     modem/PortCatalog.h modem/PortCatalog.cpp
+    modem/PortTrouble.h modem/PortTrouble.cpp
     modem/SimulatorDevice.h modem/SimulatorDevice.cpp
     modem/AtLineReader.h modem/AtLineReader.cpp
     modem/ModemHealth.h modem/ModemHealth.cpp

@@ -2,6 +2,7 @@
 #include "modem/ModemSession.h"
 #include "modem/PortCatalog.h"
 #include "modem/PortSetupDialog.h"
+#include "support/FakeDeviceTree.h"
 #include "support/TestModem.h"
 
 #include <QComboBox>
@@ -15,79 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A device tree as a Linux desktop has it, in a folder: device nodes in dev (links to
-// test modems, or empty files), udev's stable names in dev/serial/by-id, and the kernel's
-// word on each port in sys.
-class FakeDeviceTree {
-public:
-    QString root() const { return m_root.path(); }
-    QString dev(const QString &name) const { return m_root.filePath(u"dev/"_s + name); }
-    QString stable(const QString &name) const { return dev(u"serial/by-id/"_s + name); }
-
-    // A port of USB device usbDevice (made with its ids and words at its first port),
-    // interface number interfaceNumber; its node leads to device when one is given.
-    void addUsbPort(const QString &kernelName, const QString &usbDevice, int interfaceNumber,
-                    const QString &stableName = {}, const QString &device = {})
-    {
-        const QString usb = u"sys/devices/pci0000:00/0000:00:14.0/usb1/"_s + usbDevice;
-        const QString port = u"%1/%2:1.%3/%4"_s.arg(usb, usbDevice).arg(interfaceNumber).arg(kernelName);
-        QDir(root()).mkpath(port);
-        if (!QFile::exists(m_root.filePath(usb + u"/idVendor"_s))) {
-            write(usb + u"/idVendor"_s, "12d1\n");
-            write(usb + u"/idProduct"_s, "1506\n");
-            write(usb + u"/manufacturer"_s, "HUAWEI\n");
-            write(usb + u"/product"_s, "Mobile E3531\n");
-        }
-        addNode(kernelName, device);
-        QDir(root()).mkpath(u"sys/class/tty/"_s + kernelName);
-        QFile::link(u"../../../../"_s + port, m_root.filePath(u"sys/class/tty/%1/device"_s.arg(kernelName)));
-        if (!stableName.isEmpty())
-            linkStable(stableName, kernelName);
-    }
-    // A port of the machine itself, with no USB device: no stable name, no words.
-    void addBoardPort(const QString &kernelName)
-    {
-        QDir(root()).mkpath(u"sys/devices/platform/serial8250/tty/"_s + kernelName);
-        addNode(kernelName, {});
-        QDir(root()).mkpath(u"sys/class/tty/"_s + kernelName);
-        QFile::link(u"../../../devices/platform/serial8250/tty/"_s + kernelName,
-                    m_root.filePath(u"sys/class/tty/%1/device"_s.arg(kernelName)));
-    }
-    void linkStable(const QString &stableName, const QString &kernelName)
-    {
-        QDir(root()).mkpath(u"dev/serial/by-id"_s);
-        QFile::remove(stable(stableName));
-        QFile::link(u"../../"_s + kernelName, stable(stableName));
-    }
-    // The modem pulled out: its nodes and the kernel's word on them go, the links stay.
-    void removePort(const QString &kernelName)
-    {
-        QFile::remove(dev(kernelName));
-        QFile::remove(m_root.filePath(u"sys/class/tty/%1/device"_s.arg(kernelName)));
-        QDir(m_root.filePath(u"sys/class/tty/"_s + kernelName)).removeRecursively();
-    }
-
-private:
-    void write(const QString &relative, const QByteArray &bytes)
-    {
-        QFile file(m_root.filePath(relative));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    void addNode(const QString &kernelName, const QString &device)
-    {
-        QDir(root()).mkpath(u"dev"_s);
-        if (!device.isEmpty())
-            QFile::link(device, dev(kernelName));
-        else
-            write(u"dev/"_s + kernelName, {});
-    }
-
-    QTemporaryDir m_root;
-};
-
-const QString Diagnostic = u"usb-HUAWEI_Mobile_E3531_0123456789-if00-port0"_s;
-const QString AtPort = u"usb-HUAWEI_Mobile_E3531_0123456789-if02-port0"_s;
+const QString Diagnostic = FakeDeviceTree::DiagnosticPort;
+const QString AtPort = FakeDeviceTree::AtPort;
 
 QStringList labelsOf(const QList<PortEntry> &ports)
 {

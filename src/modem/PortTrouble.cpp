@@ -1,0 +1,183 @@
+#include "modem/PortTrouble.h"
+
+#include "modem/PortCatalog.h"
+#include "modem/SerialLink.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+const auto ModemManagerService = QStringLiteral("org.freedesktop.ModemManager1");
+constexpr int BusCallMs = 1500;
+
+struct Holder {
+    qint64 pid = 0;
+    QString name;
+};
+
+QString processName(qint64 pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readLine()).trimmed() : QString();
+}
+
+std::optional<Holder> processHolding(const QString &device)
+{
+    const qint64 self = ::getpid();
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &process : processes) {
+        bool numeric = false;
+        const qint64 pid = process.toLongLong(&numeric);
+        if (!numeric || pid == self)
+            continue;
+        // Another user's descriptors cannot be read: only ModemManager's D-Bus service
+        // tells of a process run by the system.
+        const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
+        const QStringList fds = descriptors.entryList(QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &fd : fds)
+            if (QFile::symLinkTarget(descriptors.filePath(fd)) == device)
+                return Holder{pid, processName(pid)};
+    }
+    return std::nullopt;
+}
+
+// Serial programs, and QSerialPort, leave a lock file named after the port they opened
+// ("LCK..ttyUSB2"), the opener's pid on its first line.
+std::optional<Holder> lockHolding(const QStringList &portNames)
+{
+    const QStringList folders = {QStringLiteral("/var/lock"),        QStringLiteral("/run/lock"),
+                                 QStringLiteral("/etc/locks"),       QStringLiteral("/var/spool/locks"),
+                                 QStringLiteral("/var/spool/uucp"),  QDir::tempPath()};
+    for (const QString &folder : folders)
+        for (QString name : portNames) {
+            QFile lock(QDir(folder).filePath(QStringLiteral("LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'))));
+            if (!lock.open(QIODevice::ReadOnly))
+                continue;
+            const qint64 pid = QString::fromLatin1(lock.readLine(64)).trimmed().toLongLong();
+            if (pid > 0 && pid != ::getpid() && QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+                return Holder{pid, processName(pid)};
+        }
+    return std::nullopt;
+}
+
+QString userName()
+{
+    if (const passwd *user = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(user->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+QStringList portsOf(const QDBusConnection &bus, const QString &modemPath)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(ModemManagerService, modemPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << QStringLiteral("org.freedesktop.ModemManager1.Modem") << QStringLiteral("Ports");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, BusCallMs);
+    QStringList names;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return names;
+    const QVariant value = reply.arguments().constFirst().value<QDBusVariant>().variant();
+    if (!value.canConvert<QDBusArgument>())
+        return names;
+    // Ports is a(su): each port's name and its kind.
+    const auto ports = value.value<QDBusArgument>();
+    if (ports.currentSignature() != QStringLiteral("a(su)"))
+        return names;
+    ports.beginArray();
+    while (!ports.atEnd()) {
+        QString name;
+        uint kind = 0;
+        ports.beginStructure();
+        ports >> name >> kind;
+        ports.endStructure();
+        names << name;
+    }
+    ports.endArray();
+    return names;
+}
+
+} // namespace
+
+QString PortTrouble::modemManagerHolding(const QString &kernelName)
+{
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected() || kernelName.isEmpty())
+        return {};
+    const QDBusReply<bool> running = bus.interface()->isServiceRegistered(ModemManagerService);
+    if (!running.isValid() || !running.value())
+        return {};
+    QDBusMessage introspect = QDBusMessage::createMethodCall(
+        ModemManagerService, QStringLiteral("/org/freedesktop/ModemManager1/Modem"),
+        QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+    const QDBusMessage reply = bus.call(introspect, QDBus::Block, BusCallMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    static const QRegularExpression child(QStringLiteral("<node name=\"([0-9]+)\""));
+    auto modems = child.globalMatch(reply.arguments().constFirst().toString());
+    while (modems.hasNext()) {
+        const QString path = QStringLiteral("/org/freedesktop/ModemManager1/Modem/") + modems.next().captured(1);
+        if (portsOf(bus, path).contains(kernelName)) {
+            const QDBusReply<uint> pid = bus.interface()->servicePid(ModemManagerService);
+            return pid.isValid() ? QStringLiteral("pid %1").arg(pid.value()) : QStringLiteral("its service");
+        }
+    }
+    return {};
+}
+
+QString PortTrouble::udevRuleFor(const QString &port)
+{
+    const PortEntry entry = PortCatalog().find(port);
+    if (!entry.vendorId.isEmpty() && !entry.productId.isEmpty())
+        return QStringLiteral("ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"")
+            .arg(entry.vendorId, entry.productId);
+    const QString kernelName =
+        entry.kernelName.isEmpty() ? QFileInfo(systemLocation(port)).fileName() : entry.kernelName;
+    return QStringLiteral("KERNEL==\"%1\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"").arg(kernelName);
+}
+
+QString PortTrouble::causeOf(const QString &port, int errorCode)
+{
+    const QString location = systemLocation(port);
+    const QString device = QFileInfo(location).canonicalFilePath();
+    if (errorCode == ENOENT)
+        return {};
+    if (errorCode == EACCES || errorCode == EPERM) {
+        // The port's own group when it has one of its own, as USB and serial ports do.
+        QString group = QFileInfo(device.isEmpty() ? location : device).group();
+        if (group.isEmpty() || group == QStringLiteral("root"))
+            group = QStringLiteral("dialout");
+        return QString::fromLatin1(NoRightsText).arg(port, group, userName());
+    }
+
+    if (device.isEmpty())
+        return {};
+    const PortEntry entry = PortCatalog().find(port);
+    const QString kernelName = entry.kernelName.isEmpty() ? QFileInfo(device).fileName() : entry.kernelName;
+    const QString byModemManager = modemManagerHolding(kernelName);
+    if (!byModemManager.isEmpty())
+        return QString::fromLatin1(ModemManagerText).arg(port, byModemManager, udevRuleFor(port));
+    std::optional<Holder> holder = processHolding(device);
+    if (!holder)
+        holder = lockHolding({kernelName, location.startsWith(QStringLiteral("/dev/")) ? location.mid(5) : location});
+    if (!holder)
+        return {};
+    if (holder->name == QStringLiteral("ModemManager"))
+        return QString::fromLatin1(ModemManagerText)
+            .arg(port, QStringLiteral("pid %1").arg(holder->pid), udevRuleFor(port));
+    return QString::fromLatin1(OtherProgramText).arg(port, holder->name).arg(holder->pid);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// What stands between the program and a port, in plain words, for the line below the open
+// error: an account outside the port's group, ModemManager holding the modem, another
+// program holding the port. Empty when nothing is known.
+namespace PortTrouble {
+
+constexpr auto NoRightsText = "Your account may not use %1: add it to the group %2 (sudo adduser %3 %2), then log "
+                              "out and in again.";
+constexpr auto ModemManagerText = "%1 is held by ModemManager (%2): stop it with sudo systemctl stop ModemManager, "
+                                  "or let Brivora have the modem: %3";
+constexpr auto OtherProgramText = "%1 is used by another program: %2 (pid %3).";
+
+// port: the name as stored or typed; errorCode: the system's error number of the failed
+// open, or 0 when the port opened but the modem behind it did not answer.
+QString causeOf(const QString &port, int errorCode);
+
+// The udev rule that keeps ModemManager away from the modem on port: by its USB vendor and
+// product ids when the system knows them, by its kernel name otherwise.
+QString udevRuleFor(const QString &port);
+
+// ModemManager's D-Bus service on the system bus: the process that holds port as one of
+// its modems' ports ("ModemManager (pid 812)"), or empty.
+QString modemManagerHolding(const QString &kernelName);
+
+} // namespace PortTrouble
