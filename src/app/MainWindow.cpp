@@ -13,6 +13,7 @@
 #include "broadcast/ScheduleTab.h"
 #include "contacts/ImportWindow.h"
 #include "contacts/ProfileTab.h"
+#include "data/OtherDesks.h"
 #include "modem/ComLed.h"
 #include "modem/PortSetupDialog.h"
 #include "prefs/PreferenceTab.h"
@@ -184,6 +185,20 @@ MainWindow::MainWindow(Dialogs &dialogs, Clock &clock, QWidget *parent)
                                                                                   : words));
             });
     connect(&m_engine, &SendEngine::deliveryChanged, this, &MainWindow::showDeliveries);
+    // Other desks on the same server: what they change shows here by itself, but never
+    // in the midst of a send, which walks its list by row.
+    auto *otherDesks = new OtherDesks(m_dm, [this] { return runState().isSending(); }, this);
+    connect(otherDesks, &OtherDesks::tablesChanged, this, [this](const QSet<QString> &tables) {
+        guarded(m_dialogs, [&] {
+            if (tables.contains(QStringLiteral("inbox")) || tables.contains(QStringLiteral("opt_out"))
+                || tables.contains(QStringLiteral("profile")))
+                inboxTab->reload();
+            if (tables.contains(QStringLiteral("sms_part")))
+                showDeliveries();
+        });
+    });
+    connect(otherDesks, &OtherDesks::readFailed, this, [this](const QString &text) { m_dialogs.error(text); },
+            Qt::QueuedConnection);
     m_engine.hearIncoming();
     showModems();
 }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QSqlDriver>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -247,10 +248,40 @@ void Database::openServer(QSqlDatabase &db)
         // The server's notices ("already exists, skipping") are not the operator's business.
         run(db, QStringLiteral("SET client_min_messages = warning"));
         bringUpToDate(db);
+        listenForChanges(db);
     } catch (...) {
         letGo();
         throw;
     }
+}
+
+void Database::setChangeListener(std::function<void(const QString &)> listener)
+{
+    m_changeListener = std::move(listener);
+    if (m_open && m_engine == Engine::Postgres) {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        listenForChanges(db);
+    }
+}
+
+void Database::listenForChanges(QSqlDatabase &db)
+{
+    QSqlDriver *driver = db.driver();
+    if (!m_changeListener || !driver)
+        return;
+    // The driver forgets what it listened to when its connection closes; its signal stays.
+    if (m_listenedDriver != driver) {
+        m_listenedDriver = driver;
+        QObject::connect(driver, &QSqlDriver::notification, driver,
+                         [this](const QString &channel, QSqlDriver::NotificationSource source, const QVariant &payload) {
+                             if (channel == QLatin1String(Schema::ChangesChannel)
+                                 && source == QSqlDriver::OtherSource && m_changeListener)
+                                 m_changeListener(payload.toString());
+                         });
+    }
+    const QString channel = QString::fromLatin1(Schema::ChangesChannel);
+    if (!driver->subscribedToNotifications().contains(channel) && !driver->subscribeToNotification(channel))
+        fail(driver->lastError());
 }
 
 void Database::letGo()
@@ -317,6 +348,9 @@ void Database::bringUpToDate(QSqlDatabase &db)
             for (const QString &column : migration.columns)
                 if (!made.contains(column.section(QLatin1Char('.'), 0, 0)))
                     run(db, Schema::addColumnStatement(column, onServer));
+            if (onServer)
+                for (const QString &statement : migration.onServerOnly)
+                    run(db, statement);
         }
         QSqlQuery mark(db);
         if (!mark.prepare(QStringLiteral("INSERT INTO options (name, value) VALUES ('schema', ?) "

@@ -103,6 +103,12 @@ public:
     QString rowKey(const QString &table);
     QString rowSelectList(const QString &table);
 
+    // On a server, listener is told, from the event loop, the name of each table that
+    // another connection's committed change touched; this connection's own changes are
+    // not told back. It listens from the next open on, or at once when open. On a file it
+    // is never told anything.
+    void setChangeListener(std::function<void(const QString &table)> listener);
+
     // Runs work without waiting for another program's lock: a statement meeting one is
     // refused at once.
     void withoutWaiting(const std::function<void()> &work);
@@ -219,6 +225,7 @@ private:
     void writingTransaction(const QString &serverBegin, const std::function<void()> &work);
     // Runs a statement that gives no rows; a refusal is thrown as the user's message.
     void run(QSqlDatabase &db, const QString &statement);
+    void listenForChanges(QSqlDatabase &db);
     // How long a statement of this connection waits for another program's lock.
     QString lockWaitStatement(int milliseconds) const;
 
@@ -236,4 +243,6 @@ private:
     QVector<QPointer<Dataset>> m_writers;
     QHash<QString, TableColumns> m_columns;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_prepared;
+    std::function<void(const QString &)> m_changeListener;
+    QPointer<QObject> m_listenedDriver;
 };

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 
+#include <algorithm>
 #include <numeric>
 
 Dataset::Dataset(Database &database, QString name, QString defaultSql, QObject *parent)
@@ -26,12 +27,41 @@ void Dataset::open()
     writeGivenRows();
     QVector<PackedRow> rows;
     QVector<qint64> rowIds;
-    const std::unique_ptr<Database::Statement> statement = m_database.select(select.sql);
+    readRows(select.sql, rows, rowIds);
+    show(select.table, columns, std::move(rows), std::move(rowIds));
+}
+
+void Dataset::readRows(const QString &sql, QVector<PackedRow> &rows, QVector<qint64> &rowIds)
+{
+    const std::unique_ptr<Database::Statement> statement = m_database.select(sql);
     while (statement->step()) {
         rowIds << statement->integer(0);
         rows << statement->row(1);
     }
-    show(select.table, columns, std::move(rows), std::move(rowIds));
+}
+
+bool Dataset::canReadAgain() const
+{
+    return m_state == State::Browse && !m_writeGivenRows && m_holds == 0;
+}
+
+void Dataset::readAgain()
+{
+    if (!canReadAgain())
+        return;
+    QVector<PackedRow> rows;
+    QVector<qint64> rowIds;
+    readRows(JetSql::translate(m_sql, m_database).sql, rows, rowIds);
+    const int place = m_current;
+    const qint64 currentId = eof() ? -1 : m_rowIds.at(m_current);
+    m_rows = std::move(rows);
+    m_rowIds = std::move(rowIds);
+    m_current = currentId < 0 ? -1 : static_cast<int>(m_rowIds.indexOf(currentId));
+    if (m_current < 0 && !m_rows.isEmpty())
+        m_current = std::clamp(place, 0, recordCount() - 1);
+    m_dateTimeText = DateTimeText();
+    Q_EMIT reset();
+    Q_EMIT currentRowChanged(m_current);
 }
 
 void Dataset::repointWithRows(const QString &sql, QVector<PackedRow> rows, std::function<void()> write)

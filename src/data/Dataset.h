@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <algorithm>
 #include <functional>
 
 // A date/time as the program shows it: the system's short date, a blank and its long
@@ -64,6 +65,16 @@ public:
     // Reads one row of the snapshot again from its table, as a sender that has just
     // written it shows it: the cost of one row, not of the whole result.
     void reread(int row);
+    // Reads all rows again, as other desks left them: the current text runs again and
+    // the cursor stays on its own row (on the row at its place when that one has gone).
+    // Nothing is done unless canReadAgain().
+    void readAgain();
+    // Browsing rows that are in the table, and no one holds them (holdRows).
+    bool canReadAgain() const;
+    // While a row is being edited outside the query object (a grid's cell editor), or a
+    // sender walks its rows, they are held: not read again. Holds count.
+    void holdRows() { ++m_holds; }
+    void releaseRows() { m_holds = std::max(0, m_holds - 1); }
 
     State state() const { return m_state; }
     const QString &table() const { return m_table; }
@@ -115,6 +126,8 @@ Q_SIGNALS:
 private:
     using Row = QVector<QVariant>;
 
+    // The rows the current text reads, each with its row id.
+    void readRows(const QString &sql, QVector<PackedRow> &rows, QVector<qint64> &rowIds);
     // Takes a result's rows as the snapshot, the cursor on the first.
     void show(const QString &table, const TableColumns &columns, QVector<PackedRow> rows, QVector<qint64> rowIds);
     void writeGivenRows();
@@ -141,6 +154,7 @@ private:
     QVector<PackedRow> m_rows;
     QVector<qint64> m_rowIds;
     std::function<void()> m_writeGivenRows; // until they are in the table
+    int m_holds = 0;
     int m_current = -1;
 
     Row m_buffer;

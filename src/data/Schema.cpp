@@ -137,6 +137,29 @@ QStringList serverStatements()
     for (const QString &statement : file)
         if (const QString form = serverForm(statement); !form.isEmpty())
             statements << form;
+    return statements + announcementStatements();
+}
+
+QStringList announcedTables()
+{
+    return {QStringLiteral("profile"),        QStringLiteral("grouping"),       QStringLiteral("project"),
+            QStringLiteral("project_group"),  QStringLiteral("project_detail"), QStringLiteral("transaction_log"),
+            QStringLiteral("sms_part"),       QStringLiteral("inbox"),          QStringLiteral("opt_out")};
+}
+
+QStringList announcementStatements()
+{
+    // NOTIFY waits for the commit, goes nowhere on a rollback, and sends a payload once
+    // however many statements of the transaction repeat it.
+    QStringList statements{QStringLiteral("CREATE OR REPLACE FUNCTION brivora_announce() RETURNS trigger "
+                                          "LANGUAGE plpgsql AS $$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); "
+                                          "RETURN NULL; END $$")
+                               .arg(QLatin1String(ChangesChannel))};
+    const QStringList tables = announcedTables();
+    for (const QString &table : tables)
+        statements << QStringLiteral("CREATE TRIGGER brivora_announce AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE "
+                                     "ON %1 FOR EACH STATEMENT EXECUTE FUNCTION brivora_announce()")
+                          .arg(table == QStringLiteral("grouping") ? QStringLiteral("\"grouping\"") : table);
     return statements;
 }
 
@@ -149,6 +172,7 @@ const QList<Migration> &migrations()
          {QStringLiteral("inbox"), QStringLiteral("inbox_part"), QStringLiteral("opt_out")},
          {QStringLiteral("sms_part.detail_id"), QStringLiteral("sms_part.delivery"),
           QStringLiteral("sms_part.delivery_code"), QStringLiteral("sms_part.delivery_time")}},
+        {4, {}, {}, announcementStatements()},
     };
     return changes;
 }

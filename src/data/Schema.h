@@ -17,16 +17,23 @@ QStringList serverStatements();
 // use for.
 QString serverForm(const QString &statement);
 
-// Each change of the schema since the twelve tables, numbered: the tables it added, and
-// the columns it added to tables made before ("table.column"). A database keeps the
-// number of its last change in options ("schema"); one without that row but with the
-// options table is at 1, one without it at 0.
+// Each change of the schema since the twelve tables, numbered: the tables it added, the
+// columns it added to tables made before ("table.column"), and what it made on a server
+// alone. A database keeps the number of its last change in options ("schema"); one
+// without that row but with the options table is at 1, one without it at 0.
 struct Migration {
     int number;
     QStringList tables;
     QStringList columns = {};
+    QStringList onServerOnly = {};
 };
 const QList<Migration> &migrations();
+
+// On a server, every committed change to a table other desks show is announced on this
+// channel, its payload the table's name, by a trigger in the changing transaction.
+constexpr auto ChangesChannel = "brivora_changes";
+QStringList announcedTables();
+QStringList announcementStatements();
 int latestSchema();
 // The statement that makes one table of the schema, on a file or on a server.
 QString tableStatement(const QString &table, bool onServer);

@@ -185,4 +185,4 @@ CREATE TABLE opt_out (
     message         TEXT COLLATE NOCASE
 );
 
-INSERT INTO options (name, value) VALUES ('schema', '3');
+INSERT INTO options (name, value) VALUES ('schema', '4');

@@ -9,6 +9,7 @@ list(APPEND BRIVORA_CORE_SOURCES
     data/PackedRow.h data/PackedRow.cpp
     data/Dataset.h data/Dataset.cpp
     data/DataModule.h data/DataModule.cpp
+    data/OtherDesks.h data/OtherDesks.cpp
     data/Options.h data/Options.cpp
     data/PhoneNumbers.h data/PhoneNumbers.cpp
     data/OptOutList.h data/OptOutList.cpp

@@ -39,6 +39,31 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
             [this](const QModelIndex &index) { Q_EMIT cellClicked(index.row()); });
 }
 
+DatasetGrid::~DatasetGrid()
+{
+    if (m_holdsRows)
+        dataset().releaseRows();
+}
+
+bool DatasetGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    const bool editing = QTableView::edit(index, trigger, event);
+    if (editing && !m_holdsRows && state() == EditingState) {
+        m_holdsRows = true;
+        dataset().holdRows();
+    }
+    return editing;
+}
+
+void DatasetGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    if (m_holdsRows) {
+        m_holdsRows = false;
+        dataset().releaseRows();
+    }
+}
+
 void DatasetGrid::setEditable(bool editable)
 {
     m_model->setEditable(editable);

@@ -16,6 +16,8 @@ class DatasetGrid : public QTableView {
 
 public:
     DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs, QWidget *parent = nullptr);
+    ~DatasetGrid() override;
+    using QTableView::edit;
 
     Dataset &dataset() const { return m_model->dataset(); }
     void setEditable(bool editable);
@@ -41,6 +43,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    // A cell being edited holds the query object's rows: another desk's change is shown
+    // once the editor has closed.
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void followDataset(int row);
@@ -53,4 +59,5 @@ private:
     bool m_deleteByKeyboard = false;
     bool m_syncing = false;
     bool m_removingRow = false;
+    bool m_holdsRows = false;
 };
