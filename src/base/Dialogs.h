@@ -1,7 +1,10 @@
 #pragma once
 
+#include "base/WorkProgress.h"
+
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QPrinter;
@@ -35,4 +38,14 @@ public:
     // shown: the printer, the pages, copies and collation are set on printer. False when
     // the user cancelled.
     virtual bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) = 0;
+
+    // A window showing how far a long piece of work is, titled title, open until the
+    // result is dropped; with a Cancel button when the work can be cancelled. Work that
+    // nobody watches (the tray's, a benchmark's) shows nothing.
+    virtual std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable)
+    {
+        Q_UNUSED(title)
+        Q_UNUSED(cancellable)
+        return std::make_unique<NoProgress>();
+    }
 };

@@ -2,6 +2,7 @@
 list(APPEND BRIVORA_CORE_SOURCES
     base/Errors.h base/Errors.cpp
     base/Dialogs.h
+    base/WorkProgress.h base/WorkProgress.cpp
     base/Clock.h base/Clock.cpp
     base/CommandLine.h base/CommandLine.cpp)
 list(APPEND BRIVORA_GUI_SOURCES)

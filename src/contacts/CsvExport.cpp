@@ -1,6 +1,7 @@
 #include "contacts/CsvExport.h"
 
 #include "base/Errors.h"
+#include "base/WorkProgress.h"
 #include "data/Dataset.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ QString withDefaultExtension(const QString &fileName)
     return fileName + QLatin1Char('.') + QLatin1String(DefaultExtension);
 }
 
-void SaveAsCSV(const QString &fileName, Dataset &dataset)
+void SaveAsCSV(const QString &fileName, Dataset &dataset, WorkProgress *progress)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -45,6 +46,8 @@ void SaveAsCSV(const QString &fileName, Dataset &dataset)
     block += line.toUtf8();
     const int columns = static_cast<int>(dataset.fieldNames().size());
     for (; !dataset.eof(); dataset.next()) {
+        if (progress)
+            progress->advance(dataset.currentRow(), dataset.recordCount());
         line.clear();
         for (int column = 0; column < columns; ++column)
             appendField(line, dataset.valueAt(dataset.currentRow(), column).toString());
@@ -54,13 +57,15 @@ void SaveAsCSV(const QString &fileName, Dataset &dataset)
             flush();
     }
     flush();
+    if (progress)
+        progress->advance(dataset.recordCount(), dataset.recordCount());
 }
 
-int exportProfiles(Database &database, const QString &fileName)
+int exportProfiles(Database &database, const QString &fileName, WorkProgress *progress)
 {
     Dataset clientDataSet1(database, QStringLiteral("ClientDataSet1"), QStringLiteral("select * from profile"));
     clientDataSet1.open();
-    SaveAsCSV(fileName, clientDataSet1);
+    SaveAsCSV(fileName, clientDataSet1, progress);
     return clientDataSet1.recordCount();
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 class Database;
+class WorkProgress;
 class Dataset;
 
 // Profiles written to a delimited text file, the format other programs read back:
@@ -18,9 +19,10 @@ QString withDefaultExtension(const QString &fileName);
 // Creates or overwrites the file: the header line, then one line for each row from the
 // dataset's current row to its end. A file that cannot be written throws the system's
 // error; what was written before stays.
-void SaveAsCSV(const QString &fileName, Dataset &dataset);
+// progress, when given, is told the rows as they are written.
+void SaveAsCSV(const QString &fileName, Dataset &dataset, WorkProgress *progress = nullptr);
 
 // Every profile, read afresh. Returns the rows written.
-int exportProfiles(Database &database, const QString &fileName);
+int exportProfiles(Database &database, const QString &fileName, WorkProgress *progress = nullptr);
 
 } // namespace CsvExport

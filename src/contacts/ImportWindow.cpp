@@ -116,7 +116,12 @@ void ImportWindow::ShellListView1Click()
 
 void ImportWindow::suitempBitBtn1Click()
 {
-    if (const auto failure = m_sheet.display(Edit1->text())) {
+    const auto failure = [this] {
+        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Display"), true);
+        progress->stage(QStringLiteral("Reading the workbook"));
+        return m_sheet.display(Edit1->text(), progress.get());
+    }();
+    if (failure) {
         m_dialogs.error(failure->message);
         throw BrivoraError(failure->reason);
     }
@@ -137,7 +142,11 @@ void ImportWindow::BitBtn2Click()
     // Replacing deletes every profile, those of a greeting going out too.
     if (answer == Dialogs::Answer::Yes && m_refusedWhileSending())
         return;
-    const int stored = m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes);
+    const int stored = [&] {
+        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Import"), true);
+        progress->stage(QStringLiteral("Storing the contacts"));
+        return m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes, progress.get());
+    }();
     const int skipped = m_sheet.rows().recordCount() - stored;
     // The profile list shows what was stored at once.
     m_dm.q_profile.refresh();

@@ -142,7 +142,7 @@ ProfileSheet::Failure failureOf(const QString &path, const BrivoraError &error)
 // row inserted in the preview and left alone holds none, and makes no profile). Returns
 // the rows stored.
 template<typename AddRow>
-int copyIntoProfiles(Database &database, bool replace, int rowCount, const AddRow &addRow)
+int copyIntoProfiles(Database &database, bool replace, int rowCount, WorkProgress *progress, const AddRow &addRow)
 {
     QStringList names;
     for (const SheetColumn &column : ProfileColumns)
@@ -157,6 +157,8 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const AddRo
         }
         Database::RowInsert profiles(database, QStringLiteral("profile"), names);
         for (int row = 0; row < rowCount; ++row) {
+            if (progress)
+                progress->advance(row, rowCount);
             try {
                 if (addRow(profiles, row))
                     ++stored;
@@ -166,6 +168,9 @@ int copyIntoProfiles(Database &database, bool replace, int rowCount, const AddRo
             }
         }
         profiles.finish();
+        // Cancelled at the last moment, the import still stores nothing.
+        if (progress)
+            progress->advance(rowCount, rowCount);
     });
     return stored;
 }
@@ -269,12 +274,12 @@ ProfileSheet::ProfileSheet()
     QObject::connect(&m_rows, &Dataset::rowRemoved, &m_rows, edited);
 }
 
-std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path)
+std::optional<ProfileSheet::Failure> ProfileSheet::display(const QString &path, WorkProgress *progress)
 {
     m_shownOk = false;
     WorkbookRows sheet;
     try {
-        sheet = readSheet1(path);
+        sheet = readSheet1(path, progress);
     } catch (const BrivoraError &error) {
         return failureOf(path, error);
     }
@@ -348,14 +353,15 @@ void ProfileSheet::store(const WorkbookRows &rows)
     m_edited = false;
 }
 
-int ProfileSheet::importInto(Database &database, bool replace)
+int ProfileSheet::importInto(Database &database, bool replace, WorkProgress *progress)
 {
     if (!isShown())
         throw BrivoraError(QString::fromLatin1(NothingShownText));
     QVector<QVariant> values(m_profileColumns.size());
     if (m_edited) {
         // The scratch table has the sheet's columns in the sheet's order.
-        return copyIntoProfiles(database, replace, m_rows.recordCount(), [&](Database::RowInsert &profiles, int row) {
+        return copyIntoProfiles(database, replace, m_rows.recordCount(), progress,
+                                [&](Database::RowInsert &profiles, int row) {
             return addStoredTexts(profiles, values, [&](qsizetype column) {
                 return m_rows.valueAt(row, m_profileColumns.at(column)).toString();
             });
@@ -365,7 +371,7 @@ int ProfileSheet::importInto(Database &database, bool replace)
     // stored as an empty text.
     static const char empty[] = "";
     QVarLengthArray<QByteArrayView, std::size(ProfileColumns)> texts(m_profileColumns.size());
-    return copyIntoProfiles(database, replace, static_cast<int>(m_converted.size()),
+    return copyIntoProfiles(database, replace, static_cast<int>(m_converted.size()), progress,
                             [&](Database::RowInsert &profiles, int row) {
                                 const PackedRow &line = m_converted.at(row);
                                 bool blank = true;

@@ -32,7 +32,9 @@ public:
         QString reason;
     };
     // Returns the failure, if any, instead of throwing: the window shows both texts.
-    std::optional<Failure> display(const QString &path);
+    // progress, when given, shows the reading, and may cancel it (ActionStopped): the rows
+    // shown before stay.
+    std::optional<Failure> display(const QString &path, WorkProgress *progress = nullptr);
     // The same for the sheet read from path already (by readSheet1).
     std::optional<Failure> display(const QString &path, const WorkbookRows &sheet);
     // Whether the last "Display" succeeded: after a failed one the preview keeps the rows
@@ -43,8 +45,9 @@ public:
 
     // Copies every sheet row that holds a value into table profile, after deleting every
     // profile when replacing, all in one transaction: on a refusal nothing of it is stored
-    // and the error names the sheet row. Returns the rows stored.
-    int importInto(Database &database, bool replace);
+    // and the error names the sheet row. Returns the rows stored. progress, when given,
+    // shows the rows as they go, and may cancel them (ActionStopped): nothing is stored.
+    int importInto(Database &database, bool replace, WorkProgress *progress = nullptr);
 
     // Whether an import copies the rows as "Display" converted them: nothing in the preview
     // was edited, inserted or deleted since.

@@ -363,6 +363,9 @@ void ProfileTab::suiButton3Click()
     DBGrid1->setEnabled(false);
     const auto enableAgain = qScopeGuard([this] { DBGrid1->setEnabled(true); });
     const QString chosen = m_dialogs.saveFileName(QString(), QString(), QStringLiteral("*.*"));
-    if (!chosen.isEmpty())
-        CsvExport::exportProfiles(m_dm.con, CsvExport::withDefaultExtension(chosen));
+    if (chosen.isEmpty())
+        return;
+    const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Export"), false);
+    progress->stage(QStringLiteral("Writing the contacts"));
+    CsvExport::exportProfiles(m_dm.con, CsvExport::withDefaultExtension(chosen), progress.get());
 }

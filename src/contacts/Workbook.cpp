@@ -19,13 +19,13 @@ WorkbookFormat workbookFormat(const QString &path)
     return WorkbookFormat::None;
 }
 
-WorkbookRows readSheet1(const QString &path)
+WorkbookRows readSheet1(const QString &path, WorkProgress *progress)
 {
     switch (workbookFormat(path)) {
         case WorkbookFormat::Xls:
-            return readXlsSheet1(path);
+            return readXlsSheet1(path, progress);
         case WorkbookFormat::Xlsx:
-            return readXlsxSheet1(path);
+            return readXlsxSheet1(path, progress);
         case WorkbookFormat::None:
             break;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/WorkProgress.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -26,8 +28,10 @@ WorkbookFormat workbookFormat(const QString &path);
 // FreeXL) or the 2007 and later kind (.xlsx), told apart by the file's first bytes, not by
 // its name. Throws BrivoraError with the reader's own text when the file cannot be read
 // or has no sheet of that name.
-WorkbookRows readSheet1(const QString &path);
+// progress, when given, is told how far the reading is (rows of a .xls, bytes of the
+// sheet of a .xlsx).
+WorkbookRows readSheet1(const QString &path, WorkProgress *progress = nullptr);
 
 // The two readers behind it.
-WorkbookRows readXlsSheet1(const QString &path);
-WorkbookRows readXlsxSheet1(const QString &path);
+WorkbookRows readXlsSheet1(const QString &path, WorkProgress *progress = nullptr);
+WorkbookRows readXlsxSheet1(const QString &path, WorkProgress *progress = nullptr);

@@ -82,7 +82,7 @@ WorkbookCell cellOf(const FreeXL_CellValue &value)
 
 } // namespace
 
-WorkbookRows readXlsSheet1(const QString &path)
+WorkbookRows readXlsSheet1(const QString &path, WorkProgress *progress)
 {
     const void *opened = nullptr;
     check(freexl_open(QFile::encodeName(path).constData(), &opened), path);
@@ -107,6 +107,8 @@ WorkbookRows readXlsSheet1(const QString &path)
     WorkbookRows rows;
     rows.reserve(static_cast<qsizetype>(rowCount));
     for (unsigned int row = 0; row < rowCount; ++row) {
+        if (progress)
+            progress->advance(row, rowCount);
         QList<WorkbookCell> cells;
         cells.reserve(columnCount);
         for (unsigned short column = 0; column < columnCount; ++column) {
@@ -116,5 +118,7 @@ WorkbookRows readXlsSheet1(const QString &path)
         }
         rows << cells;
     }
+    if (progress)
+        progress->advance(rowCount, rowCount);
     return rows;
 }

@@ -37,7 +37,9 @@ public:
 
     // Streams the part through parse. A parser that meets a value it cannot take calls
     // raiseError, so every fault is told with the part's name and line.
-    void read(const QString &part, const std::function<void(QXmlStreamReader &)> &parse)
+    // progress, when given, is told the bytes of the part read so far.
+    void read(const QString &part, const std::function<void(QXmlStreamReader &)> &parse,
+              WorkProgress *progress = nullptr)
     {
         // Part names are not case-sensitive in a workbook; zip entry names are.
         if (!m_zip.setCurrentFile(part, QuaZip::csInsensitive))
@@ -47,7 +49,11 @@ public:
             fail(m_path, QStringLiteral("its part %1 cannot be unpacked (error %2)").arg(part).arg(file.getZipError()));
         QXmlStreamReader xml(&file);
         xml.setNamespaceProcessing(true);
+        m_progress = progress;
+        m_part = &file;
         parse(xml);
+        tell();
+        m_progress = nullptr;
         if (xml.hasError())
             fail(m_path, QStringLiteral("%1, line %2: %3").arg(part).arg(xml.lineNumber()).arg(xml.errorString()));
         file.close();
@@ -55,9 +61,18 @@ public:
             fail(m_path, QStringLiteral("its part %1 is damaged (error %2)").arg(part).arg(file.getZipError()));
     }
 
+    // Tells the progress of the part being read how far its reading is.
+    void tell() const
+    {
+        if (m_progress)
+            m_progress->advance(m_part->pos(), m_part->usize());
+    }
+
 private:
     QString m_path;
     QuaZip m_zip;
+    WorkProgress *m_progress = nullptr;
+    QuaZipFile *m_part = nullptr;
 };
 
 bool isTrue(QStringView value)
@@ -332,7 +347,7 @@ int columnOf(QStringView reference)
 }
 
 // Cells and rows without a reference follow the one before them.
-WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables)
+WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables, const std::function<void()> &rowRead)
 {
     WorkbookRows rows;
     qsizetype width = 0;
@@ -342,6 +357,7 @@ WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables)
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"row") {
+            rowRead();
             const QXmlStreamAttributes attributes = xml.attributes();
             const QStringView number = attributes.value("r"_L1);
             row = number.isEmpty() ? row + 1 : number.toInt();
@@ -379,7 +395,7 @@ WorkbookRows readCells(QXmlStreamReader &xml, const Tables &tables)
 
 } // namespace
 
-WorkbookRows readXlsxSheet1(const QString &path)
+WorkbookRows readXlsxSheet1(const QString &path, WorkProgress *progress)
 {
     const QString sheetName = QStringLiteral("Sheet1");
     Package package(path);
@@ -422,6 +438,8 @@ WorkbookRows readXlsxSheet1(const QString &path)
         tables.dateStyles = dateStyles(package, stylesPart);
 
     WorkbookRows rows;
-    package.read(sheet->part, [&](QXmlStreamReader &xml) { rows = readCells(xml, tables); });
+    package.read(
+        sheet->part, [&](QXmlStreamReader &xml) { rows = readCells(xml, tables, [&] { package.tell(); }); },
+        progress);
     return rows;
 }

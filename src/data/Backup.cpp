@@ -28,7 +28,8 @@ QString Backup::targetPath(const QString &folder, const QString &dateFormat, con
     return folder + slash + dateText + QString::fromLatin1(Database::FileName);
 }
 
-QString Backup::backUp(Database &database, const QString &folder, const QString &dateFormat, const QDate &date)
+QString Backup::backUp(Database &database, const QString &folder, const QString &dateFormat, const QDate &date,
+                       WorkProgress *progress)
 {
     if (folder.isEmpty())
         throw BrivoraError(QStringLiteral("Choose the folder to back up into in the folder tree"));
@@ -51,7 +52,7 @@ QString Backup::backUp(Database &database, const QString &folder, const QString 
         if (database.engine() == Database::Engine::Postgres) {
             Database::create(partial.fileName());
             Database copy(partial.fileName());
-            DatabaseCopy::copy(database, copy);
+            DatabaseCopy::copy(database, copy, {}, progress);
         } else {
             // A plain copy of the file could miss committed changes still in the write-ahead
             // log; VACUUM INTO on the program's own connection writes exactly what is committed.

@@ -4,6 +4,7 @@
 #include <QString>
 
 class Database;
+class WorkProgress;
 
 // Dated copies of the database file in a folder of the user's choice.
 namespace Backup {
@@ -19,6 +20,8 @@ QString targetPath(const QString &folder, const QString &dateFormat, const QDate
 // The live file is only read; a server's rows are copied into a new file, so a backup
 // can always be opened by the program on one desk. Throws BrivoraError saying why when no folder is given,
 // it is missing, not a folder or not writable, or the copy cannot be written.
-QString backUp(Database &database, const QString &folder, const QString &dateFormat, const QDate &date);
+// progress, when given, shows a server's rows as they are copied.
+QString backUp(Database &database, const QString &folder, const QString &dateFormat, const QDate &date,
+               WorkProgress *progress = nullptr);
 
 } // namespace Backup

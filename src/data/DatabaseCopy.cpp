@@ -1,6 +1,7 @@
 #include "data/DatabaseCopy.h"
 
 #include "base/Errors.h"
+#include "base/WorkProgress.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 
@@ -34,7 +35,8 @@ QVector<TableCount> count(Database &database)
     return counts;
 }
 
-QVector<TableCount> copy(Database &from, Database &to, const std::function<void(const TableCount &)> &copied)
+QVector<TableCount> copy(Database &from, Database &to, const std::function<void(const TableCount &)> &copied,
+                         WorkProgress *progress)
 {
     if (from.description() == to.description())
         throw BrivoraError(QStringLiteral("A database cannot be copied into itself: %1").arg(from.description()));
@@ -50,7 +52,12 @@ QVector<TableCount> copy(Database &from, Database &to, const std::function<void(
                 throw BrivoraError(QStringLiteral("%1 already holds rows (in the table %2): copy only into a "
                                                   "database just made with brivora-newdb")
                                        .arg(to.description(), table));
+        qint64 total = 0;
+        qint64 rowsCopied = 0;
         from.readConsistently([&] {
+            if (progress)
+                for (const QString &table : tables)
+                    total += rowsOf(from, table);
             for (const QString &table : tables) {
                 QStringList names;
                 QStringList quoted;
@@ -68,6 +75,8 @@ QVector<TableCount> copy(Database &from, Database &to, const std::function<void(
                 QVector<QVariant> values(names.size());
                 TableCount done{table, 0};
                 while (rows->step()) {
+                    if (progress)
+                        progress->advance(rowsCopied++, total);
                     const PackedRow row = rows->row(0);
                     for (int column = 0; column < values.size(); ++column)
                         values[column] = row.value(column);
@@ -81,6 +90,9 @@ QVector<TableCount> copy(Database &from, Database &to, const std::function<void(
             }
         });
         to.catchUpCounters();
+        // A stop asked for at the last row still leaves nothing stored.
+        if (progress)
+            progress->advance(total, total);
     });
     return counts;
 }

@@ -409,8 +409,13 @@ void PreferenceTab::ComboBox4DropDown()
 
 void PreferenceTab::suitempBitBtn7Click()
 {
-    Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
-                   m_clock.now().date());
+    {
+        // A server's rows are copied one by one; a file is written in one go.
+        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Backup"), false);
+        progress->stage(QStringLiteral("Backing up"));
+        Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
+                       m_clock.now().date(), progress.get());
+    }
     m_dialogs.information(QStringLiteral("Backup successful"),
                           QStringLiteral("Your data has been sucessfully backed up."));
 }

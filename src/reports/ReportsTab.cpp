@@ -23,7 +23,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QToolButton>
@@ -321,21 +320,16 @@ void ReportsTab::ListBox1Click()
 
 void ReportsTab::withCancelBox(const QString &label, const std::function<bool(const Reports::PageProgress &)> &work)
 {
-    QProgressDialog box(label, QStringLiteral("Cancel"), 0, 1, this);
-    box.setWindowTitle(QStringLiteral("Brivora"));
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setMinimumDuration(0);
-    box.setAutoClose(false);
-    box.setAutoReset(false);
-    box.setValue(0);
-    box.show();
-    QCoreApplication::processEvents();
-    work([&box](int done, int all) {
-        box.setMaximum(all);
-        box.setValue(done);
-        // Lets the Cancel button be clicked between two pages.
-        QCoreApplication::processEvents();
-        return !box.wasCanceled();
+    const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Brivora"), true);
+    progress->stage(label);
+    work([&progress](int done, int all) {
+        // Cancel is heard between two pages; the work then ends as it does when stopped.
+        try {
+            progress->advance(done, all);
+            return true;
+        } catch (const ActionStopped &) {
+            return false;
+        }
     });
 }
 

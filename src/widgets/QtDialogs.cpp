@@ -1,9 +1,15 @@
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QPrintDialog>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -14,7 +20,71 @@ bool keptOnTop(const QWidget *window)
     return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
+// A modal window with the work's stage, a bar and, for work that can be cancelled, its
+// Cancel button. The work runs on the window's thread, so each time the bar moves the
+// window is painted and its button heard; timers and ports wait until the work is done,
+// so that no send, reply or greeting runs in the midst of the work's transaction.
+class ProgressBox final : public WorkProgress {
+public:
+    ProgressBox(QWidget *parent, const QString &title, bool cancellable)
+        : m_window(parent)
+    {
+        m_window.setObjectName(QStringLiteral("ProgressBox"));
+        m_window.setWindowTitle(title);
+        m_window.setWindowModality(Qt::ApplicationModal);
+        m_window.setWindowFlag(Qt::WindowCloseButtonHint, false);
+        if (keptOnTop(parent))
+            m_window.setWindowFlag(Qt::WindowStaysOnTopHint);
+        auto *layout = new QVBoxLayout(&m_window);
+        m_stage = new QLabel(title, &m_window);
+        m_stage->setObjectName(QStringLiteral("stageLabel"));
+        m_bar = new QProgressBar(&m_window);
+        m_bar->setObjectName(QStringLiteral("progressBar"));
+        m_bar->setMinimumWidth(360);
+        m_bar->setRange(0, 0);
+        layout->addWidget(m_stage);
+        layout->addWidget(m_bar);
+        if (cancellable) {
+            auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &m_window);
+            buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+            QObject::connect(buttons, &QDialogButtonBox::rejected, &m_window, [this] { m_cancelled = true; });
+            layout->addWidget(buttons);
+        }
+        m_window.show();
+        pump();
+    }
+
+protected:
+    void show(const QString &what, qint64 done, qint64 total) override
+    {
+        if (!what.isEmpty())
+            m_stage->setText(what);
+        // The bar counts in thousandths: its range is an int, the work's count may not be.
+        m_bar->setRange(0, total > 0 ? 1000 : 0);
+        if (total > 0)
+            m_bar->setValue(static_cast<int>(done * 1000 / total));
+        pump();
+    }
+    bool cancelRequested() override { return m_cancelled; }
+
+private:
+    static void pump()
+    {
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
+    }
+
+    QDialog m_window;
+    QLabel *m_stage = nullptr;
+    QProgressBar *m_bar = nullptr;
+    bool m_cancelled = false;
+};
+
 } // namespace
+
+std::unique_ptr<WorkProgress> QtDialogs::showProgress(const QString &title, bool cancellable)
+{
+    return std::make_unique<ProgressBox>(parentForBox(), title, cancellable);
+}
 
 QWidget *QtDialogs::parentForBox() const
 {

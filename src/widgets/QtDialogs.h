@@ -19,6 +19,7 @@ public:
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
     std::optional<QString> askSecret(const QString &text) override;
+    std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable) override;
 
     // What a box is shown over: an open modal box, else a window kept on top, else the owner.
     QWidget *parentForBox() const;

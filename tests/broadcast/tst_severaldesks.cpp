@@ -4,12 +4,14 @@
 // the next action, and brivora-copy moves a file to the server and back.
 #include "base/Clock.h"
 #include "base/Errors.h"
+#include "base/WorkProgress.h"
 #include "broadcast/ProjectStore.h"
 #include "data/Settings.h"
 #include "broadcast/Records.h"
 #include "data/Database.h"
 #include "data/DataModule.h"
 #include "data/Dataset.h"
+#include "data/DatabaseCopy.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 
@@ -90,6 +92,24 @@ QList<QStringList> fileRows(const QString &path, const QString &statement)
     QSqlDatabase::removeDatabase(u"check"_s);
     return rows;
 }
+
+// A copy's progress that asks to stop once it has shown so many figures.
+struct CancelAfter final : WorkProgress {
+    explicit CancelAfter(int figures)
+        : figures(figures)
+    {
+    }
+    void show(const QString &, qint64 done, qint64 all) override
+    {
+        shown << u"%1/%2"_s.arg(done).arg(all);
+        total = all;
+    }
+    bool cancelRequested() override { return shown.size() >= figures; }
+
+    int figures;
+    QStringList shown;
+    qint64 total = 0;
+};
 
 } // namespace
 
@@ -377,7 +397,19 @@ void TestSeveralDesks::copyMovesAFileToTheServerAndBack()
     QVERIFY2(said.contains(u"already holds rows"_s), qPrintable(said));
     QCOMPARE(ws.value(u"select count(*) from project_detail"_s), u"3"_s);
 
+    // A copy cancelled half-way stores nothing.
     QCOMPARE(runTool(u"brivora-newdb"_s, {back}).first, 0);
+    {
+        Database server(ws.location());
+        Database file(back);
+        CancelAfter cancel(3);
+        QVERIFY_THROWS_EXCEPTION(ActionStopped, DatabaseCopy::copy(server, file, {}, &cancel));
+        QCOMPARE(cancel.shown.last(), u"2/%1"_s.arg(cancel.total));
+        QVERIFY(cancel.total >= 9);
+    }
+    QCOMPARE(fileRows(back, u"select count(*) from project_detail"_s), QList<QStringList>{{u"0"_s}});
+    QCOMPARE(fileRows(back, u"select count(*) from profile"_s), QList<QStringList>{{u"0"_s}});
+
     std::tie(code, said) = runTool(u"brivora-copy"_s, {ws.location(), back});
     QCOMPARE(code, 0);
     QCOMPARE(fileRows(back, u"pragma integrity_check"_s), QList<QStringList>{{u"ok"_s}});

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void displayFailuresSayWhichStepFailed();
     void importWithoutASheetDeletesNothing();
     void failedReplaceKeepsEveryOldProfile();
+    void aCancelledReadingOrImportStoresNothing();
     void editsInThePreviewAreImported();
     void rowsWithNoValueAreSkipped();
     void bothWaysOfWritingAFileStoreTheSameProfiles();
@@ -229,6 +230,34 @@ void TestImportExport::failedReplaceKeepsEveryOldProfile()
         QCOMPARE(office.profiles(), before);
         QVERIFY(office.dialogs.texts(u"information"_s).isEmpty());
     }
+}
+
+void TestImportExport::aCancelledReadingOrImportStoresNothing()
+{
+    Office office;
+    office.display(fixture(u"profiles.xls"_s));
+    QCOMPARE(office.dialogs.progressShown().first(), u"Display|Reading the workbook|0/5"_s);
+    QCOMPARE(office.dialogs.progressShown().last(), u"Display|Reading the workbook|5/5"_s);
+    const QList<QStringList> before = office.profiles();
+
+    // Cancelled in the midst of replacing: the old profiles stay, and no box is shown.
+    office.dialogs.cancelProgressAfter(2);
+    office.import(Dialogs::Answer::Yes);
+    QCOMPARE(office.dialogs.progressShown().last(), u"Import|Storing the contacts|1/4"_s);
+    QCOMPARE(office.profiles(), before);
+    QCOMPARE(office.dialogs.texts(u"information"_s), QStringList{});
+    QVERIFY(office.dialogs.errors().isEmpty());
+
+    // A reading cancelled keeps the preview as it was, but it is not what was asked for.
+    office.display(fixture(u"profiles.xlsx"_s));
+    QCOMPARE(office.window.DBGrid1->model()->rowCount(), 4);
+    office.import(Dialogs::Answer::No);
+    QCOMPARE(office.dialogs.warnings(), QStringList{u"Please display a workbook before importing it."_s});
+    office.dialogs.cancelProgressAfter(-1);
+    office.display(fixture(u"profiles.xlsx"_s));
+    office.import(Dialogs::Answer::No);
+    QCOMPARE(office.dialogs.progressShown().last(), u"Import|Storing the contacts|4/4"_s);
+    QCOMPARE(office.profiles().size(), before.size() + 4);
 }
 
 void TestImportExport::editsInThePreviewAreImported()

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -346,8 +345,10 @@ void TestReportsTab::printsTheChosenPagesThroughThePrintDialog()
     QCOMPARE(print(u"no.pdf"_s, cancelled), -1);
     tab.spbPreviewPrint->click(); // nothing queued: the dialog is cancelled
     // Cancel in the box stops printing and takes the unfinished file away.
-    QTimer::singleShot(0, &tab, [&] { tab.findChild<QProgressDialog *>()->cancel(); });
+    dialogs.cancelProgressAfter(2);
     QCOMPARE(print(u"stopped.pdf"_s, printTo(dir.filePath(u"stopped.pdf"_s), QPrinter::AllPages)), -1);
+    QCOMPARE(dialogs.progressShown().last(), u"Brivora|Printing...|2/10"_s);
+    dialogs.cancelProgressAfter(-1);
     QCOMPARE(dialogs.texts(u"print"_s).size(), 6);
     QVERIFY(dialogs.errors().isEmpty());
 }

@@ -64,6 +64,39 @@ std::optional<QString> ScriptedDialogs::askSecret(const QString &text)
     return m_secrets.dequeue();
 }
 
+namespace {
+
+class ScriptedProgress final : public WorkProgress {
+public:
+    ScriptedProgress(QString title, QStringList &record, int cancelAfter)
+        : m_title(std::move(title))
+        , m_record(record)
+        , m_cancelAfter(cancelAfter)
+    {
+    }
+
+protected:
+    void show(const QString &what, qint64 done, qint64 total) override
+    {
+        m_record << QStringLiteral("%1|%2|%3/%4").arg(m_title, what).arg(done).arg(total);
+        ++m_figures;
+    }
+    bool cancelRequested() override { return m_cancelAfter >= 0 && m_figures >= m_cancelAfter; }
+
+private:
+    QString m_title;
+    QStringList &m_record;
+    int m_cancelAfter;
+    int m_figures = 0;
+};
+
+} // namespace
+
+std::unique_ptr<WorkProgress> ScriptedDialogs::showProgress(const QString &title, bool cancellable)
+{
+    return std::make_unique<ScriptedProgress>(title, m_progress, cancellable ? m_cancelAfter : -1);
+}
+
 QStringList ScriptedDialogs::texts(const QString &kind) const
 {
     QStringList result;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -27,6 +28,11 @@ public:
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
     // Recorded as "secret"; answered by the next queued secret, else cancelled.
     std::optional<QString> askSecret(const QString &text) override;
+    // Each figure a progress window shows is recorded as "<title>|<stage>|<done>/<total>";
+    // a progress window is cancelled once it has shown cancelAfter figures, if it can be.
+    std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable) override;
+    const QStringList &progressShown() const { return m_progress; }
+    void cancelProgressAfter(int figures) { m_cancelAfter = figures; }
     void tell(const QString &secret) { m_secrets.enqueue(secret); }
 
     void answer(Answer next) { m_answers.enqueue(next); }
@@ -50,6 +56,8 @@ private:
     void show(Shown box);
 
     QList<Shown> m_shown;
+    QStringList m_progress;
+    int m_cancelAfter = -1;
     std::function<bool()> m_closes;
     QQueue<Answer> m_answers;
     QQueue<QString> m_paths;

@@ -1,0 +1,91 @@
+#include "base/WorkProgress.h"
+
+#include "base/Errors.h"
+
+#include <QTextStream>
+
+#include <algorithm>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void interruptHandler(int)
+{
+    if (interrupted.exchange(true))
+        _exit(130);
+}
+
+} // namespace
+
+void WorkProgress::advance(qint64 done, qint64 total)
+{
+    // Half a percent at a time: a million rows are shown 200 times, not a million.
+    m_step = total > 0 ? std::max<qint64>(1, total / 200) : 1000;
+    if (m_shown >= 0 && done - m_shown < m_step && done != total)
+        return;
+    m_shown = done;
+    show(m_what, done, total);
+    if (cancelRequested())
+        throw ActionStopped();
+}
+
+void WorkProgress::stage(const QString &what)
+{
+    m_what = what;
+    m_shown = -1;
+}
+
+TerminalProgress::TerminalProgress(const QString &units, bool cancellable)
+    : m_units(units)
+    , m_cancellable(cancellable)
+    , m_onTerminal(::isatty(STDERR_FILENO) == 1)
+{
+    interrupted = false;
+    if (m_cancellable)
+        std::signal(SIGINT, interruptHandler);
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_cancellable)
+        std::signal(SIGINT, SIG_DFL);
+    if (m_lineOpen)
+        QTextStream(stderr) << '\n';
+}
+
+void TerminalProgress::show(const QString &what, qint64 done, qint64 total)
+{
+    QTextStream err(stderr);
+    const QString figures = total > 0
+        ? QStringLiteral("%1 % (%2 of %3 %4)").arg(done * 100 / total).arg(done).arg(total).arg(m_units)
+        : QStringLiteral("%1 %2").arg(done).arg(m_units);
+    if (m_onTerminal) {
+        err << '\r' << what << ": " << figures << "\x1b[K";
+        m_lineOpen = true;
+    } else if (what != m_lastStage || done == total) {
+        // Into a file or a pipe: the start and the end of each stage.
+        err << what << ": " << figures << '\n';
+    }
+    m_lastStage = what;
+    err.flush();
+}
+
+void TerminalProgress::note(const QString &line)
+{
+    if (m_lineOpen) {
+        QTextStream(stderr) << "\r\x1b[K" << Qt::flush;
+        m_lineOpen = false;
+    }
+    QTextStream(stdout) << line << '\n' << Qt::flush;
+}
+
+bool TerminalProgress::cancelRequested()
+{
+    return m_cancellable && interrupted.load();
+}
