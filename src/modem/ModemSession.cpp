@@ -80,10 +80,11 @@ void ModemSession::open(const SerialSettings &settings)
             // cable with nothing behind it: the user is sent to the ports that may be
             // the modem's own.
             // ModemManager may be probing the modem with commands of its own.
-            const QStringList siblings = PortCatalog().siblingsOf(port());
+            const PortCatalog catalog;
+            const QStringList siblings = catalog.siblingsOf(port());
             QString text = siblings.isEmpty()
                 ? QString::fromLatin1(NoModemText).arg(port())
-                : QString::fromLatin1(NotAtPortText).arg(port(), siblings.join(QStringLiteral(", ")));
+                : QString::fromLatin1(NotAtPortText).arg(catalog.nameOf(port()), siblings.join(QStringLiteral(", ")));
             if (const QString cause = PortTrouble::causeOf(port(), 0); !cause.isEmpty())
                 text += QLatin1Char('\n') + cause;
             showNotAnswering(text);

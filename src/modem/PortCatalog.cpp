@@ -173,6 +173,12 @@ PortEntry PortCatalog::find(const QString &name) const
     return alone;
 }
 
+QString PortCatalog::nameOf(const QString &name) const
+{
+    const PortEntry port = find(name);
+    return port.kernelName.isEmpty() ? name : port.kernelName;
+}
+
 QStringList PortCatalog::siblingsOf(const QString &name) const
 {
     const PortEntry port = find(name);

@@ -39,6 +39,9 @@ public:
     // The port a stored or typed name stands for: a stable name, a link, a kernel name or
     // a path. A name that leads to no listed port gives an entry of that name alone.
     PortEntry find(const QString &name) const;
+    // How the user is told of a port: its kernel name when it has one ("ttyUSB2", also
+    // for a stable name), else the name as given.
+    QString nameOf(const QString &name) const;
     // The other ports of the same USB device, by kernel name.
     QStringList siblingsOf(const QString &name) const;
     // "ttyUSB2: HUAWEI Mobile E3531 (by-id: …)" for a port that is there, "<name> (not

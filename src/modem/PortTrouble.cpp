@@ -48,9 +48,17 @@ std::optional<Holder> processHolding(const QString &device)
         // tells of a process run by the system.
         const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
         const QStringList fds = descriptors.entryList(QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &fd : fds)
-            if (QFile::symLinkTarget(descriptors.filePath(fd)) == device)
-                return Holder{pid, processName(pid)};
+        bool holds = false;
+        bool ownsTerminals = false;
+        for (const QString &fd : fds) {
+            const QString target = QFile::symLinkTarget(descriptors.filePath(fd));
+            holds = holds || target == device;
+            ownsTerminals = ownsTerminals || target == QStringLiteral("/dev/ptmx");
+        }
+        // The program on the far side of a pseudo-terminal keeps its near side open too:
+        // that is what answers, not what stands in the way.
+        if (holds && !ownsTerminals)
+            return Holder{pid, processName(pid)};
     }
     return std::nullopt;
 }
@@ -150,9 +158,11 @@ QString PortTrouble::udevRuleFor(const QString &port)
     return QStringLiteral("KERNEL==\"%1\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"").arg(kernelName);
 }
 
-QString PortTrouble::causeOf(const QString &port, int errorCode)
+QString PortTrouble::causeOf(const QString &portName, int errorCode)
 {
-    const QString location = systemLocation(port);
+    const PortCatalog catalog;
+    const QString port = catalog.nameOf(portName);
+    const QString location = systemLocation(portName);
     const QString device = QFileInfo(location).canonicalFilePath();
     if (errorCode == ENOENT)
         return {};
@@ -166,18 +176,20 @@ QString PortTrouble::causeOf(const QString &port, int errorCode)
 
     if (device.isEmpty())
         return {};
-    const PortEntry entry = PortCatalog().find(port);
+    const PortEntry entry = catalog.find(portName);
     const QString kernelName = entry.kernelName.isEmpty() ? QFileInfo(device).fileName() : entry.kernelName;
     const QString byModemManager = modemManagerHolding(kernelName);
     if (!byModemManager.isEmpty())
-        return QString::fromLatin1(ModemManagerText).arg(port, byModemManager, udevRuleFor(port));
+        return QString::fromLatin1(ModemManagerText).arg(port, byModemManager, udevRuleFor(portName));
     std::optional<Holder> holder = processHolding(device);
     if (!holder)
         holder = lockHolding({kernelName, location.startsWith(QStringLiteral("/dev/")) ? location.mid(5) : location});
-    if (!holder)
+    // A port that opened may well be shared with a program that does not lock it (a
+    // terminal left open); only ModemManager's probing is known to drown the answers.
+    if (!holder || (errorCode == 0 && holder->name != QStringLiteral("ModemManager")))
         return {};
     if (holder->name == QStringLiteral("ModemManager"))
         return QString::fromLatin1(ModemManagerText)
-            .arg(port, QStringLiteral("pid %1").arg(holder->pid), udevRuleFor(port));
+            .arg(port, QStringLiteral("pid %1").arg(holder->pid), udevRuleFor(portName));
     return QString::fromLatin1(OtherProgramText).arg(port, holder->name).arg(holder->pid);
 }

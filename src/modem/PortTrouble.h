@@ -13,8 +13,9 @@ constexpr auto ModemManagerText = "%1 is held by ModemManager (%2): stop it with
                                   "or let Brivora have the modem: %3";
 constexpr auto OtherProgramText = "%1 is used by another program: %2 (pid %3).";
 
-// port: the name as stored or typed; errorCode: the system's error number of the failed
-// open, or 0 when the port opened but the modem behind it did not answer.
+// port: the name as stored or typed, told by its kernel name when it has one; errorCode: the system's error number of the failed
+// open, or 0 when the port opened but the modem behind it did not answer (then only
+// ModemManager is named).
 QString causeOf(const QString &port, int errorCode);
 
 // The udev rule that keeps ModemManager away from the modem on port: by its USB vendor and
