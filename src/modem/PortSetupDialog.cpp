@@ -136,9 +136,9 @@ QComboBox *PortSetupDialog::addList(const QString &label, const QString &name, c
 SerialSettings PortSetupDialog::settings() const
 {
     SerialSettings result = m_current;
-    const int port = m_port->currentIndex();
-    result.portName = port >= 0 && m_port->currentText() == m_port->itemText(port) ? m_port->itemData(port).toString()
-                                                                                  : m_port->currentText().trimmed();
+    // A port's line in the list, picked or completed as a path was typed, stands for its path.
+    const int listed = m_port->findText(m_port->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    result.portName = listed >= 0 ? m_port->itemData(listed).toString() : m_port->currentText().trimmed();
     const int baud = m_baudRate->currentIndex();
     if (baud == 0)
         result.baudRate = CustomBaudRate;

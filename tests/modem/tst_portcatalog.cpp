@@ -113,6 +113,10 @@ void TestPortCatalog::theSetupDialogListsPortsByTheirNamesAndKeepsTheStableOne()
     QCOMPARE(dialog.settings().portName, tree.stable(AtPort));
     list->setCurrentIndex(1);
     QCOMPARE(dialog.settings().portName, tree.dev(u"ttyS0"_s));
+    // Typed, a port's path is completed to its line in the list, which stands for it.
+    list->setCurrentIndex(1);
+    list->setEditText(list->itemText(0));
+    QCOMPARE(dialog.settings().portName, tree.stable(AtPort));
     // A typed path is taken as typed.
     list->setEditText(u"/dev/ttyACM3"_s);
     QCOMPARE(dialog.settings().portName, u"/dev/ttyACM3"_s);
