@@ -60,6 +60,14 @@ namespace {
 const auto HolderMode = "BRIVORA_HOLD_PORT";
 const auto NobodyMode = "BRIVORA_OPEN_AS_NOBODY";
 
+// The link set to open port, with the start settings otherwise.
+void pointAt(SerialLink &link, const QString &port)
+{
+    SerialSettings settings;
+    settings.portName = port;
+    link.setSettings(settings);
+}
+
 QString userName()
 {
     const passwd *user = ::getpwuid(::getuid());
@@ -122,9 +130,7 @@ void TestPortTrouble::anAccountWithoutTheRightsIsToldToJoinTheGroup()
         const QFile::Permissions before = QFile::permissions(device);
         QVERIFY(QFile::setPermissions(device, {}));
         SerialLink link;
-        SerialSettings settings;
-        settings.portName = device;
-        link.setSettings(settings);
+        pointAt(link, device);
         const QString text = errorOf([&] { link.open(); });
         QFile::setPermissions(device, before);
         QCOMPARE(text, expected(userName()));
@@ -229,9 +235,7 @@ void TestPortTrouble::holdPort()
     if (port.isEmpty())
         QSKIP("run by aPortHeldByAnotherProgramNamesIt");
     SerialLink link;
-    SerialSettings settings;
-    settings.portName = port;
-    link.setSettings(settings);
+    pointAt(link, port);
     link.open();
     QTextStream(stdout) << "HELD" << Qt::endl;
     // Held until the test closes this process's input.
@@ -246,9 +250,7 @@ void TestPortTrouble::openAsNobody()
     if (port.isEmpty())
         QSKIP("run by anAccountWithoutTheRightsIsToldToJoinTheGroup");
     SerialLink link;
-    SerialSettings settings;
-    settings.portName = port;
-    link.setSettings(settings);
+    pointAt(link, port);
     QTextStream(stdout) << "OPEN-ERROR[" << errorOf([&] { link.open(); }) << "]" << Qt::endl;
 }
 
