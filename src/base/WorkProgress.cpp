@@ -7,13 +7,13 @@
 #include <algorithm>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
 std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 extern "C" void interruptHandler(int)
 {
@@ -47,14 +47,21 @@ TerminalProgress::TerminalProgress(const QString &units, bool cancellable)
     , m_onTerminal(::isatty(STDERR_FILENO) == 1)
 {
     interrupted = false;
-    if (m_cancellable)
-        std::signal(SIGINT, interruptHandler);
+    if (!m_cancellable)
+        return;
+    struct sigaction asked {};
+    asked.sa_handler = interruptHandler;
+    sigemptyset(&asked.sa_mask);
+    ::sigaction(SIGINT, &asked, &m_previousInterrupt);
+    // A program started to ignore Ctrl-C (in the background of a script) goes on ignoring it.
+    if (m_previousInterrupt.sa_handler == SIG_IGN)
+        ::sigaction(SIGINT, &m_previousInterrupt, nullptr);
 }
 
 TerminalProgress::~TerminalProgress()
 {
     if (m_cancellable)
-        std::signal(SIGINT, SIG_DFL);
+        ::sigaction(SIGINT, &m_previousInterrupt, nullptr);
     if (m_lineOpen)
         QTextStream(stderr) << '\n';
 }

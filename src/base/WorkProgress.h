@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include <signal.h>
+
 // How far a long piece of work has come (an import, an export, a report, a copy), for
 // whoever shows it: a bar in the window, a line on the terminal. The work tells every
 // unit it finishes; what shows it hears at most every half percent, and is asked then
@@ -57,4 +59,5 @@ private:
     bool m_onTerminal;
     QString m_lastStage;
     bool m_lineOpen = false;
+    struct sigaction m_previousInterrupt {};
 };

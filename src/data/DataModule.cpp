@@ -34,6 +34,14 @@ DataModule::DataModule(QObject *parent)
         messages->setDisplayHandler(QStringLiteral("msg_send"), &DataModule::shortMessage);
 }
 
+QList<Dataset *> DataModule::shownLists()
+{
+    return {&q_profile,          &q_prof,          &q_prof_birthday,    &q_prof_anniversary, &q_group,
+            &q_greeting,         &q_birthday,      &q_anniversary,      &q_text_replacement, &q_smsc,
+            &q_languages,        &q_project,       &q_prj,              &q_prj_schedule,     &q_project_group,
+            &q_prj_dtl,          &q_prj_dtl_schedule, &q_pd_que,        &q_transaction_log};
+}
+
 QString DataModule::shortMessage(const QVariant &message)
 {
     return Database::leftCharacters(message.toString(), 50);

@@ -39,6 +39,10 @@ public:
     Dataset rpt_prof;
     Dataset rpt_proj_detail;
 
+    // The query objects the screens show, which follow what other desks change; the
+    // reports' own ones (rpt_) keep the rows a report was laid out from.
+    QList<Dataset *> shownLists();
+
     // Grids show the first 50 characters of a stored message.
     static QString shortMessage(const QVariant &message);
 };

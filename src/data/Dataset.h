@@ -71,8 +71,8 @@ public:
     void readAgain();
     // Browsing rows that are in the table, and no one holds them (holdRows).
     bool canReadAgain() const;
-    // While a row is being edited outside the query object (a grid's cell editor), or a
-    // sender walks its rows, they are held: not read again. Holds count.
+    // While a row is being edited outside the query object (a grid's cell editor, a row
+    // just inserted by a navigator), its rows are held: not read again. Holds count.
     void holdRows() { ++m_holds; }
     void releaseRows() { m_holds = std::max(0, m_holds - 1); }
 

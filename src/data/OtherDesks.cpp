@@ -13,6 +13,11 @@ OtherDesks::OtherDesks(DataModule &dm, std::function<bool()> busy, QObject *pare
     dm.con.setChangeListener([this](const QString &table) { heard(table); });
 }
 
+OtherDesks::~OtherDesks()
+{
+    m_dm.con.setChangeListener({});
+}
+
 void OtherDesks::heard(const QString &table)
 {
     m_changed.insert(table.toLower());
@@ -26,10 +31,15 @@ void OtherDesks::show()
         m_timer.start(RetryMs);
         return;
     }
+    if (m_lastShown.isValid() && m_lastShown.elapsed() < LeastBetweenMs) {
+        m_timer.start(static_cast<int>(LeastBetweenMs - m_lastShown.elapsed()));
+        return;
+    }
+    m_lastShown.start();
     QSet<QString> waiting;
     QSet<QString> shown;
     try {
-        const QList<Dataset *> datasets = m_dm.findChildren<Dataset *>(Qt::FindDirectChildrenOnly);
+        const QList<Dataset *> datasets = m_dm.shownLists();
         for (Dataset *dataset : datasets) {
             const QString table = dataset->table().toLower();
             if (!dataset->isOpen() || !m_changed.contains(table))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -9,8 +10,9 @@
 class DataModule;
 
 // What other desks on the same server change, shown on this one: the server tells of
-// each committed change (the table's name), and a moment later every query object of
-// the data module showing that table is read again, keeping its current row. A query
+// each committed change (the table's name), and a moment later every query object the
+// screens show (DataModule::shownLists) of that table is read again, keeping its
+// current row. A query
 // object that is being edited, holds rows not yet written or is held by a grid's editor
 // waits, and all of them wait while busy() (a send walks its list); they are read once
 // that is over. On a file nothing is ever told.
@@ -20,10 +22,13 @@ class OtherDesks : public QObject {
 public:
     // Changes that come together are shown together, this long after the first of them.
     static constexpr int GatherMs = 300;
-    // How often a change that had to wait is tried again.
+    // How often a change that had to wait is tried again, and the least time between two
+    // readings: another desk's broadcast changes its tables with every message.
     static constexpr int RetryMs = 1000;
+    static constexpr int LeastBetweenMs = 1500;
 
     OtherDesks(DataModule &dm, std::function<bool()> busy, QObject *parent = nullptr);
+    ~OtherDesks() override;
 
 Q_SIGNALS:
     // The tables whose query objects were read again, for what else shows them (counts,
@@ -40,4 +45,5 @@ private:
     std::function<bool()> m_busy;
     QSet<QString> m_changed;
     QTimer m_timer;
+    QElapsedTimer m_lastShown;
 };

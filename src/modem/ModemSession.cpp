@@ -78,8 +78,7 @@ void ModemSession::open(const SerialSettings &settings)
         } else if (reply.end == AtReply::End::TimedOut) {
             // A USB modem shows several ports, and its diagnostic one is as silent as a
             // cable with nothing behind it: the user is sent to the ports that may be
-            // the modem's own.
-            // ModemManager may be probing the modem with commands of its own.
+            // the modem's own, and told when ModemManager's probing drowns the answers.
             const PortCatalog catalog;
             const QStringList siblings = catalog.siblingsOf(port());
             QString text = siblings.isEmpty()

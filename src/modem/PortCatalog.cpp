@@ -2,6 +2,7 @@
 
 #include "modem/SimulatorDevice.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,9 +70,7 @@ QString PortCatalog::sysPath(const QString &relative) const
 QString PortCatalog::locationOf(const QString &name) const
 {
     // A path is used as it is, a bare name lives in the tree's /dev, as the port opens it.
-    if (name.startsWith(QLatin1Char('/')))
-        return name;
-    return m_root == QStringLiteral("/") ? QStringLiteral("/dev/") + name : devPath(name);
+    return name.startsWith(QLatin1Char('/')) ? name : devPath(name);
 }
 
 void PortCatalog::describeFromSystem(PortEntry &entry) const
@@ -142,8 +141,13 @@ QList<PortEntry> PortCatalog::ports() const
         describeFromSystem(entry);
         result << entry;
     }
-    std::stable_sort(result.begin(), result.end(), [](const PortEntry &a, const PortEntry &b) {
-        return !a.stableName.isEmpty() && b.stableName.isEmpty();
+    // ttyUSB2 before ttyUSB10.
+    QCollator numbers;
+    numbers.setNumericMode(true);
+    std::stable_sort(result.begin(), result.end(), [&](const PortEntry &a, const PortEntry &b) {
+        if (a.stableName.isEmpty() != b.stableName.isEmpty())
+            return !a.stableName.isEmpty();
+        return numbers.compare(a.kernelName, b.kernelName) < 0;
     });
 
     const QString simulator = SimulatorDevice::published();

@@ -5,9 +5,7 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -57,7 +55,7 @@ std::optional<Holder> processHolding(const QString &device)
         }
         // The program on the far side of a pseudo-terminal keeps its near side open too:
         // that is what answers, not what stands in the way.
-        if (holds && !ownsTerminals)
+        if (holds && !(ownsTerminals && device.startsWith(QStringLiteral("/dev/pts/"))))
             return Holder{pid, processName(pid)};
     }
     return std::nullopt;
@@ -126,8 +124,19 @@ QString PortTrouble::modemManagerHolding(const QString &kernelName)
     const QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || kernelName.isEmpty())
         return {};
-    const QDBusReply<bool> running = bus.interface()->isServiceRegistered(ModemManagerService);
-    if (!running.isValid() || !running.value())
+    // Every call has a short time-out of its own: the bus's default would be 25 s of a
+    // window that does not answer.
+    const auto askBus = [&](const QString &method, const QString &name) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                           QStringLiteral("/org/freedesktop/DBus"),
+                                                           QStringLiteral("org.freedesktop.DBus"), method);
+        call << name;
+        const QDBusMessage reply = bus.call(call, QDBus::Block, BusCallMs);
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+            ? reply.arguments().constFirst()
+            : QVariant();
+    };
+    if (!askBus(QStringLiteral("NameHasOwner"), ModemManagerService).toBool())
         return {};
     QDBusMessage introspect = QDBusMessage::createMethodCall(
         ModemManagerService, QStringLiteral("/org/freedesktop/ModemManager1/Modem"),
@@ -140,8 +149,8 @@ QString PortTrouble::modemManagerHolding(const QString &kernelName)
     while (modems.hasNext()) {
         const QString path = QStringLiteral("/org/freedesktop/ModemManager1/Modem/") + modems.next().captured(1);
         if (portsOf(bus, path).contains(kernelName)) {
-            const QDBusReply<uint> pid = bus.interface()->servicePid(ModemManagerService);
-            return pid.isValid() ? QStringLiteral("pid %1").arg(pid.value()) : QStringLiteral("its service");
+            const QVariant pid = askBus(QStringLiteral("GetConnectionUnixProcessID"), ModemManagerService);
+            return pid.isValid() ? QStringLiteral("pid %1").arg(pid.toUInt()) : QStringLiteral("its service");
         }
     }
     return {};
@@ -178,18 +187,23 @@ QString PortTrouble::causeOf(const QString &portName, int errorCode)
         return {};
     const PortEntry entry = catalog.find(portName);
     const QString kernelName = entry.kernelName.isEmpty() ? QFileInfo(device).fileName() : entry.kernelName;
-    const QString byModemManager = modemManagerHolding(kernelName);
-    if (!byModemManager.isEmpty())
-        return QString::fromLatin1(ModemManagerText).arg(port, byModemManager, udevRuleFor(portName));
+    const auto heldByModemManager = [&](const QString &process) {
+        return QString::fromLatin1(ModemManagerText).arg(port, process, udevRuleFor(portName));
+    };
+    if (const QString process = modemManagerHolding(kernelName); !process.isEmpty())
+        return heldByModemManager(process);
+    // Locks are named after the path a program opened: the one given, or the device's own.
+    const auto lockName = [](const QString &path) {
+        return path.startsWith(QStringLiteral("/dev/")) ? path.mid(5) : path;
+    };
     std::optional<Holder> holder = processHolding(device);
     if (!holder)
-        holder = lockHolding({kernelName, location.startsWith(QStringLiteral("/dev/")) ? location.mid(5) : location});
+        holder = lockHolding({lockName(location), lockName(device)});
     // A port that opened may well be shared with a program that does not lock it (a
     // terminal left open); only ModemManager's probing is known to drown the answers.
     if (!holder || (errorCode == 0 && holder->name != QStringLiteral("ModemManager")))
         return {};
     if (holder->name == QStringLiteral("ModemManager"))
-        return QString::fromLatin1(ModemManagerText)
-            .arg(port, QStringLiteral("pid %1").arg(holder->pid), udevRuleFor(portName));
+        return heldByModemManager(QStringLiteral("pid %1").arg(holder->pid));
     return QString::fromLatin1(OtherProgramText).arg(port, holder->name).arg(holder->pid);
 }

@@ -35,6 +35,15 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
                     return;
                 guarded(dialogs, [&] { this->dataset().setCurrentRow(current.row()); });
             });
+    // A reset or a removed row takes the editor away without closing it.
+    const auto editorGone = [this] {
+        if (m_holdsRows && state() != EditingState) {
+            m_holdsRows = false;
+            this->dataset().releaseRows();
+        }
+    };
+    connect(m_model, &QAbstractItemModel::modelReset, this, editorGone);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, editorGone);
     connect(this, &QAbstractItemView::clicked, this,
             [this](const QModelIndex &index) { Q_EMIT cellClicked(index.row()); });
 }

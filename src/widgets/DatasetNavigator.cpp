@@ -50,7 +50,21 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
             dropInsertIfBlank();
     });
     connect(&m_dataset, &Dataset::aboutToClose, this, &DatasetNavigator::dropInsertIfBlank);
-    connect(&m_dataset, &Dataset::rowAboutToBeRemoved, this, [this] { m_insertedRow = -1; });
+    connect(&m_dataset, &Dataset::rowAboutToBeRemoved, this, [this] { setInsertedRow(-1); });
+}
+
+DatasetNavigator::~DatasetNavigator()
+{
+    setInsertedRow(-1);
+}
+
+void DatasetNavigator::setInsertedRow(int row)
+{
+    if (m_insertedRow < 0 && row >= 0)
+        m_dataset.holdRows();
+    else if (m_insertedRow >= 0 && row < 0)
+        m_dataset.releaseRows();
+    m_insertedRow = row;
 }
 
 void DatasetNavigator::setGrid(QAbstractItemView *grid)
@@ -121,7 +135,7 @@ void DatasetNavigator::insert()
     // its first cell opened; Cancel takes the row back until it is posted or left.
     m_dataset.append();
     m_dataset.post();
-    m_insertedRow = m_dataset.currentRow();
+    setInsertedRow(m_dataset.currentRow());
     m_insertedTexts = rowTexts(m_insertedRow);
     editCell(0);
 }
@@ -137,7 +151,7 @@ void DatasetNavigator::edit()
 void DatasetNavigator::post()
 {
     m_dataset.post();
-    m_insertedRow = -1;
+    setInsertedRow(-1);
 }
 
 void DatasetNavigator::cancel()
@@ -159,7 +173,8 @@ QStringList DatasetNavigator::rowTexts(int row) const
 
 void DatasetNavigator::dropInsertIfBlank()
 {
-    const int row = std::exchange(m_insertedRow, -1);
+    const int row = m_insertedRow;
+    setInsertedRow(-1);
     if (row >= 0 && rowTexts(row) == m_insertedTexts)
         guarded(m_dialogs, [&] { m_dataset.removeRow(row); });
 }

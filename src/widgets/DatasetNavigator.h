@@ -36,6 +36,7 @@ public:
     };
 
     DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int buttons = All, QWidget *parent = nullptr);
+    ~DatasetNavigator() override;
 
     // The grid that shows the same query object and edits its cells in place. Insert and
     // Edit open its cell editor; every button first finishes (Cancel: drops) an open one.
@@ -61,6 +62,9 @@ private:
     QStringList rowTexts(int row) const;
     // Deletes the inserted row when it still holds what it was stored with.
     void dropInsertIfBlank();
+    // The row inserted and not settled yet, or -1: while there is one, the query object's
+    // rows are held, so that another desk's change does not move it.
+    void setInsertedRow(int row);
 
     Dataset &m_dataset;
     Dialogs &m_dialogs;

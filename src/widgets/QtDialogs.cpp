@@ -1,6 +1,7 @@
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -24,11 +25,30 @@ bool keptOnTop(const QWidget *window)
 // Cancel button. The work runs on the window's thread, so each time the bar moves the
 // window is painted and its button heard; timers and ports wait until the work is done,
 // so that no send, reply or greeting runs in the midst of the work's transaction.
+// The box goes when the work is done: Escape and the window's close ask for Cancel, when
+// there is one, and otherwise do nothing.
+class WorkWindow final : public QDialog {
+public:
+    using QDialog::QDialog;
+    bool cancellable = false;
+    bool cancelled = false;
+
+    void reject() override { cancelled = cancelled || cancellable; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        reject();
+        event->ignore();
+    }
+};
+
 class ProgressBox final : public WorkProgress {
 public:
     ProgressBox(QWidget *parent, const QString &title, bool cancellable)
         : m_window(parent)
     {
+        m_window.cancellable = cancellable;
         m_window.setObjectName(QStringLiteral("ProgressBox"));
         m_window.setWindowTitle(title);
         m_window.setWindowModality(Qt::ApplicationModal);
@@ -47,7 +67,7 @@ public:
         if (cancellable) {
             auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &m_window);
             buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
-            QObject::connect(buttons, &QDialogButtonBox::rejected, &m_window, [this] { m_cancelled = true; });
+            QObject::connect(buttons, &QDialogButtonBox::rejected, &m_window, &QDialog::reject);
             layout->addWidget(buttons);
         }
         m_window.show();
@@ -65,7 +85,7 @@ protected:
             m_bar->setValue(static_cast<int>(done * 1000 / total));
         pump();
     }
-    bool cancelRequested() override { return m_cancelled; }
+    bool cancelRequested() override { return m_window.cancelled; }
 
 private:
     static void pump()
@@ -73,10 +93,9 @@ private:
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
     }
 
-    QDialog m_window;
+    WorkWindow m_window;
     QLabel *m_stage = nullptr;
     QProgressBar *m_bar = nullptr;
-    bool m_cancelled = false;
 };
 
 } // namespace

@@ -8,10 +8,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestWorkspace.h"
 #include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -37,6 +39,7 @@ private Q_SLOTS:
     void changesAreToldToOtherDesksOnlyOnceCommitted();
     void anImportOnOneDeskShowsOnTheOthersGridByItself();
     void aRowBeingEditedKeepsItsEditAndTheRestFollows();
+    void aRowJustInsertedStaysUntilItIsSettled();
 
 private:
     Clock m_clock;
@@ -148,6 +151,44 @@ void TestOtherDesks::aRowBeingEditedKeepsItsEditAndTheRestFollows()
     QCOMPARE(column(grid->model(), nameColumn),
              (QStringList{u"Aminah"_s, u"Badrul bin Ali"_s, u"Chong Wei"_s}));
     QCOMPARE(dm.q_profile.currentRow(), 1);
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+void TestOtherDesks::aRowJustInsertedStaysUntilItIsSettled()
+{
+    TestWorkspace ws;
+    ws.exec(u"INSERT INTO profile (name, mobile_number) VALUES ('Aminah', '60121111111'), "
+            "('Badrul', '60122222222')"_s);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, m_clock);
+    window.show();
+    auto *otherDesks = window.findChild<OtherDesks *>();
+    DataModule &dm = window.dm();
+    DatasetGrid *grid = window.profileTab->DBGrid1;
+    QTRY_COMPARE(grid->model()->rowCount(), 2);
+
+    // A blank row inserted by the navigator, its first cell left again without a word.
+    window.profileTab->suiDBNavigator2->findChild<QToolButton *>(u"Insert"_s)->click();
+    QCOMPARE(dm.q_profile.recordCount(), 3);
+    auto *editor = grid->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY(!grid->findChild<QLineEdit *>() || !grid->findChild<QLineEdit *>()->isVisible());
+    QCOMPARE(dm.q_profile.currentRow(), 2);
+
+    // Another desk adds a contact and a project: the project shows, the contacts wait.
+    QSignalSpy shown(otherDesks, &OtherDesks::tablesChanged);
+    ws.exec(u"INSERT INTO profile (name, mobile_number) VALUES ('Chong', '60123333333'); "
+            "INSERT INTO project (project_name) VALUES ('Raya')"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
+    QVERIFY(!shown.first().first().value<QSet<QString>>().contains(u"profile"_s));
+    QCOMPARE(dm.q_profile.recordCount(), 3);
+    QCOMPARE(dm.q_profile.currentRow(), 2);
+
+    // Cancelled, the blank row goes, and the other desk's contact comes.
+    window.profileTab->suiDBNavigator2->findChild<QToolButton *>(u"Cancel"_s)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(column(grid->model(), 0), (QStringList{u"Aminah"_s, u"Badrul"_s, u"Chong"_s}), 10000);
+    QCOMPARE(ws.value(u"select count(*) from profile"_s), u"3"_s);
     QVERIFY(dialogs.shown().isEmpty());
 }
 

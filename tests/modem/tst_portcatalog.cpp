@@ -131,7 +131,7 @@ void TestPortCatalog::aPortThatTakesNoAtCommandsNamesTheModemsOtherPorts()
     tree.addUsbPort(u"ttyUSB1"_s, u"1-2"_s, 1);
     tree.addUsbPort(u"ttyUSB2"_s, u"1-2"_s, 2, AtPort);
     tree.addUsbPort(u"ttyUSB3"_s, u"1-4"_s, 0); // another modem's
-    qputenv("BRIVORA_DEVICE_TREE", QFile::encodeName(tree.root()));
+    tree.standForTheSystem();
 
     Clock clock;
     clock.setTimeoutScale(0.01);
@@ -143,7 +143,6 @@ void TestPortCatalog::aPortThatTakesNoAtCommandsNamesTheModemsOtherPorts()
     QTRY_COMPARE(warnings.size(), 1);
     QCOMPARE(warnings.first().at(0).toString(),
              u"ttyUSB0 does not take AT commands; try another port of the same modem: ttyUSB1, ttyUSB2"_s);
-    qunsetenv("BRIVORA_DEVICE_TREE");
 }
 
 QTEST_MAIN(TestPortCatalog)

@@ -10,6 +10,7 @@
 #include <QDBusMetaType>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -191,6 +192,14 @@ void TestPortTrouble::aModemHeldByModemManagerGetsItsUdevRule()
     modemObject.moveToThread(&service);
     service.start();
     QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, u"modemmanager"_s);
+    // Whatever the checks find, the service goes and its thread ends.
+    const auto stop = qScopeGuard([&] {
+        bus.unregisterObject(u"/org/freedesktop/ModemManager1/Modem/0"_s);
+        bus.unregisterService(u"org.freedesktop.ModemManager1"_s);
+        QDBusConnection::disconnectFromBus(u"modemmanager"_s);
+        service.quit();
+        service.wait();
+    });
     QVERIFY(bus.isConnected());
     QVERIFY(bus.registerService(u"org.freedesktop.ModemManager1"_s));
     QVERIFY(bus.registerObject(u"/org/freedesktop/ModemManager1/Modem/0"_s, &modemObject,
@@ -201,7 +210,7 @@ void TestPortTrouble::aModemHeldByModemManagerGetsItsUdevRule()
     FakeDeviceTree tree;
     tree.addUsbPort(u"ttyUSB2"_s, u"1-2"_s, 2, FakeDeviceTree::AtPort, modem.devicePath());
     tree.addUsbPort(u"ttyUSB5"_s, u"1-3"_s, 0); // a port ModemManager does not have
-    qputenv("BRIVORA_DEVICE_TREE", QFile::encodeName(tree.root()));
+    tree.standForTheSystem();
     const QString port = tree.stable(FakeDeviceTree::AtPort);
     const QString expected = u"ttyUSB2 is held by ModemManager (pid %1): stop it with sudo systemctl stop ModemManager, "
                              "or let Brivora have the modem: ATTRS{idVendor}==\"12d1\", ATTRS{idProduct}==\"1506\", "
@@ -221,12 +230,6 @@ void TestPortTrouble::aModemHeldByModemManagerGetsItsUdevRule()
     QCOMPARE(warnings.first().at(0).toString(),
              u"No modem answers on %1. Check the cable, the power and the port settings.\n"_s.arg(port) + expected);
 
-    qunsetenv("BRIVORA_DEVICE_TREE");
-    bus.unregisterObject(u"/org/freedesktop/ModemManager1/Modem/0"_s);
-    bus.unregisterService(u"org.freedesktop.ModemManager1"_s);
-    QDBusConnection::disconnectFromBus(u"modemmanager"_s);
-    service.quit();
-    service.wait();
 }
 
 void TestPortTrouble::holdPort()

@@ -13,6 +13,18 @@ public:
     static inline const QString DiagnosticPort = QStringLiteral("usb-HUAWEI_Mobile_E3531_0123456789-if00-port0");
     static inline const QString AtPort = QStringLiteral("usb-HUAWEI_Mobile_E3531_0123456789-if02-port0");
 
+    // The program's port list reads this tree (BRIVORA_DEVICE_TREE) until it is gone.
+    void standForTheSystem()
+    {
+        qputenv("BRIVORA_DEVICE_TREE", QFile::encodeName(root()));
+        m_standing = true;
+    }
+    ~FakeDeviceTree()
+    {
+        if (m_standing)
+            qunsetenv("BRIVORA_DEVICE_TREE");
+    }
+
     QString root() const { return m_root.path(); }
     QString dev(const QString &name) const { return m_root.filePath(QStringLiteral("dev/") + name); }
     QString stable(const QString &name) const { return dev(QStringLiteral("serial/by-id/") + name); }
@@ -78,5 +90,6 @@ private:
     }
 
     QTemporaryDir m_root;
+    bool m_standing = false;
 };
 

@@ -1,7 +1,11 @@
+#include "base/Errors.h"
 #include "widgets/QtDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +15,7 @@ class TestQtDialogs : public QObject {
 
 private Q_SLOTS:
     void boxesOpenOverAWindowKeptOnTop();
+    void aProgressWindowStaysUntilTheWorkIsDoneAndHoldsTimersBack();
 };
 
 void TestQtDialogs::boxesOpenOverAWindowKeptOnTop()
@@ -46,6 +51,46 @@ void TestQtDialogs::boxesOpenOverAWindowKeptOnTop()
 
     onTop.hide();
     QCOMPARE(dialogs.parentForBox(), &owner);
+}
+
+void TestQtDialogs::aProgressWindowStaysUntilTheWorkIsDoneAndHoldsTimersBack()
+{
+    QtDialogs dialogs;
+    // A timer due while the work runs waits for its end: it might start a send inside the
+    // work's transaction.
+    bool timerRan = false;
+    QTimer due;
+    due.setSingleShot(true);
+    connect(&due, &QTimer::timeout, this, [&] { timerRan = true; });
+    due.start(0);
+    {
+        const std::unique_ptr<WorkProgress> progress = dialogs.showProgress(QStringLiteral("Export"), false);
+        auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Export"));
+        QVERIFY(!window->findChild<QAbstractButton *>());
+        progress->stage(QStringLiteral("Writing the contacts"));
+        // Escape and the window's close do not take away the window of a work going on.
+        QTest::keyClick(window, Qt::Key_Escape);
+        window->close();
+        for (int row = 0; row <= 400; ++row)
+            progress->advance(row, 400);
+        QVERIFY(window->isVisible());
+        QVERIFY(!timerRan);
+        QCOMPARE(window->findChild<QProgressBar *>()->value(), 1000);
+        QCOMPARE(window->findChild<QLabel *>()->text(), QStringLiteral("Writing the contacts"));
+    }
+    QVERIFY(!QApplication::activeModalWidget());
+    QTRY_VERIFY(timerRan);
+
+    // Work that can be cancelled hears Escape as Cancel at its next figure.
+    const std::unique_ptr<WorkProgress> progress = dialogs.showProgress(QStringLiteral("Import"), true);
+    auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    QVERIFY(window);
+    progress->advance(0, 10);
+    QTest::keyClick(window, Qt::Key_Escape);
+    QVERIFY(window->isVisible());
+    QVERIFY_THROWS_EXCEPTION(ActionStopped, progress->advance(1, 10));
 }
 
 QTEST_MAIN(TestQtDialogs)
