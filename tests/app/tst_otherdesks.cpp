@@ -29,6 +29,19 @@ QStringList column(const QAbstractItemModel *model, int column)
     return texts;
 }
 
+// A desk of the office: its window shown on the workspace's data.
+struct Desk {
+    explicit Desk(Clock &clock)
+        : window(dialogs, clock)
+    {
+        window.show();
+    }
+    DatasetGrid *contacts() const { return window.profileTab->DBGrid1; }
+
+    ScriptedDialogs dialogs;
+    MainWindow window;
+};
+
 } // namespace
 
 class TestOtherDesks : public QObject {
@@ -88,10 +101,9 @@ void TestOtherDesks::anImportOnOneDeskShowsOnTheOthersGridByItself()
 {
     TestWorkspace ws;
     ws.exec(u"INSERT INTO profile (name, mobile_number) VALUES ('Aminah', '60121111111')"_s);
-    ScriptedDialogs dialogs;
-    MainWindow window(dialogs, m_clock);
-    window.show();
-    DatasetGrid *grid = window.profileTab->DBGrid1;
+    Desk desk(m_clock);
+    MainWindow &window = desk.window;
+    DatasetGrid *grid = desk.contacts();
     QTRY_COMPARE(grid->model()->rowCount(), 1);
     QCOMPARE(window.profileTab->Label32->text(), u"1"_s);
 
@@ -106,7 +118,7 @@ void TestOtherDesks::anImportOnOneDeskShowsOnTheOthersGridByItself()
 
     QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), imported, 10000);
     QCOMPARE(window.profileTab->Label32->text(), QString::number(imported));
-    QVERIFY(dialogs.shown().isEmpty());
+    QVERIFY(desk.dialogs.shown().isEmpty());
 }
 
 void TestOtherDesks::aRowBeingEditedKeepsItsEditAndTheRestFollows()
@@ -114,13 +126,11 @@ void TestOtherDesks::aRowBeingEditedKeepsItsEditAndTheRestFollows()
     TestWorkspace ws;
     ws.exec(u"INSERT INTO profile (name, mobile_number) VALUES ('Aminah', '60121111111'), "
             "('Badrul', '60122222222'), ('Chong', '60123333333')"_s);
-    ScriptedDialogs dialogs;
-    MainWindow window(dialogs, m_clock);
-    window.show();
-    auto *otherDesks = window.findChild<OtherDesks *>();
+    Desk desk(m_clock);
+    auto *otherDesks = desk.window.findChild<OtherDesks *>();
     QVERIFY(otherDesks);
-    DataModule &dm = window.dm();
-    DatasetGrid *grid = window.profileTab->DBGrid1;
+    DataModule &dm = desk.window.dm();
+    DatasetGrid *grid = desk.contacts();
     QTRY_COMPARE(grid->model()->rowCount(), 3);
     const int nameColumn = 0; // the grid's first column is the name
 
@@ -151,7 +161,7 @@ void TestOtherDesks::aRowBeingEditedKeepsItsEditAndTheRestFollows()
     QCOMPARE(column(grid->model(), nameColumn),
              (QStringList{u"Aminah"_s, u"Badrul bin Ali"_s, u"Chong Wei"_s}));
     QCOMPARE(dm.q_profile.currentRow(), 1);
-    QVERIFY(dialogs.shown().isEmpty());
+    QVERIFY(desk.dialogs.shown().isEmpty());
 }
 
 void TestOtherDesks::aRowJustInsertedStaysUntilItIsSettled()
@@ -159,12 +169,11 @@ void TestOtherDesks::aRowJustInsertedStaysUntilItIsSettled()
     TestWorkspace ws;
     ws.exec(u"INSERT INTO profile (name, mobile_number) VALUES ('Aminah', '60121111111'), "
             "('Badrul', '60122222222')"_s);
-    ScriptedDialogs dialogs;
-    MainWindow window(dialogs, m_clock);
-    window.show();
+    Desk desk(m_clock);
+    MainWindow &window = desk.window;
     auto *otherDesks = window.findChild<OtherDesks *>();
     DataModule &dm = window.dm();
-    DatasetGrid *grid = window.profileTab->DBGrid1;
+    DatasetGrid *grid = desk.contacts();
     QTRY_COMPARE(grid->model()->rowCount(), 2);
 
     // A blank row inserted by the navigator, its first cell left again without a word.
@@ -189,7 +198,7 @@ void TestOtherDesks::aRowJustInsertedStaysUntilItIsSettled()
     window.profileTab->suiDBNavigator2->findChild<QToolButton *>(u"Cancel"_s)->click();
     QTRY_COMPARE_WITH_TIMEOUT(column(grid->model(), 0), (QStringList{u"Aminah"_s, u"Badrul"_s, u"Chong"_s}), 10000);
     QCOMPARE(ws.value(u"select count(*) from profile"_s), u"3"_s);
-    QVERIFY(dialogs.shown().isEmpty());
+    QVERIFY(desk.dialogs.shown().isEmpty());
 }
 
 QTEST_MAIN(TestOtherDesks)
