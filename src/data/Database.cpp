@@ -269,14 +269,22 @@ void Database::listenForChanges(QSqlDatabase &db)
     QSqlDriver *driver = db.driver();
     if (!m_changeListener || !driver)
         return;
+    // The database's other schemas (other offices' data, other tests) announce on the same
+    // channel: only this one's tables are told.
+    QSqlQuery schema(db);
+    if (!schema.exec(QStringLiteral("select current_schema()")) || !schema.next())
+        fail(schema.lastError());
+    m_listenedSchema = schema.value(0).toString() + QLatin1Char('.');
     // The driver forgets what it listened to when its connection closes; its signal stays.
     if (m_listenedDriver != driver) {
         m_listenedDriver = driver;
         QObject::connect(driver, &QSqlDriver::notification, driver,
                          [this](const QString &channel, QSqlDriver::NotificationSource source, const QVariant &payload) {
+                             const QString table = payload.toString();
                              if (channel == QLatin1String(Schema::ChangesChannel)
-                                 && source == QSqlDriver::OtherSource && m_changeListener)
-                                 m_changeListener(payload.toString());
+                                 && source == QSqlDriver::OtherSource && m_changeListener
+                                 && table.startsWith(m_listenedSchema))
+                                 m_changeListener(table.mid(m_listenedSchema.size()));
                          });
     }
     // A server that will not let this desk listen (a standby that only reads) still serves

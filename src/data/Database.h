@@ -245,4 +245,5 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> m_prepared;
     std::function<void(const QString &)> m_changeListener;
     QPointer<QObject> m_listenedDriver;
+    QString m_listenedSchema; // "<schema>." of the tables listened for
 };

@@ -150,10 +150,11 @@ QStringList announcedTables()
 QStringList announcementStatements()
 {
     // NOTIFY waits for the commit, goes nowhere on a rollback, and sends a payload once
-    // however many statements of the transaction repeat it.
+    // however many statements of the transaction repeat it. A channel is the whole
+    // database's, so the payload names the schema too: "<schema>.<table>".
     QStringList statements{QStringLiteral("CREATE OR REPLACE FUNCTION brivora_announce() RETURNS trigger "
-                                          "LANGUAGE plpgsql AS $$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); "
-                                          "RETURN NULL; END $$")
+                                          "LANGUAGE plpgsql AS $$ BEGIN PERFORM pg_notify('%1', "
+                                          "TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME); RETURN NULL; END $$")
                                .arg(QLatin1String(ChangesChannel))};
     const QStringList tables = announcedTables();
     for (const QString &table : tables)

@@ -30,7 +30,7 @@ struct Migration {
 const QList<Migration> &migrations();
 
 // On a server, every committed change to a table other desks show is announced on this
-// channel, its payload the table's name, by a trigger in the changing transaction.
+// channel, its payload "<schema>.<table>", by a trigger in the changing transaction.
 constexpr auto ChangesChannel = "brivora_changes";
 QStringList announcedTables();
 QStringList announcementStatements();

@@ -95,6 +95,14 @@ void TestOtherDesks::changesAreToldToOtherDesksOnlyOnceCommitted()
     }));
     insert(second, u"DELETE FROM opt_out"_s);
     QTRY_COMPARE(toldFirst, (QStringList{u"grouping"_s, u"opt_out"_s}));
+
+    // Another schema of the same database (another office's data) is not heard.
+    {
+        TestWorkspace elsewhere;
+        elsewhere.exec(u"INSERT INTO profile (name) VALUES ('Elsewhere')"_s);
+    }
+    insert(second, u"DELETE FROM inbox"_s);
+    QTRY_COMPARE(toldFirst, (QStringList{u"grouping"_s, u"opt_out"_s, u"inbox"_s}));
 }
 
 void TestOtherDesks::anImportOnOneDeskShowsOnTheOthersGridByItself()
