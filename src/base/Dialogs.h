@@ -39,10 +39,19 @@ public:
     // the user cancelled.
     virtual bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) = 0;
 
-    // A window showing how far a long piece of work is, titled title, open until the
-    // result is dropped; with a Cancel button when the work can be cancelled. Work that
-    // nobody watches (the tray's, a benchmark's) shows nothing.
-    virtual std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable)
+    // A window showing how far a long piece of work is, titled title, at its first stage,
+    // open until the result is dropped; with a Cancel button when the work can be
+    // cancelled.
+    std::unique_ptr<WorkProgress> showProgress(const QString &title, const QString &stage, bool cancellable)
+    {
+        std::unique_ptr<WorkProgress> progress = progressWindow(title, cancellable);
+        progress->stage(stage);
+        return progress;
+    }
+
+protected:
+    // Work that nobody watches (the tray's, a benchmark's) shows nothing.
+    virtual std::unique_ptr<WorkProgress> progressWindow(const QString &title, bool cancellable)
     {
         Q_UNUSED(title)
         Q_UNUSED(cancellable)

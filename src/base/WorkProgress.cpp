@@ -26,8 +26,8 @@ extern "C" void interruptHandler(int)
 void WorkProgress::advance(qint64 done, qint64 total)
 {
     // Half a percent at a time: a million rows are shown 200 times, not a million.
-    m_step = total > 0 ? std::max<qint64>(1, total / 200) : 1000;
-    if (m_shown >= 0 && done - m_shown < m_step && done != total)
+    const qint64 step = total > 0 ? std::max<qint64>(1, total / 200) : 1000;
+    if (m_shown >= 0 && done - m_shown < step && done != total)
         return;
     m_shown = done;
     show(m_what, done, total);

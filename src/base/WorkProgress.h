@@ -29,7 +29,6 @@ protected:
 private:
     QString m_what;
     qint64 m_shown = -1;
-    qint64 m_step = 1;
 };
 
 // Work that nobody watches.

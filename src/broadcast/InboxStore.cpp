@@ -192,9 +192,10 @@ qint64 InboxStore::profileOf(const QString &number)
                                            "ORDER BY id_profile"));
     select.bindValue(0, QString(QStringLiteral("%") + digits.right(4)));
     m_database.execute(select);
+    const QString key = numberKey(number, m_words.countryCode);
     qint64 found = 0;
     while (select.next() && found == 0)
-        if (sameNumber(select.value(1).toString(), number, m_words.countryCode))
+        if (numberKey(select.value(1).toString(), m_words.countryCode) == key)
             found = select.value(0).toLongLong();
     select.finish();
     return found;
@@ -213,8 +214,9 @@ bool InboxStore::storeReport(const QString &modem, const StatusReportPdu &report
         select.bindValue(1, report.reference);
         select.bindValue(2, Database::storedDateTime(received.addDays(-ReportWindowDays)));
         m_database.execute(select);
+        const QString key = numberKey(report.recipient.text, m_words.countryCode);
         while (select.next() && part == 0)
-            if (sameNumber(select.value(1).toString(), report.recipient.text, m_words.countryCode))
+            if (numberKey(select.value(1).toString(), m_words.countryCode) == key)
                 part = select.value(0).toLongLong();
         select.finish();
         if (part == 0)

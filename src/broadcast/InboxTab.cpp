@@ -35,7 +35,7 @@ InboxTab::InboxTab(Database &database, const Settings &settings, Dialogs &dialog
     , m_database(database)
     , m_settings(settings)
     , m_dialogs(dialogs)
-    , m_messages(database, QStringLiteral("q_inbox"), QStringLiteral("select * from inbox") + NewestFirst)
+    , m_messages(database, QStringLiteral("q_inbox"), messagesSql())
     , m_optOuts(database, QStringLiteral("q_opt_out"),
                 QStringLiteral("select * from opt_out order by date_asked desc, id desc"))
 {

@@ -117,8 +117,8 @@ void ImportWindow::ShellListView1Click()
 void ImportWindow::suitempBitBtn1Click()
 {
     const auto failure = [this] {
-        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Display"), true);
-        progress->stage(QStringLiteral("Reading the workbook"));
+        const std::unique_ptr<WorkProgress> progress =
+            m_dialogs.showProgress(QStringLiteral("Display"), QStringLiteral("Reading the workbook"), true);
         return m_sheet.display(Edit1->text(), progress.get());
     }();
     if (failure) {
@@ -143,8 +143,8 @@ void ImportWindow::BitBtn2Click()
     if (answer == Dialogs::Answer::Yes && m_refusedWhileSending())
         return;
     const int stored = [&] {
-        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Import"), true);
-        progress->stage(QStringLiteral("Storing the contacts"));
+        const std::unique_ptr<WorkProgress> progress =
+            m_dialogs.showProgress(QStringLiteral("Import"), QStringLiteral("Storing the contacts"), true);
         return m_sheet.importInto(m_dm.con, answer == Dialogs::Answer::Yes, progress.get());
     }();
     const int skipped = m_sheet.rows().recordCount() - stored;

@@ -365,7 +365,7 @@ void ProfileTab::suiButton3Click()
     const QString chosen = m_dialogs.saveFileName(QString(), QString(), QStringLiteral("*.*"));
     if (chosen.isEmpty())
         return;
-    const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Export"), false);
-    progress->stage(QStringLiteral("Writing the contacts"));
+    const std::unique_ptr<WorkProgress> progress =
+        m_dialogs.showProgress(QStringLiteral("Export"), QStringLiteral("Writing the contacts"), false);
     CsvExport::exportProfiles(m_dm.con, CsvExport::withDefaultExtension(chosen), progress.get());
 }

@@ -75,6 +75,29 @@ public:
     // just inserted by a navigator), its rows are held: not read again. Holds count.
     void holdRows() { ++m_holds; }
     void releaseRows() { m_holds = std::max(0, m_holds - 1); }
+    // One holder's hold, taken and let go as its state changes, and let go with it.
+    class Hold {
+    public:
+        explicit Hold(Dataset &dataset)
+            : m_dataset(dataset)
+        {
+        }
+        ~Hold() { set(false); }
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+        void set(bool held)
+        {
+            if (held == m_held)
+                return;
+            m_held = held;
+            held ? m_dataset.holdRows() : m_dataset.releaseRows();
+        }
+        bool isSet() const { return m_held; }
+
+    private:
+        Dataset &m_dataset;
+        bool m_held = false;
+    };
 
     State state() const { return m_state; }
     const QString &table() const { return m_table; }

@@ -80,11 +80,12 @@ void ModemSession::open(const SerialSettings &settings)
             // cable with nothing behind it: the user is sent to the ports that may be
             // the modem's own, and told when ModemManager's probing drowns the answers.
             const PortCatalog catalog;
-            const QStringList siblings = catalog.siblingsOf(port());
+            const PortEntry entry = catalog.find(port());
+            const QStringList siblings = catalog.siblingsOf(entry);
             QString text = siblings.isEmpty()
                 ? QString::fromLatin1(NoModemText).arg(port())
-                : QString::fromLatin1(NotAtPortText).arg(catalog.nameOf(port()), siblings.join(QStringLiteral(", ")));
-            if (const QString cause = PortTrouble::causeOf(port(), 0); !cause.isEmpty())
+                : QString::fromLatin1(NotAtPortText).arg(entry.name(), siblings.join(QStringLiteral(", ")));
+            if (const QString cause = PortTrouble::causeOf(entry, 0); !cause.isEmpty())
                 text += QLatin1Char('\n') + cause;
             showNotAnswering(text);
         }

@@ -39,7 +39,7 @@ QString productOfStableName(const QString &stableName)
 
 QString PortEntry::label() const
 {
-    QString text = kernelName.isEmpty() ? path : kernelName;
+    QString text = name();
     if (!product.isEmpty())
         text += QStringLiteral(": ") + product;
     if (!stableName.isEmpty())
@@ -162,8 +162,12 @@ QList<PortEntry> PortCatalog::ports() const
 
 PortEntry PortCatalog::find(const QString &name) const
 {
+    return findIn(ports(), name);
+}
+
+PortEntry PortCatalog::findIn(const QList<PortEntry> &all, const QString &name) const
+{
     const QString device = name.isEmpty() ? QString() : QFileInfo(locationOf(name)).canonicalFilePath();
-    const QList<PortEntry> all = ports();
     for (const PortEntry &entry : all)
         if (entry.path == name || (!entry.kernelName.isEmpty() && entry.kernelName == name)
             || (!entry.stableName.isEmpty() && entry.stableName == name))
@@ -177,15 +181,8 @@ PortEntry PortCatalog::find(const QString &name) const
     return alone;
 }
 
-QString PortCatalog::nameOf(const QString &name) const
+QStringList PortCatalog::siblingsOf(const PortEntry &port) const
 {
-    const PortEntry port = find(name);
-    return port.kernelName.isEmpty() ? name : port.kernelName;
-}
-
-QStringList PortCatalog::siblingsOf(const QString &name) const
-{
-    const PortEntry port = find(name);
     QStringList siblings;
     if (port.usbDevice.isEmpty())
         return siblings;

@@ -20,6 +20,9 @@ struct PortEntry {
     // modem share it. Empty for a port that is no USB device's.
     QString usbDevice;
 
+    // How the user is told of the port: its kernel name when it has one ("ttyUSB2"),
+    // else its path.
+    QString name() const { return kernelName.isEmpty() ? path : kernelName; }
     // "ttyUSB2: HUAWEI Mobile E3531 (by-id: usb-HUAWEI_Mobile_E3531_0123-if02-port0)"
     QString label() const;
 };
@@ -39,11 +42,8 @@ public:
     // The port a stored or typed name stands for: a stable name, a link, a kernel name or
     // a path. A name that leads to no listed port gives an entry of that name alone.
     PortEntry find(const QString &name) const;
-    // How the user is told of a port: its kernel name when it has one ("ttyUSB2", also
-    // for a stable name), else the name as given.
-    QString nameOf(const QString &name) const;
-    // The other ports of the same USB device, by kernel name.
-    QStringList siblingsOf(const QString &name) const;
+    // The other ports of the same USB device as port, by kernel name.
+    QStringList siblingsOf(const PortEntry &port) const;
     // "ttyUSB2: HUAWEI Mobile E3531 (by-id: …)" for a port that is there, "<name> (not
     // plugged in)" for a stable name whose modem is away, the name itself otherwise.
     QString describe(const QString &name) const;
@@ -52,6 +52,7 @@ private:
     QString devPath(const QString &relative) const;
     QString sysPath(const QString &relative) const;
     QString locationOf(const QString &name) const;
+    PortEntry findIn(const QList<PortEntry> &ports, const QString &name) const;
     void describeFromSystem(PortEntry &entry) const;
 
     QString m_root;

@@ -117,9 +117,9 @@ QStringList portsOf(const QDBusConnection &bus, const QString &modemPath)
     return names;
 }
 
-} // namespace
-
-QString PortTrouble::modemManagerHolding(const QString &kernelName)
+// ModemManager's D-Bus service on the system bus: the process that holds the port as one
+// of its modems' ports ("pid 812"), or empty.
+QString modemManagerHolding(const QString &kernelName)
 {
     const QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || kernelName.isEmpty())
@@ -156,22 +156,27 @@ QString PortTrouble::modemManagerHolding(const QString &kernelName)
     return {};
 }
 
-QString PortTrouble::udevRuleFor(const QString &port)
+QString udevRuleFor(const PortEntry &port)
 {
-    const PortEntry entry = PortCatalog().find(port);
-    if (!entry.vendorId.isEmpty() && !entry.productId.isEmpty())
+    if (!port.vendorId.isEmpty() && !port.productId.isEmpty())
         return QStringLiteral("ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"")
-            .arg(entry.vendorId, entry.productId);
+            .arg(port.vendorId, port.productId);
     const QString kernelName =
-        entry.kernelName.isEmpty() ? QFileInfo(systemLocation(port)).fileName() : entry.kernelName;
+        port.kernelName.isEmpty() ? QFileInfo(systemLocation(port.path)).fileName() : port.kernelName;
     return QStringLiteral("KERNEL==\"%1\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"").arg(kernelName);
 }
 
-QString PortTrouble::causeOf(const QString &portName, int errorCode)
+} // namespace
+
+QString PortTrouble::causeOf(const QString &port, int errorCode)
 {
-    const PortCatalog catalog;
-    const QString port = catalog.nameOf(portName);
-    const QString location = systemLocation(portName);
+    return causeOf(PortCatalog().find(port), errorCode);
+}
+
+QString PortTrouble::causeOf(const PortEntry &entry, int errorCode)
+{
+    const QString port = entry.name();
+    const QString location = systemLocation(entry.path);
     const QString device = QFileInfo(location).canonicalFilePath();
     if (errorCode == ENOENT)
         return {};
@@ -185,10 +190,9 @@ QString PortTrouble::causeOf(const QString &portName, int errorCode)
 
     if (device.isEmpty())
         return {};
-    const PortEntry entry = catalog.find(portName);
     const QString kernelName = entry.kernelName.isEmpty() ? QFileInfo(device).fileName() : entry.kernelName;
     const auto heldByModemManager = [&](const QString &process) {
-        return QString::fromLatin1(ModemManagerText).arg(port, process, udevRuleFor(portName));
+        return QString::fromLatin1(ModemManagerText).arg(port, process, udevRuleFor(entry));
     };
     if (const QString process = modemManagerHolding(kernelName); !process.isEmpty())
         return heldByModemManager(process);

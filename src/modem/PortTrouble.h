@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modem/PortCatalog.h"
+
 #include <QString>
 
 // What stands between the program and a port, in plain words, for the line below the open
@@ -13,17 +15,12 @@ constexpr auto ModemManagerText = "%1 is held by ModemManager (%2): stop it with
                                   "or let Brivora have the modem: %3";
 constexpr auto OtherProgramText = "%1 is used by another program: %2 (pid %3).";
 
-// port: the name as stored or typed, told by its kernel name when it has one; errorCode: the system's error number of the failed
-// open, or 0 when the port opened but the modem behind it did not answer (then only
-// ModemManager is named).
+// port: the name as stored or typed, told by its kernel name when it has one; errorCode:
+// the system's error number of the failed open, or 0 when the port opened but the modem
+// behind it did not answer (then only ModemManager is named). The udev rule offered
+// names the USB device's vendor and product ids when the system knows them, the kernel
+// name otherwise.
+QString causeOf(const PortEntry &port, int errorCode);
 QString causeOf(const QString &port, int errorCode);
-
-// The udev rule that keeps ModemManager away from the modem on port: by its USB vendor and
-// product ids when the system knows them, by its kernel name otherwise.
-QString udevRuleFor(const QString &port);
-
-// ModemManager's D-Bus service on the system bus: the process that holds port as one of
-// its modems' ports ("ModemManager (pid 812)"), or empty.
-QString modemManagerHolding(const QString &kernelName);
 
 } // namespace PortTrouble

@@ -411,8 +411,8 @@ void PreferenceTab::suitempBitBtn7Click()
 {
     {
         // A server's rows are copied one by one; a file is written in one go.
-        const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Backup"), false);
-        progress->stage(QStringLiteral("Backing up"));
+        const std::unique_ptr<WorkProgress> progress =
+            m_dialogs.showProgress(QStringLiteral("Backup"), QStringLiteral("Backing up"), false);
         Backup::backUp(m_dm.con, selectedFolder(), QLocale::system().dateFormat(QLocale::ShortFormat),
                        m_clock.now().date(), progress.get());
     }

@@ -320,8 +320,7 @@ void ReportsTab::ListBox1Click()
 
 void ReportsTab::withCancelBox(const QString &label, const std::function<bool(const Reports::PageProgress &)> &work)
 {
-    const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Brivora"), true);
-    progress->stage(label);
+    const std::unique_ptr<WorkProgress> progress = m_dialogs.showProgress(QStringLiteral("Brivora"), label, true);
     work([&progress](int done, int all) {
         // Cancel is heard between two pages; the work then ends as it does when stopped.
         try {

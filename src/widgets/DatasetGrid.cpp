@@ -13,6 +13,7 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
     : QTableView(parent)
     , m_model(new DatasetModel(dataset, std::move(columns), dialogs, this))
     , m_dialogs(dialogs)
+    , m_editorHold(dataset)
 {
     // A query object removing a row places its cursor itself once the row is gone; the
     // selection's move off the row on its way out must not reach it half-way. Connected
@@ -37,10 +38,8 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
             });
     // A reset or a removed row takes the editor away without closing it.
     const auto editorGone = [this] {
-        if (m_holdsRows && state() != EditingState) {
-            m_holdsRows = false;
-            this->dataset().releaseRows();
-        }
+        if (state() != EditingState)
+            m_editorHold.set(false);
     };
     connect(m_model, &QAbstractItemModel::modelReset, this, editorGone);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, editorGone);
@@ -48,29 +47,18 @@ DatasetGrid::DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> colum
             [this](const QModelIndex &index) { Q_EMIT cellClicked(index.row()); });
 }
 
-DatasetGrid::~DatasetGrid()
-{
-    if (m_holdsRows)
-        dataset().releaseRows();
-}
-
 bool DatasetGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     const bool editing = QTableView::edit(index, trigger, event);
-    if (editing && !m_holdsRows && state() == EditingState) {
-        m_holdsRows = true;
-        dataset().holdRows();
-    }
+    if (editing && state() == EditingState)
+        m_editorHold.set(true);
     return editing;
 }
 
 void DatasetGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
     QTableView::closeEditor(editor, hint);
-    if (m_holdsRows) {
-        m_holdsRows = false;
-        dataset().releaseRows();
-    }
+    m_editorHold.set(false);
 }
 
 void DatasetGrid::setEditable(bool editable)

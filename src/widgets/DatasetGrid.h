@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "data/Dataset.h"
 #include "data/DatasetModel.h"
 
 #include <QTableView>
@@ -16,7 +17,6 @@ class DatasetGrid : public QTableView {
 
 public:
     DatasetGrid(Dataset &dataset, QList<DatasetModel::ColumnSpec> columns, Dialogs &dialogs, QWidget *parent = nullptr);
-    ~DatasetGrid() override;
     using QTableView::edit;
 
     Dataset &dataset() const { return m_model->dataset(); }
@@ -59,5 +59,5 @@ private:
     bool m_deleteByKeyboard = false;
     bool m_syncing = false;
     bool m_removingRow = false;
-    bool m_holdsRows = false;
+    Dataset::Hold m_editorHold; // while a cell editor is open
 };

@@ -53,18 +53,10 @@ DatasetNavigator::DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int butto
     connect(&m_dataset, &Dataset::rowAboutToBeRemoved, this, [this] { setInsertedRow(-1); });
 }
 
-DatasetNavigator::~DatasetNavigator()
-{
-    setInsertedRow(-1);
-}
-
 void DatasetNavigator::setInsertedRow(int row)
 {
-    if (m_insertedRow < 0 && row >= 0)
-        m_dataset.holdRows();
-    else if (m_insertedRow >= 0 && row < 0)
-        m_dataset.releaseRows();
     m_insertedRow = row;
+    m_insertHold.set(row >= 0);
 }
 
 void DatasetNavigator::setGrid(QAbstractItemView *grid)

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class Dataset;
+#include "data/Dataset.h"
 class Dialogs;
 class QAbstractItemView;
 class QToolButton;
@@ -36,7 +36,6 @@ public:
     };
 
     DatasetNavigator(Dataset &dataset, Dialogs &dialogs, int buttons = All, QWidget *parent = nullptr);
-    ~DatasetNavigator() override;
 
     // The grid that shows the same query object and edits its cells in place. Insert and
     // Edit open its cell editor; every button first finishes (Cancel: drops) an open one.
@@ -72,6 +71,7 @@ private:
     // The blank row stored by Insert, while it is still current and not posted, and
     // what it held then.
     int m_insertedRow = -1;
+    Dataset::Hold m_insertHold{m_dataset};
     QStringList m_insertedTexts;
     std::function<bool()> m_deleteAllowed;
 };

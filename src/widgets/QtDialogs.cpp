@@ -100,7 +100,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<WorkProgress> QtDialogs::showProgress(const QString &title, bool cancellable)
+std::unique_ptr<WorkProgress> QtDialogs::progressWindow(const QString &title, bool cancellable)
 {
     return std::make_unique<ProgressBox>(parentForBox(), title, cancellable);
 }

@@ -19,10 +19,12 @@ public:
     QString saveFileName(const QString &caption, const QString &suggestedName, const QString &filter) override;
     bool setUpPrinter(QPrinter &printer, int currentPage, int pageCount) override;
     std::optional<QString> askSecret(const QString &text) override;
-    std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable) override;
 
     // What a box is shown over: an open modal box, else a window kept on top, else the owner.
     QWidget *parentForBox() const;
+
+protected:
+    std::unique_ptr<WorkProgress> progressWindow(const QString &title, bool cancellable) override;
 
 private:
     QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString &title, const QString &text,

@@ -92,7 +92,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<WorkProgress> ScriptedDialogs::showProgress(const QString &title, bool cancellable)
+std::unique_ptr<WorkProgress> ScriptedDialogs::progressWindow(const QString &title, bool cancellable)
 {
     return std::make_unique<ScriptedProgress>(title, m_progress, cancellable ? m_cancelAfter : -1);
 }

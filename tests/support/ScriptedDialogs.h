@@ -30,7 +30,6 @@ public:
     std::optional<QString> askSecret(const QString &text) override;
     // Each figure a progress window shows is recorded as "<title>|<stage>|<done>/<total>";
     // a progress window is cancelled once it has shown cancelAfter figures, if it can be.
-    std::unique_ptr<WorkProgress> showProgress(const QString &title, bool cancellable) override;
     const QStringList &progressShown() const { return m_progress; }
     void cancelProgressAfter(int figures) { m_cancelAfter = figures; }
     void tell(const QString &secret) { m_secrets.enqueue(secret); }
@@ -51,6 +50,9 @@ public:
     QStringList errors() const { return texts(QStringLiteral("error")); }
     QStringList warnings() const { return texts(QStringLiteral("warning")); }
     void clear() { m_shown.clear(); }
+
+protected:
+    std::unique_ptr<WorkProgress> progressWindow(const QString &title, bool cancellable) override;
 
 private:
     void show(Shown box);

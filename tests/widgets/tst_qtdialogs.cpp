@@ -64,12 +64,12 @@ void TestQtDialogs::aProgressWindowStaysUntilTheWorkIsDoneAndHoldsTimersBack()
     connect(&due, &QTimer::timeout, this, [&] { timerRan = true; });
     due.start(0);
     {
-        const std::unique_ptr<WorkProgress> progress = dialogs.showProgress(QStringLiteral("Export"), false);
+        const std::unique_ptr<WorkProgress> progress =
+            dialogs.showProgress(QStringLiteral("Export"), QStringLiteral("Writing the contacts"), false);
         auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Export"));
         QVERIFY(!window->findChild<QAbstractButton *>());
-        progress->stage(QStringLiteral("Writing the contacts"));
         // Escape and the window's close do not take away the window of a work going on.
         QTest::keyClick(window, Qt::Key_Escape);
         window->close();
@@ -84,7 +84,7 @@ void TestQtDialogs::aProgressWindowStaysUntilTheWorkIsDoneAndHoldsTimersBack()
     QTRY_VERIFY(timerRan);
 
     // Work that can be cancelled hears Escape as Cancel at its next figure.
-    const std::unique_ptr<WorkProgress> progress = dialogs.showProgress(QStringLiteral("Import"), true);
+    const std::unique_ptr<WorkProgress> progress = dialogs.showProgress(QStringLiteral("Import"), {}, true);
     auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
     QVERIFY(window);
     progress->advance(0, 10);
