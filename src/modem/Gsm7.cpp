@@ -171,6 +171,28 @@ QByteArray toGsmSeptets(const QString &text)
     return septets;
 }
 
+QString shownGsmSeptets(QByteArrayView septets)
+{
+    QString text;
+    text.reserve(septets.size());
+    for (qsizetype i = 0; i < septets.size(); ++i) {
+        const int code = septets[i] & 0x7F;
+        if (code != Escape) {
+            text += QChar(BasicTable[static_cast<size_t>(code)]);
+        } else if (++i == septets.size()) {
+            text += u' ';
+        } else {
+            const int next = septets[i] & 0x7F;
+            const auto found = std::find_if(ExtensionTable.begin(), ExtensionTable.end(),
+                                            [&](const ExtensionEntry &entry) { return entry.code == next; });
+            text += QChar(next == Escape                   ? u' '
+                              : found != ExtensionTable.end() ? found->character
+                                                              : BasicTable[static_cast<size_t>(next)]);
+        }
+    }
+    return text;
+}
+
 QString fromGsmSeptets(const QByteArray &septets)
 {
     QString text;

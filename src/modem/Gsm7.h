@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -39,3 +40,7 @@ QByteArray toGsmSeptets(const QString &text);
 // The text that septet codes stand for; throws BrivoraError for a code above 127,
 // an escape at the end or an escape before a code the extension table lacks.
 QString fromGsmSeptets(const QByteArray &septets);
+// The text as a phone shows septets it receives, refusing nothing: a code's low seven
+// bits count; an escape before a code the extension table lacks shows the basic table's
+// character; two escapes (a table no phone has yet) and an escape at the end show a blank.
+QString shownGsmSeptets(QByteArrayView septets);

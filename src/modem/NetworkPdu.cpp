@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int Escape = 0x1B;
 constexpr int UserDataHeaderIndicator = 0x40;
 constexpr int StatusReportRequest = 0x20;
 // No address field holds more than ten octets of value.
@@ -21,53 +20,6 @@ constexpr int FurthestZone = 14 * 4; // quarters of an hour
 BrivoraError malformed(const QString &what)
 {
     return BrivoraError(QStringLiteral("Malformed PDU: ") + what);
-}
-
-// The GSM alphabet as a phone shows what it receives: Gsm7 knows the tables, but refuses
-// what it cannot have sent, so they are read out of it once.
-struct ShownAlphabet {
-    std::array<char16_t, 128> basic{};
-    std::array<char16_t, 128> extension{}; // 0 where the extension table has no character
-};
-
-const ShownAlphabet &shownAlphabet()
-{
-    static const ShownAlphabet alphabet = [] {
-        ShownAlphabet tables;
-        for (int code = 0; code < 128; ++code) {
-            tables.basic[code] = code == Escape ? u' ' : fromGsmSeptets(QByteArray(1, char(code))).at(0).unicode();
-            const char pair[] = {char(Escape), char(code)};
-            try {
-                tables.extension[code] = fromGsmSeptets(QByteArray(pair, 2)).at(0).unicode();
-            } catch (const BrivoraError &) {
-                tables.extension[code] = 0;
-            }
-        }
-        return tables;
-    }();
-    return alphabet;
-}
-
-// An escape before a code the extension table lacks shows the basic table's character;
-// two escapes (a table no phone has yet) and an escape at the end show a blank.
-QString shownGsmText(QByteArrayView septets)
-{
-    const ShownAlphabet &alphabet = shownAlphabet();
-    QString text;
-    text.reserve(septets.size());
-    for (qsizetype i = 0; i < septets.size(); ++i) {
-        const int code = septets[i] & 0x7F;
-        if (code != Escape) {
-            text += QChar(alphabet.basic[code]);
-        } else if (++i == septets.size()) {
-            text += u' ';
-        } else {
-            const int next = septets[i] & 0x7F;
-            const char16_t extended = alphabet.extension[next];
-            text += QChar(next == Escape ? u' ' : extended ? extended : alphabet.basic[next]);
-        }
-    }
-    return text;
 }
 
 // The first count septets of octets packed seven bits each, least significant first.
@@ -183,7 +135,7 @@ PduAddress addressOf(int type, QByteArrayView value, int semiOctets)
         case 2:
             return {digitsOf(value, semiOctets), NumberKind::National};
         case 5:
-            return {shownGsmText(unpackSeptets(value, semiOctets * 4 / 7)), NumberKind::Alphanumeric};
+            return {shownGsmSeptets(unpackSeptets(value, semiOctets * 4 / 7)), NumberKind::Alphanumeric};
         default:
             return {digitsOf(value, semiOctets), NumberKind::Other};
     }
@@ -334,7 +286,7 @@ UserData readUserData(OctetReader &reader, DeliverPdu::Coding coding, bool hasHe
         case DeliverPdu::Coding::Gsm7: {
             // The text starts on the first septet boundary after the header.
             const qsizetype skipped = (headerOctets * 8 + 6) / 7;
-            data.text = shownGsmText(QByteArrayView(unpackSeptets(octets, length)).sliced(skipped));
+            data.text = shownGsmSeptets(QByteArrayView(unpackSeptets(octets, length)).sliced(skipped));
             break;
         }
         case DeliverPdu::Coding::EightBit:
